@@ -1,0 +1,88 @@
+// Resource identifiers shared by the English and Japanese resource sets.
+#pragma once
+
+// Dialog templates
+#define IDD_VERSION            100
+#define IDD_CLOCK              102
+#define IDD_DISPLAY_SETTINGS   130
+#define IDD_KEY_INPUT          131
+#define IDD_QUICKTIMER         136
+#define IDD_COUNTER            138
+#define IDD_TIME_ADJUST        147
+#define IDD_LAUNCHER           148
+#define IDD_LAUNCHER_ADD       150
+#define IDD_LAUNCHER_ADD_ENCODE 151
+
+// Menus
+#define IDR_CONTEXT_MENU       129
+#define IDR_CELL_MENU          142
+#define IDR_COUNTER_MENU       143
+
+// Icons and bitmaps
+#define IDI_VELTA              128
+#define IDI_CHECK              134
+#define IDB_CELLS              141
+#define IDI_QUICKTIMER         149
+#define IDI_DATE_AND_CLOCK     150
+#define IDI_EXIT               151
+#define IDI_WINDOW_FRAME       152
+#define IDI_TASKTRAY           153
+#define IDI_TOPMOST            154
+#define IDI_VERSION            155
+#define IDI_TRANSPARENT        156
+#define IDI_MENU_ICONS         157
+#define IDI_TIME_ADJUST        158
+#define IDI_LAUNCHER           159
+#define IDI_EXECUTE_ADJUST     160
+
+// String table
+#define IDS_TOKEN_Y4           105
+#define IDS_TOKEN_Y2           106
+#define IDS_TOKEN_MONTH_NAME   107
+#define IDS_TOKEN_MONTH_ABBR   108
+#define IDS_TOKEN_MONTH        109
+#define IDS_TOKEN_DAY          110
+#define IDS_TOKEN_WEEK_NAME    111
+#define IDS_TOKEN_WEEK_ABBR    112
+#define IDS_TOKEN_AMPM         113
+#define IDS_TOKEN_HOUR24       114
+#define IDS_TOKEN_HOUR12       115
+#define IDS_TOKEN_MINUTES      116
+#define IDS_TOKEN_TIMER_COUNT  117
+#define IDS_TOKEN_SECONDS      118
+#define IDS_COUNTER_FORMAT     119
+#define IDS_MESSAGE_FORMAT     120
+#define IDS_INPUT_ERROR        121
+#define IDS_TOKEN_TIMER_MIN    122
+#define IDS_TOKEN_TIMER_SEC    123
+#define IDS_ADJUST_SUCCEEDED   124
+#define IDS_ADJUST_FAILED      125
+#define IDS_RESTORE_ENCODED    126
+#define IDS_CLOSE_RUNNING_FILE 127
+
+// Commands of the clock window's context menu
+#define ID_DISPLAY_SETTING     32771
+#define ID_EXIT                32772
+#define ID_VERSION             32773
+#define ID_WINDOW_FRAME        32775
+#define ID_TRANSPARENT         32776
+#define ID_QUICKTIMER          32787
+#define ID_DATE_AND_CLOCK      32788
+#define ID_TASKTRAY            32789
+#define ID_TOPMOST             32797
+#define ID_MENU_ICONS          32798
+#define ID_TIME_ADJUST         32799
+#define ID_LAUNCHER            32800
+#define ID_EXECUTE_ADJUST      32801
+
+#ifndef IDC_STATIC
+#define IDC_STATIC             (-1)
+#endif
+
+// ---- Clock face: display settings dialog, colour buttons ----
+
+// ---- QuickTimer: cell menu, counter menu, dialog ----
+
+// ---- Time adjustment dialog ----
+
+// ---- Launcher window and dialogs ----

@@ -1,0 +1,21 @@
+#include "app/clock_app.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <clocale>
+
+#include "app/clock_window.h"
+
+bool ClockApp::InitInstance() {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  // Weekday and month names and the AM/PM text come out in the user's language.
+  std::setlocale(LC_ALL, "");
+  {
+    ClockWindow window;
+    window.DoModal();
+    Window::SetMainWindow(nullptr);
+  }
+  return false;
+}

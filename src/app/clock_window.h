@@ -1,0 +1,44 @@
+// The clock window: a captionless modal dialog whose life is the process's.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "face/clock_face.h"
+#include "win/dialog.h"
+#include "win/unique_handle.h"
+
+class ClockWindow : public Dialog {
+ public:
+  ClockWindow();
+  ~ClockWindow() override;
+
+  enum TimerId : UINT_PTR { kMinuteTimer = 1, kPollTimer = 2, kHoverTimer = 3 };
+
+  ClockFace& face() { return face_; }
+
+  // Loads (1) or saves (0) every stored setting of the window.
+  void TransferSettings(int direction);
+
+  // Milliseconds from `second` (0-59) to the next whole minute.
+  static UINT MinuteTimerPeriod(int second) { return 60000u - 1000u * static_cast<UINT>(second); }
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void OnPaint();
+  void OnTimer(UINT_PTR id);
+  void OnDestroy();
+  void ArmMinuteTimer();
+  void ApplyFrameSetting();
+  // The see-through paint; nonzero when it has painted the window.
+  BOOL PaintSeeThrough(HDC dc, BOOL enable);
+
+  IconHandle icon_;
+  ClockFace face_;
+  std::int32_t selectedCell_ = -1;
+};

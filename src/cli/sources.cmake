@@ -1,0 +1,5 @@
+# velta-cli: one file per subcommand group; each registers itself in velta_cli.cpp's table.
+set(VELTA_CLI_SOURCES
+  src/cli/velta_cli.cpp
+  src/cli/cli_args.cpp
+  src/cli/format_command.cpp)

@@ -1,0 +1,45 @@
+// The display block of one window: font, colours, alignment, format, the
+// window's stored rectangle and option word; draws the formatted time.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+#include "face/face_options.h"
+
+class ClockFace {
+ public:
+  ClockFace();
+  // With a nonzero string id the format is that string-table text.
+  explicit ClockFace(UINT formatStringId);
+  virtual ~ClockFace() = default;
+  ClockFace(const ClockFace&) = default;
+  ClockFace& operator=(const ClockFace&) = default;
+
+  // Paints `rect` with the background colour and the expanded text at the current time.
+  virtual void Draw(HDC dc, RECT rect);
+  // Cuts `window`'s shape to the drawn pixels when enabled and possible; see the .cpp.
+  virtual BOOL UpdateWindowShape(HDC dc, HWND window, BOOL enable);
+  virtual BOOL IsCountdown() const { return FALSE; }
+
+  // Draw for a given local time and tick count (Draw passes the current ones).
+  void DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t tickNow);
+  // The text Draw shows for that moment.
+  virtual std::string ExpandText(const std::tm& local, std::uint32_t tickNow) const;
+
+  // Copies the settings (font, colours, FlagDT, rectangle, Option, format); never the variant.
+  void CopySettingsFrom(const ClockFace& other);
+
+  static std::tm LocalNow();
+
+  LOGFONTA font{};
+  COLORREF textColour = 0x00FFFFFF;
+  COLORREF backColour = 0x00000000;
+  std::int32_t flagDT = DT_CENTER;
+  RECT windowRect{0, 0, 400, 200};
+  std::uint32_t option = OptTopmost;
+  std::string format = "%Y/%m/%d (%a) %H:%M";
+};

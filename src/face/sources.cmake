@@ -1,0 +1,5 @@
+list(APPEND VELTA_CORE_SOURCES
+  src/face/time_formatter.cpp)
+list(APPEND VELTA_WIN_SOURCES
+  src/face/clock_face.cpp
+  src/face/countdown_face.cpp)

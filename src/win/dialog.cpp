@@ -1,0 +1,90 @@
+#include "win/dialog.h"
+
+INT_PTR CALLBACK Dialog::StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_INITDIALOG) return FALSE;
+  auto* self = reinterpret_cast<Dialog*>(lParam);
+  self->Subclass(window);
+  try {
+    return self->OnInitDialog();
+  } catch (...) {
+    return TRUE;
+  }
+}
+
+INT_PTR Dialog::DoModal(HWND owner) {
+  if (owner == nullptr) owner = MainWindow();
+  if (owner != nullptr && !::IsWindow(owner)) owner = nullptr;
+  const bool disableOwner = owner != nullptr && ::IsWindowEnabled(owner);
+  modal_ = true;
+  ending_ = false;
+  result_ = -1;
+  if (disableOwner) ::EnableWindow(owner, FALSE);
+  HWND window = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
+                                     StaticDialogProc, reinterpret_cast<LPARAM>(this));
+  if (window == nullptr) {
+    if (disableOwner) ::EnableWindow(owner, TRUE);
+    modal_ = false;
+    return -1;
+  }
+  if (!ending_) ::ShowWindow(window, SW_SHOW);
+  while (!ending_ && hwnd() != nullptr) {
+    if (!PumpMessage()) break;
+  }
+  // Give the activation back before the dialog goes, so the owner does not lose it.
+  if (hwnd() != nullptr) ::SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
+                                        SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+  if (disableOwner) ::EnableWindow(owner, TRUE);
+  if (owner != nullptr && ::GetActiveWindow() == hwnd()) ::SetActiveWindow(owner);
+  if (hwnd() != nullptr) ::DestroyWindow(hwnd());
+  modal_ = false;
+  return result_;
+}
+
+bool Dialog::CreateModeless(HWND parent) {
+  modal_ = false;
+  return ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), parent,
+                              StaticDialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void Dialog::EndDialog(INT_PTR result) {
+  result_ = result;
+  ending_ = true;
+  // Wake the modal loop if it is waiting.
+  if (hwnd() != nullptr) ::PostMessageA(hwnd(), WM_NULL, 0, 0);
+}
+
+void Dialog::OnOK() {
+  if (modal_) EndDialog(IDOK);
+  else ::DestroyWindow(hwnd());
+}
+
+void Dialog::OnCancel() {
+  if (modal_) EndDialog(IDCANCEL);
+  else ::DestroyWindow(hwnd());
+}
+
+bool Dialog::OnCommand(WORD id, WORD code, HWND control) {
+  if (id == IDOK && (code == BN_CLICKED || control == nullptr)) {
+    OnOK();
+    return true;
+  }
+  if (id == IDCANCEL && (code == BN_CLICKED || control == nullptr)) {
+    OnCancel();
+    return true;
+  }
+  return false;
+}
+
+LRESULT Dialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND &&
+      OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) {
+    return 0;
+  }
+  return Default();
+}
+
+bool Dialog::PreTranslateMessage(MSG* msg) {
+  if (hwnd() == nullptr) return false;
+  if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) return ::IsDialogMessageA(hwnd(), msg) != FALSE;
+  return false;
+}

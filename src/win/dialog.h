@@ -1,0 +1,39 @@
+// Dialogs built from a template: modal (with its own message loop, so that
+// PreTranslateMessage reaches every window) or modeless.
+#pragma once
+
+#include <windows.h>
+
+#include "win/window.h"
+
+class Dialog : public Window {
+ public:
+  explicit Dialog(UINT templateId) : templateId_(templateId) {}
+
+  // Runs the dialog until EndDialog; with no owner the main window owns it
+  // and is disabled meanwhile. Returns the EndDialog value, -1 on failure.
+  INT_PTR DoModal(HWND owner = nullptr);
+  bool CreateModeless(HWND parent);
+  void EndDialog(INT_PTR result);
+  bool IsModal() const { return modal_; }
+
+  HWND Item(int id) const { return ::GetDlgItem(hwnd(), id); }
+
+ protected:
+  virtual BOOL OnInitDialog() { return TRUE; }
+  virtual void OnOK();
+  virtual void OnCancel();
+  // true when handled; the default routes IDOK and IDCANCEL.
+  virtual bool OnCommand(WORD id, WORD code, HWND control);
+
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool PreTranslateMessage(MSG* msg) override;
+
+ private:
+  static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  UINT templateId_;
+  bool modal_ = false;
+  bool ending_ = false;
+  INT_PTR result_ = -1;
+};

@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the portable core natively (plain and
+# with AddressSanitizer/UndefinedBehaviorSanitizer) and under Wine, the Windows
+# tests and the end-to-end scripts under Wine in Xvfb.
+# Ends with one line "N passed, N failed"; exits non-zero on any failure.
+set -u
+cd "$(dirname "$0")"
+export VELTA_ROOT=$PWD
+source tools/deps.sh
+source tools/wine_env.sh
+source tools/xvfb.sh
+
+velta_install_deps || exit 1
+
+JOBS=$(nproc)
+LOGS=$PWD/build/logs
+mkdir -p "$LOGS"
+PASSED=0
+FAILED=0
+FAILURES=()
+
+step() { printf '\n== %s\n' "$*"; }
+
+build() {  # build DIR [cmake args...]
+  local dir=$1; shift
+  if ! cmake -S . -B "$dir" -G Ninja "$@" >"$LOGS/$(basename "$dir")-configure.log" 2>&1 ||
+     ! cmake --build "$dir" -j "$JOBS" >"$LOGS/$(basename "$dir")-build.log" 2>&1; then
+    echo "build of $dir failed; see $LOGS/$(basename "$dir")-*.log"
+    tail -n 30 "$LOGS/$(basename "$dir")-build.log" 2>/dev/null
+    FAILED=$((FAILED + 1)); FAILURES+=("build $dir")
+    return 1
+  fi
+  echo "built $dir"
+}
+
+# Runs a GoogleTest binary and adds its counts; a crash counts as one failure.
+gtest() {  # gtest LABEL DIR COMMAND...  (runs COMMAND inside DIR)
+  local label=$1 dir=$2; shift 2
+  local log="$LOGS/$label.log"
+  (cd "$dir" && "$@" --gtest_color=no) >"$log" 2>&1
+  local rc=$?
+  local pass fail
+  pass=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "$log" | tail -n 1)
+  fail=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below:.*/\1/p' "$log" | tail -n 1)
+  pass=${pass:-0}; fail=${fail:-0}
+  if [ "$rc" -ne 0 ] && [ "$fail" -eq 0 ]; then fail=1; fi
+  PASSED=$((PASSED + pass)); FAILED=$((FAILED + fail))
+  echo "$label: $pass passed, $fail failed"
+  if [ "$fail" -ne 0 ]; then
+    FAILURES+=("$label")
+    grep -E '^\[  FAILED  \]|Failure|error' "$log" | head -n 20
+  fi
+}
+
+# Runs an end-to-end script; it prints "ok - ..." and "not ok - ..." lines.
+e2e() {  # e2e SCRIPT
+  local script=$1 name
+  name=$(basename "$script" .sh)
+  local log="$LOGS/e2e-$name.log"
+  timeout 300 bash "$script" >"$log" 2>&1
+  local rc=$?
+  local pass fail
+  pass=$(grep -c '^ok - ' "$log")
+  fail=$(grep -c '^not ok - ' "$log")
+  if [ "$rc" -ne 0 ] && [ "$fail" -eq 0 ]; then fail=1; echo "not ok - $name ended with status $rc" >>"$log"; fi
+  PASSED=$((PASSED + pass)); FAILED=$((FAILED + fail))
+  echo "e2e $name: $pass passed, $fail failed"
+  if [ "$fail" -ne 0 ]; then FAILURES+=("e2e $name"); grep '^not ok' "$log"; fi
+}
+
+step "native build"
+build build/native -DCMAKE_BUILD_TYPE=Release && {
+  gtest core-native build/native/tests ./velta_core_tests
+}
+
+step "native build with AddressSanitizer and UndefinedBehaviorSanitizer"
+build build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+      -DVELTA_SANITIZE=ON -DVELTA_FUZZ=ON -DVELTA_BENCH=OFF && {
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 gtest core-asan build/asan/tests ./velta_core_tests
+  # Replay the fuzz corpora: every stored input must run clean.
+  for target in build/asan/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=$(basename "$target")
+    corpus=fuzz/corpus/${name#fuzz_}
+    if [ -d "$corpus" ] && "$target" -runs=0 "$corpus" >"$LOGS/$name.log" 2>&1; then
+      PASSED=$((PASSED + 1)); echo "$name corpus: clean"
+    else
+      FAILED=$((FAILED + 1)); FAILURES+=("$name corpus"); echo "$name corpus: FAILED (see $LOGS/$name.log)"
+    fi
+  done
+}
+
+step "cross build for Windows"
+if build build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake; then
+  step "Windows tests under Wine"
+  velta_wine_prefix
+  velta_xvfb_start
+  velta_wine_start
+  # Tests run from the build folder so that the files they write stay there.
+  gtest core-wine build/win/tests wine ./velta_core_tests.exe
+  gtest win-wine build/win/tests wine ./velta_win_tests.exe
+
+  step "end-to-end under Wine and Xvfb"
+  for script in tests/e2e/*.sh; do
+    [ "$(basename "$script")" = lib.sh ] && continue
+    e2e "$script"
+  done
+  velta_wine_stop
+  velta_xvfb_stop
+fi
+
+echo
+if [ ${#FAILURES[@]} -gt 0 ]; then echo "failed: ${FAILURES[*]}"; fi
+echo "$PASSED passed, $FAILED failed"
+[ "$FAILED" -eq 0 ] && [ "$PASSED" -gt 0 ]

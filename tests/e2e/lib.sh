@@ -1,0 +1,70 @@
+# Sourced by the end-to-end scripts: a fresh copy of the clock in its own
+# folder, the driver, screenshots and pixel reads. Each check prints
+# "ok - ..." or "not ok - ...".
+VELTA_ROOT=${VELTA_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+source "$VELTA_ROOT/tools/wine_env.sh"
+VELTA_BUILD=$VELTA_ROOT/build/win
+SHOTS=$VELTA_ROOT/build/e2e/shots
+mkdir -p "$SHOTS"
+
+ok() { echo "ok - $*"; }
+not_ok() { echo "not ok - $*"; }
+# check DESCRIPTION COMMAND...: ok when the command succeeds.
+check() {
+  local d=$1; shift
+  if "$@"; then ok "$d"; else not_ok "$d"; fi
+}
+# expect_eq DESCRIPTION ACTUAL EXPECTED
+expect_eq() {
+  if [ "$2" = "$3" ]; then ok "$1"; else not_ok "$1: got '$2', expected '$3'"; fi
+}
+
+driver() { wine "$VELTA_BUILD/tests/velta_driver.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+
+# A folder with its own Velta.exe, so that each script starts with no settings.
+sandbox() {  # sandbox NAME -> prints the folder
+  local dir=$VELTA_ROOT/build/e2e/$1
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  cp "$VELTA_BUILD/Velta.exe" "$dir/"
+  echo "$dir"
+}
+
+VELTA_PID=
+start_velta() {  # start_velta DIR [VAR=VALUE ...]
+  local dir=$1; shift
+  (cd "$dir" && exec env "$@" wine ./Velta.exe </dev/null >/dev/null 2>&1) &
+  VELTA_PID=$!
+}
+
+# Waits for the process started by start_velta to end.
+velta_ended() {  # velta_ended SECONDS
+  local i
+  for i in $(seq $(( $1 * 10 ))); do
+    kill -0 "$VELTA_PID" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+stop_velta() {
+  [ -n "$VELTA_PID" ] && kill "$VELTA_PID" 2>/dev/null
+  VELTA_PID=
+}
+
+shot() { import -window root "$1" 2>/dev/null; }
+
+# "#RRGGBB" of one pixel.
+pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-Fa-f]\{6\}' | head -n 1 | tr a-f A-F; }
+
+# Bounding box "W H X Y" of the pixels in a region that differ from its top-left colour.
+ink_box() {  # ink_box FILE W H X Y
+  convert "$1" -crop "${2}x${3}+${4}+${5}" +repage -format '%@' info: 2>/dev/null |
+    sed -E 's/^([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+)$/\1 \2 \3 \4/'
+}
+
+# Number of pixels of a colour within a region.
+count_colour() {  # count_colour FILE W H X Y COLOUR
+  convert "$1" -crop "${2}x${3}+${4}+${5}" +repage -fill black +opaque "$6" -fill white -opaque "$6" \
+    -format '%[fx:int(mean*w*h+0.5)]' info: 2>/dev/null
+}

@@ -1,0 +1,134 @@
+// Drives a running clock from outside, for the end-to-end scripts.
+//   velta_driver wait TITLE SECONDS        wait for a visible top-level window
+//   velta_driver gone TITLE SECONDS        wait until no such window exists
+//   velta_driver info TITLE                rect, styles, topmost, tool window
+//   velta_driver key TITLE VK              post a key press to the window
+//   velta_driver command TITLE ID          post WM_COMMAND
+//   velta_driver close TITLE               post WM_CLOSE
+//   velta_driver dialog-title OWNERTITLE SECONDS   UTF-8 title of a dialog owned by the window
+//   velta_driver close-dialog OWNERTITLE   cancel the dialog owned by the window
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+HWND Find(const char* title) { return ::FindWindowA(nullptr, title); }
+
+HWND WaitFor(const char* title, double seconds) {
+  const DWORD until = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
+  do {
+    HWND w = Find(title);
+    if (w != nullptr && ::IsWindowVisible(w)) return w;
+    ::Sleep(50);
+  } while (static_cast<LONG>(until - ::GetTickCount()) > 0);
+  return nullptr;
+}
+
+std::string Utf8Title(HWND w) {
+  wchar_t wide[512] = {};
+  ::GetWindowTextW(w, wide, 512);
+  char utf8[2048] = {};
+  ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
+  return utf8;
+}
+
+struct OwnedSearch {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK FindOwned(HWND w, LPARAM lp) {
+  auto* s = reinterpret_cast<OwnedSearch*>(lp);
+  char cls[64] = {};
+  ::GetClassNameA(w, cls, sizeof cls);
+  if (::GetWindow(w, GW_OWNER) == s->owner && std::strcmp(cls, "#32770") == 0 && ::IsWindowVisible(w)) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: velta_driver wait|gone|info|key|command|close|dialog-title TITLE [ARG]\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return Usage();
+  const std::string verb = argv[1];
+  const char* title = argv[2];
+  const char* arg = argc > 3 ? argv[3] : nullptr;
+  if (verb == "wait") {
+    HWND w = WaitFor(title, arg ? std::atof(arg) : 10);
+    if (!w) { std::printf("no window \"%s\"\n", title); return 1; }
+    std::printf("%p\n", static_cast<void*>(w));
+    return 0;
+  }
+  if (verb == "gone") {
+    const DWORD until = ::GetTickCount() + static_cast<DWORD>((arg ? std::atof(arg) : 10) * 1000);
+    while (Find(title) != nullptr) {
+      if (static_cast<LONG>(until - ::GetTickCount()) <= 0) { std::printf("still there\n"); return 1; }
+      ::Sleep(50);
+    }
+    return 0;
+  }
+  HWND w = Find(title);
+  if (w == nullptr) { std::printf("no window \"%s\"\n", title); return 1; }
+  if (verb == "info") {
+    RECT r;
+    ::GetWindowRect(w, &r);
+    const auto style = static_cast<unsigned long>(::GetWindowLongPtrA(w, GWL_STYLE));
+    const auto ex = static_cast<unsigned long>(::GetWindowLongPtrA(w, GWL_EXSTYLE));
+    char cls[64] = {};
+    ::GetClassNameA(w, cls, sizeof cls);
+    std::printf("rect %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    std::printf("style %08lx\nexstyle %08lx\n", style, ex);
+    std::printf("topmost %d\ntoolwindow %d\nthickframe %d\ncaption %d\n", (ex & WS_EX_TOPMOST) ? 1 : 0,
+                (ex & WS_EX_TOOLWINDOW) ? 1 : 0, (style & WS_THICKFRAME) ? 1 : 0,
+                (style & WS_CAPTION) == WS_CAPTION ? 1 : 0);
+    std::printf("class %s\nvisible %d\n", cls, ::IsWindowVisible(w) ? 1 : 0);
+    return 0;
+  }
+  if (verb == "key" && arg) {
+    const auto vk = static_cast<WPARAM>(std::strtoul(arg, nullptr, 0));
+    ::PostMessageA(w, WM_KEYDOWN, vk, 1);
+    ::PostMessageA(w, WM_KEYUP, vk, 0xC0000001);
+    return 0;
+  }
+  if (verb == "command" && arg) {
+    ::PostMessageA(w, WM_COMMAND, static_cast<WPARAM>(std::strtoul(arg, nullptr, 0)), 0);
+    return 0;
+  }
+  if (verb == "close") {
+    ::PostMessageA(w, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (verb == "close-dialog") {
+    OwnedSearch s{w, nullptr};
+    ::EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&s));
+    if (!s.found) { std::printf("no dialog\n"); return 1; }
+    ::PostMessageA(s.found, WM_COMMAND, IDCANCEL, 0);
+    return 0;
+  }
+  if (verb == "dialog-title") {
+    const DWORD until = ::GetTickCount() + static_cast<DWORD>((arg ? std::atof(arg) : 10) * 1000);
+    do {
+      OwnedSearch s{w, nullptr};
+      ::EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&s));
+      if (s.found) {
+        std::printf("%s\n", Utf8Title(s.found).c_str());
+        return 0;
+      }
+      ::Sleep(50);
+    } while (static_cast<LONG>(until - ::GetTickCount()) > 0);
+    std::printf("no dialog\n");
+    return 1;
+  }
+  return Usage();
+}

@@ -1,0 +1,4 @@
+list(APPEND VELTA_CORE_TEST_SOURCES
+  face/time_formatter_test.cpp)
+list(APPEND VELTA_WIN_TEST_SOURCES
+  face/clock_face_test.cpp)

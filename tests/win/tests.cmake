@@ -1,0 +1,2 @@
+list(APPEND VELTA_WIN_TEST_SOURCES
+  win/dialog_test.cpp)
