@@ -19,8 +19,36 @@ velta_wine_prefix() {
     # Debian's Wine does not load its own fonts unless they sit in the prefix.
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
     cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    # Japanese text: the IPA Gothic fonts, linked behind the system's UI fonts as
+    # on a Japanese Windows, so captions and the clock's icon-title font show kana and kanji.
+    cp /usr/share/fonts/opentype/ipafont-gothic/ipag*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    local face
+    for face in Tahoma "Tahoma Bold" "MS Sans Serif" "Microsoft Sans Serif" "MS Shell Dlg" "MS UI Gothic" "Segoe UI"; do
+      wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+        /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic\0ipag.ttf,IPAGothic' /f </dev/null >/dev/null 2>&1
+    done
+    wineserver -w
     touch "$WINEPREFIX/.velta-ready"
   fi
+}
+
+# A second prefix that looks like a Japanese Windows: the icon-title font (the
+# clock's default font) is a Japanese UI font in the Shift-JIS character set.
+# Use it with LANG=ja_JP.UTF-8; Wine's own default would draw Japanese names as Latin-1.
+velta_wine_prefix_ja() {
+  velta_wine_prefix
+  local ja=$VELTA_ROOT/build/wineprefix-ja
+  if [ ! -f "$ja/.velta-ready" ]; then
+    WINEPREFIX=$WINEPREFIX wineserver -w
+    rm -rf "$ja"
+    cp -a "$WINEPREFIX" "$ja"
+    rm -f "$ja/.velta-ready"
+    WINEPREFIX=$ja wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v IconFont /t REG_BINARY /d \
+      f4ffffff0000000000000000000000009001000000000080000000004d005300200055004900200047006f00740068006900630000000000000000000000000000000000000000000000000000000000000000000000000000000000 /f </dev/null >/dev/null 2>&1
+    WINEPREFIX=$ja wineserver -w
+    touch "$ja/.velta-ready"
+  fi
+  echo "$ja"
 }
 
 # Wine's background processes inherit every pipe of the command that starts

@@ -2,7 +2,7 @@
 # First start with no settings: the clock window, its look, and Esc ending it;
 # then the Japanese resource set under a Japanese locale.
 source "$(dirname "$0")/lib.sh"
-trap stop_velta EXIT
+trap 'stop_velta; WINEPREFIX=$VELTA_ROOT/build/wineprefix-ja wineserver -k 2>/dev/null' EXIT
 
 dir=$(sandbox clock_start)
 start_velta "$dir"
@@ -24,14 +24,14 @@ check "white text pixels on the face ($white)" [ "${white:-0}" -gt 100 ]
 read -r w h x y <<<"$(ink_box "$SHOTS/clock_start.png" 392 192 4 4)"
 cx=$(( 4 + x + w / 2 )); cy=$(( 4 + y + h / 2 ))
 check "text centred in the window (ink centre $cx,$cy)" [ $(( cx > 190 && cx < 210 && cy > 90 && cy < 110 )) -eq 1 ]
-expected_date=$(date +%Y/%m/%d)
-check "the text is today's date and time ($w x $h pixels of ink)" [ "${w:-0}" -gt 150 ]
+check "a line of text as wide as a date and time ($w x $h pixels of ink)" [ "${w:-0}" -gt 150 ] 
 
 driver key Velta 0x1B
 check "Esc closes the clock window" driver gone Velta 10
 check "and ends the process" velta_ended 10
 
 # Japanese: with a Japanese locale the Japanese resource set is the one used.
+export WINEPREFIX=$(velta_wine_prefix_ja)
 dir=$(sandbox clock_start_ja)
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 check "the clock starts under a Japanese locale" driver wait Velta 20
