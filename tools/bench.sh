@@ -1,7 +1,26 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks (Release, native); extra arguments go to Google Benchmark.
+# Builds and runs the benchmarks (Release, native), then prints each one as a
+# ratio to the baseline it names in its label ("vs:BM_Baseline"), measured in
+# the same run. Extra arguments go to Google Benchmark (e.g. --benchmark_filter=Crc).
 set -eu
 cd "$(dirname "$0")/.."
 cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/native --target velta_bench >/dev/null
-exec build/native/bench/velta_bench "$@"
+build/native/bench/velta_bench --benchmark_out=build/bench.json --benchmark_out_format=json "$@"
+python3 - build/bench.json <<'PY'
+import json, sys
+runs = [b for b in json.load(open(sys.argv[1]))["benchmarks"] if b.get("run_type", "iteration") == "iteration"]
+by_name = {b["name"]: b for b in runs}
+print("\nratios to the baseline of the same run (time per iteration; bytes/s where both report it):")
+for b in runs:
+    label = b.get("label", "")
+    if not label.startswith("vs:"):
+        continue
+    base = by_name.get(label[3:])
+    if base is None:
+        continue
+    if "bytes_per_second" in b and "bytes_per_second" in base:
+        print(f"  {b['name']:<40} {b['bytes_per_second'] / base['bytes_per_second']:8.3f} x the speed of {base['name']}")
+    else:
+        print(f"  {b['name']:<40} {b['cpu_time'] / base['cpu_time']:8.2f} x the time of {base['name']}")
+PY
