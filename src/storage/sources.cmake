@@ -6,3 +6,6 @@ list(APPEND VELTA_CORE_SOURCES
 list(APPEND VELTA_WIN_SOURCES
   src/storage/win32_file_access.cpp
   src/storage/ini_profile_store_win.cpp)
+list(APPEND VELTA_WIN_SOURCES
+  src/storage/registry_profile_store.cpp
+  src/storage/app_profile.cpp)
