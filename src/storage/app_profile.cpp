@@ -1,0 +1,24 @@
+#include "storage/app_profile.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/clock_app.h"
+#include "win/string_table.h"
+#include "win/unique_handle.h"
+
+std::int32_t AppProfile::GetInt(std::string_view section, std::string_view entry, std::int32_t fallback) {
+  const std::string path = std::string("Software\\") + ClockApp::kRegistryKey + "\\" + StringTable::AppName() +
+                           "\\" + std::string(section);
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return fallback;
+  RegKeyHandle key(opened);
+  DWORD value = 0, type = 0, size = sizeof value;
+  const std::string name(entry);
+  if (::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+          ERROR_SUCCESS ||
+      type != REG_DWORD || size != sizeof value)
+    return fallback;
+  return static_cast<std::int32_t>(value);
+}

@@ -1,0 +1,92 @@
+// Settings kept as INI text in one file: the whole file is read when the store
+// is made, every operation works on that text, and the text is written back
+// when the store ends, only if something was written.
+//
+// Layout as written: CR LF line ends; "[name]" header lines, each section
+// after the first preceded by an empty line; "key=value" lines with the newest
+// key first in its section; integers "%d", floats "%f", strings as they are,
+// bytes as uppercase hex pairs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "storage/file_access.h"
+#include "storage/profile_store.h"
+#include "storage/std_file_access.h"
+
+class IniProfileStore : public virtual ProfileStore {
+ public:
+  // The file at `path`, read and written through `files`.
+  explicit IniProfileStore(std::string path, FileAccess& files = StdFileAccess::Instance());
+#ifdef _WIN32
+  // The settings file beside the executable: its path with the extension
+  // replaced by "ini" (Velta.exe -> Velta.ini), through the Win32 file
+  // functions. Defined in the Windows library.
+  IniProfileStore();
+#endif
+  // Writes the text back if anything was written (see Flush).
+  ~IniProfileStore() override;
+  IniProfileStore(const IniProfileStore&) = delete;
+  IniProfileStore& operator=(const IniProfileStore&) = delete;
+
+  // Writes the text back now if anything was written: replaced in one step
+  // through a temporary file, or the file deleted when the text is empty.
+  // Nothing is written when the file existed but could not be read, so a
+  // passing read failure can never wipe the settings. True when there was
+  // nothing to do or the write succeeded.
+  bool Flush();
+
+  const std::string& path() const { return path_; }
+  const std::string& text() const { return text_; }
+  bool dirty() const { return dirty_; }
+
+  bool EnumSections(std::vector<std::string>& names) override;
+  bool DeleteSection(std::string_view section) override;
+  bool EnumKeys(std::string_view section, std::vector<std::string>& names) override;
+  bool DeleteKey(std::string_view section, std::string_view key) override;
+
+  std::int32_t GetInt(std::string_view section, std::string_view key, std::int32_t fallback) override;
+  float GetFloat(std::string_view section, std::string_view key, float fallback) override;
+  std::string GetString(std::string_view section, std::string_view key, std::string_view fallback) override;
+  std::size_t GetStringToBuffer(std::string_view section, std::string_view key, std::string_view fallback,
+                                char* buffer, std::size_t size) override;
+  bool GetBinary(std::string_view section, std::string_view key, void* destination, const void* fallback,
+                 std::size_t size) override;
+  std::size_t GetBinaryCopy(std::string_view section, std::string_view key, std::vector<std::uint8_t>& out,
+                            const void* fallback, std::size_t fallbackSize) override;
+
+  bool WriteInt(std::string_view section, std::string_view key, std::int32_t value) override;
+  bool WriteFloat(std::string_view section, std::string_view key, float value) override;
+  bool WriteString(std::string_view section, std::string_view key, std::string_view value) override;
+  bool WriteBinary(std::string_view section, std::string_view key, const void* data, std::size_t size) override;
+
+  // A line break cannot stand in a value line; a string value's line breaks
+  // (CR LF, or a lone CR or LF) are stored as this character and read back
+  // as CR LF.
+  static constexpr char kLineBreakMark = '\x1F';
+
+ private:
+  static constexpr std::size_t npos = std::string::npos;
+
+  struct Value {
+    std::size_t start = npos;  // first character after "="
+    std::size_t end = npos;    // the CR of the line end, or the LF, or the end of the text
+    bool terminated = false;   // a line feed ends the line
+  };
+
+  // Index just after the header's CR (its LF), or npos.
+  std::size_t FindSection(std::string_view section) const;
+  Value FindValue(std::string_view section, std::string_view key) const;
+  Value ValueAt(std::size_t start) const;
+  bool Write(std::string_view section, std::string_view key, std::string_view value);
+
+  std::string path_;
+  FileAccess& files_;
+  std::string text_;
+  bool dirty_ = false;
+  bool readFailed_ = false;
+};

@@ -1,0 +1,153 @@
+// The settings file on Windows: its place beside the executable, the Win32 file
+// functions, and agreement with the system's own INI functions.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+#include "storage/ini_profile_store.h"
+#include "storage/scratch_dir.h"
+#include "storage/win32_file_access.h"
+
+namespace {
+
+std::string FullPath(const std::string& relative) {
+  char full[MAX_PATH * 4];
+  const DWORD n = ::GetFullPathNameA(relative.c_str(), sizeof full, full, nullptr);
+  return std::string(full, n);
+}
+
+std::string ModulePath() {
+  char path[MAX_PATH * 4];
+  const DWORD n = ::GetModuleFileNameA(nullptr, path, sizeof path);
+  return std::string(path, n);
+}
+
+std::string SystemGetString(const std::string& file, const char* section, const char* key) {
+  char buffer[512];
+  const DWORD n = ::GetPrivateProfileStringA(section, key, "<missing>", buffer, sizeof buffer, file.c_str());
+  return std::string(buffer, n);
+}
+
+TEST(IniProfileStoreWindows, TheDefaultFileIsTheExecutablesPathWithIni) {
+  std::string expected = ModulePath();
+  expected.replace(expected.size() - 3, 3, "ini");  // velta_win_tests.exe -> velta_win_tests.ini
+  ::DeleteFileA(expected.c_str());
+  {
+    IniProfileStore store;
+    EXPECT_EQ(store.path(), expected);
+    store.WriteInt("Settings", "Option", 8);
+  }
+  EXPECT_EQ(ScratchDir::Read(expected), "[Settings]\r\nOption=8\r\n");
+  {
+    IniProfileStore store;
+    EXPECT_EQ(store.GetInt("Settings", "Option", 0), 8);
+    store.DeleteSection("Settings");
+  }
+  EXPECT_EQ(::GetFileAttributesA(expected.c_str()), INVALID_FILE_ATTRIBUTES) << "an empty text deletes the file";
+}
+
+TEST(IniProfileStoreWindows, Win32FilesReplaceInOneStepAndReportFailures) {
+  ScratchDir dir;
+  Win32FileAccess& files = Win32FileAccess::Instance();
+  const std::string file = dir.File("Velta.ini");
+  std::string content;
+  EXPECT_EQ(files.ReadAll(file, content), FileAccess::ReadResult::Missing);
+  EXPECT_EQ(files.ReadAll(dir.File("no/such/Velta.ini"), content), FileAccess::ReadResult::Missing);
+  EXPECT_EQ(files.ReadAll(dir.path().string(), content), FileAccess::ReadResult::Failed);  // a folder
+
+  ASSERT_TRUE(files.ReplaceContent(file, "first"));
+  ASSERT_TRUE(files.ReplaceContent(file, "second, longer"));
+  EXPECT_EQ(files.ReadAll(file, content), FileAccess::ReadResult::Ok);
+  EXPECT_EQ(content, "second, longer");
+  EXPECT_EQ(::GetFileAttributesA(FileAccess::TemporaryPathFor(file).c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // A file another program holds open without sharing cannot be replaced; it stays as it was.
+  HANDLE held = ::CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(files.ReadAll(file, content), FileAccess::ReadResult::Failed);
+  EXPECT_FALSE(files.ReplaceContent(file, "third"));
+  ::CloseHandle(held);
+  EXPECT_EQ(ScratchDir::Read(file), "second, longer");
+  EXPECT_EQ(::GetFileAttributesA(FileAccess::TemporaryPathFor(file).c_str()), INVALID_FILE_ATTRIBUTES);
+
+  EXPECT_TRUE(files.Remove(file));
+  EXPECT_FALSE(files.Remove(file));
+}
+
+TEST(IniProfileStoreWindows, AFileHeldOpenWhileLoadingIsNotOverwrittenBySaving) {
+  ScratchDir dir;
+  const std::string file = dir.File("Velta.ini");
+  const std::string old = "[QuickTimerMsg]\r\nForeColor=255\r\n";
+  ScratchDir::Write(file, old);
+  HANDLE held = ::CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  IniProfileStore store(file, Win32FileAccess::Instance());
+  ::CloseHandle(held);
+  store.WriteInt("Settings", "left", 5);
+  EXPECT_FALSE(store.Flush());
+  EXPECT_EQ(ScratchDir::Read(file), old);
+}
+
+TEST(IniProfileStoreWindows, TheSystemReadsWhatTheStoreWrites) {
+  ScratchDir dir;
+  const std::string file = FullPath(dir.File("Velta.ini"));
+  std::array<std::uint8_t, 4> bytes{0x00, 0x7F, 0x80, 0xFF};
+  {
+    IniProfileStore store(file, Win32FileAccess::Instance());
+    store.WriteBinary("Settings", "Font", bytes.data(), bytes.size());
+    store.WriteInt("Settings", "ForeColor", 16777215);
+    store.WriteInt("Settings", "left", -120);
+    store.WriteString("Settings", "Format", "%Y/%m/%d (%a) %H:%M");
+    store.WriteString("Adjust", "Server", "ntp.example.org");
+    store.WriteInt("Adjust", "Port", 123);
+    store.WriteFloat("Adjust", "Ratio", 1.5f);
+    store.WriteInt("Exec", "left", 7);  // the same key in another section
+  }
+  EXPECT_EQ(SystemGetString(file, "Settings", "Font"), "007F80FF");
+  EXPECT_EQ(::GetPrivateProfileIntA("Settings", "ForeColor", -1, file.c_str()), 16777215u);
+  EXPECT_EQ(static_cast<int>(::GetPrivateProfileIntA("Settings", "left", 0, file.c_str())), -120);
+  EXPECT_EQ(SystemGetString(file, "Settings", "Format"), "%Y/%m/%d (%a) %H:%M");
+  EXPECT_EQ(SystemGetString(file, "Adjust", "Server"), "ntp.example.org");
+  EXPECT_EQ(::GetPrivateProfileIntA("Adjust", "Port", 0, file.c_str()), 123u);
+  EXPECT_EQ(SystemGetString(file, "Adjust", "Ratio"), "1.500000");
+  EXPECT_EQ(::GetPrivateProfileIntA("Exec", "left", 0, file.c_str()), 7u);
+  EXPECT_EQ(SystemGetString(file, "Exec", "Port"), "<missing>");
+
+  char sections[256] = {};
+  const DWORD n = ::GetPrivateProfileSectionNamesA(sections, sizeof sections, file.c_str());
+  EXPECT_EQ(std::string(sections, n), std::string("Settings\0Adjust\0Exec\0", 21));
+}
+
+TEST(IniProfileStoreWindows, TheStoreReadsWhatTheSystemWrites) {
+  ScratchDir dir;
+  const std::string file = FullPath(dir.File("Velta.ini"));
+  ASSERT_TRUE(::WritePrivateProfileStringA("Settings", "Format", "%H:%M", file.c_str()));
+  ASSERT_TRUE(::WritePrivateProfileStringA("Settings", "Option", "196616", file.c_str()));
+  ASSERT_TRUE(::WritePrivateProfileStringA("Adjust", "Server", "time.example.net", file.c_str()));
+  ASSERT_TRUE(::WritePrivateProfileStringA("Adjust", "Option", "-3", file.c_str()));
+  ASSERT_TRUE(::WritePrivateProfileStringA("Settings", "Font", "0A0B", file.c_str()));
+  ASSERT_TRUE(::WritePrivateProfileStringA("Settings", "Option", "4", file.c_str()));  // replaced
+  ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());               // flush
+  const std::string text = ScratchDir::Read(file);
+  ASSERT_NE(text.find("\r\n"), std::string::npos) << "the system writes CR LF";
+
+  IniProfileStore store(file, Win32FileAccess::Instance());
+  EXPECT_EQ(store.GetString("Settings", "Format", ""), "%H:%M");
+  EXPECT_EQ(store.GetInt("Settings", "Option", 0), 4);
+  EXPECT_EQ(store.GetInt("Adjust", "Option", 0), -3);
+  EXPECT_EQ(store.GetString("Adjust", "Server", ""), "time.example.net");
+  std::array<std::uint8_t, 2> font{};
+  EXPECT_TRUE(store.GetBinary("Settings", "Font", font.data(), font.data(), font.size()));
+  EXPECT_EQ(font, (std::array<std::uint8_t, 2>{0x0A, 0x0B}));
+  std::vector<std::string> names;
+  store.EnumSections(names);
+  EXPECT_EQ(names, (std::vector<std::string>{"Settings", "Adjust"}));
+  std::vector<std::string> keys;
+  EXPECT_TRUE(store.EnumKeys("Settings", keys));
+  EXPECT_EQ(keys.size(), 3u);
+}
+
+}  // namespace
