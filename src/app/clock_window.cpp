@@ -1,6 +1,7 @@
 #include "app/clock_window.h"
 
 #include "resource.h"
+#include "storage/ini_profile_store.h"
 #include "win/string_table.h"
 
 ClockWindow::ClockWindow()
@@ -30,12 +31,25 @@ void ClockWindow::TransferSettings(int direction) {
   RECT current{};
   ::GetWindowRect(hwnd(), &current);
   if (direction == 1) {
+    {
+      IniProfileStore store;
+      face_.TransferProfile(store, "Settings", 1);
+    }
     const RECT& r = face_.windowRect;
     ::MoveWindow(hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
   } else {
     face_.windowRect = current;
+    // Its own store, written back before the next one reads the file.
+    face_.TransferProfile("Settings", 0);
   }
+  IniProfileStore store;
+  TransferAdjustSettings(store, direction);
+  TransferLauncherSettings(store, direction);
 }
+
+void ClockWindow::TransferAdjustSettings(ProfileStore& store, int direction) {}
+
+void ClockWindow::TransferLauncherSettings(ProfileStore& store, int direction) {}
 
 void ClockWindow::ApplyFrameSetting() {
   if (face_.option & OptFrameless) ModifyStyle(WS_THICKFRAME, 0, SWP_FRAMECHANGED);
@@ -76,6 +90,14 @@ void ClockWindow::OnTimer(UINT_PTR id) {
 }
 
 void ClockWindow::OnDestroy() { TransferSettings(0); }
+
+void ClockWindow::OnActivateApp(BOOL active) {
+  if (active) return;
+  ::KillTimer(hwnd(), kHoverTimer);
+  ApplyFrameSetting();
+  TransferSettings(0);
+  if (face_.option & OptTopmost) ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+}
 
 bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
   switch (id) {
@@ -118,6 +140,11 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       OnDestroy();
       return Default();
+    case WM_ACTIVATEAPP: {
+      const LRESULT result = Default();
+      OnActivateApp(static_cast<BOOL>(wParam));
+      return result;
+    }
     default:
       return Dialog::WindowProc(message, wParam, lParam);
   }

@@ -9,6 +9,8 @@
 #include "win/dialog.h"
 #include "win/unique_handle.h"
 
+class ProfileStore;
+
 class ClockWindow : public Dialog {
  public:
   ClockWindow();
@@ -18,7 +20,10 @@ class ClockWindow : public Dialog {
 
   ClockFace& face() { return face_; }
 
-  // Loads (1) or saves (0) every stored setting of the window.
+  // Loads (1) or saves (0) every stored setting of the window: the face's
+  // block in "Settings" (the rectangle taken from the window itself when
+  // saving), then "Adjust" and the launcher's "Exec" sections through one
+  // more store.
   void TransferSettings(int direction);
 
   // Milliseconds from `second` (0-59) to the next whole minute.
@@ -33,6 +38,11 @@ class ClockWindow : public Dialog {
   void OnPaint();
   void OnTimer(UINT_PTR id);
   void OnDestroy();
+  void OnActivateApp(BOOL active);
+  // The time-adjustment settings ("Adjust") and the launcher groups ("Exec")
+  // in the shared store of TransferSettings.
+  void TransferAdjustSettings(ProfileStore& store, int direction);
+  void TransferLauncherSettings(ProfileStore& store, int direction);
   void ArmMinuteTimer();
   void ApplyFrameSetting();
   // The see-through paint; nonzero when it has painted the window.

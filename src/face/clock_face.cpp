@@ -1,6 +1,7 @@
 #include "face/clock_face.h"
 
 #include "face/time_formatter.h"
+#include "storage/ini_profile_store.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
 
@@ -47,7 +48,9 @@ void ClockFace::DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t ti
     const std::string expanded = ExpandText(local, tickNow);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, textColour);
-    const auto flags = static_cast<UINT>(flagDT);
+    // DT_MODIFYSTRING would let DrawText write past the text it is given; a
+    // hand-edited FlagDT must not bring it in.
+    const auto flags = static_cast<UINT>(flagDT) & ~static_cast<UINT>(DT_MODIFYSTRING);
     ::DrawTextA(dc, expanded.data(), static_cast<int>(expanded.size()), &text, flags | DT_CALCRECT);
     // Centre the block in the enlarged rectangle; the division truncates toward zero.
     const int dx = ((enlarged.right - enlarged.left) - (text.right - text.left)) / 2;
@@ -71,4 +74,51 @@ void ClockFace::CopySettingsFrom(const ClockFace& other) {
   windowRect = other.windowRect;
   option = other.option;
   format = other.format;
+}
+
+namespace {
+
+// Window coordinates the system can place: anything else (a hand-edited or
+// damaged file) keeps the rectangle the face had.
+bool PlausibleWindowRect(const RECT& r) {
+  const auto inRange = [](LONG v) { return v >= -32768 && v <= 32767; };
+  return inRange(r.left) && inRange(r.top) && inRange(r.right) && inRange(r.bottom) && r.right > r.left &&
+         r.bottom > r.top;
+}
+
+}  // namespace
+
+void ClockFace::TransferProfile(std::string_view section, int direction) {
+  IniProfileStore store;
+  TransferProfile(store, section, direction);
+}
+
+void ClockFace::TransferProfile(ProfileStore& store, std::string_view section, int direction) {
+  static_assert(sizeof(LOGFONTA) == 60, "the stored font record is 60 bytes");
+  if (direction == 1) {
+    store.GetBinary(section, "Font", &font, &font, sizeof font);
+    font.lfFaceName[LF_FACESIZE - 1] = '\0';
+    textColour = static_cast<COLORREF>(store.GetInt(section, "ForeColor", static_cast<std::int32_t>(textColour)));
+    backColour = static_cast<COLORREF>(store.GetInt(section, "BackColor", static_cast<std::int32_t>(backColour)));
+    flagDT = store.GetInt(section, "FlagDT", flagDT);
+    RECT r;
+    r.left = store.GetInt(section, "left", windowRect.left);
+    r.top = store.GetInt(section, "top", windowRect.top);
+    r.right = store.GetInt(section, "right", windowRect.right);
+    r.bottom = store.GetInt(section, "bottom", windowRect.bottom);
+    if (PlausibleWindowRect(r)) windowRect = r;
+    option = static_cast<std::uint32_t>(store.GetInt(section, "Option", static_cast<std::int32_t>(option)));
+    format = store.GetString(section, "Format", format);
+  } else {
+    store.WriteBinary(section, "Font", &font, sizeof font);
+    store.WriteInt(section, "ForeColor", static_cast<std::int32_t>(textColour));
+    store.WriteInt(section, "BackColor", static_cast<std::int32_t>(backColour));
+    store.WriteInt(section, "FlagDT", flagDT);
+    store.WriteInt(section, "left", windowRect.left);
+    store.WriteInt(section, "top", windowRect.top);
+    store.WriteInt(section, "right", windowRect.right);
+    store.WriteInt(section, "bottom", windowRect.bottom);
+    store.WriteInt(section, "Option", static_cast<std::int32_t>(option));
+    store.WriteString(section, "Format", format);
+  }
 }

@@ -7,8 +7,11 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <string_view>
 
 #include "face/face_options.h"
+
+class ProfileStore;
 
 class ClockFace {
  public:
@@ -32,6 +35,15 @@ class ClockFace {
 
   // Copies the settings (font, colours, FlagDT, rectangle, Option, format); never the variant.
   void CopySettingsFrom(const ClockFace& other);
+
+  // Loads (direction 1) or saves (0) the settings as the display key set in
+  // `section` of the settings file, through a store of its own that is
+  // written back before this returns.
+  void TransferProfile(std::string_view section, int direction);
+  // The same through a given store. Keys in order: "Font", "ForeColor",
+  // "BackColor", "FlagDT", "left", "top", "right", "bottom", "Option",
+  // "Format"; a missing key leaves its member as it is.
+  void TransferProfile(ProfileStore& store, std::string_view section, int direction);
 
   static std::tm LocalNow();
 

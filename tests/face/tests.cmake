@@ -1,4 +1,5 @@
 list(APPEND VELTA_CORE_TEST_SOURCES
   face/time_formatter_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
-  face/clock_face_test.cpp)
+  face/clock_face_test.cpp
+  face/clock_face_profile_test.cpp)

@@ -1,0 +1,106 @@
+// The clock window's settings: loaded at start-up, saved at the end and when
+// the application loses the activation, in the file beside the executable.
+#include "app/clock_window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "storage/ini_profile_store.h"
+#include "storage/scratch_dir.h"
+
+namespace {
+
+class ClockWindowSettings : public testing::Test {
+ protected:
+  void SetUp() override {
+    IniProfileStore probe;
+    file_ = probe.path();
+    ::DeleteFileA(file_.c_str());
+  }
+  void TearDown() override {
+    if (window_.hwnd() != nullptr) ::DestroyWindow(window_.hwnd());
+    Window::SetMainWindow(nullptr);
+    ::DeleteFileA(file_.c_str());
+  }
+
+  void Start() { ASSERT_TRUE(window_.CreateModeless(nullptr)); }
+  RECT WindowRect() {
+    RECT r{};
+    ::GetWindowRect(window_.hwnd(), &r);
+    return r;
+  }
+  std::int32_t Stored(const char* key) {
+    IniProfileStore store(file_);
+    return store.GetInt("Settings", key, -12345);
+  }
+
+  std::string file_;
+  ClockWindow window_;
+};
+
+TEST_F(ClockWindowSettings, AStoreWithOnlyFormatKeepsEveryOtherDefault) {
+  ScratchDir::Write(file_, "[Settings]\r\nFormat=%H:%M:%S\r\n");
+  const auto mtime = ScratchDir::AgeByAnHour(file_);
+  ClockFace defaults;
+  Start();
+  EXPECT_EQ(window_.face().format, "%H:%M:%S");
+  EXPECT_EQ(window_.face().option, 0x30008u);
+  EXPECT_EQ(window_.face().textColour, defaults.textColour);
+  EXPECT_EQ(window_.face().flagDT, 1);
+  const RECT r = WindowRect();
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right, 400);
+  EXPECT_EQ(r.bottom, 200);
+  EXPECT_EQ(std::filesystem::last_write_time(file_), mtime) << "loading writes nothing";
+
+  ::DestroyWindow(window_.hwnd());
+  IniProfileStore store(file_);
+  std::vector<std::string> keys;
+  ASSERT_TRUE(store.EnumKeys("Settings", keys));
+  // "Format" was there already and keeps its line; the nine others go above it, newest first.
+  EXPECT_EQ(keys, (std::vector<std::string>{"Option", "bottom", "right", "top", "left", "FlagDT", "BackColor",
+                                            "ForeColor", "Font", "Format"}));
+  EXPECT_EQ(store.GetString("Settings", "Format", ""), "%H:%M:%S");
+  EXPECT_EQ(store.GetInt("Settings", "Option", 0), 196616);
+}
+
+TEST_F(ClockWindowSettings, ASaveTakesTheRectangleFromTheWindowItself) {
+  ScratchDir::Write(file_, "[Settings]\r\nleft=30\r\ntop=40\r\nright=330\r\nbottom=140\r\nOption=0\r\n");
+  Start();
+  RECT r = WindowRect();
+  EXPECT_EQ(r.left, 30);
+  EXPECT_EQ(r.top, 40);
+  EXPECT_EQ(r.right, 330);
+  EXPECT_EQ(r.bottom, 140);
+  EXPECT_EQ(::GetWindowLongA(window_.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "Option 0: not topmost";
+
+  ::MoveWindow(window_.hwnd(), 70, 90, 250, 120, TRUE);
+  ::SendMessageA(window_.hwnd(), WM_ACTIVATEAPP, TRUE, 0);
+  EXPECT_EQ(Stored("left"), 30) << "gaining the activation saves nothing";
+  ::SendMessageA(window_.hwnd(), WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_EQ(Stored("left"), 70);
+  EXPECT_EQ(Stored("top"), 90);
+  EXPECT_EQ(Stored("right"), 320);
+  EXPECT_EQ(Stored("bottom"), 210);
+  EXPECT_EQ(Stored("Option"), 0);
+
+  ::MoveWindow(window_.hwnd(), 5, 6, 300, 100, TRUE);
+  ::DestroyWindow(window_.hwnd());
+  EXPECT_EQ(Stored("left"), 5);
+  EXPECT_EQ(Stored("bottom"), 106);
+}
+
+TEST_F(ClockWindowSettings, OtherSectionsSurviveASave) {
+  const std::string others = "[QuickTimerDlg]\r\nFormat=%Q\r\n\r\n[QuickTimerMsg]\r\nForeColor=255\r\n";
+  ScratchDir::Write(file_, others);
+  Start();
+  ::DestroyWindow(window_.hwnd());
+  const std::string text = ScratchDir::Read(file_);
+  EXPECT_EQ(text.substr(0, others.size()), others);
+  EXPECT_EQ(text.substr(others.size(), 14), "\r\n[Settings]\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,2 @@
+list(APPEND VELTA_WIN_TEST_SOURCES
+  app/clock_window_settings_test.cpp)
