@@ -23,6 +23,16 @@ class ScratchDir {
     std::filesystem::create_directories(path_);
   }
 
+  // Kept after a failing test for a look; removed otherwise.
+  ~ScratchDir() {
+    if (testing::Test::HasFailure()) return;
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+    std::filesystem::remove(path_.parent_path(), ec);  // only when no other test's folder is left
+  }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
   std::string File(std::string_view name) const { return (path_ / std::string(name)).string(); }
   const std::filesystem::path& path() const { return path_; }
 

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# The clock's settings file beside the executable: a file holding only
+# "Format", a window resized with the real mouse and stored on Esc, a second
+# run that changes no byte, "Option" = 0, and a hostile file.
+source "$(dirname "$0")/lib.sh"
+trap stop_velta EXIT
+
+info_of() { driver info Velta | sed -n "s/^$1 //p"; }
+# The file's lines without their CR, or "not CR LF" when a line lacks one.
+lines_of() {
+  local total crlf
+  total=$(wc -l <"$1"); crlf=$(grep -c $'\r$' "$1")
+  if [ "$total" != "$crlf" ]; then echo "not CR LF ($crlf of $total lines)"; return; fi
+  tr -d '\r' <"$1"
+}
+value_of() { tr -d '\r' <"$1" | sed -n "s/^$2=//p" | head -n 1; }
+# Presses the left button at (x1,y1), moves to (x2,y2) in two steps, releases.
+drag() {
+  xdotool mousemove "$1" "$2" sleep 0.3 mousedown 1 sleep 0.3 \
+    mousemove $(( ($1 + $3) / 2 )) $(( ($2 + $4) / 2 )) sleep 0.3 mousemove "$3" "$4" sleep 0.3 mouseup 1
+  sleep 0.5
+}
+
+# 1. Only "Format" in the file: the window takes it and keeps every other default.
+dir=$(sandbox settings_store)
+ini=$dir/Velta.ini
+printf '[Settings]\r\nFormat=%%H-%%M\r\n' >"$ini"
+start_velta "$dir"
+check "the clock starts with a file holding only Format" driver wait Velta 20
+sleep 1.5
+expect_eq "default rectangle" "$(info_of rect)" "0 0 400 200"
+expect_eq "default: topmost" "$(info_of topmost)" 1
+expect_eq "default: sizing frame" "$(info_of thickframe)" 1
+shot "$SHOTS/settings_format_only.png"
+read -r w h x y <<<"$(ink_box "$SHOTS/settings_format_only.png" 392 192 4 4)"
+check "the face shows the short format \"%H-%M\" (ink ${w:-0} x ${h:-0})" [ $(( ${w:-0} > 20 && ${w:-0} < 110 )) -eq 1 ]
+white=$(count_colour "$SHOTS/settings_format_only.png" 392 192 4 4 '#FFFFFF')
+check "white text on the default black face ($white)" [ "${white:-0}" -gt 50 ]
+
+# Resize with the real mouse through the sizing frame: bottom-right corner, then top-left.
+drag 399 199 499 259
+drag 1 1 31 41
+expect_eq "the window has the dragged rectangle" "$(info_of rect)" "30 40 500 260"
+shot "$SHOTS/settings_dragged.png"
+driver key Velta 0x1B
+check "Esc ends the clock" velta_ended 10
+
+expected_keys=$'[Settings]\nOption\nbottom\nright\ntop\nleft\nFlagDT\nBackColor\nForeColor\nFont\nFormat'
+expect_eq "Esc wrote the whole Settings block, newest key first, Format kept in its place" \
+  "$(lines_of "$ini" | cut -d= -f1)" "$expected_keys"
+expect_eq "left" "$(value_of "$ini" left)" 30
+expect_eq "top" "$(value_of "$ini" top)" 40
+expect_eq "right" "$(value_of "$ini" right)" 500
+expect_eq "bottom" "$(value_of "$ini" bottom)" 260
+expect_eq "Option" "$(value_of "$ini" Option)" 196616
+expect_eq "ForeColor" "$(value_of "$ini" ForeColor)" 16777215
+expect_eq "Format" "$(value_of "$ini" Format)" "%H-%M"
+check "Font is 120 uppercase hex digits" bash -c "[[ '$(value_of "$ini" Font)' =~ ^[0-9A-F]{120}$ ]]"
+check "no temporary file is left beside it" [ ! -e "$ini.tmp" ]
+cp "$ini" "$dir/first.ini"
+
+# 2. A second run that changes nothing rewrites the same bytes.
+start_velta "$dir"
+check "the clock starts again" driver wait Velta 20
+sleep 1
+expect_eq "at the stored rectangle" "$(info_of rect)" "30 40 500 260"
+driver key Velta 0x1B
+check "and ends" velta_ended 10
+check "the second save is byte for byte the first" cmp -s "$ini" "$dir/first.ini"
+
+# 3. "Option" = 0: no frame removal, not topmost.
+printf '[Settings]\r\nOption=0\r\n' >"$ini"
+start_velta "$dir"
+check "the clock starts with Option 0" driver wait Velta 20
+sleep 1
+expect_eq "Option 0: sizing frame kept" "$(info_of thickframe)" 1
+expect_eq "Option 0: not topmost" "$(info_of topmost)" 0
+driver key Velta 0x1B
+check "and ends" velta_ended 10
+expect_eq "Option 0 stored again" "$(value_of "$ini" Option)" 0
+
+# 4. A hostile file: huge numbers, garbage hex, over-long lines. The clock starts
+# with the defaults and the rest of the file survives the save.
+long=$(head -c 200000 /dev/zero | tr '\0' 'Z')
+{
+  printf '[Settings]\r\nleft=99999999999999999999\r\ntop=-99999999999999999999\r\n'
+  printf 'right=99999999999999999999\r\nbottom=12\r\nFont=GARBAGE%s\r\n' "$long"
+  printf 'Font2=%s\r\n\r\n[Junk]\r\nLine=%s\r\nlf only\nno end' "$long" "$long"
+} >"$ini"
+cp "$ini" "$dir/hostile.ini"
+start_velta "$dir"
+check "the clock starts with a hostile file" driver wait Velta 20
+sleep 1.5
+expect_eq "the default rectangle" "$(info_of rect)" "0 0 400 200"
+shot "$SHOTS/settings_hostile.png"
+black=$(count_colour "$SHOTS/settings_hostile.png" 392 192 4 4 '#000000')
+white=$(count_colour "$SHOTS/settings_hostile.png" 392 192 4 4 '#FFFFFF')
+check "the default face is drawn ($black black, $white white pixels)" [ $(( ${black:-0} > 50000 && ${white:-0} > 100 )) -eq 1 ]
+check "still running" kill -0 "$VELTA_PID"
+driver key Velta 0x1B
+check "Esc ends it" velta_ended 10
+same_junk() { cmp -s <(grep -a -A2 '^\[Junk\]' "$ini") <(grep -a -A2 '^\[Junk\]' "$dir/hostile.ini"); }
+check "the over-long line of another section survives byte for byte" same_junk
+expect_eq "the hostile rectangle was replaced by the window's" "$(value_of "$ini" left) $(value_of "$ini" right)" "0 400"
