@@ -6,6 +6,7 @@
 #include "cli/cli_args.h"
 
 int RunFormat(int argc, char** argv);
+int RunIni(int argc, char** argv);
 
 namespace {
 
@@ -17,6 +18,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"format", RunFormat, "format FORMAT [--at \"YYYY-MM-DD HH:MM:SS\"] [--countdown DURATION_MS --elapsed MS]"},
+    {"ini", RunIni, "ini FILE sections | keys SECTION | get[-int] SECTION KEY [--default V] | set[-int] SECTION KEY V | delete SECTION [KEY]"},
 };
 
 int Usage(FILE* out) {

@@ -58,6 +58,8 @@ expect_eq "Format" "$(value_of "$ini" Format)" "%H-%M"
 check "Font is 120 uppercase hex digits" bash -c "[[ '$(value_of "$ini" Font)' =~ ^[0-9A-F]{120}$ ]]"
 check "no temporary file is left beside it" [ ! -e "$ini.tmp" ]
 cp "$ini" "$dir/first.ini"
+cli() { wine "$VELTA_BUILD/velta-cli.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+expect_eq "velta-cli reads the same file" "$(cli ini "$(winepath -w "$ini" 2>/dev/null)" get-int Settings right)" 500
 
 # 2. A second run that changes nothing rewrites the same bytes.
 start_velta "$dir"

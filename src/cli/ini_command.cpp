@@ -1,0 +1,103 @@
+// velta-cli ini FILE ACTION ...: reads and edits a settings file the way the
+// clock does (the same store, so the same layout and the same rules).
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/cli_args.h"
+#include "storage/ini_profile_store.h"
+#include "storage/profile_text.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: velta-cli ini FILE sections\n"
+    "       velta-cli ini FILE keys SECTION\n"
+    "       velta-cli ini FILE get SECTION KEY [--default TEXT]\n"
+    "       velta-cli ini FILE get-int SECTION KEY [--default N]\n"
+    "       velta-cli ini FILE set SECTION KEY VALUE\n"
+    "       velta-cli ini FILE set-int SECTION KEY N\n"
+    "       velta-cli ini FILE delete SECTION [KEY]\n";
+
+int Usage(const char* why) {
+  std::fprintf(stderr, "velta-cli ini: %s\n%s", why, kUsage);
+  return kCliUsage;
+}
+
+bool ParseInt(const std::string& text, std::int32_t& value) {
+  if (text.empty() || text.find_first_not_of("-0123456789") != std::string::npos || text.size() > 11) return false;
+  value = ProfileText::ParseInt(text);
+  return std::to_string(value) == text;
+}
+
+// Saves and reports a failed save.
+int Saved(IniProfileStore& store) {
+  if (store.Flush()) return kCliOk;
+  std::fprintf(stderr, "velta-cli ini: could not write %s\n", store.path().c_str());
+  return kCliFailed;
+}
+
+}  // namespace
+
+int RunIni(int argc, char** argv) {
+  CliArgs args(argc, argv, 2);
+  const auto fallback = args.Option("--default");
+  const std::vector<std::string>& rest = args.Positional();
+  if (args.Error()) return Usage(args.ErrorText().c_str());
+  if (rest.size() < 2) return Usage("expected FILE and ACTION");
+  const std::string& action = rest[1];
+  const auto want = [&](std::size_t n) { return rest.size() == n + 2; };
+  IniProfileStore store(rest[0]);
+
+  if (action == "sections" && want(0)) {
+    std::vector<std::string> names;
+    store.EnumSections(names);
+    for (const std::string& name : names) std::printf("%s\n", name.c_str());
+    return kCliOk;
+  }
+  if (action == "keys" && want(1)) {
+    std::vector<std::string> names;
+    if (!store.EnumKeys(rest[2], names)) {
+      std::fprintf(stderr, "velta-cli ini: no section \"%s\"\n", rest[2].c_str());
+      return kCliFailed;
+    }
+    for (const std::string& name : names) std::printf("%s\n", name.c_str());
+    return kCliOk;
+  }
+  if (action == "get" && want(2)) {
+    // A marker no value can hold tells a missing key from an empty one.
+    const std::string missing(1, '\0');
+    const std::string value = store.GetString(rest[2], rest[3], fallback ? *fallback : missing);
+    if (value == missing) {
+      std::fprintf(stderr, "velta-cli ini: no key \"%s\" in \"%s\"\n", rest[3].c_str(), rest[2].c_str());
+      return kCliFailed;
+    }
+    std::printf("%s\n", value.c_str());
+    return kCliOk;
+  }
+  if (action == "get-int" && want(2)) {
+    std::int32_t def = 0;
+    if (fallback && !ParseInt(*fallback, def)) return Usage("--default wants a 32-bit integer");
+    std::printf("%d\n", static_cast<int>(store.GetInt(rest[2], rest[3], def)));
+    return kCliOk;
+  }
+  if (action == "set" && want(3)) {
+    if (!store.WriteString(rest[2], rest[3], rest[4])) return Usage("a name holds a line break, or a key \"=\"");
+    return Saved(store);
+  }
+  if (action == "set-int" && want(3)) {
+    std::int32_t value = 0;
+    if (!ParseInt(rest[4], value)) return Usage("N must be a 32-bit integer");
+    if (!store.WriteInt(rest[2], rest[3], value)) return Usage("a name holds a line break, or a key \"=\"");
+    return Saved(store);
+  }
+  if (action == "delete" && (want(1) || want(2))) {
+    if (want(1)) store.DeleteSection(rest[2]);
+    else if (!store.DeleteKey(rest[2], rest[3])) {
+      std::fprintf(stderr, "velta-cli ini: no key \"%s\" in \"%s\"\n", rest[3].c_str(), rest[2].c_str());
+      return kCliFailed;
+    }
+    return Saved(store);
+  }
+  return Usage("unknown ACTION or wrong number of arguments");
+}
