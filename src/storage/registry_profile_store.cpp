@@ -89,6 +89,8 @@ bool RegistryProfileStore::EnumSections(std::vector<std::string>& names) {
 }
 
 bool RegistryProfileStore::DeleteSection(std::string_view section) {
+  // An empty name would make RegDeleteKeyA delete the application key itself.
+  if (section.empty()) return false;
   if (RegKeyHandle key = OpenKey(root_, basePath_)) ::RegDeleteKeyA(key.get(), std::string(section).c_str());
   return false;  // callers learn nothing from the result
 }

@@ -21,6 +21,18 @@ drag() {
   sleep 0.5
 }
 
+# 0. No file: Esc writes the whole block into a new one, newest key first.
+dir=$(sandbox settings_store_new)
+start_velta "$dir"
+check "the clock starts with no settings file" driver wait Velta 20
+sleep 1
+driver key Velta 0x1B
+check "Esc ends the clock" velta_ended 10
+expect_eq "a new file holds the header and Format ... Font" "$(lines_of "$dir/Velta.ini" | cut -d= -f1)" \
+  $'[Settings]\nFormat\nOption\nbottom\nright\ntop\nleft\nFlagDT\nBackColor\nForeColor\nFont'
+expect_eq "with the default format" "$(value_of "$dir/Velta.ini" Format)" "%Y/%m/%d (%a) %H:%M"
+check "and no byte-order mark" [ "$(head -c 1 "$dir/Velta.ini")" = "[" ]
+
 # 1. Only "Format" in the file: the window takes it and keeps every other default.
 dir=$(sandbox settings_store)
 ini=$dir/Velta.ini

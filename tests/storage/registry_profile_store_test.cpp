@@ -243,6 +243,12 @@ TEST_F(RegistryProfileStoreTest, SectionsAreSubkeysAndKeyOperationsDoNothing) {
   EXPECT_FALSE(KeyExists(Section("Other")));
   EXPECT_FALSE(store_.DeleteSection("Missing"));
   EXPECT_TRUE(KeyExists(Section("QuickTimer")));
+
+  // An empty section name never takes the application key with it.
+  store_.DeleteSection(longName);
+  store_.DeleteSection("QuickTimer");
+  EXPECT_FALSE(store_.DeleteSection(""));
+  EXPECT_TRUE(KeyExists(kBase));
 }
 
 TEST_F(RegistryProfileStoreTest, WritesFailWhereNoKeyCanBeMade) {
