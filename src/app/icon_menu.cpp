@@ -205,7 +205,9 @@ SIZE IconMenu::MeasureText(HDC dc, const std::string& text, bool submenu) {
   const std::size_t tab = AcceleratorTab(text);
   const int length = static_cast<int>(tab == std::string::npos ? text.size() : tab);
   RECT r{0, 0, 0, 0};
-  ::DrawTextA(dc, text.data(), length, &r, DT_CALCRECT | kTextFlags);
+  // Vertical centring means nothing to a measurement, and some systems move the
+  // measured rectangle by half its height for it: measure without it.
+  ::DrawTextA(dc, text.data(), length, &r, DT_CALCRECT | (kTextFlags & ~DT_VCENTER));
   LONG width = r.right - r.left;
   if (tab != std::string::npos) width += kAcceleratorWidth;
   width += kPictureColumn;

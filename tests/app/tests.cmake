@@ -1,0 +1,7 @@
+list(APPEND VELTA_CORE_TEST_SOURCES
+  app/monitor_fit_test.cpp)
+list(APPEND VELTA_WIN_TEST_SOURCES
+  app/context_menu_test.cpp
+  app/icon_menu_test.cpp
+  app/monitor_placement_test.cpp
+  app/tray_icon_test.cpp)
