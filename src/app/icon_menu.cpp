@@ -43,6 +43,17 @@ FontHandle MenuFont() {
   return FontHandle(::CreateFontIndirectA(&gui));
 }
 
+// DrawText of narrow text in the user's code page. The text goes through its wide form, so
+// that characters the menu font lacks (Japanese item texts in a Western menu font) are
+// drawn from a font that has them, as the system does for its own menus.
+int DrawMenuText(HDC dc, const char* text, int length, RECT* rect, UINT flags) {
+  if (length <= 0) return ::DrawTextA(dc, "", 0, rect, flags);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  const int n = ::MultiByteToWideChar(CP_ACP, 0, text, length, wide.data(), length);
+  if (n <= 0) return ::DrawTextA(dc, text, length, rect, flags);
+  return ::DrawTextW(dc, wide.data(), n, rect, flags);
+}
+
 // Position of the tab that starts an accelerator text; npos when there is none.
 std::size_t AcceleratorTab(const std::string& text) {
   const std::size_t tab = text.find('\t');
@@ -60,13 +71,13 @@ void DrawItemText(HDC dc, const RECT& area, const std::string& text) {
   const std::size_t tab = AcceleratorTab(text);
   RECT r = area;
   if (tab == std::string::npos) {
-    ::DrawTextA(dc, text.data(), static_cast<int>(text.size()), &r, kTextFlags);
+    DrawMenuText(dc, text.data(), static_cast<int>(text.size()), &r, kTextFlags);
     return;
   }
-  ::DrawTextA(dc, text.data(), static_cast<int>(tab), &r, kTextFlags | DT_LEFT);
+  DrawMenuText(dc, text.data(), static_cast<int>(tab), &r, kTextFlags | DT_LEFT);
   RECT accelerator = area;
   accelerator.left = area.right - IconMenu::kAcceleratorWidth;
-  ::DrawTextA(dc, text.data() + tab + 1, static_cast<int>(text.size() - tab - 1), &accelerator,
+  DrawMenuText(dc, text.data() + tab + 1, static_cast<int>(text.size() - tab - 1), &accelerator,
               kTextFlags | DT_LEFT);
 }
 
@@ -207,7 +218,7 @@ SIZE IconMenu::MeasureText(HDC dc, const std::string& text, bool submenu) {
   RECT r{0, 0, 0, 0};
   // Vertical centring means nothing to a measurement, and some systems move the
   // measured rectangle by half its height for it: measure without it.
-  ::DrawTextA(dc, text.data(), length, &r, DT_CALCRECT | (kTextFlags & ~DT_VCENTER));
+  DrawMenuText(dc, text.data(), length, &r, DT_CALCRECT | (kTextFlags & ~DT_VCENTER));
   LONG width = r.right - r.left;
   if (tab != std::string::npos) width += kAcceleratorWidth;
   width += kPictureColumn;
