@@ -136,6 +136,16 @@ read -r ml mt mr mb <<<"$(driver menu 5)"
 expect_eq "and so does a left click" "$ml $mt" "600 400"
 close_menu
 
+# ---- the tray icon: the shell's own tray window shows while it holds an icon ----
+tray_visible() { driver info "Wine System Tray" | sed -n 's/^visible //p'; }
+expect_eq "the tray icon is there by default" "$(tray_visible)" 1
+driver command Velta 32789
+sleep 1
+check "TaskTray off removes the icon at once" [ "$(tray_visible)" != 1 ]
+driver command Velta 32789
+sleep 1
+expect_eq "TaskTray on adds it again" "$(tray_visible)" 1
+
 # ---- topmost ----
 driver exstyle-remove Velta 0x8
 expect_eq "a style change cannot take the clock out of the topmost band" "$(info_value topmost)" 1
@@ -152,6 +162,8 @@ expect_eq "Topmost on again" "$(info_value topmost)" 1
 # ---- Exit ----
 driver command Velta 32772
 check "Exit ends the clock" velta_ended 10
+sleep 0.5
+check "and the tray icon goes with it" [ "$(tray_visible)" != 1 ]
 
 # ---- the Japanese menu, with and without icons ----
 dir=$(sandbox clock_shell_ja)
