@@ -63,7 +63,7 @@ void ClockWindow::ShowFrame() { ModifyStyle(0, WS_THICKFRAME, SWP_FRAMECHANGED);
 BOOL ClockWindow::PaintSeeThrough(HDC dc, BOOL enable) {
   const auto style = static_cast<DWORD>(::GetWindowLongA(hwnd(), GWL_STYLE));
   if (!enable || (style & WS_THICKFRAME)) {
-    ::SetWindowRgn(hwnd(), nullptr, TRUE);
+    OffscreenImage::RemoveWindowRegion(hwnd());
     return FALSE;
   }
   RECT client;

@@ -62,7 +62,7 @@ void ClockFace::DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t ti
 BOOL ClockFace::UpdateWindowShape(HDC dc, HWND window, BOOL enable) {
   const auto style = static_cast<DWORD>(::GetWindowLongA(window, GWL_STYLE));
   if (!enable || !(option & OptTransparent) || (style & WS_THICKFRAME)) {
-    ::SetWindowRgn(window, nullptr, TRUE);
+    OffscreenImage::RemoveWindowRegion(window);
     return FALSE;
   }
   RECT frame;

@@ -98,3 +98,9 @@ BOOL OffscreenImage::GiveRegionCopy(HWND window, HRGN region) {
   copy.release();  // the window owns it now
   return TRUE;
 }
+
+void OffscreenImage::RemoveWindowRegion(HWND window) {
+  RegionHandle probe(::CreateRectRgn(0, 0, 0, 0));
+  if (probe && ::GetWindowRgn(window, probe.get()) == ERROR) return;
+  ::SetWindowRgn(window, nullptr, TRUE);
+}

@@ -39,6 +39,9 @@ class OffscreenImage {
   // Gives `window` a copy of `region` (SetWindowRgn, redraw); the window owns the copy once
   // the call succeeds, and a refused copy is deleted here.
   static BOOL GiveRegionCopy(HWND window, HRGN region);
+  // Takes any region away from `window` (redraw). A window without one is left alone, so
+  // that paints which find nothing to remove do not change the frame and repaint again.
+  static void RemoveWindowRegion(HWND window);
 
  private:
   HDC dc_ = nullptr;
