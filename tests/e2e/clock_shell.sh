@@ -112,6 +112,24 @@ check "the frame goes within about two seconds of leaving (${took} tenths)" [ "$
 sleep 0.5
 expect_eq "and the shape comes back" "$(driver region Velta 10 190)" out
 
+# ---- losing the activation takes the temporary frame away at once ----
+xdotool mousemove "$tx" "$ty"; sleep 0.1; xdotool mousemove $(( tx + 1 )) "$ty"
+check "hovering again shows the frame" wait_info thickframe 1 20
+driver post Velta 0x001C 0 0
+check "a deactivation applies the frame setting without waiting" wait_info thickframe 0 5
+xdotool mousemove 700 600
+sleep 2.5
+
+# ---- the frame back with Transparent still set: the full rectangle at once ----
+driver command Velta 32775
+check "Window Frame unchecked brings the frame back" wait_info thickframe 1 10
+sleep 0.3
+expect_eq "and no window region, although Transparent is set" "$(driver region Velta 10 190)" none
+driver command Velta 32775
+check "checked again, the frame goes" wait_info thickframe 0 10
+sleep 0.5
+expect_eq "and the shape is back" "$(driver region Velta 10 190)" out
+
 # ---- dragging by the text ----
 xdotool mousemove "$tx" "$ty"; sleep 0.3
 xdotool mousedown 1; sleep 0.2
