@@ -32,6 +32,8 @@ wait_info() {  # wait_info KEY VALUE TENTHS
   echo "never"; return 1
 }
 
+reaches() { wait_info "$@" >/dev/null; }
+
 # Opens the context menu with a real right click at (X, Y); prints the menu's rect.
 right_click_menu() {  # right_click_menu X Y
   xdotool mousemove "$1" "$2"; sleep 0.3
@@ -101,7 +103,7 @@ expect_eq "four check marks when frameless and transparent" "$checks" 4
 
 # ---- hovering brings the frame and the full rectangle back ----
 xdotool mousemove "$tx" "$ty"; sleep 0.1; xdotool mousemove $(( tx + 1 )) "$ty"
-check "hovering shows the sizing frame" wait_info thickframe 1 20
+check "hovering shows the sizing frame" reaches thickframe 1 20
 sleep 0.5
 expect_eq "and removes the window region" "$(driver region Velta 10 190)" none
 shot "$SHOTS/shell_hover.png"
@@ -114,19 +116,19 @@ expect_eq "and the shape comes back" "$(driver region Velta 10 190)" out
 
 # ---- losing the activation takes the temporary frame away at once ----
 xdotool mousemove "$tx" "$ty"; sleep 0.1; xdotool mousemove $(( tx + 1 )) "$ty"
-check "hovering again shows the frame" wait_info thickframe 1 20
+check "hovering again shows the frame" reaches thickframe 1 20
 driver post Velta 0x001C 0 0
-check "a deactivation applies the frame setting without waiting" wait_info thickframe 0 5
+check "a deactivation applies the frame setting without waiting" reaches thickframe 0 5
 xdotool mousemove 700 600
 sleep 2.5
 
 # ---- the frame back with Transparent still set: the full rectangle at once ----
 driver command Velta 32775
-check "Window Frame unchecked brings the frame back" wait_info thickframe 1 10
+check "Window Frame unchecked brings the frame back" reaches thickframe 1 10
 sleep 0.3
 expect_eq "and no window region, although Transparent is set" "$(driver region Velta 10 190)" none
 driver command Velta 32775
-check "checked again, the frame goes" wait_info thickframe 0 10
+check "checked again, the frame goes" reaches thickframe 0 10
 sleep 0.5
 expect_eq "and the shape is back" "$(driver region Velta 10 190)" out
 
