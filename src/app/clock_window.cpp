@@ -1,8 +1,19 @@
 #include "app/clock_window.h"
 
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include "app/context_menu.h"
+#include "app/tray_icon.h"
+#include "face/offscreen_image.h"
 #include "resource.h"
 #include "storage/ini_profile_store.h"
+#include "win/message_box.h"
 #include "win/string_table.h"
+
+namespace {
+constexpr UINT kHoverPeriod = 2000;
+}  // namespace
 
 ClockWindow::ClockWindow()
     : Dialog(IDD_CLOCK),
@@ -21,6 +32,7 @@ BOOL ClockWindow::OnInitDialog() {
   TransferSettings(1);
   ::SetWindowTextA(hwnd(), StringTable::AppName().c_str());
   ApplyFrameSetting();
+  if (face_.option & OptTrayIcon) ShowTrayIcon(true);
   ::SetWindowPos(hwnd(), (face_.option & OptTopmost) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE);
   ArmMinuteTimer();
@@ -60,7 +72,32 @@ void ClockWindow::ArmMinuteTimer() {
   ::SetTimer(hwnd(), kMinuteTimer, MinuteTimerPeriod(ClockFace::LocalNow().tm_sec), nullptr);
 }
 
-BOOL ClockWindow::PaintSeeThrough(HDC dc, BOOL enable) { return FALSE; }
+void ClockWindow::ShowFrame() { ModifyStyle(0, WS_THICKFRAME, SWP_FRAMECHANGED); }
+
+BOOL ClockWindow::PaintSeeThrough(HDC dc, BOOL enable) {
+  const auto style = static_cast<DWORD>(::GetWindowLongA(hwnd(), GWL_STYLE));
+  if (!enable || (style & WS_THICKFRAME)) {
+    OffscreenImage::RemoveWindowRegion(hwnd());
+    return FALSE;
+  }
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  OffscreenImage image;
+  if (!image.Create(client.right - client.left, client.bottom - client.top, 24)) return FALSE;
+  face_.Draw(image.dc(), client);
+  ArmMinuteTimer();
+  // Inverted cells keep no pixel of the background colour, so the shape holds them whole.
+  DrawCells(image.dc(), client, true, -1);
+  RegionHandle region;
+  if (!image.BuildRegion(region, face_.backColour)) return FALSE;  // the window keeps its region
+  OffscreenImage::GiveRegionCopy(hwnd(), region.get());
+  DrawCells(image.dc(), client, false, -1);
+  return image.CopyTo(dc, 0, 0);
+}
+
+void ClockWindow::DrawCells(HDC dc, const RECT& client, bool inverted, int pressed) {
+  // No QuickTimer runs yet, so there is no cell to draw.
+}
 
 void ClockWindow::OnPaint() {
   PaintGuard paint(hwnd());
@@ -79,6 +116,7 @@ void ClockWindow::OnPaint() {
     ::GetClientRect(hwnd(), &client);
     face_.Draw(dc, client);
     ArmMinuteTimer();
+    DrawCells(dc, client, false, -1);
   }
   // Every paint puts the clock back on top, except while one of its modal dialogs runs.
   if (::IsWindowEnabled(hwnd()) && (face_.option & OptTopmost))
@@ -87,22 +125,122 @@ void ClockWindow::OnPaint() {
 
 void ClockWindow::OnTimer(UINT_PTR id) {
   if (id == kMinuteTimer) ::InvalidateRect(hwnd(), nullptr, TRUE);
+  else if (id == kHoverTimer) OnHoverCheck();
 }
 
-void ClockWindow::OnDestroy() { TransferSettings(0); }
+void ClockWindow::OnDestroy() {
+  ShowTrayIcon(false);
+  TransferSettings(0);
+}
+
+void ClockWindow::ShowTrayIcon(bool add) {
+  const std::string tip = StringTable::AppName();
+  TrayIcon::Tray(hwnd(), icon_.get(), TrayIcon::kCallbackMessage, add ? tip.c_str() : nullptr, add);
+}
+
+void ClockWindow::ShowContextMenu(int x, int y) {
+  ContextMenu menu(icon_.get());
+  if (!menu.Load(face_.option)) return;
+  iconMenu_ = menu.iconMenu();
+  menu.Track(hwnd(), x, y);
+  iconMenu_ = nullptr;
+}
+
+void ClockWindow::OnLButtonDown() {
+  ::KillTimer(hwnd(), kHoverTimer);
+  // The system moves the window with the mouse until the button is released, frame or not.
+  const DWORD at = ::GetMessagePos();
+  ::SendMessageA(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, static_cast<LPARAM>(at));
+  ::SetTimer(hwnd(), kHoverTimer, kHoverPeriod, nullptr);
+}
+
+void ClockWindow::OnMouseMove() {
+  // While the mouse is over the window it has its sizing frame (and so no see-through shape).
+  ShowFrame();
+  if (!IsLauncherVisible()) ::SetTimer(hwnd(), kHoverTimer, kHoverPeriod, nullptr);
+}
+
+void ClockWindow::OnHoverCheck() {
+  POINT cursor;
+  RECT window;
+  ::GetCursorPos(&cursor);
+  ::GetWindowRect(hwnd(), &window);
+  if (::PtInRect(&window, cursor)) return;
+  ApplyFrameSetting();
+  ::KillTimer(hwnd(), kHoverTimer);
+}
 
 void ClockWindow::OnActivateApp(BOOL active) {
   if (active) return;
   ::KillTimer(hwnd(), kHoverTimer);
   ApplyFrameSetting();
   TransferSettings(0);
-  if (face_.option & OptTopmost) ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  // Back on top, without taking the activation back from the application that has it.
+  if (face_.option & OptTopmost)
+    ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
+
+int ClockWindow::ActiveEncodedRuns() { return 0; }
+
+void ClockWindow::OnExit() {
+  if (ActiveEncodedRuns() > 0) {
+    ::ShowWindow(hwnd(), SW_HIDE);
+    MessageBoxes::ShowString(IDS_CLOSE_RUNNING_FILE, MB_OK);
+    ::ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+    return;
+  }
+  OnOK();
+}
+
+void ClockWindow::OnDisplaySetting() {
+  // The display settings dialog edits a copy of the face; it is not there yet.
+}
+
+void ClockWindow::ToggleLauncher() {
+  // Shows the launcher window beside the clock or hides it; it is not there yet.
+}
+
+bool ClockWindow::IsLauncherVisible() const { return false; }
 
 bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
   switch (id) {
+    case ID_TASKTRAY:
+      face_.option ^= OptTrayIcon;
+      ShowTrayIcon((face_.option & OptTrayIcon) != 0);
+      TransferSettings(0);
+      return true;
+    case ID_MENU_ICONS:
+      face_.option ^= OptMenuIcons;  // shows at the next opening of the menu
+      TransferSettings(0);
+      return true;
+    case ID_TOPMOST:
+      face_.option ^= OptTopmost;  // stored at the next save
+      ::SetWindowPos(hwnd(), (face_.option & OptTopmost) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+      return true;
+    case ID_WINDOW_FRAME:
+      face_.option ^= OptFrameless;
+      ApplyFrameSetting();
+      TransferSettings(0);
+      ::InvalidateRect(hwnd(), nullptr, TRUE);
+      return true;
+    case ID_TRANSPARENT:
+      face_.option ^= OptTransparent;
+      TransferSettings(0);
+      ::InvalidateRect(hwnd(), nullptr, TRUE);
+      return true;
+    case ID_DISPLAY_SETTING:
+      OnDisplaySetting();
+      return true;
+    case ID_LAUNCHER:
+      ToggleLauncher();
+      return true;
+    case ID_DATE_AND_CLOCK:
+      // The system's own date and time settings; nothing to report if they cannot be opened.
+      ::ShellExecuteA(nullptr, "open", "control.exe", "timedate.cpl", nullptr, SW_SHOWNORMAL);
+      return true;
     case ID_EXIT:
-      OnOK();
+      OnExit();
       return true;
     case ID_VERSION: {
       Dialog version(IDD_VERSION);
@@ -140,11 +278,50 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       OnDestroy();
       return Default();
+    case WM_RBUTTONUP: {
+      POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ::ClientToScreen(hwnd(), &at);
+      ShowContextMenu(at.x, at.y);
+      return Default();
+    }
+    case WM_LBUTTONDOWN:
+      OnLButtonDown();
+      return Default();
+    case WM_LBUTTONDBLCLK:
+      ::KillTimer(hwnd(), kHoverTimer);
+      ToggleLauncher();
+      return Default();
+    case WM_MOUSEMOVE:
+      OnMouseMove();
+      return Default();
     case WM_ACTIVATEAPP: {
       const LRESULT result = Default();
       OnActivateApp(static_cast<BOOL>(wParam));
       return result;
     }
+    case WM_STYLECHANGING:
+      // Nothing may take the clock out of the topmost band while it is meant to be there.
+      if ((face_.option & OptTopmost) && static_cast<int>(wParam) == GWL_EXSTYLE)
+        reinterpret_cast<STYLESTRUCT*>(lParam)->styleNew |= WS_EX_TOPMOST;
+      return Default();
+    case WM_MEASUREITEM:
+      if (iconMenu_ == nullptr) return Default();
+      iconMenu_->MeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+      Default();
+      return TRUE;
+    case WM_DRAWITEM:
+      if (iconMenu_ == nullptr) return Default();
+      iconMenu_->DrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      Default();
+      return TRUE;
+    case TrayIcon::kCallbackMessage:
+      if (lParam == WM_LBUTTONUP || lParam == WM_RBUTTONUP) {
+        ::SetForegroundWindow(hwnd());
+        POINT cursor;
+        ::GetCursorPos(&cursor);
+        ShowContextMenu(cursor.x, cursor.y);
+      }
+      return 1;
     default:
       return Dialog::WindowProc(message, wParam, lParam);
   }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "app/icon_menu.h"
 #include "face/clock_face.h"
 #include "win/dialog.h"
 #include "win/unique_handle.h"
@@ -38,17 +39,37 @@ class ClockWindow : public Dialog {
   void OnPaint();
   void OnTimer(UINT_PTR id);
   void OnDestroy();
-  void OnActivateApp(BOOL active);
   // The time-adjustment settings ("Adjust") and the launcher groups ("Exec")
   // in the shared store of TransferSettings.
   void TransferAdjustSettings(ProfileStore& store, int direction);
   void TransferLauncherSettings(ProfileStore& store, int direction);
   void ArmMinuteTimer();
   void ApplyFrameSetting();
+  // Shows the sizing frame (while the mouse is over the window); nothing if it is there.
+  void ShowFrame();
   // The see-through paint; nonzero when it has painted the window.
   BOOL PaintSeeThrough(HDC dc, BOOL enable);
+  // The QuickTimer cells over the face: inverted for the see-through shape, or normally
+  // with one cell pressed (-1: none).
+  void DrawCells(HDC dc, const RECT& client, bool inverted, int pressed);
+
+  // Context menu, mouse and tray.
+  void ShowContextMenu(int x, int y);
+  void ShowTrayIcon(bool add);
+  void OnLButtonDown();
+  void OnMouseMove();
+  void OnActivateApp(BOOL active);
+  void OnHoverCheck();
+  void OnExit();
+  void OnDisplaySetting();
+  void ToggleLauncher();
+  bool IsLauncherVisible() const;
+  // Launcher entries whose decoded files are in use by a running program.
+  static int ActiveEncodedRuns();
 
   IconHandle icon_;
   ClockFace face_;
   std::int32_t selectedCell_ = -1;
+  // The open context menu's icon menu: it draws the items while the menu is open.
+  IconMenu* iconMenu_ = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "face/clock_face.h"
 
+#include "face/offscreen_image.h"
 #include "face/time_formatter.h"
 #include "storage/ini_profile_store.h"
 #include "win/string_table.h"
@@ -62,8 +63,23 @@ void ClockFace::DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t ti
 }
 
 BOOL ClockFace::UpdateWindowShape(HDC dc, HWND window, BOOL enable) {
-  ::SetWindowRgn(window, nullptr, TRUE);
-  return FALSE;
+  const auto style = static_cast<DWORD>(::GetWindowLongA(window, GWL_STYLE));
+  if (!enable || !(option & OptTransparent) || (style & WS_THICKFRAME)) {
+    OffscreenImage::RemoveWindowRegion(window);
+    return FALSE;
+  }
+  RECT frame;
+  ::GetWindowRect(window, &frame);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  OffscreenImage image;
+  if (!image.Create(width, height, 24)) return FALSE;
+  Draw(image.dc(), RECT{0, 0, width, height});  // virtual: a countdown face draws its own text
+  RegionHandle region;
+  // Without a region the window keeps the one it had and the caller paints normally.
+  if (!image.BuildRegion(region, backColour)) return FALSE;
+  OffscreenImage::GiveRegionCopy(window, region.get());
+  return image.CopyTo(dc, 0, 0);
 }
 
 void ClockFace::CopySettingsFrom(const ClockFace& other) {

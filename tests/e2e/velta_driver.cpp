@@ -7,6 +7,11 @@
 //   velta_driver close TITLE               post WM_CLOSE
 //   velta_driver dialog-title OWNERTITLE SECONDS   UTF-8 title of a dialog owned by the window
 //   velta_driver close-dialog OWNERTITLE   cancel the dialog owned by the window
+//   velta_driver region TITLE X Y          "none" without a window region, else "in" or "out" for
+//                                          the point in window coordinates
+//   velta_driver menu SECONDS              rect of the open popup menu, once one is shown
+//   velta_driver post TITLE MSG WPARAM LPARAM   post any message
+//   velta_driver exstyle-remove TITLE BITS clear extended style bits with SetWindowLongPtr
 #include <windows.h>
 
 #include <cstdio>
@@ -52,6 +57,16 @@ BOOL CALLBACK FindOwned(HWND w, LPARAM lp) {
   return TRUE;
 }
 
+BOOL CALLBACK FindMenu(HWND w, LPARAM lp) {
+  char cls[64] = {};
+  ::GetClassNameA(w, cls, sizeof cls);
+  if (std::strcmp(cls, "#32768") == 0 && ::IsWindowVisible(w)) {
+    *reinterpret_cast<HWND*>(lp) = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 int Usage() {
   std::fprintf(stderr, "usage: velta_driver wait|gone|info|key|command|close|dialog-title TITLE [ARG]\n");
   return 2;
@@ -78,6 +93,22 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
+  if (verb == "menu") {
+    const DWORD until = ::GetTickCount() + static_cast<DWORD>(std::atof(title) * 1000);
+    do {
+      HWND menu = nullptr;
+      ::EnumWindows(FindMenu, reinterpret_cast<LPARAM>(&menu));
+      if (menu != nullptr) {
+        RECT r;
+        ::GetWindowRect(menu, &r);
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
+      }
+      ::Sleep(50);
+    } while (static_cast<LONG>(until - ::GetTickCount()) > 0);
+    std::printf("no menu\n");
+    return 1;
+  }
   HWND w = Find(title);
   if (w == nullptr) { std::printf("no window \"%s\"\n", title); return 1; }
   if (verb == "info") {
@@ -103,6 +134,24 @@ int main(int argc, char** argv) {
   }
   if (verb == "command" && arg) {
     ::PostMessageA(w, WM_COMMAND, static_cast<WPARAM>(std::strtoul(arg, nullptr, 0)), 0);
+    return 0;
+  }
+  if (verb == "region" && argc > 4) {
+    HRGN probe = ::CreateRectRgn(0, 0, 0, 0);
+    if (::GetWindowRgn(w, probe) == ERROR) std::printf("none\n");
+    else std::printf("%s\n", ::PtInRegion(probe, std::atoi(argv[3]), std::atoi(argv[4])) ? "in" : "out");
+    ::DeleteObject(probe);
+    return 0;
+  }
+  if (verb == "post" && argc > 5) {
+    ::PostMessageA(w, static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
+                   static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)),
+                   static_cast<LPARAM>(std::strtoul(argv[5], nullptr, 0)));
+    return 0;
+  }
+  if (verb == "exstyle-remove" && arg) {
+    const auto bits = static_cast<LONG_PTR>(std::strtoul(arg, nullptr, 0));
+    ::SetWindowLongPtrA(w, GWL_EXSTYLE, ::GetWindowLongPtrA(w, GWL_EXSTYLE) & ~bits);
     return 0;
   }
   if (verb == "close") {

@@ -1,0 +1,62 @@
+#include "app/context_menu.h"
+
+#include "face/face_options.h"
+#include "resource.h"
+
+namespace {
+
+// Pictures of the items, in the order they are given.
+struct ItemIcon {
+  UINT command;
+  UINT icon;
+};
+constexpr ItemIcon kItemIcons[] = {
+    {ID_TASKTRAY, IDI_TASKTRAY},         {ID_MENU_ICONS, IDI_MENU_ICONS},
+    {ID_EXIT, IDI_EXIT},                 {ID_VERSION, IDI_VERSION},
+    {ID_TOPMOST, IDI_TOPMOST},           {ID_QUICKTIMER, IDI_QUICKTIMER},
+    {ID_LAUNCHER, IDI_LAUNCHER},         {ID_DATE_AND_CLOCK, IDI_DATE_AND_CLOCK},
+    {ID_WINDOW_FRAME, IDI_WINDOW_FRAME}, {ID_TRANSPARENT, IDI_TRANSPARENT},
+    {ID_TIME_ADJUST, IDI_TIME_ADJUST},   {ID_EXECUTE_ADJUST, IDI_EXECUTE_ADJUST},
+};
+
+}  // namespace
+
+bool ContextMenu::Load(std::uint32_t option) {
+  HMENU loaded = ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CONTEXT_MENU));
+  if (loaded == nullptr) return false;
+  if (option & OptMenuIcons) {
+    iconMenu_ = std::make_unique<IconMenu>();
+    iconMenu_->Attach(loaded);
+    iconMenu_->MakeOwnerDrawn();
+    iconMenu_->SetCheckImage(IDI_CHECK, IconMenu::kIcon);
+    for (const ItemIcon& item : kItemIcons) iconMenu_->SetItemPicture(item.command, item.icon, IconMenu::kIcon);
+    iconMenu_->SetItemIcon(ID_DISPLAY_SETTING, windowIcon_, false);
+  } else {
+    plain_.reset(loaded);
+  }
+
+  HMENU menu = popup();
+  if (menu == nullptr) return false;
+  auto check = [menu](UINT command, bool on) {
+    ::CheckMenuItem(menu, command, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+  };
+  check(ID_TASKTRAY, option & OptTrayIcon);
+  check(ID_MENU_ICONS, option & OptMenuIcons);
+  check(ID_TOPMOST, option & OptTopmost);
+  // The check means the frame is hidden.
+  check(ID_WINDOW_FRAME, option & OptFrameless);
+  // A window with its frame is never see-through, so the choice is offered only without one.
+  if (option & OptFrameless) check(ID_TRANSPARENT, option & OptTransparent);
+  else ::EnableMenuItem(menu, ID_TRANSPARENT, MF_BYCOMMAND | MF_GRAYED);
+  return true;
+}
+
+HMENU ContextMenu::popup() const {
+  HMENU bar = iconMenu_ ? iconMenu_->menu() : plain_.get();
+  return bar != nullptr ? ::GetSubMenu(bar, 0) : nullptr;
+}
+
+void ContextMenu::Track(HWND owner, int x, int y) const {
+  HMENU menu = popup();
+  if (menu != nullptr) ::TrackPopupMenu(menu, TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
+}

@@ -1,0 +1,35 @@
+// The clock window's context menu (menu 129): its item states follow the
+// Option word, and with OptMenuIcons it is an icon menu with a picture per item.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "app/icon_menu.h"
+#include "win/unique_handle.h"
+
+class ContextMenu {
+ public:
+  // `windowIcon` is the window's own icon, shown at "Display Setting..."; it stays the caller's.
+  explicit ContextMenu(HICON windowIcon) : windowIcon_(windowIcon) {}
+
+  // Loads the menu (an icon menu with pictures when `option` has OptMenuIcons) and sets the
+  // checks and grays of `option`. False when the menu resource cannot be loaded.
+  bool Load(std::uint32_t option);
+
+  // The popup that is shown.
+  HMENU popup() const;
+  // Non-null while the menu is an icon menu: it answers the measure and draw requests.
+  IconMenu* iconMenu() const { return iconMenu_.get(); }
+
+  // Shows the popup at (x, y) in screen coordinates until it closes; the chosen
+  // command reaches `owner` as WM_COMMAND.
+  void Track(HWND owner, int x, int y) const;
+
+ private:
+  HICON windowIcon_;
+  MenuHandle plain_;
+  std::unique_ptr<IconMenu> iconMenu_;
+};

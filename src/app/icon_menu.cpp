@@ -1,0 +1,322 @@
+#include "app/icon_menu.h"
+
+#include <memory>
+#include <vector>
+
+#include "win/unique_handle.h"
+
+namespace {
+
+struct SharedImage {
+  HANDLE handle = nullptr;
+  UINT drawType = DST_ICON;  // DST_ICON or DST_BITMAP
+  void Free() {
+    if (handle == nullptr) return;
+    if (drawType == DST_BITMAP) ::DeleteObject(static_cast<HBITMAP>(handle));
+    else ::DestroyIcon(static_cast<HICON>(handle));
+    handle = nullptr;
+  }
+};
+
+struct Shared {
+  std::vector<std::unique_ptr<IconMenuItem>>* items = nullptr;
+  int live = 0;
+  SharedImage check;
+  SharedImage radio;  // never set by this application: a drawn dot takes its place
+};
+
+Shared& shared() {
+  static Shared state;
+  return state;
+}
+
+constexpr UINT kTextFlags = DT_NOCLIP | DT_EXPANDTABS | DT_SINGLELINE | DT_VCENTER;
+
+// The menu font of the system, or the GUI font when the metrics cannot be read.
+FontHandle MenuFont() {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof(metrics);
+  if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+    return FontHandle(::CreateFontIndirectA(&metrics.lfMenuFont));
+  LOGFONTA gui{};
+  ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(gui), &gui);
+  return FontHandle(::CreateFontIndirectA(&gui));
+}
+
+// DrawText of narrow text in the user's code page. The text goes through its wide form, so
+// that characters the menu font lacks (Japanese item texts in a Western menu font) are
+// drawn from a font that has them, as the system does for its own menus.
+int DrawMenuText(HDC dc, const char* text, int length, RECT* rect, UINT flags) {
+  if (length <= 0) return ::DrawTextA(dc, "", 0, rect, flags);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  const int n = ::MultiByteToWideChar(CP_ACP, 0, text, length, wide.data(), length);
+  if (n <= 0) return ::DrawTextA(dc, text, length, rect, flags);
+  return ::DrawTextW(dc, wide.data(), n, rect, flags);
+}
+
+// Position of the tab that starts an accelerator text; npos when there is none.
+std::size_t AcceleratorTab(const std::string& text) {
+  const std::size_t tab = text.find('\t');
+  return (tab != std::string::npos && tab > 0) ? tab : std::string::npos;
+}
+
+void DrawPicture(HDC dc, const RECT& box, const IconMenuItem& item, UINT extra) {
+  if (!item.HasPicture()) return;
+  const UINT type = item.kind() == IconMenuItem::Picture::kBitmap ? DST_BITMAP : DST_ICON;
+  ::DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(item.picture()), 0, box.left, box.top,
+               box.right - box.left, box.bottom - box.top, type | extra);
+}
+
+void DrawItemText(HDC dc, const RECT& area, const std::string& text) {
+  const std::size_t tab = AcceleratorTab(text);
+  RECT r = area;
+  if (tab == std::string::npos) {
+    DrawMenuText(dc, text.data(), static_cast<int>(text.size()), &r, kTextFlags);
+    return;
+  }
+  DrawMenuText(dc, text.data(), static_cast<int>(tab), &r, kTextFlags | DT_LEFT);
+  RECT accelerator = area;
+  accelerator.left = area.right - IconMenu::kAcceleratorWidth;
+  DrawMenuText(dc, text.data() + tab + 1, static_cast<int>(text.size() - tab - 1), &accelerator,
+              kTextFlags | DT_LEFT);
+}
+
+}  // namespace
+
+IconMenu::IconMenu() {
+  Shared& s = shared();
+  if (s.items == nullptr) s.items = new std::vector<std::unique_ptr<IconMenuItem>>();
+  ++s.live;
+}
+
+IconMenu::~IconMenu() {
+  Shared& s = shared();
+  if (--s.live == 0) {
+    s.check.Free();
+    s.radio.Free();
+    delete s.items;  // each record frees the picture it owns
+    s.items = nullptr;
+  }
+  if (menu_ != nullptr) ::DestroyMenu(menu_);
+}
+
+int IconMenu::MakeOwnerDrawn() {
+  if (menu_ != nullptr) Convert(menu_);
+  return 1;
+}
+
+void IconMenu::Convert(HMENU menu) {
+  auto& items = *shared().items;
+  for (int position = 0; position < ::GetMenuItemCount(menu); ++position) {
+    char text[64] = {};
+    ::GetMenuStringA(menu, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_CHECKMARKS | MIIM_TYPE | MIIM_DATA;
+    if (!::GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info)) continue;
+    if (info.fType & (MFT_SEPARATOR | MFT_OWNERDRAW)) continue;
+
+    IconMenuItem* record = nullptr;
+    if (info.hSubMenu != nullptr) {
+      ++depth_;
+      Convert(info.hSubMenu);
+      --depth_;
+      for (auto& r : items)
+        if (r->text == text) { record = r.get(); break; }
+    } else {
+      record = FindItem(info.wID);
+    }
+    if (record == nullptr) {
+      items.push_back(std::make_unique<IconMenuItem>(text, info.wID));
+      record = items.back().get();
+      record->submenu = info.hSubMenu != nullptr;
+    }
+    record->command = info.wID;
+
+    UINT flags = MF_BYPOSITION | MF_OWNERDRAW | (info.fState & (MF_CHECKED | MF_GRAYED | MF_DISABLED));
+    UINT_PTR id = info.wID;
+    if (info.hSubMenu != nullptr) {  // the item keeps its submenu
+      flags |= MF_POPUP;
+      id = reinterpret_cast<UINT_PTR>(info.hSubMenu);
+    }
+    ::ModifyMenuA(menu, static_cast<UINT>(position), flags, id, reinterpret_cast<LPCSTR>(record));
+  }
+}
+
+bool IconMenu::SetCheckImage(UINT resourceId, int kind) {
+  UINT imageType = 0;
+  UINT drawType = 0;
+  if (kind == kBitmap) { imageType = IMAGE_BITMAP; drawType = DST_BITMAP; }
+  else if (kind == kIcon) { imageType = IMAGE_ICON; drawType = DST_ICON; }
+  else return false;
+  HANDLE image = ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), imageType, 16, 16,
+                              LR_DEFAULTCOLOR);
+  if (image == nullptr) return false;
+  Shared& s = shared();
+  s.check.Free();
+  s.check.handle = image;
+  s.check.drawType = drawType;
+  return true;
+}
+
+bool IconMenu::SetItemPicture(UINT command, UINT resourceId, int kind) {
+  HINSTANCE module = ::GetModuleHandleA(nullptr);
+  if (kind == kBitmap) {
+    HBITMAP bitmap = ::LoadBitmapA(module, MAKEINTRESOURCEA(resourceId));
+    if (bitmap == nullptr) return false;
+    if (SetItemBitmap(command, bitmap, true)) return true;
+    ::DeleteObject(bitmap);  // no such item: nobody would free it
+    return false;
+  }
+  if (kind == kIcon) {
+    auto icon = static_cast<HICON>(
+        ::LoadImageA(module, MAKEINTRESOURCEA(resourceId), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    if (icon == nullptr) return false;
+    if (SetItemIcon(command, icon, true)) return true;
+    ::DestroyIcon(icon);
+    return false;
+  }
+  return false;
+}
+
+bool IconMenu::SetItemBitmap(UINT command, HBITMAP bitmap, bool owned) {
+  IconMenuItem* item = FindItem(command);
+  if (item == nullptr) return false;
+  item->SetPicture(IconMenuItem::Picture::kBitmap, bitmap, owned);
+  return true;
+}
+
+bool IconMenu::SetItemIcon(UINT command, HICON icon, bool owned) {
+  IconMenuItem* item = FindItem(command);
+  if (item == nullptr) return false;
+  item->SetPicture(IconMenuItem::Picture::kIcon, icon, owned);
+  return true;
+}
+
+IconMenuItem* IconMenu::FindItem(UINT command) {
+  if (shared().items == nullptr) return nullptr;
+  for (auto& r : *shared().items)
+    if (r->command == command) return r.get();
+  return nullptr;
+}
+
+std::size_t IconMenu::ItemCount() { return shared().items ? shared().items->size() : 0; }
+
+int IconMenu::LiveCount() { return shared().live; }
+
+IconMenuItem* IconMenu::Lookup(ULONG_PTR itemData, UINT id) {
+  // Item data is trusted only when it is one of the shared records.
+  if (shared().items != nullptr && itemData != 0)
+    for (auto& r : *shared().items)
+      if (reinterpret_cast<ULONG_PTR>(r.get()) == itemData) return r.get();
+  return FindItem(id);
+}
+
+SIZE IconMenu::MeasureText(HDC dc, const std::string& text, bool submenu) {
+  const std::size_t tab = AcceleratorTab(text);
+  const int length = static_cast<int>(tab == std::string::npos ? text.size() : tab);
+  RECT r{0, 0, 0, 0};
+  // Vertical centring means nothing to a measurement, and some systems move the
+  // measured rectangle by half its height for it: measure without it.
+  DrawMenuText(dc, text.data(), length, &r, DT_CALCRECT | (kTextFlags & ~DT_VCENTER));
+  LONG width = r.right - r.left;
+  if (tab != std::string::npos) width += kAcceleratorWidth;
+  width += kPictureColumn;
+  if (submenu) width += kSubmenuArrow;
+  LONG height = r.bottom - r.top + 2;
+  if (height < kMinimumHeight) height = kMinimumHeight;
+  return SIZE{width, height};
+}
+
+void IconMenu::MeasureItem(MEASUREITEMSTRUCT* measure) const {
+  if (measure == nullptr || measure->CtlType != ODT_MENU) return;
+  const IconMenuItem* item = Lookup(measure->itemData, measure->itemID);
+  if (item == nullptr) return;
+  FontHandle font = MenuFont();
+  MemoryDcHandle display(::CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+  if (!display) return;
+  SelectGuard select(display.get(), font.get());
+  const SIZE size = MeasureText(display.get(), item->text, item->submenu);
+  measure->itemWidth = static_cast<UINT>(size.cx);
+  measure->itemHeight = static_cast<UINT>(size.cy);
+}
+
+void IconMenu::DrawItem(const DRAWITEMSTRUCT* draw) const {
+  if (draw == nullptr || draw->CtlType != ODT_MENU) return;
+  const IconMenuItem* item = Lookup(draw->itemData, draw->itemID);
+  if (item == nullptr) return;
+  HDC dc = draw->hDC;
+  const RECT& r = draw->rcItem;
+  FontHandle font = MenuFont();
+  SelectGuard selectFont(dc, font.get());
+  SelectGuard selectPen(dc, ::GetStockObject(NULL_PEN));
+  ::SetBkColor(dc, ::GetSysColor(COLOR_MENU));
+  ::SetBkMode(dc, TRANSPARENT);
+
+  const bool selected = (draw->itemState & ODS_SELECTED) != 0;
+  const bool grayed = (draw->itemState & ODS_GRAYED) != 0;
+  const bool checked = (draw->itemState & ODS_CHECKED) != 0;
+  COLORREF textColour;
+  if (selected) textColour = ::GetSysColor(grayed ? COLOR_HIGHLIGHT : COLOR_HIGHLIGHTTEXT);
+  else textColour = grayed ? RGB(255, 255, 255) : ::GetSysColor(COLOR_MENUTEXT);
+  ::SetTextColor(dc, textColour);
+
+  if (draw->itemAction & ODA_SELECT) {
+    if (selected) {
+      RECT fill = r;
+      ::FillRect(dc, &fill, ::GetSysColorBrush(COLOR_HIGHLIGHT));
+      ::DrawEdge(dc, &fill, BDR_RAISEDINNER, BF_RECT);
+    } else {
+      RECT fill = r;
+      ::InflateRect(&fill, 1, 1);
+      ::FillRect(dc, &fill, ::GetSysColorBrush(COLOR_MENU));
+    }
+  }
+
+  const RECT box{r.left + 1, r.top + 1, r.left + kPictureRight, r.bottom - 1};
+  const RECT textArea{r.left + kTextLeft, r.top, r.right, r.bottom};
+  if (grayed) {
+    DrawPicture(dc, box, *item, DSS_DISABLED);
+    if (checked) DrawCheck(dc, box, *item, true);
+    DrawItemText(dc, textArea, item->text);
+    // The same text again, one pixel up and left in gray: an embossed look.
+    ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
+    DrawItemText(dc, RECT{r.left + kTextLeft - 1, r.top - 1, r.right - 1, r.bottom - 1}, item->text);
+  } else {
+    DrawPicture(dc, box, *item, 0);
+    if (checked && !DrawCheck(dc, box, *item, false) && !selected) {
+      // A checked item with its own picture: the picture in a pressed frame across the item.
+      RECT whole = r;
+      ::DrawFrameControl(dc, &whole, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_CHECKED);
+      ::DrawEdge(dc, &whole, BDR_RAISEDINNER, BF_RECT | BF_FLAT);
+      DrawPicture(dc, box, *item, 0);
+    }
+    DrawItemText(dc, textArea, item->text);
+  }
+}
+
+bool IconMenu::DrawCheck(HDC dc, const RECT& box, const IconMenuItem& item, bool inactive) const {
+  if (item.HasPicture()) return false;
+  MENUITEMINFOA info{};
+  info.cbSize = sizeof(info);
+  info.fMask = MIIM_FTYPE;
+  const bool radio = menu_ != nullptr && ::GetMenuItemInfoA(menu_, item.command, FALSE, &info) &&
+                     (info.fType & MFT_RADIOCHECK) != 0;
+  const SharedImage& image = radio ? shared().radio : shared().check;
+  if (image.handle != nullptr) {
+    ::DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(image.handle), 0, box.left, box.top,
+                 box.right - box.left, box.bottom - box.top, image.drawType | (inactive ? DSS_DISABLED : 0));
+  } else if (radio) {
+    BrushHandle gray(::CreateSolidBrush(RGB(0x80, 0x80, 0x80)));
+    {
+      SelectGuard select(dc, gray.get());
+      ::Ellipse(dc, box.left + 4, box.top + 4, box.right - 4, box.bottom - 4);
+    }
+    SelectGuard select(dc, ::GetStockObject(BLACK_BRUSH));
+    ::Ellipse(dc, box.left + 5, box.top + 5, box.right - 5, box.bottom - 5);
+  } else {
+    RECT frame = box;
+    ::DrawFrameControl(dc, &frame, DFC_BUTTON, DFCS_CHECKED | (inactive ? DFCS_INACTIVE : 0));
+  }
+  return true;
+}

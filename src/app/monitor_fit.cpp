@@ -1,0 +1,23 @@
+#include "app/monitor_fit.h"
+
+#include <algorithm>
+
+bool MonitorFit::Place(const ScreenRect& monitor, const ScreenRect& window, bool force, ScreenRect& placed) {
+  // Without monitor information there is nothing to fit into; shrinking the window to nothing would lose it.
+  if (monitor.IsEmpty()) return false;
+  if (!force) {
+    const bool overlaps = std::max(monitor.left, window.left) < std::min(monitor.right, window.right) &&
+                          std::max(monitor.top, window.top) < std::min(monitor.bottom, window.bottom);
+    if (overlaps) return false;
+  }
+  const std::int32_t width = std::min(window.Width(), monitor.Width());
+  const std::int32_t height = std::min(window.Height(), monitor.Height());
+  std::int32_t x = window.left;
+  if (window.left < monitor.left) x = monitor.left;
+  else if (window.right > monitor.right) x = monitor.right - width;
+  std::int32_t y = window.top;
+  if (window.top < monitor.top) y = monitor.top;
+  else if (window.bottom > monitor.bottom) y = monitor.bottom - height;
+  placed = {x, y, x + width, y + height};
+  return true;
+}

@@ -1,0 +1,21 @@
+// The clock's icon in the notification area of the taskbar.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+class TrayIcon {
+ public:
+  // The message the icon sends to its window; lParam is the mouse message over the icon.
+  static constexpr UINT kCallbackMessage = WM_USER + 16;
+  static constexpr UINT kId = 1;
+  // The tip holds at most this many characters; a longer text is cut.
+  static constexpr size_t kTipLength = 62;
+
+  // The notification record for an add (with the given callback and tip, either may be
+  // 0/null) or a delete, of the first-version size every shell accepts.
+  static NOTIFYICONDATAA Record(HWND window, HICON icon, UINT callbackMessage, const char* tip, bool add, UINT id);
+
+  // Adds or deletes the icon; the shell's answer is returned and nobody needs to look at it.
+  static BOOL Tray(HWND window, HICON icon, UINT callbackMessage, const char* tip, bool add, UINT id = kId);
+};
