@@ -94,6 +94,7 @@ step "cross build for Windows"
 if build build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake; then
   step "Windows tests under Wine"
   velta_wine_prefix
+  velta_wine_prefix_ja >/dev/null
   velta_xvfb_start
   velta_wine_start
   # Tests run from the build folder so that the files they write stay there.

@@ -32,19 +32,21 @@ velta_wine_prefix() {
   fi
 }
 
-# A second prefix that looks like a Japanese Windows: the icon-title font (the
-# clock's default font) is a Japanese UI font in the Shift-JIS character set.
+# A second prefix that looks like a Japanese Windows: the system's UI fonts (the
+# icon-title font is the clock's default) are a Japanese UI font in the Shift-JIS character set.
 # Use it with LANG=ja_JP.UTF-8; Wine's own default would draw Japanese names as Latin-1.
 velta_wine_prefix_ja() {
   velta_wine_prefix
   local ja=$VELTA_ROOT/build/wineprefix-ja
   if [ ! -f "$ja/.velta-ready" ]; then
-    WINEPREFIX=$WINEPREFIX wineserver -w
     rm -rf "$ja"
     cp -a "$WINEPREFIX" "$ja"
     rm -f "$ja/.velta-ready"
-    WINEPREFIX=$ja wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v IconFont /t REG_BINARY /d \
-      f4ffffff0000000000000000000000009001000000000080000000004d005300200055004900200047006f00740068006900630000000000000000000000000000000000000000000000000000000000000000000000000000000000 /f </dev/null >/dev/null 2>&1
+    local metric
+    for metric in IconFont MenuFont CaptionFont SmCaptionFont StatusFont MessageFont; do
+      WINEPREFIX=$ja wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v $metric /t REG_BINARY /d \
+        f4ffffff0000000000000000000000009001000000000080000000004d005300200055004900200047006f00740068006900630000000000000000000000000000000000000000000000000000000000000000000000000000000000 /f </dev/null >/dev/null 2>&1
+    done
     WINEPREFIX=$ja wineserver -w
     touch "$ja/.velta-ready"
   fi

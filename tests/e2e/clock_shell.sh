@@ -3,7 +3,7 @@
 # without icons, the see-through shape against the coloured root window,
 # hovering, dragging, the tray callback, topmost and exit; then the Japanese menu.
 source "$(dirname "$0")/lib.sh"
-trap stop_velta EXIT
+trap 'stop_velta; WINEPREFIX=$VELTA_ROOT/build/wineprefix-ja wineserver -k 2>/dev/null' EXIT
 
 ROOT_COLOUR='#336699'
 
@@ -186,6 +186,7 @@ sleep 0.5
 check "and the tray icon goes with it" [ "$(tray_visible)" != 1 ]
 
 # ---- the Japanese menu, with and without icons ----
+export WINEPREFIX=$(velta_wine_prefix_ja)
 dir=$(sandbox clock_shell_ja)
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 check "the clock starts under a Japanese locale" driver wait Velta 20
