@@ -7,7 +7,7 @@
 
 class ActionHost {
  public:
-  enum WindowKind { kCounterWindow, kMessageWindow };
+  enum WindowKind { kCounter, kMessage };
 
   virtual ~ActionHost() = default;
 

@@ -11,6 +11,8 @@
 class CounterWindow : public Dialog {
  public:
   CounterWindow();
+  // Deleted by PostNcDestroy once its window is gone; directly only if it never had one.
+  ~CounterWindow() override = default;
 
   // Remembers the face; repaints the window, or creates and shows it at the
   // face's rectangle the first time. False only when creation fails.
@@ -29,8 +31,6 @@ class CounterWindow : public Dialog {
   void PostNcDestroy() override;
 
  private:
-  ~CounterWindow() override = default;  // only through PostNcDestroy
-
   void OnPaint();
   void KeepOkButtonInCorner();
   void ApplyFrameSetting();

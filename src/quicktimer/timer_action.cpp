@@ -52,7 +52,7 @@ void TimerAction::OpenWindow(WindowKind kind) {
 
 void TimerAction::RefreshCounter() {
   counterFace.countdown = &countdown;
-  if (CounterWindow* window = Live(kCounterWindow)) window->ShowFace(&counterFace);
+  if (CounterWindow* window = Live(kCounter)) window->ShowFace(&counterFace);
 }
 
 void TimerAction::FlashWindow(WindowKind kind) {

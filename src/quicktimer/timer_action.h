@@ -36,8 +36,8 @@ class TimerAction : public TimerActionState, private ActionHost {
   static bool ExecuteApplication(const std::string& app, const std::string& param, DWORD idleWaitMs = kIdleWaitMs);
   static constexpr DWORD kIdleWaitMs = 3000;
 
-  CounterWindow* counterWindow() const { return windows_[kCounterWindow].object; }
-  CounterWindow* messageWindow() const { return windows_[kMessageWindow].object; }
+  CounterWindow* counterWindow() const { return windows_[kCounter].object; }
+  CounterWindow* messageWindow() const { return windows_[kMessage].object; }
   HWND windowHandle(WindowKind kind) const { return windows_[kind].handle; }
 
   CountdownFace counterFace;
@@ -49,7 +49,7 @@ class TimerAction : public TimerActionState, private ActionHost {
     HWND handle = nullptr;  // kept apart: the object deletes itself when its window goes
   };
 
-  ClockFace& FaceOf(WindowKind kind) { return kind == kCounterWindow ? static_cast<ClockFace&>(counterFace) : messageFace; }
+  ClockFace& FaceOf(WindowKind kind) { return kind == kCounter ? static_cast<ClockFace&>(counterFace) : messageFace; }
   // The window's object, or none when its native window has gone meanwhile.
   CounterWindow* Live(WindowKind kind);
 

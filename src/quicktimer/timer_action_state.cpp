@@ -9,19 +9,19 @@ bool TimerActionState::Step(std::uint32_t now, ActionHost& host) {
 void TimerActionState::StepExpired(std::uint32_t now, ActionHost& host) {
   // Actions in their fixed order: counter window, message window, sound, application.
   if (flags & kCounterWindow) {
-    if (host.IsWindowShown(ActionHost::kCounterWindow)) {
-      host.FlashWindow(ActionHost::kCounterWindow);
+    if (host.IsWindowShown(ActionHost::kCounter)) {
+      host.FlashWindow(ActionHost::kCounter);
     } else {
-      host.CloseWindow(ActionHost::kCounterWindow);
+      host.CloseWindow(ActionHost::kCounter);
       flags &= ~kCounterWindow;
     }
   }
   if (flags & kMessageWindow) {
-    host.OpenWindow(ActionHost::kMessageWindow);
-    if (host.IsWindowShown(ActionHost::kMessageWindow)) {
-      host.FlashWindow(ActionHost::kMessageWindow);
+    host.OpenWindow(ActionHost::kMessage);
+    if (host.IsWindowShown(ActionHost::kMessage)) {
+      host.FlashWindow(ActionHost::kMessage);
     } else {
-      host.CloseWindow(ActionHost::kMessageWindow);
+      host.CloseWindow(ActionHost::kMessage);
       flags &= ~kMessageWindow;
     }
   }
@@ -49,15 +49,15 @@ void TimerActionState::StepExpired(std::uint32_t now, ActionHost& host) {
 
 void TimerActionState::StepCounting(ActionHost& host) {
   if (flags & kCounterWindow) {
-    if (!host.HasWindow(ActionHost::kCounterWindow)) host.OpenWindow(ActionHost::kCounterWindow);
-    if (host.IsWindowShown(ActionHost::kCounterWindow)) {
+    if (!host.HasWindow(ActionHost::kCounter)) host.OpenWindow(ActionHost::kCounter);
+    if (host.IsWindowShown(ActionHost::kCounter)) {
       host.RefreshCounter();
     } else {
-      host.CloseWindow(ActionHost::kCounterWindow);
+      host.CloseWindow(ActionHost::kCounter);
       flags &= ~kCounterWindow;
     }
   } else {
-    host.CloseWindow(ActionHost::kCounterWindow);
+    host.CloseWindow(ActionHost::kCounter);
   }
 }
 
@@ -66,6 +66,6 @@ void TimerActionState::End(ActionHost& host) {
     host.StopSound();
     soundPlaying_ = false;
   }
-  host.CloseWindow(ActionHost::kCounterWindow);
-  host.CloseWindow(ActionHost::kMessageWindow);
+  host.CloseWindow(ActionHost::kCounter);
+  host.CloseWindow(ActionHost::kMessage);
 }

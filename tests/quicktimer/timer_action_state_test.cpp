@@ -57,7 +57,7 @@ class ScriptHost : public ActionHost {
   }
 
  private:
-  static std::string Name(WindowKind kind) { return kind == kCounterWindow ? "counter" : "message"; }
+  static std::string Name(WindowKind kind) { return kind == kCounter ? "counter" : "message"; }
   void Log(const std::string& s) { log.push_back(tag_ + s); }
   std::string tag_;
 };
@@ -115,11 +115,11 @@ TEST(TimerActionStep, CounterAndMessageWindowsFlashUntilDismissed) {
   EXPECT_TRUE(e.Step(1600, host));
   EXPECT_EQ(host.Take(), (Log{"flash counter normal", "flash message normal"}));
   // The user presses OK in the counter window: it is destroyed at the next tick.
-  host.Dismiss(ActionHost::kCounterWindow);
+  host.Dismiss(ActionHost::kCounter);
   EXPECT_TRUE(e.Step(2100, host));
   EXPECT_EQ(host.Take(), (Log{"close counter", "flash message inverted"}));
   EXPECT_EQ(e.flags, 0x2u);
-  host.Dismiss(ActionHost::kMessageWindow);
+  host.Dismiss(ActionHost::kMessage);
   EXPECT_FALSE(e.Step(2600, host));
   EXPECT_EQ(host.Take(), Log{"close message"});
 }
@@ -128,7 +128,7 @@ TEST(TimerActionStep, CounterDismissedWhileCountingEndsThatActionOnly) {
   TimerActionState e = Entry(0x1 | 0x2, 1000, 100);
   ScriptHost host;
   e.Step(200, host);
-  host.Dismiss(ActionHost::kCounterWindow);
+  host.Dismiss(ActionHost::kCounter);
   host.Take();
   EXPECT_TRUE(e.Step(700, host));
   EXPECT_EQ(host.Take(), Log{"close counter"});
