@@ -82,6 +82,32 @@
 // ---- Clock face: display settings dialog, colour buttons ----
 
 // ---- QuickTimer: cell menu, counter menu, dialog ----
+// QuickTimer dialog (136)
+#define IDC_QT_MESSAGE_SETTING 1002
+#define IDC_QT_COUNTER_SETTING 1004
+#define IDC_QT_MESSAGE         1028
+#define IDC_QT_SOUND           1029
+#define IDC_QT_EXECUTE         1030
+#define IDC_QT_WAVE            1031
+#define IDC_QT_WAVE_BROWSE     1032
+#define IDC_QT_APP             1033
+#define IDC_QT_APP_BROWSE      1034
+#define IDC_QT_COUNTER         1035
+#define IDC_QT_PARAM           1036
+#define IDC_QT_WAVE_LABEL      1037
+#define IDC_QT_APP_LABEL       1038
+#define IDC_QT_PARAM_LABEL     1039
+#define IDC_QT_MINUTES         1042
+#define IDC_QT_SECONDS         1043
+#define IDC_QT_SECONDS_LABEL   1044
+// Cell menu (142)
+#define ID_QT_STOP             32790
+#define ID_QT_COUNTER_WINDOW   32791
+#define ID_QT_MESSAGE_BOX      32792
+#define ID_QT_PLAY_SOUND       32793
+#define ID_QT_EXECUTE_APP      32794
+// A typed value longer than its field allows (the dialog data exchange's own message)
+#define IDS_QT_MAX_CHARS       61704
 
 // ---- Time adjustment dialog ----
 

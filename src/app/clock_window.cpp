@@ -1,11 +1,17 @@
 #include "app/clock_window.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <windowsx.h>
+
+#include <cstdio>
 
 #include "app/context_menu.h"
 #include "app/tray_icon.h"
 #include "face/offscreen_image.h"
+#include "quicktimer/quick_timer_cells.h"
+#include "quicktimer/quick_timer_dialog.h"
+#include "quicktimer/running_timers.h"
 #include "resource.h"
 #include "storage/ini_profile_store.h"
 #include "win/message_box.h"
@@ -13,6 +19,10 @@
 
 namespace {
 constexpr UINT kHoverPeriod = 2000;
+constexpr UINT kPollPeriod = 500;
+
+QuickTimerCells::Rect CellsClient(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+RECT ToRect(const QuickTimerCells::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 }  // namespace
 
 ClockWindow::ClockWindow()
@@ -22,7 +32,8 @@ ClockWindow::ClockWindow()
   face_.option |= OptTrayIcon | OptMenuIcons;
 }
 
-ClockWindow::~ClockWindow() = default;
+// Every QuickTimer still running ends with the window: sounds stop, windows close, faces are saved.
+ClockWindow::~ClockWindow() { running_.clear(); }
 
 BOOL ClockWindow::OnInitDialog() {
   Dialog::OnInitDialog();
@@ -96,7 +107,139 @@ BOOL ClockWindow::PaintSeeThrough(HDC dc, BOOL enable) {
 }
 
 void ClockWindow::DrawCells(HDC dc, const RECT& client, bool inverted, int pressed) {
-  // No QuickTimer runs yet, so there is no cell to draw.
+  if (running_.empty()) return;
+  BitmapHandle picture(::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_CELLS)));
+  MemoryDcHandle source(::CreateCompatibleDC(dc));
+  SelectGuard select(source.get(), picture.get());
+  for (std::size_t i = 0; i < running_.size(); ++i) {
+    const auto cell = QuickTimerCells::CellRect(static_cast<std::int32_t>(i), CellsClient(client));
+    if (!cell) return;
+    RECT r = ToRect(*cell);
+    const bool isPressed = static_cast<int>(i) == pressed;
+    if (inverted) {
+      ::InvertRect(dc, &r);
+    } else if (picture) {
+      const int d = isPressed ? 3 : 2;
+      ::BitBlt(dc, r.left + d, r.top + d, 16, 16, source.get(), 0, 0, SRCCOPY);
+    }
+    ::DrawEdge(dc, &r, isPressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+  }
+}
+
+int ClockWindow::HitCell(POINT at) const {
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  return QuickTimerCells::HitTest(at.x, at.y, CellsClient(client), static_cast<std::int32_t>(running_.size()));
+}
+
+void ClockWindow::AddRunning(std::unique_ptr<TimerAction> entry) {
+  running_.push_back(std::move(entry));
+  ::SetTimer(hwnd(), kPollTimer, kPollPeriod, nullptr);
+  RebuildTooltips();
+  ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void ClockWindow::StartQuickTimer() {
+  QuickTimerDialog dialog;
+  if (dialog.DoModal() != IDOK) return;
+  auto entry = std::make_unique<TimerAction>(dialog.settings());
+  entry->counterFace.option &= ~OptInverted;
+  entry->messageFace.option &= ~OptInverted;
+  entry->countdown.start = ::GetTickCount();
+  AddRunning(std::move(entry));
+}
+
+void ClockWindow::PollQuickTimers() {
+  const std::size_t removed = PollRunning(running_, [](TimerAction& entry) { return entry.Step(); });
+  if (running_.empty()) {
+    ::KillTimer(hwnd(), kPollTimer);
+    RebuildTooltips();
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+  } else if (removed > 0) {
+    RebuildTooltips();
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+  }
+}
+
+void ClockWindow::RebuildTooltips() {
+  if (tooltip_ != nullptr) {
+    ::DestroyWindow(tooltip_);
+    tooltip_ = nullptr;
+  }
+  if (running_.empty()) return;
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                               ::GetModuleHandleA(nullptr), nullptr);
+  if (tooltip_ == nullptr) return;
+  // A negative time puts the delays back to the system's defaults.
+  ::SendMessageA(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOMATIC, MAKELPARAM(static_cast<WORD>(-1), 0));
+  for (std::size_t i = 0; i < running_.size(); ++i) {
+    const auto cell = QuickTimerCells::CellRect(static_cast<std::int32_t>(i), CellsClient(client));
+    if (!cell) break;
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = 0;
+    tool.hwnd = hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(running_[i].get());
+    tool.rect = ToRect(*cell);
+    tool.lpszText = LPSTR_TEXTCALLBACKA;
+    ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+bool ClockWindow::OnToolTipText(NMHDR* header) {
+  auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+  for (const auto& entry : running_) {
+    if (reinterpret_cast<UINT_PTR>(entry.get()) != header->idFrom) continue;
+    const std::string text = QuickTimerCells::TooltipText(entry->countdown, ::GetTickCount());
+    std::snprintf(info->szText, sizeof info->szText, "%s", text.c_str());
+    info->lpszText = info->szText;
+    return true;
+  }
+  return false;  // the entry has gone meanwhile
+}
+
+void ClockWindow::ShowCellMenu(const TimerAction& entry, POINT at) {
+  MenuHandle menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CELL_MENU)));
+  HMENU popup = ::GetSubMenu(menu.get(), 0);
+  if (popup == nullptr) return;
+  const struct {
+    UINT id;
+    std::uint32_t bit;
+  } checks[] = {{ID_QT_EXECUTE_APP, TimerActionState::kExecuteApplication},
+                {ID_QT_COUNTER_WINDOW, TimerActionState::kCounterWindow},
+                {ID_QT_MESSAGE_BOX, TimerActionState::kMessageWindow},
+                {ID_QT_PLAY_SOUND, TimerActionState::kPlaySound}};
+  for (const auto& check : checks) {
+    if (entry.flags & check.bit) ::CheckMenuItem(popup, check.id, MF_BYCOMMAND | MF_CHECKED);
+  }
+  ::ClientToScreen(hwnd(), &at);
+  ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+}
+
+void ClockWindow::OnCellCommand(WORD id) {
+  // The selected index may be stale: the entries may have moved or gone since the click.
+  if (selectedCell_ < 0 || static_cast<std::size_t>(selectedCell_) >= running_.size()) return;
+  TimerAction& entry = *running_[static_cast<std::size_t>(selectedCell_)];
+  switch (id) {
+    case ID_QT_STOP:
+      running_.erase(running_.begin() + selectedCell_);
+      RebuildTooltips();
+      ::InvalidateRect(hwnd(), nullptr, TRUE);
+      break;
+    case ID_QT_COUNTER_WINDOW: entry.flags ^= TimerActionState::kCounterWindow; break;
+    case ID_QT_MESSAGE_BOX: entry.flags ^= TimerActionState::kMessageWindow; break;
+    case ID_QT_PLAY_SOUND: entry.flags ^= TimerActionState::kPlaySound; break;
+    case ID_QT_EXECUTE_APP: entry.flags ^= TimerActionState::kExecuteApplication; break;
+    default: break;
+  }
+}
+
+bool ClockWindow::PreTranslateMessage(MSG* msg) {
+  if (tooltip_ != nullptr) ::SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+  return Dialog::PreTranslateMessage(msg);
 }
 
 void ClockWindow::OnPaint() {
@@ -125,10 +268,14 @@ void ClockWindow::OnPaint() {
 
 void ClockWindow::OnTimer(UINT_PTR id) {
   if (id == kMinuteTimer) ::InvalidateRect(hwnd(), nullptr, TRUE);
+  else if (id == kPollTimer) PollQuickTimers();
   else if (id == kHoverTimer) OnHoverCheck();
+  // An open tip shows the time left at this moment.
+  if (tooltip_ != nullptr) ::SendMessageA(tooltip_, TTM_UPDATE, 0, 0);
 }
 
 void ClockWindow::OnDestroy() {
+  tooltip_ = nullptr;  // destroyed with the window
   ShowTrayIcon(false);
   TransferSettings(0);
 }
@@ -146,12 +293,38 @@ void ClockWindow::ShowContextMenu(int x, int y) {
   iconMenu_ = nullptr;
 }
 
-void ClockWindow::OnLButtonDown() {
+void ClockWindow::OnLButtonDown(POINT at) {
   ::KillTimer(hwnd(), kHoverTimer);
-  // The system moves the window with the mouse until the button is released, frame or not.
-  const DWORD at = ::GetMessagePos();
-  ::SendMessageA(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, static_cast<LPARAM>(at));
+  const int hit = HitCell(at);
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  {
+    WindowDcGuard dc(hwnd());
+    DrawCells(dc.dc(), client, false, hit);
+  }
+  if (hit >= 0) {
+    selectedCell_ = hit;
+    ShowCellMenu(*running_[static_cast<std::size_t>(hit)], at);
+  } else {
+    // The system moves the window with the mouse until the button is released, frame or not.
+    const DWORD pos = ::GetMessagePos();
+    ::SendMessageA(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, static_cast<LPARAM>(pos));
+  }
+  {
+    WindowDcGuard dc(hwnd());
+    ::GetClientRect(hwnd(), &client);
+    DrawCells(dc.dc(), client, false, -1);
+  }
   ::SetTimer(hwnd(), kHoverTimer, kHoverPeriod, nullptr);
+}
+
+void ClockWindow::OnRButtonDown(POINT at) {
+  const int hit = HitCell(at);
+  if (hit < 0) return;
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  WindowDcGuard dc(hwnd());
+  DrawCells(dc.dc(), client, false, hit);  // pressed until the next paint
 }
 
 void ClockWindow::OnMouseMove() {
@@ -242,6 +415,16 @@ bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
     case ID_EXIT:
       OnExit();
       return true;
+    case ID_QUICKTIMER:
+      StartQuickTimer();
+      return true;
+    case ID_QT_STOP:
+    case ID_QT_COUNTER_WINDOW:
+    case ID_QT_MESSAGE_BOX:
+    case ID_QT_PLAY_SOUND:
+    case ID_QT_EXECUTE_APP:
+      OnCellCommand(id);
+      return true;
     case ID_VERSION: {
       Dialog version(IDD_VERSION);
       version.DoModal();
@@ -285,8 +468,17 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return Default();
     }
     case WM_LBUTTONDOWN:
-      OnLButtonDown();
+      OnLButtonDown(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return Default();
+    case WM_RBUTTONDOWN:
+      OnRButtonDown(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return Default();
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->code == TTN_NEEDTEXTA && tooltip_ != nullptr && header->hwndFrom == tooltip_)
+        return OnToolTipText(header) ? TRUE : FALSE;
+      return Default();
+    }
     case WM_LBUTTONDBLCLK:
       ::KillTimer(hwnd(), kHoverTimer);
       ToggleLauncher();

@@ -4,9 +4,12 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "app/icon_menu.h"
 #include "face/clock_face.h"
+#include "quicktimer/timer_action.h"
 #include "win/dialog.h"
 #include "win/unique_handle.h"
 
@@ -30,10 +33,18 @@ class ClockWindow : public Dialog {
   // Milliseconds from `second` (0-59) to the next whole minute.
   static UINT MinuteTimerPeriod(int second) { return 60000u - 1000u * static_cast<UINT>(second); }
 
+  // The running QuickTimers; an entry's position is its cell's index.
+  const std::vector<std::unique_ptr<TimerAction>>& running() const { return running_; }
+  // Appends a started QuickTimer: its cell appears and the poll timer runs.
+  void AddRunning(std::unique_ptr<TimerAction> entry);
+  HWND tooltip() const { return tooltip_; }
+  std::int32_t selectedCell() const { return selectedCell_; }
+
  protected:
   BOOL OnInitDialog() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool PreTranslateMessage(MSG* msg) override;
 
  private:
   void OnPaint();
@@ -56,7 +67,8 @@ class ClockWindow : public Dialog {
   // Context menu, mouse and tray.
   void ShowContextMenu(int x, int y);
   void ShowTrayIcon(bool add);
-  void OnLButtonDown();
+  void OnLButtonDown(POINT at);
+  void OnRButtonDown(POINT at);
   void OnMouseMove();
   void OnActivateApp(BOOL active);
   void OnHoverCheck();
@@ -67,8 +79,19 @@ class ClockWindow : public Dialog {
   // Launcher entries whose decoded files are in use by a running program.
   static int ActiveEncodedRuns();
 
+  // QuickTimers: start, poll, cells, their tooltips and menu.
+  void StartQuickTimer();
+  void PollQuickTimers();
+  void RebuildTooltips();
+  bool OnToolTipText(NMHDR* header);
+  int HitCell(POINT at) const;
+  void ShowCellMenu(const TimerAction& entry, POINT at);
+  void OnCellCommand(WORD id);
+
   IconHandle icon_;
   ClockFace face_;
+  std::vector<std::unique_ptr<TimerAction>> running_;
+  HWND tooltip_ = nullptr;  // a child popup of the window: it goes with it
   std::int32_t selectedCell_ = -1;
   // The open context menu's icon menu: it draws the items while the menu is open.
   IconMenu* iconMenu_ = nullptr;

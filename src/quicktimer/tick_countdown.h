@@ -5,7 +5,7 @@
 
 struct TickCountdown {
   std::uint32_t duration = 0;  // milliseconds
-  std::uint32_t start = 0;     // tick counter value when the countdown began
+  std::uint32_t start = 0;     // tick counter value when the countdown began; 0 while it has not
 
   // Unsigned arithmetic keeps the result right across a wrap of the counter.
   std::uint32_t Elapsed(std::uint32_t now) const { return now - start; }
@@ -14,4 +14,5 @@ struct TickCountdown {
     return duration > elapsed ? duration - elapsed : 0;
   }
   bool IsExpired(std::uint32_t now) const { return Elapsed(now) >= duration; }
+  bool IsStarted() const { return start != 0; }
 };

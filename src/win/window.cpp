@@ -85,6 +85,7 @@ LRESULT CALLBACK Window::StaticWndProc(HWND window, UINT message, WPARAM wParam,
 LRESULT Window::Dispatch(Window* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const MSG saved = self->current_;
   self->current_ = MSG{window, message, wParam, lParam, 0, {}};
+  ++self->dispatchDepth_;
   LRESULT result = 0;
   try {
     result = self->WindowProc(message, wParam, lParam);
@@ -92,6 +93,7 @@ LRESULT Window::Dispatch(Window* self, HWND window, UINT message, WPARAM wParam,
     // No exception may unwind through the system's code.
     result = 0;
   }
+  --self->dispatchDepth_;
   self->current_ = saved;
   if (message == WM_NCDESTROY) {
     ::RemovePropA(window, kObjectProperty);
@@ -99,6 +101,13 @@ LRESULT Window::Dispatch(Window* self, HWND window, UINT message, WPARAM wParam,
       ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->previous_));
     self->hwnd_ = nullptr;
     self->previous_ = nullptr;
+    self->ncDestroyPending_ = true;
+  }
+  // A window destroyed while one of its own handlers runs a nested loop (a menu, a
+  // drag, a modal dialog) learns it only once that handler has returned: a
+  // self-deleting object must outlive every frame that still uses it.
+  if (self->ncDestroyPending_ && self->dispatchDepth_ == 0) {
+    self->ncDestroyPending_ = false;
     self->PostNcDestroy();
   }
   return result;

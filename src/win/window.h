@@ -35,7 +35,8 @@ class Window {
  protected:
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
   virtual bool PreTranslateMessage(MSG* msg) { return false; }
-  // Called after WM_NCDESTROY, when the handle is gone; a self-owning window deletes itself here.
+  // Called after WM_NCDESTROY, when the handle is gone and no handler of this
+  // object is still running; a self-owning window deletes itself here.
   virtual void PostNcDestroy() {}
 
   // The default processing of the message being handled.
@@ -52,5 +53,7 @@ class Window {
   HWND hwnd_ = nullptr;
   WNDPROC previous_ = nullptr;
   MSG current_{};
+  int dispatchDepth_ = 0;
+  bool ncDestroyPending_ = false;
   static inline HWND mainWindow_ = nullptr;
 };

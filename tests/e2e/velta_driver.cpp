@@ -12,6 +12,13 @@
 //   velta_driver menu SECONDS              rect of the open popup menu, once one is shown
 //   velta_driver post TITLE MSG WPARAM LPARAM   post any message
 //   velta_driver exstyle-remove TITLE BITS clear extended style bits with SetWindowLongPtr
+//   velta_driver dialog-set OWNERTITLE ID TEXT     set a control's text in the owned dialog
+//   velta_driver dialog-check OWNERTITLE ID 0|1    set a check box in the owned dialog
+//   velta_driver dialog-click OWNERTITLE ID        click a button of the owned dialog
+//   velta_driver dialog-rect OWNERTITLE            the owned dialog's rectangle
+//   velta_driver popups TITLE              visible captionless dialogs of the window's process:
+//                                          "HWND left top right bottom okvisible"
+//   velta_driver click-ok HWND             click the OK button (id 1) of a window
 #include <windows.h>
 
 #include <cstdio>
@@ -67,6 +74,38 @@ BOOL CALLBACK FindMenu(HWND w, LPARAM lp) {
   return TRUE;
 }
 
+struct ProcessSearch {
+  DWORD pid;
+  HWND except;
+};
+
+BOOL CALLBACK ListPopups(HWND w, LPARAM lp) {
+  auto* s = reinterpret_cast<ProcessSearch*>(lp);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(w, &pid);
+  char cls[64] = {};
+  ::GetClassNameA(w, cls, sizeof cls);
+  if (pid != s->pid || w == s->except || std::strcmp(cls, "#32770") != 0 || !::IsWindowVisible(w)) return TRUE;
+  if (::GetWindow(w, GW_OWNER) != nullptr) return TRUE;  // dialogs owned by the clock are not popups of their own
+  RECT r;
+  ::GetWindowRect(w, &r);
+  HWND ok = ::GetDlgItem(w, IDOK);
+  std::printf("%p %ld %ld %ld %ld %d\n", static_cast<void*>(w), r.left, r.top, r.right, r.bottom,
+              ok && ::IsWindowVisible(ok) ? 1 : 0);
+  return TRUE;
+}
+
+HWND OwnedDialog(HWND owner, double seconds) {
+  const DWORD until = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
+  do {
+    OwnedSearch s{owner, nullptr};
+    ::EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&s));
+    if (s.found) return s.found;
+    ::Sleep(50);
+  } while (static_cast<LONG>(until - ::GetTickCount()) > 0);
+  return nullptr;
+}
+
 int Usage() {
   std::fprintf(stderr, "usage: velta_driver wait|gone|info|key|command|close|dialog-title TITLE [ARG]\n");
   return 2;
@@ -109,8 +148,32 @@ int main(int argc, char** argv) {
     std::printf("no menu\n");
     return 1;
   }
+  if (verb == "click-ok") {
+    HWND target = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(title, nullptr, 16)));
+    HWND ok = ::GetDlgItem(target, IDOK);
+    if (!ok) return 1;
+    ::PostMessageA(ok, BM_CLICK, 0, 0);
+    return 0;
+  }
   HWND w = Find(title);
   if (w == nullptr) { std::printf("no window \"%s\"\n", title); return 1; }
+  if (verb == "popups") {
+    ProcessSearch s{0, w};
+    ::GetWindowThreadProcessId(w, &s.pid);
+    ::EnumWindows(ListPopups, reinterpret_cast<LPARAM>(&s));
+    return 0;
+  }
+  if (verb.rfind("dialog-", 0) == 0 && verb != "dialog-title") {
+    HWND d = OwnedDialog(w, 10);
+    if (!d) { std::printf("no dialog\n"); return 1; }
+    const int id = arg ? std::atoi(arg) : 0;
+    const char* value = argc > 4 ? argv[4] : "";
+    if (verb == "dialog-set") { ::SendMessageA(::GetDlgItem(d, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value)); return 0; }
+    if (verb == "dialog-check") { ::SendMessageA(::GetDlgItem(d, id), BM_SETCHECK, std::atoi(value) ? BST_CHECKED : BST_UNCHECKED, 0);
+      ::SendMessageA(d, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(d, id))); return 0; }
+    if (verb == "dialog-click") { ::PostMessageA(::GetDlgItem(d, id), BM_CLICK, 0, 0); return 0; }
+    if (verb == "dialog-rect") { RECT r; ::GetWindowRect(d, &r); std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom); return 0; }
+  }
   if (verb == "info") {
     RECT r;
     ::GetWindowRect(w, &r);

@@ -1,0 +1,38 @@
+// Where a QuickTimer's settings live: the look and place of its two windows in
+// the INI file, the time, actions and paths in the registry.
+#include "quicktimer/timer_action.h"
+
+#include "storage/registry_profile_store.h"
+
+namespace {
+
+constexpr char kCounterSection[] = "QuickTimerDlg";
+constexpr char kMessageSection[] = "QuickTimerMsg";
+constexpr char kRegistrySection[] = "QuickTimer";
+
+}  // namespace
+
+void TimerAction::TransferProfile(bool display, bool load) {
+  if (display) {
+    // One store per face, each written out before the next reads the file.
+    counterFace.TransferProfile(kCounterSection, load ? 1 : 0);
+    messageFace.TransferProfile(kMessageSection, load ? 1 : 0);
+    return;
+  }
+  RegistryProfileStore store("", HKEY_CURRENT_USER);
+  if (load) {
+    countdown.duration = static_cast<std::uint32_t>(store.GetInt(kRegistrySection, "Timer", 180000));
+    flags = static_cast<std::uint32_t>(store.GetInt(kRegistrySection, "Flags", 3));
+    wave = store.GetString(kRegistrySection, "Wave", "");
+    soundTime.duration = static_cast<std::uint32_t>(store.GetInt(kRegistrySection, "WaveTime", 10000));
+    app = store.GetString(kRegistrySection, "App", "");
+    param = store.GetString(kRegistrySection, "Param", "");
+  } else {
+    store.WriteInt(kRegistrySection, "Timer", static_cast<std::int32_t>(countdown.duration));
+    store.WriteInt(kRegistrySection, "Flags", static_cast<std::int32_t>(flags));
+    store.WriteString(kRegistrySection, "Wave", wave);
+    store.WriteInt(kRegistrySection, "WaveTime", static_cast<std::int32_t>(soundTime.duration));
+    store.WriteString(kRegistrySection, "App", app);
+    store.WriteString(kRegistrySection, "Param", param);
+  }
+}

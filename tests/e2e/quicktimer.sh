@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# A QuickTimer from the clock's command to its end: the dialog, the cell, the
+# counter window counting, "Time is Up !" flashing, OK dismissing both, the
+# stored settings; then sound and application actions; the Japanese dialog.
+source "$(dirname "$0")/lib.sh"
+trap 'stop_velta; WINEPREFIX=$VELTA_ROOT/build/wineprefix-ja wineserver -k 2>/dev/null' EXIT
+REG='HKCU\Software\Orvex'"'"'s Applications\Velta\QuickTimer'
+wine reg delete "$REG" /f >/dev/null 2>&1
+# Brightness (0-1000) of the first cell's place on the clock: 0 where the black face shows.
+cell_light() { convert "$1" -crop 20x20+4+92 +repage -format '%[fx:int(mean*1000)]' info: 2>/dev/null; }
+
+dir=$(sandbox quicktimer)
+start_velta "$dir"
+check "the clock window appears" driver wait Velta 20 >/dev/null
+sleep 1
+driver command Velta 32787
+title=$(driver dialog-title Velta 10)
+expect_eq "QuickTimer... opens the QuickTimer dialog" "$title" "QuickTimer"
+sleep 0.5
+shot "$SHOTS/quicktimer_dialog.png"
+driver dialog-set Velta 1042 .1
+driver dialog-click Velta 1
+sleep 1.2
+popups=$(driver popups Velta)
+expect_eq "one counter window while counting" "$(echo "$popups" | grep -c .)" 1
+read -r counter l t r b okv <<<"$(echo "$popups" | head -n 1)"
+expect_eq "the counter window opens at 0,0 with 400 x 200" "$l $t $r $b" "0 0 400 200"
+expect_eq "its OK button is hidden while counting" "$okv" 0
+# Drag the counter window away with the real mouse; the cell shows on the clock beneath.
+xdotool mousemove 200 60 mousedown 1 sleep 0.3 mousemove 400 300 sleep 0.3 mousemove 600 500 sleep 0.3 mouseup 1
+sleep 0.6
+shot "$SHOTS/quicktimer_counting.png"
+read -r counter l t r b okv <<<"$(driver popups Velta | head -n 1)"
+check "the counter window was dragged ($l,$t)" [ "${l:-0}" -gt 100 ]
+light=$(cell_light "$SHOTS/quicktimer_counting.png")
+check "a cell is drawn on the clock (brightness $light)" [ "${light:-0}" -gt 200 ]
+sleep 6
+popups=$(driver popups Velta)
+expect_eq "at expiry the message window is open too" "$(echo "$popups" | grep -c .)" 2
+check "both show their OK buttons" [ "$(echo "$popups" | awk '{s+=$6} END {print s}')" = 2 ]
+colours=
+for i in 1 2 3 4 5 6; do
+  shot "$SHOTS/quicktimer_up_$i.png"
+  colours="$colours $(pixel "$SHOTS/quicktimer_up_$i.png" 20 20)"
+  sleep 0.2
+done
+check "\"Time is Up !\" flashes between normal and inverted ($colours)" \
+  [ "$(echo $colours | tr ' ' '\n' | sort -u | tr '\n' ' ')" = "#000000 #FFFFFF " ]
+for w in $(echo "$popups" | awk '{print $1}'); do driver click-ok "$w"; sleep 0.8; done
+sleep 1
+expect_eq "OK dismisses both windows" "$(driver popups Velta | grep -c .)" 0
+shot "$SHOTS/quicktimer_done.png"
+expect_eq "the cell is gone" "$(cell_light "$SHOTS/quicktimer_done.png")" 0
+expect_eq "the minutes are stored in the registry" "$(wine reg query "$REG" /v Timer 2>/dev/null | tr -d '\r' | grep -o '0x[0-9a-fA-F]*')" "0x1770"
+check "the counter window's look and place are in the INI" grep -q '^\[QuickTimerDlg\]' "$dir/Velta.ini"
+check "the message window's too" grep -q '^\[QuickTimerMsg\]' "$dir/Velta.ini"
+check "the dragged position is stored" grep -q "^left=$l" "$dir/Velta.ini"
+
+# The next QuickTimer's counter window opens where the last was left.
+driver command Velta 32787
+driver dialog-title Velta 10 >/dev/null
+driver dialog-set Velta 1042 5
+driver dialog-click Velta 1
+sleep 1.2
+read -r counter l2 t2 r2 b2 okv <<<"$(driver popups Velta | head -n 1)"
+expect_eq "the next counter window reopens where it was left" "$l2 $t2" "$l $t"
+# Its context menu.
+xdotool mousemove $((l2 + 100)) $((t2 + 60)) click 3
+sleep 0.8
+shot "$SHOTS/quicktimer_counter_menu.png"
+xdotool key Escape
+sleep 0.3
+driver key Velta 0x1B
+check "Esc ends the clock with a QuickTimer running" velta_ended 10
+
+# Sound and application actions: a WAV loop that plays or fails quietly, and a helper that leaves a mark.
+dir=$(sandbox quicktimer_actions)
+cp "$VELTA_BUILD/tests/qt_helper.exe" "$dir/"
+printf 'RIFF\x34\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x40\x1f\x00\x00\x01\x00\x08\x00data\x10\x00\x00\x00\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80' >"$dir/bell.wav"
+start_velta "$dir"
+driver wait Velta 20 >/dev/null
+sleep 1
+driver command Velta 32787
+driver dialog-title Velta 10 >/dev/null
+driver dialog-set Velta 1042 .02
+driver dialog-check Velta 1035 0
+driver dialog-check Velta 1028 0
+driver dialog-check Velta 1029 1
+driver dialog-set Velta 1031 'bell.wav'
+driver dialog-set Velta 1043 1
+driver dialog-check Velta 1030 1
+driver dialog-set Velta 1033 'qt_helper.exe'
+driver dialog-set Velta 1036 'qt_helper.exe mark.txt'
+driver dialog-click Velta 1
+sleep 4
+check "the application action started the helper (it left its mark)" [ -f "$dir/mark.txt" ]
+check "the clock still answers after the sound played" driver wait Velta 2
+shot "$SHOTS/quicktimer_actions_done.png"
+expect_eq "the entry ended after its play time (no cell)" "$(cell_light "$SHOTS/quicktimer_actions_done.png")" 0
+driver key Velta 0x1B
+velta_ended 10
+
+# The Japanese dialog.
+export WINEPREFIX=$(velta_wine_prefix_ja)
+dir=$(sandbox quicktimer_ja)
+start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+driver wait Velta 20 >/dev/null
+sleep 1
+driver command Velta 32787
+title=$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver dialog-title Velta 10)
+expect_eq "the Japanese QuickTimer dialog" "$title" "クイックタイマー"
+sleep 0.5
+shot "$SHOTS/quicktimer_dialog_ja.png"
+driver close-dialog Velta
+sleep 0.5
+driver key Velta 0x1B
+velta_ended 10

@@ -1,0 +1,148 @@
+#include "quicktimer/counter_window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "resource.h"
+
+namespace {
+
+struct MenuState {
+  UINT topmost = 0, frame = 0, transparent = 0, display = 0;
+  bool seen = false;
+};
+MenuState g_menu;
+
+// Runs inside the menu's own loop: reads the open popup's items and closes it.
+void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND popup = ::FindWindowA("#32768", nullptr);
+  if (popup == nullptr) return;
+  auto menu = reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0));
+  if (menu != nullptr) {
+    g_menu.topmost = ::GetMenuState(menu, ID_TOPMOST, MF_BYCOMMAND);
+    g_menu.frame = ::GetMenuState(menu, ID_WINDOW_FRAME, MF_BYCOMMAND);
+    g_menu.transparent = ::GetMenuState(menu, ID_TRANSPARENT, MF_BYCOMMAND);
+    g_menu.display = ::GetMenuState(menu, ID_DISPLAY_SETTING, MF_BYCOMMAND);
+    g_menu.seen = true;
+  }
+  ::KillTimer(nullptr, id);
+  ::EndMenu();
+}
+
+MenuState OpenMenu(HWND window) {
+  g_menu = MenuState{};
+  ::SetTimer(nullptr, 0, 100, ReadOpenMenu);
+  ::SendMessageA(window, WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+  return g_menu;
+}
+
+TEST(CounterWindow, OpensAtTheFaceRectangleWithOkHidden) {
+  ClockFace face;
+  auto* window = new CounterWindow;
+  ASSERT_TRUE(window->ShowFace(&face));
+  HWND w = window->hwnd();
+  RECT r;
+  ::GetWindowRect(w, &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right, 400);
+  EXPECT_EQ(r.bottom, 200);
+  EXPECT_TRUE(::IsWindowVisible(w));
+  EXPECT_TRUE(::GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) << "Option 8 is topmost";
+  EXPECT_TRUE(::GetWindowLongA(w, GWL_STYLE) & WS_THICKFRAME);
+  HWND ok = ::GetDlgItem(w, IDOK);
+  EXPECT_FALSE(::IsWindowVisible(ok));
+  window->ShowOkButton();
+  EXPECT_TRUE(::IsWindowVisible(ok));
+
+  // Resizing keeps OK in the bottom-right corner of the client area.
+  ::MoveWindow(w, 100, 120, 300, 180, TRUE);
+  RECT client, button;
+  ::GetClientRect(w, &client);
+  ::GetWindowRect(ok, &button);
+  ::MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&button), 2);
+  EXPECT_EQ(button.right, client.right);
+  EXPECT_EQ(button.bottom, client.bottom);
+
+  // Destruction stores the rectangle in the face; the object deletes itself.
+  ::DestroyWindow(w);
+  EXPECT_EQ(face.windowRect.left, 100);
+  EXPECT_EQ(face.windowRect.top, 120);
+  EXPECT_EQ(face.windowRect.right, 400);
+  EXPECT_EQ(face.windowRect.bottom, 300);
+}
+
+TEST(CounterWindow, OkEnterAndEscOnlyHide) {
+  ClockFace face;
+  auto* window = new CounterWindow;
+  ASSERT_TRUE(window->ShowFace(&face));
+  HWND w = window->hwnd();
+  for (WORD id : {IDOK, IDCANCEL}) {
+    ::ShowWindow(w, SW_SHOW);
+    ::SendMessageA(w, WM_COMMAND, id, 0);
+    EXPECT_TRUE(::IsWindow(w));
+    EXPECT_FALSE(::IsWindowVisible(w));
+  }
+  ::DestroyWindow(w);
+}
+
+TEST(CounterWindow, ContextMenuAndItsCommands) {
+  ClockFace face;
+  face.option = OptTopmost | OptTransparent;
+  auto* window = new CounterWindow;
+  ASSERT_TRUE(window->ShowFace(&face));
+  HWND w = window->hwnd();
+
+  MenuState framed = OpenMenu(w);
+  ASSERT_TRUE(framed.seen);
+  EXPECT_TRUE(framed.topmost & MF_CHECKED);
+  EXPECT_FALSE(framed.frame & MF_CHECKED);
+  EXPECT_TRUE(framed.transparent & MF_GRAYED) << "Transparent is grayed while the window has its frame";
+  EXPECT_FALSE(framed.transparent & MF_CHECKED);
+  EXPECT_FALSE(framed.display & MF_GRAYED);
+
+  ::SendMessageA(w, WM_COMMAND, ID_WINDOW_FRAME, 0);
+  EXPECT_TRUE(face.option & OptFrameless);
+  EXPECT_FALSE(::GetWindowLongA(w, GWL_STYLE) & WS_THICKFRAME);
+  ::SendMessageA(w, WM_COMMAND, ID_TOPMOST, 0);
+  EXPECT_FALSE(face.option & OptTopmost);
+  EXPECT_FALSE(::GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+  MenuState frameless = OpenMenu(w);
+  ASSERT_TRUE(frameless.seen);
+  EXPECT_FALSE(frameless.topmost & MF_CHECKED);
+  EXPECT_TRUE(frameless.frame & MF_CHECKED);
+  EXPECT_FALSE(frameless.transparent & MF_GRAYED);
+  EXPECT_TRUE(frameless.transparent & MF_CHECKED);
+
+  ::SendMessageA(w, WM_COMMAND, ID_TRANSPARENT, 0);
+  EXPECT_FALSE(face.option & OptTransparent);
+  ::SendMessageA(w, WM_COMMAND, ID_WINDOW_FRAME, 0);
+  EXPECT_TRUE(::GetWindowLongA(w, GWL_STYLE) & WS_THICKFRAME);
+  ::DestroyWindow(w);
+}
+
+TEST(CounterWindow, DestroyedWhileItsMenuIsOpen) {
+  ClockFace face;
+  auto* window = new CounterWindow;
+  ASSERT_TRUE(window->ShowFace(&face));
+  static HWND s_window;
+  s_window = window->hwnd();
+  // The owner's tick destroys the window while the menu loop runs.
+  ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    ::EndMenu();
+    ::DestroyWindow(s_window);
+  });
+  ::SendMessageA(s_window, WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+  for (int i = 0; i < 20 && ::IsWindow(s_window); ++i) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    ::Sleep(25);
+  }
+  EXPECT_FALSE(::IsWindow(s_window));
+  EXPECT_EQ(face.windowRect.right, 400);
+}
+
+}  // namespace

@@ -1,0 +1,198 @@
+#include "quicktimer/quick_timer_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+
+namespace {
+
+std::vector<std::string> g_messages;
+
+// Runs in the message box's loop: notes its text and closes it.
+void CALLBACK CloseMessageBox(HWND, UINT, UINT_PTR, DWORD) {
+  HWND box = nullptr;
+  for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32770", nullptr); w; w = ::FindWindowExA(nullptr, w, "#32770", nullptr)) {
+    if (::GetDlgItem(w, 0xFFFF) != nullptr && ::GetDlgItem(w, IDC_QT_MINUTES) == nullptr) box = w;
+  }
+  if (box == nullptr) return;
+  char text[256] = {};
+  ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  g_messages.push_back(text);
+  ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+class ScriptedQuickTimer : public QuickTimerDialog {
+ public:
+  explicit ScriptedQuickTimer(std::function<void(HWND)> script) : script_(std::move(script)) {}
+  std::string minutesShown, secondsShown;
+  bool counterShown = false, messageShown = false, soundShown = false, executeShown = false;
+  bool startEnabledAfterClearing = true;
+
+ protected:
+  BOOL OnInitDialog() override {
+    QuickTimerDialog::OnInitDialog();
+    char text[32] = {};
+    ::GetDlgItemTextA(hwnd(), IDC_QT_MINUTES, text, sizeof text);
+    minutesShown = text;
+    ::GetDlgItemTextA(hwnd(), IDC_QT_SECONDS, text, sizeof text);
+    secondsShown = text;
+    counterShown = ::IsDlgButtonChecked(hwnd(), IDC_QT_COUNTER);
+    messageShown = ::IsDlgButtonChecked(hwnd(), IDC_QT_MESSAGE);
+    soundShown = ::IsDlgButtonChecked(hwnd(), IDC_QT_SOUND);
+    executeShown = ::IsDlgButtonChecked(hwnd(), IDC_QT_EXECUTE);
+    script_(hwnd());
+    return TRUE;
+  }
+
+ private:
+  std::function<void(HWND)> script_;
+};
+
+void ClearStoredSettings() {
+  ::RegDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\Orvex's Applications\\velta_win_tests\\QuickTimer");
+}
+
+void Click(HWND dialog, int id) {
+  ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+// Types a value into a field and presses Start, then Cancel.
+std::function<void(HWND)> TryStart(const char* minutes, const char* seconds) {
+  return [=](HWND d) {
+    ::SetDlgItemTextA(d, IDC_QT_MINUTES, minutes);
+    ::CheckDlgButton(d, IDC_QT_SOUND, BST_CHECKED);
+    ::SetDlgItemTextA(d, IDC_QT_SECONDS, seconds);
+    ::PostMessageA(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
+    ::PostMessageA(::GetDlgItem(d, IDCANCEL), BM_CLICK, 0, 0);
+  };
+}
+
+TEST(QuickTimerDialog, FirstUseShowsTheDefaults) {
+  ClearStoredSettings();
+  ScriptedQuickTimer dialog([](HWND d) { ::PostMessageA(d, WM_COMMAND, IDCANCEL, 0); });
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_EQ(dialog.minutesShown, "3");
+  EXPECT_EQ(dialog.secondsShown, "10");
+  EXPECT_TRUE(dialog.counterShown);
+  EXPECT_TRUE(dialog.messageShown);
+  EXPECT_FALSE(dialog.soundShown);
+  EXPECT_FALSE(dialog.executeShown);
+}
+
+TEST(QuickTimerDialog, BadInputShowsTheInputErrorAndKeepsTheDialog) {
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, CloseMessageBox);
+  const struct {
+    const char* minutes;
+    const char* seconds;
+  } cases[] = {{"0", "10"}, {"-1", "10"}, {"abc", "10"}, {"5", "0"}};
+  for (const auto& c : cases) {
+    ClearStoredSettings();
+    g_messages.clear();
+    ScriptedQuickTimer dialog(TryStart(c.minutes, c.seconds));
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL) << c.minutes << " " << c.seconds << ": the dialog stays until Cancel";
+    ASSERT_EQ(g_messages.size(), 1u) << c.minutes << " " << c.seconds;
+    EXPECT_EQ(g_messages[0], "Input data error.");
+  }
+  ::KillTimer(nullptr, timer);
+}
+
+TEST(QuickTimerDialog, HalfAMinuteStartsThirtySecondsAndReopensAsHalf) {
+  ClearStoredSettings();
+  {
+    ScriptedQuickTimer dialog([](HWND d) {
+      ::SetDlgItemTextA(d, IDC_QT_MINUTES, ".5");
+      ::PostMessageA(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
+    });
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog.settings().countdown.duration, 30000u);
+    EXPECT_EQ(dialog.settings().flags, 0x3u);
+    EXPECT_EQ(dialog.settings().soundTime.duration, 10000u);
+  }
+  ScriptedQuickTimer again([](HWND d) { ::PostMessageA(d, WM_COMMAND, IDCANCEL, 0); });
+  again.DoModal();
+  EXPECT_EQ(again.minutesShown, "0.5");
+}
+
+TEST(QuickTimerDialog, EnablingFollowsTheChecks) {
+  ClearStoredSettings();
+  struct Seen {
+    BOOL start, counterSetting, messageSetting, wave, seconds, app, param;
+  };
+  std::vector<Seen> seen;
+  ScriptedQuickTimer dialog([&](HWND d) {
+    auto look = [&] {
+      seen.push_back({::IsWindowEnabled(::GetDlgItem(d, IDOK)), ::IsWindowEnabled(::GetDlgItem(d, IDC_QT_COUNTER_SETTING)),
+                      ::IsWindowEnabled(::GetDlgItem(d, IDC_QT_MESSAGE_SETTING)), ::IsWindowEnabled(::GetDlgItem(d, IDC_QT_WAVE)),
+                      ::IsWindowEnabled(::GetDlgItem(d, IDC_QT_SECONDS)), ::IsWindowEnabled(::GetDlgItem(d, IDC_QT_APP)),
+                      ::IsWindowEnabled(::GetDlgItem(d, IDC_QT_PARAM))});
+    };
+    look();  // first use: counter and message
+    Click(d, IDC_QT_COUNTER);
+    Click(d, IDC_QT_MESSAGE);
+    look();  // nothing checked
+    Click(d, IDC_QT_SOUND);
+    look();
+    Click(d, IDC_QT_SOUND);
+    Click(d, IDC_QT_EXECUTE);
+    look();
+    ::PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+  });
+  dialog.DoModal();
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_TRUE(seen[0].start && seen[0].counterSetting && seen[0].messageSetting);
+  EXPECT_FALSE(seen[0].wave || seen[0].seconds || seen[0].app || seen[0].param);
+  EXPECT_FALSE(seen[1].start) << "all checks cleared disables Start";
+  EXPECT_FALSE(seen[1].counterSetting || seen[1].messageSetting);
+  EXPECT_TRUE(seen[2].start && seen[2].wave && seen[2].seconds);
+  EXPECT_FALSE(seen[2].app);
+  EXPECT_TRUE(seen[3].start && seen[3].app && seen[3].param);
+  EXPECT_FALSE(seen[3].wave || seen[3].seconds);
+}
+
+TEST(QuickTimerDialog, CancelKeepsNeitherTimeNorActions) {
+  ClearStoredSettings();
+  {
+    ScriptedQuickTimer dialog([](HWND d) {
+      ::SetDlgItemTextA(d, IDC_QT_MINUTES, "45");
+      Click(d, IDC_QT_EXECUTE);
+      ::PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  }
+  ScriptedQuickTimer again([](HWND d) { ::PostMessageA(d, WM_COMMAND, IDCANCEL, 0); });
+  again.DoModal();
+  EXPECT_EQ(again.minutesShown, "3");
+  EXPECT_FALSE(again.executeShown);
+}
+
+TEST(QuickTimerDialog, StartStoresTheChoices) {
+  ClearStoredSettings();
+  {
+    ScriptedQuickTimer dialog([](HWND d) {
+      ::SetDlgItemTextA(d, IDC_QT_MINUTES, "1.5");
+      Click(d, IDC_QT_COUNTER);
+      Click(d, IDC_QT_SOUND);
+      ::SetDlgItemTextA(d, IDC_QT_WAVE, "C:\\bell.wav");
+      ::SetDlgItemTextA(d, IDC_QT_SECONDS, "25");
+      ::PostMessageA(::GetDlgItem(d, IDOK), BM_CLICK, 0, 0);
+    });
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog.settings().countdown.duration, 90000u);
+    EXPECT_EQ(dialog.settings().soundTime.duration, 25000u);
+    EXPECT_EQ(dialog.settings().flags, 0x2u | 0x4u);
+    EXPECT_EQ(dialog.settings().wave, "C:\\bell.wav");
+  }
+  ScriptedQuickTimer again([](HWND d) { ::PostMessageA(d, WM_COMMAND, IDCANCEL, 0); });
+  again.DoModal();
+  EXPECT_EQ(again.minutesShown, "1.5");
+  EXPECT_EQ(again.secondsShown, "25");
+  EXPECT_FALSE(again.counterShown);
+  EXPECT_TRUE(again.soundShown);
+  ClearStoredSettings();
+}
+
+}  // namespace
