@@ -80,6 +80,18 @@
 #endif
 
 // ---- Clock face: display settings dialog, colour buttons ----
+#define IDC_TEXT_COLOUR        1000
+#define IDC_BACK_COLOUR        1001
+#define IDC_SELECT_FONT        1002
+#define IDC_FORMAT             1003
+#define IDC_PREVIEW            1004
+#define IDC_TOKENS             1007
+#define IDC_ADD_TOKEN          1008
+#define IDC_ALIGN_LEFT         1009
+#define IDC_ALIGN_CENTER       1010
+#define IDC_ALIGN_RIGHT        1011
+#define IDC_ALIGN_GROUP        1012
+#define IDC_ALIGN_LABEL        1047
 
 // ---- QuickTimer: cell menu, counter menu, dialog ----
 // QuickTimer dialog (136)

@@ -8,6 +8,7 @@
 
 #include "app/context_menu.h"
 #include "app/tray_icon.h"
+#include "face/display_settings_dialog.h"
 #include "face/offscreen_image.h"
 #include "quicktimer/quick_timer_cells.h"
 #include "quicktimer/quick_timer_dialog.h"
@@ -366,7 +367,11 @@ void ClockWindow::OnExit() {
 }
 
 void ClockWindow::OnDisplaySetting() {
-  // The display settings dialog edits a copy of the face; it is not there yet.
+  // The dialog edits a copy; the clock's face changes only when it ends with OK.
+  DisplaySettingsDialog dialog;
+  if (!dialog.EditFace(face_)) return;
+  TransferSettings(0);
+  ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void ClockWindow::ToggleLauncher() {

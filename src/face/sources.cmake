@@ -4,4 +4,7 @@ list(APPEND VELTA_CORE_SOURCES
 list(APPEND VELTA_WIN_SOURCES
   src/face/clock_face.cpp
   src/face/countdown_face.cpp
-  src/face/offscreen_image.cpp)
+  src/face/offscreen_image.cpp
+  src/face/colour_grid.cpp
+  src/face/colour_button.cpp
+  src/face/display_settings_dialog.cpp)

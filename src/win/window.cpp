@@ -82,7 +82,50 @@ LRESULT CALLBACK Window::StaticWndProc(HWND window, UINT message, WPARAM wParam,
   return Dispatch(self, window, message, wParam, lParam);
 }
 
+bool Window::ReflectToChild(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  HWND child = nullptr;
+  switch (message) {
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item != nullptr && item->CtlType != ODT_MENU) child = item->hwndItem;
+      break;
+    }
+    case WM_MEASUREITEM: {
+      const auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam);
+      if (item != nullptr && item->CtlType != ODT_MENU) child = ::GetDlgItem(window, static_cast<int>(item->CtlID));
+      break;
+    }
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header != nullptr) child = header->hwndFrom;
+      break;
+    }
+    case WM_COMMAND:  // notifications of controls only; menus and accelerators have no control
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      child = reinterpret_cast<HWND>(lParam);
+      break;
+    default:
+      return false;
+  }
+  if (child == nullptr || child == window || ::GetParent(child) != window) return false;
+  Window* object = FromHandle(child);
+  if (object == nullptr) return false;
+  try {
+    return object->OnChildNotify(message, wParam, lParam, result);
+  } catch (...) {
+    return false;
+  }
+}
+
 LRESULT Window::Dispatch(Window* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT reflected = 0;
+  if (ReflectToChild(window, message, wParam, lParam, &reflected)) return reflected;
   const MSG saved = self->current_;
   self->current_ = MSG{window, message, wParam, lParam, 0, {}};
   ++self->dispatchDepth_;

@@ -38,6 +38,11 @@ class Window {
   // Called after WM_NCDESTROY, when the handle is gone and no handler of this
   // object is still running; a self-owning window deletes itself here.
   virtual void PostNcDestroy() {}
+  // A message its parent received about this control (WM_DRAWITEM, WM_MEASUREITEM,
+  // WM_NOTIFY, WM_CTLCOLOR*, WM_COMMAND notifications), offered to the control's
+  // own object first; true with *result when handled, so the parent does not see it.
+  // Runs outside this window's own message: Default() must not be called here.
+  virtual bool OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) { return false; }
 
   // The default processing of the message being handled.
   LRESULT Default();
@@ -49,6 +54,8 @@ class Window {
  private:
   static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT Dispatch(Window* self, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // Offers a parent's message to the object of the child control it concerns.
+  static bool ReflectToChild(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
   HWND hwnd_ = nullptr;
   WNDPROC previous_ = nullptr;

@@ -5,3 +5,6 @@ list(APPEND VELTA_WIN_TEST_SOURCES
   face/clock_face_test.cpp
   face/clock_face_profile_test.cpp
   face/offscreen_image_test.cpp)
+list(APPEND VELTA_WIN_TEST_SOURCES
+  face/colour_grid_test.cpp
+  face/display_settings_dialog_test.cpp)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 #include "resource.h"
 #include "win/string_table.h"
@@ -85,6 +86,57 @@ TEST(WindowObject, IsForgottenWhenItsWindowIsDestroyed) {
   EXPECT_EQ(window.hwnd(), nullptr);
   EXPECT_EQ(window.ncDestroyed, 1);
   EXPECT_EQ(Window::FromHandle(handle), nullptr);
+}
+
+// A child control's object sees the messages its parent receives about it; the
+// parent sees them when the child has no object or declines them.
+TEST(WindowObject, ParentMessagesAboutAControlReachTheControlsObject) {
+  struct Parent : Window {
+    std::vector<UINT> seen;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+      if (message == WM_CTLCOLORSTATIC || message == WM_NOTIFY || message == WM_DRAWITEM || message == WM_COMMAND) {
+        seen.push_back(message);
+        return 7;
+      }
+      return Default();
+    }
+  } parent;
+  struct Control : Window {
+    std::vector<UINT> seen;
+    bool OnChildNotify(UINT message, WPARAM, LPARAM, LRESULT* result) override {
+      seen.push_back(message);
+      if (message == WM_COMMAND) return false;  // declined: the parent handles it
+      *result = 42;
+      return true;
+    }
+  } control;
+  ASSERT_TRUE(parent.Create(0, "parent", WS_POPUP, 0, 0, 100, 100, nullptr));
+  ASSERT_TRUE(control.Create(0, "child", WS_CHILD, 0, 0, 10, 10, parent.hwnd(), reinterpret_cast<HMENU>(5)));
+  HWND plain = ::CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, parent.hwnd(), reinterpret_cast<HMENU>(6),
+                                 nullptr, nullptr);
+  const auto send = [&](UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::SendMessageA(parent.hwnd(), message, wParam, lParam);
+  };
+  EXPECT_EQ(send(WM_CTLCOLORSTATIC, 0, reinterpret_cast<LPARAM>(control.hwnd())), 42);
+  NMHDR header{control.hwnd(), 5, 0};
+  EXPECT_EQ(send(WM_NOTIFY, 5, reinterpret_cast<LPARAM>(&header)), 42);
+  DRAWITEMSTRUCT item{};
+  item.CtlType = ODT_BUTTON;
+  item.hwndItem = control.hwnd();
+  EXPECT_EQ(send(WM_DRAWITEM, 5, reinterpret_cast<LPARAM>(&item)), 42);
+  EXPECT_EQ(send(WM_COMMAND, MAKEWPARAM(5, BN_CLICKED), reinterpret_cast<LPARAM>(control.hwnd())), 7);
+  EXPECT_EQ((std::vector<UINT>{WM_CTLCOLORSTATIC, WM_NOTIFY, WM_DRAWITEM, WM_COMMAND}), control.seen);
+  EXPECT_EQ(std::vector<UINT>{WM_COMMAND}, parent.seen);
+  // A menu item's draw message names a menu, not a window; a plain control has no object.
+  parent.seen.clear();
+  control.seen.clear();
+  item.CtlType = ODT_MENU;
+  item.hwndItem = reinterpret_cast<HWND>(control.hwnd());
+  EXPECT_EQ(send(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item)), 7);
+  EXPECT_EQ(send(WM_CTLCOLORSTATIC, 0, reinterpret_cast<LPARAM>(plain)), 7);
+  EXPECT_EQ(send(WM_COMMAND, ID_EXIT, 0), 7) << "a menu command has no control";
+  EXPECT_TRUE(control.seen.empty());
+  EXPECT_EQ((std::vector<UINT>{WM_DRAWITEM, WM_CTLCOLORSTATIC, WM_COMMAND}), parent.seen);
 }
 
 TEST(StringTableTest, LoadsTextsAndTheApplicationName) {

@@ -1,0 +1,81 @@
+#include "face/colour_grid.h"
+
+ColourGrid::ColourGrid() {
+  PALETTEENTRY palette[20] = {};
+  auto stock = static_cast<HPALETTE>(::GetStockObject(DEFAULT_PALETTE));
+  // An unreadable palette leaves its cells black; the others stay valid.
+  if (stock != nullptr && ::GetPaletteEntries(stock, 0, 20, palette) == 20) {
+    for (int i = 0; i < 20; ++i) cells_[static_cast<size_t>(i)] = RGB(palette[i].peRed, palette[i].peGreen, palette[i].peBlue);
+  }
+  cells_[20] = ::GetSysColor(COLOR_MENU);
+  cells_[21] = ::GetSysColor(COLOR_WINDOW);
+  cells_[22] = ::GetSysColor(COLOR_BTNFACE);
+  cells_[kOtherCell] = kOtherColour;
+}
+
+int ColourGrid::FindCell(COLORREF colour) const {
+  for (int i = 0; i < kOtherCell; ++i)
+    if (cells_[static_cast<size_t>(i)] == colour) return i;
+  return kOtherCell;
+}
+
+bool ColourGrid::Build(UINT firstId, COLORREF current, int size) {
+  menu_.reset(::CreatePopupMenu());
+  if (!menu_) return false;
+  cellSize_ = RECT{0, 0, size - 4, size + 4};
+  // Column by column, each top to bottom; a break starts every column.
+  for (int i = 0; i < columns_ * rows_; ++i) {
+    UINT flags = MF_OWNERDRAW;
+    if (i % rows_ == 0 && i != 0) flags |= MF_MENUBREAK;
+    if (!::AppendMenuA(menu_.get(), flags, firstId + static_cast<UINT>(i),
+                       reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(cells_[static_cast<size_t>(i)])))) {
+      menu_.reset();
+      return false;
+    }
+  }
+  ::CheckMenuRadioItem(menu_.get(), firstId, firstId + kCells - 1, firstId + static_cast<UINT>(FindCell(current)),
+                       MF_BYCOMMAND);
+  return true;
+}
+
+void ColourGrid::MeasureItem(MEASUREITEMSTRUCT* item) const {
+  item->itemWidth = static_cast<UINT>(cellSize_.right - cellSize_.left);
+  item->itemHeight = static_cast<UINT>(cellSize_.bottom - cellSize_.top);
+}
+
+void ColourGrid::DrawItem(const DRAWITEMSTRUCT* item) const {
+  DrawCell(item->hDC, item->rcItem, static_cast<COLORREF>(item->itemData), item->itemAction, item->itemState);
+}
+
+void ColourGrid::DrawCell(HDC dc, RECT q, COLORREF colour, UINT action, UINT state) {
+  SavedDcGuard saved(dc);
+  ::SelectObject(dc, ::GetStockObject(NULL_PEN));
+  const bool selected = (state & ODS_SELECTED) != 0;
+  bool drawnSelected = false;
+  if (action & ODA_SELECT) {
+    if (selected) {
+      ::FillRect(dc, &q, ::GetSysColorBrush(COLOR_HIGHLIGHT));
+      ::DrawEdge(dc, &q, BDR_RAISEDINNER, BF_RECT);
+      ::SetBkColor(dc, ::GetSysColor(COLOR_HIGHLIGHT));
+      drawnSelected = true;
+    } else {
+      RECT around = q;
+      ::InflateRect(&around, 1, 1);
+      BrushHandle back(::CreateSolidBrush(::GetBkColor(dc)));
+      ::FillRect(dc, &around, back.get());
+    }
+  }
+  if ((state & ODS_CHECKED) && !drawnSelected) ::DrawFrameControl(dc, &q, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_CHECKED);
+  if (colour == kOtherColour) {
+    ::SetTextColor(dc, selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::DrawTextA(dc, "...", 3, &q, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    ::DrawEdge(dc, &q, EDGE_RAISED, BF_RECT);
+    return;
+  }
+  BrushHandle brush(::CreateSolidBrush(colour));
+  PenHandle pen(::CreatePen(PS_SOLID, 1, RGB(0x80, 0x80, 0x80)));
+  SelectGuard penScope(dc, pen.get());
+  SelectGuard brushScope(dc, brush.get());
+  ::Rectangle(dc, q.left + 3, q.top + 3, q.right - 3, q.bottom - 3);
+}

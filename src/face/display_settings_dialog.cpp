@@ -1,0 +1,174 @@
+#include "face/display_settings_dialog.h"
+
+#include <commdlg.h>
+
+#include "face/countdown_face.h"
+#include "resource.h"
+#include "win/string_table.h"
+#include "win/unique_handle.h"
+
+DisplaySettingsDialog::DisplaySettingsDialog(Variant variant)
+    : Dialog(IDD_DISPLAY_SETTINGS),
+      textIds_{IDS_TOKEN_Y4,        IDS_TOKEN_Y2,        IDS_TOKEN_MONTH_NAME, IDS_TOKEN_MONTH_ABBR,
+               IDS_TOKEN_MONTH,     IDS_TOKEN_DAY,       IDS_TOKEN_WEEK_NAME,  IDS_TOKEN_WEEK_ABBR,
+               IDS_TOKEN_AMPM,      IDS_TOKEN_HOUR24,    IDS_TOKEN_HOUR12,     IDS_TOKEN_MINUTES},
+      tokens_{"%Y", "%y", "%B", "%b", "%m", "%d", "%A", "%a", "%p", "%H", "%I", "%M"},
+      face_(std::make_unique<ClockFace>()) {
+  if (variant == Variant::Countdown) UseCountdownVariant();
+}
+
+DisplaySettingsDialog::DisplaySettingsDialog(const ClockFace& source)
+    : DisplaySettingsDialog(source.IsCountdown() ? Variant::Countdown : Variant::Plain) {
+  face_->CopySettingsFrom(source);
+}
+
+DisplaySettingsDialog::~DisplaySettingsDialog() = default;
+
+void DisplaySettingsDialog::UseCountdownVariant() {
+  if (face_->IsCountdown()) return;
+  face_ = std::make_unique<CountdownFace>();
+  textIds_.insert(textIds_.begin(), {IDS_TOKEN_TIMER_MIN, IDS_TOKEN_TIMER_SEC, IDS_TOKEN_TIMER_COUNT});
+  textIds_.push_back(IDS_TOKEN_SECONDS);
+  tokens_.insert(tokens_.begin(), {"%Q", "%q", "%T"});
+  tokens_.push_back("%S");
+}
+
+bool DisplaySettingsDialog::EditFace(ClockFace& target, HWND owner) {
+  face_->CopySettingsFrom(target);
+  if (DoModal(owner) != IDOK) return false;
+  target.CopySettingsFrom(*face_);
+  return true;
+}
+
+BOOL DisplaySettingsDialog::OnInitDialog() {
+  Dialog::OnInitDialog();
+  textButton_.SubclassItem(hwnd(), IDC_TEXT_COLOUR);
+  backButton_.SubclassItem(hwnd(), IDC_BACK_COLOUR);
+  ::SetDlgItemTextA(hwnd(), IDC_FORMAT, face_->format.c_str());
+
+  HWND combo = Item(IDC_TOKENS);
+  for (UINT id : textIds_)
+    ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(StringTable::Load(id).c_str()));
+  ::SendMessageA(combo, CB_SETCURSEL, 0, 0);
+
+  // A picked colour posts WM_PAINT here, which redraws the preview in the new colour.
+  for (ColourButton* button : {&textButton_, &backButton_}) {
+    button->notifyWindow = hwnd();
+    button->notifyMessage = WM_PAINT;
+    button->notifyWParam = 0;
+    button->notifyLParam = 0;
+  }
+  textButton_.SetColour(face_->textColour);
+  backButton_.SetColour(face_->backColour);
+
+  // A hand-edited FlagDT outside left, centre and right becomes centre.
+  if (face_->flagDT < DT_LEFT || face_->flagDT > DT_RIGHT) face_->flagDT = DT_CENTER;
+  const int radio = face_->flagDT == DT_LEFT ? IDC_ALIGN_LEFT : face_->flagDT == DT_RIGHT ? IDC_ALIGN_RIGHT
+                                                                                         : IDC_ALIGN_CENTER;
+  ::CheckRadioButton(hwnd(), IDC_ALIGN_LEFT, IDC_ALIGN_RIGHT, radio);
+
+  FormatChanged();
+  return TRUE;
+}
+
+void DisplaySettingsDialog::ReadFormat() {
+  HWND edit = Item(IDC_FORMAT);
+  const int length = ::GetWindowTextLengthA(edit);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  const int copied = ::GetWindowTextA(edit, text.data(), length + 1);
+  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+  face_->format = std::move(text);
+}
+
+void DisplaySettingsDialog::FormatChanged() {
+  ReadFormat();
+  ::InvalidateRect(hwnd(), nullptr, FALSE);
+  // Alignment moves lines against each other: it matters only with two or more.
+  const BOOL multiLine = ::SendMessageA(Item(IDC_FORMAT), EM_GETLINECOUNT, 0, 0) > 1;
+  for (int id : {IDC_ALIGN_GROUP, IDC_ALIGN_LABEL, IDC_ALIGN_LEFT, IDC_ALIGN_CENTER, IDC_ALIGN_RIGHT})
+    ::EnableWindow(Item(id), multiLine);
+}
+
+void DisplaySettingsDialog::AddToken() {
+  const LRESULT index = ::SendMessageA(Item(IDC_TOKENS), CB_GETCURSEL, 0, 0);
+  if (index < 0 || static_cast<size_t>(index) >= tokens_.size()) return;
+  const std::string& token = tokens_[static_cast<size_t>(index)];
+  HWND edit = Item(IDC_FORMAT);
+  // The edit replaces its own selection, so its positions (characters, not
+  // bytes of a double-byte code page) never have to be mapped onto the format.
+  ::SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(token.c_str()));
+  DWORD start = 0;
+  DWORD end = 0;
+  ::SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  ReadFormat();
+  ::InvalidateRect(hwnd(), nullptr, FALSE);
+  ::SetFocus(edit);
+  ::SendMessageA(edit, EM_SETSEL, end, end);
+  ::SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+}
+
+void DisplaySettingsDialog::SelectFont() {
+  LOGFONTA font = face_->font;
+  CHOOSEFONTA choose{};
+  choose.lStructSize = sizeof(choose);
+  choose.hwndOwner = hwnd();
+  choose.lpLogFont = &font;
+  choose.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
+  if (!::ChooseFontA(&choose)) return;
+  face_->font = font;
+  ::InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void DisplaySettingsDialog::SetAlignment(std::int32_t flag) {
+  face_->flagDT = flag;
+  ::InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void DisplaySettingsDialog::OnPaint() {
+  PaintGuard paint(hwnd());
+  HWND frame = Item(IDC_PREVIEW);
+  if (frame == nullptr) return;
+  WindowDcGuard dc(frame);
+  if (dc.dc() == nullptr) return;
+  RECT inside;
+  ::GetClientRect(frame, &inside);
+  ::InflateRect(&inside, -1, -1);
+  ::IntersectClipRect(dc.dc(), inside.left, inside.top, inside.right, inside.bottom);
+  face_->textColour = textButton_.GetColour();
+  face_->backColour = backButton_.GetColour();
+  face_->Draw(dc.dc(), inside);
+}
+
+void DisplaySettingsDialog::OnOK() {
+  ReadFormat();
+  Dialog::OnOK();
+}
+
+bool DisplaySettingsDialog::OnCommand(WORD id, WORD code, HWND control) {
+  switch (id) {
+    case IDC_FORMAT:
+      if (code == EN_CHANGE) FormatChanged();
+      return code == EN_CHANGE;
+    case IDC_ADD_TOKEN:
+      if (code == BN_CLICKED) AddToken();
+      return true;
+    case IDC_SELECT_FONT:
+      if (code == BN_CLICKED) SelectFont();
+      return true;
+    case IDC_ALIGN_LEFT:
+    case IDC_ALIGN_CENTER:
+    case IDC_ALIGN_RIGHT:
+      if (code == BN_CLICKED) SetAlignment(id - IDC_ALIGN_LEFT);
+      return true;
+    default:
+      return Dialog::OnCommand(id, code, control);
+  }
+}
+
+LRESULT DisplaySettingsDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    OnPaint();
+    return 0;
+  }
+  return Dialog::WindowProc(message, wParam, lParam);
+}
