@@ -19,6 +19,8 @@
 //   velta_driver popups TITLE              visible captionless dialogs of the window's process:
 //                                          "HWND left top right bottom okvisible"
 //   velta_driver click-ok HWND             click the OK button (id 1) of a window
+//   velta_driver dialog-item OWNERTITLE ID  screen rect, enabled state and UTF-8 text of a control
+//                                          of the dialog owned by the window ("rect L T R B", "enabled N", "text ...")
 #include <windows.h>
 
 #include <cstdio>
@@ -46,6 +48,23 @@ std::string Utf8Title(HWND w) {
   char utf8[2048] = {};
   ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
   return utf8;
+}
+
+// A control's text, asked of the control itself (typing does not update the caption the system keeps).
+std::string Utf8Text(HWND w) {
+  wchar_t wide[1024] = {};
+  ::SendMessageW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(wide));
+  char utf8[4096] = {};
+  ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
+  std::string text = utf8;
+  // One line of output: line breaks as "\n".
+  std::string out;
+  for (char c : text) {
+    if (c == '\r') continue;
+    if (c == '\n') out += "\\n";
+    else out += c;
+  }
+  return out;
 }
 
 struct OwnedSearch {
@@ -226,6 +245,18 @@ int main(int argc, char** argv) {
     ::EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&s));
     if (!s.found) { std::printf("no dialog\n"); return 1; }
     ::PostMessageA(s.found, WM_COMMAND, IDCANCEL, 0);
+    return 0;
+  }
+  if (verb == "dialog-item" && arg) {
+    OwnedSearch s{w, nullptr};
+    ::EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&s));
+    if (!s.found) { std::printf("no dialog\n"); return 1; }
+    HWND item = ::GetDlgItem(s.found, static_cast<int>(std::strtol(arg, nullptr, 0)));
+    if (!item) { std::printf("no item\n"); return 1; }
+    RECT r;
+    ::GetWindowRect(item, &r);
+    std::printf("rect %ld %ld %ld %ld\nenabled %d\ntext %s\n", r.left, r.top, r.right, r.bottom,
+                ::IsWindowEnabled(item) ? 1 : 0, Utf8Text(item).c_str());
     return 0;
   }
   if (verb == "dialog-title") {

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# The display settings dialog on the running clock, driven with the real mouse
+# and keyboard: a two-line format and a colour picked from the grid reach the
+# clock after OK; Cancel changes nothing. Then the Japanese dialog.
+source "$(dirname "$0")/lib.sh"
+trap 'stop_velta; WINEPREFIX=$VELTA_ROOT/build/wineprefix-ja wineserver -k 2>/dev/null' EXIT
+
+# item_rect ID -> "L T R B" of a control of the dialog the clock owns
+item_rect() { driver dialog-item Velta "$1" | sed -n 's/^rect //p'; }
+item_text() { driver dialog-item Velta "$1" | sed -n 's/^text //p'; }
+item_enabled() { driver dialog-item Velta "$1" | sed -n 's/^enabled //p'; }
+# click_item ID [DX DY]: a left click at the centre of a control, or at an offset from its top-left corner
+click_item() {
+  local l t r b
+  read -r l t r b <<<"$(item_rect "$1")"
+  if [ $# -ge 3 ]; then xdotool mousemove $(( l + $2 )) $(( t + $3 )) click 1
+  else xdotool mousemove $(( (l + r) / 2 )) $(( (t + b) / 2 )) click 1; fi
+  sleep 0.4
+}
+# pick_cell BUTTON COLUMN ROW: drops the grid of a colour button and clicks one cell
+pick_cell() {
+  local l t r b
+  read -r l t r b <<<"$(item_rect "$1")"
+  xdotool mousemove $(( (l + r) / 2 )) $(( (t + b) / 2 )) click 1
+  sleep 0.6
+  shot "$SHOTS/display_settings_grid.png"
+  # The grid opens at the button's bottom-left corner; its cells are about 28 x 20 pixels.
+  xdotool mousemove $(( l + 15 + 28 * $2 )) $(( b + 11 + 20 * $3 )) click 1
+  sleep 0.6
+}
+# Centre pixel colour of the preview's inside, away from the text.
+preview_pixel() {
+  local l t r b
+  read -r l t r b <<<"$(item_rect 1004)"
+  shot "$SHOTS/display_settings_now.png"
+  pixel "$SHOTS/display_settings_now.png" $(( l + 4 )) $(( t + 4 ))
+}
+
+dir=$(sandbox display_settings)
+start_velta "$dir"
+check "the clock window appears" driver wait Velta 20
+sleep 1.5
+
+driver command Velta 32771
+expect_eq "Display Setting... opens the dialog" "$(driver dialog-title Velta 10)" "Display Setting"
+sleep 0.8
+shot "$SHOTS/display_settings_open.png"
+expect_eq "the format edit holds the clock's format" "$(item_text 1003)" "%Y/%m/%d (%a) %H:%M"
+expect_eq "single line: the alignment radios are disabled" "$(item_enabled 1011)" 0
+expect_eq "the preview shows the clock's black background" "$(preview_pixel)" "#000000"
+
+# Type a two-line format over the old one.
+click_item 1003
+xdotool key ctrl+a
+xdotool type --delay 40 'Now %H:%M'
+xdotool key Return
+xdotool type --delay 40 '%d.%m.%Y'
+sleep 0.5
+expect_eq "the typed format has two lines" "$(item_text 1003)" 'Now %H:%M\n%d.%m.%Y'
+expect_eq "two lines: the alignment radios are enabled" "$(item_enabled 1011)" 1
+
+# Background: the red cell (third column, second row) of the grid.
+pick_cell 1001 2 1
+expect_eq "the picked colour shows in the preview at once" "$(preview_pixel)" "#FF0000"
+click_item 1011
+shot "$SHOTS/display_settings_edited.png"
+click_item 1
+check "OK closes the dialog" driver gone "Display Setting" 5
+sleep 1
+
+shot "$SHOTS/display_settings_clock.png"
+red=$(count_colour "$SHOTS/display_settings_clock.png" 392 192 4 4 '#FF0000')
+check "the clock's background is red now ($red pixels)" [ "${red:-0}" -gt 60000 ]
+read -r w h x y <<<"$(convert "$SHOTS/display_settings_clock.png" -crop 392x192+4+4 +repage -fill black +opaque '#FFFFFF' \
+  -format '%@' info: | sed -E 's/^([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+)$/\1 \2 \3 \4/')"
+check "the clock shows two lines of text ($w x $h pixels of ink)" [ $(( ${h:-0} > 40 && ${h:-0} < 80 )) -eq 1 ]
+
+# Cancel after changes leaves the clock as it is.
+driver command Velta 32771
+driver dialog-title Velta 10 >/dev/null
+sleep 0.8
+expect_eq "the dialog opens with the saved format" "$(item_text 1003)" 'Now %H:%M\n%d.%m.%Y'
+click_item 1003
+xdotool key ctrl+a
+xdotool type --delay 40 'changed'
+pick_cell 1001 2 4
+expect_eq "the preview follows the new colour" "$(preview_pixel)" "#0000FF"
+click_item 2
+check "Cancel closes the dialog" driver gone "Display Setting" 5
+sleep 1
+shot "$SHOTS/display_settings_cancelled.png"
+red2=$(count_colour "$SHOTS/display_settings_cancelled.png" 392 192 4 4 '#FF0000')
+expect_eq "after Cancel the clock looks as before" "$red2" "$red"
+
+driver key Velta 0x1B
+check "Esc ends the clock" velta_ended 10
+
+# Japanese: the same dialog from the Japanese resource set.
+export WINEPREFIX=$(velta_wine_prefix_ja)
+dir=$(sandbox display_settings_ja)
+start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+check "the clock starts under a Japanese locale" driver wait Velta 20
+sleep 1
+driver command Velta 32771
+title=$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver dialog-title Velta 10)
+expect_eq "the Japanese dialog's title" "$title" "表示設定"
+expect_eq "the Japanese Add button" "$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 item_text 1008)" "追加(&A)"
+sleep 0.8
+shot "$SHOTS/display_settings_ja.png"
+driver close-dialog Velta
+sleep 0.5
+driver key Velta 0x1B
+check "Esc ends the Japanese clock" velta_ended 10
