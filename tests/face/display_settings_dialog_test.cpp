@@ -205,6 +205,22 @@ TEST(DisplaySettingsDialogTest, AddPutsTheTokenAtTheSelectionAndTheCaretAfterIt)
   }
 }
 
+// In a double-byte code page (Japanese) the edit counts characters, not bytes:
+// the token must land between characters, never inside one. Runs under a
+// Japanese locale only (the end-to-end script starts it there).
+TEST(DisplaySettingsDialogTest, AddKeepsDoubleByteCharactersWhole) {
+  if (::GetACP() != 932) GTEST_SKIP() << "needs the Japanese code page";
+  ClockFace caller;
+  caller.format = "\x8E\x9E%H";  // "時%H"
+  ScriptedSettings dialog(Variant::Plain, {[](HWND w) {
+                                             ::SendDlgItemMessageA(w, IDC_FORMAT, EM_SETSEL, 1, 1);  // after 時
+                                             Click(w, IDC_ADD_TOKEN);
+                                           },
+                                           kClickOk});
+  ASSERT_TRUE(dialog.EditFace(caller));
+  EXPECT_EQ(caller.format, "\x8E\x9E%Y%H");
+}
+
 TEST(DisplaySettingsDialogTest, TokenListsOfBothVariants) {
   struct Case {
     Variant variant;
@@ -325,6 +341,59 @@ TEST(DisplaySettingsDialogTest, PreviewDrawsTheEditedFormatInsideTheFrameOnly) {
   EXPECT_EQ(inkEmpty, 0);
   EXPECT_GT(inkText, 50) << "typing into the format redraws the preview";
   EXPECT_NE(frameBorder, RGB(0, 0, 0)) << "the frame itself is not painted over";
+}
+
+// Ends the font dialog the Select button opens, from the thread's own timer.
+WPARAM g_fontAnswer = IDOK;
+bool g_fontDialogSeen = false;
+BOOL CALLBACK EndFontDialog(HWND window, LPARAM found) {
+  char cls[16] = {};
+  ::GetClassNameA(window, cls, sizeof cls);
+  if (lstrcmpA(cls, "#32770") == 0 && ::IsWindowVisible(window) && ::GetDlgItem(window, IDC_FORMAT) == nullptr) {
+    ::PostMessageA(window, WM_COMMAND, g_fontAnswer, 0);
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+void CALLBACK FontDialogTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  bool found = false;
+  ::EnumThreadWindows(::GetCurrentThreadId(), EndFontDialog, reinterpret_cast<LPARAM>(&found));
+  if (found) {
+    g_fontDialogSeen = true;
+    ::KillTimer(nullptr, id);
+  }
+}
+
+TEST(DisplaySettingsDialogTest, FontDialogStartsFromTheFaceFont) {
+  for (WPARAM answer : {WPARAM{IDCANCEL}, WPARAM{IDOK}}) {
+    ClockFace caller;
+    LOGFONTA font{};
+    font.lfHeight = -16;
+    font.lfWeight = FW_BOLD;
+    font.lfItalic = TRUE;
+    font.lfCharSet = ANSI_CHARSET;
+    font.lfQuality = 0x55;  // no font dialog makes this up
+    lstrcpyA(font.lfFaceName, "Tahoma");
+    caller.font = font;
+    g_fontAnswer = answer;
+    g_fontDialogSeen = false;
+    ScriptedSettings dialog(Variant::Plain, {[&](HWND w) {
+                                               const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, FontDialogTimer);
+                                               Click(w, IDC_SELECT_FONT);
+                                               ::KillTimer(nullptr, timer);
+                                             },
+                                             kClickOk});
+    ASSERT_TRUE(dialog.EditFace(caller));
+    const char* name = answer == IDOK ? "OK" : "Cancel";
+    EXPECT_TRUE(g_fontDialogSeen) << name;
+    // The dialog opened on the face's font: what it gives back is that font.
+    EXPECT_STREQ(caller.font.lfFaceName, "Tahoma") << name;
+    EXPECT_EQ(caller.font.lfWeight, FW_BOLD) << name;
+    EXPECT_TRUE(caller.font.lfItalic) << name;
+    EXPECT_EQ(caller.font.lfHeight, -16) << name;
+    if (answer == IDCANCEL) EXPECT_EQ(caller.font.lfQuality, 0x55) << "Cancel leaves the font exactly as it was";
+  }
 }
 
 TEST(DisplaySettingsDialogTest, ConstructedFromAFaceTakesItsVariantAndSettings) {
