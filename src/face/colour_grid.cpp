@@ -23,7 +23,7 @@ bool ColourGrid::Build(UINT firstId, COLORREF current, int size) {
   menu_.reset(::CreatePopupMenu());
   if (!menu_) return false;
   cellSize_ = RECT{0, 0, size - 4, size + 4};
-  // Column by column, each top to bottom; a break starts every column.
+  // Column by column, each top to bottom; a break starts each column after the first.
   for (int i = 0; i < columns_ * rows_; ++i) {
     UINT flags = MF_OWNERDRAW;
     if (i % rows_ == 0 && i != 0) flags |= MF_MENUBREAK;
