@@ -75,7 +75,16 @@ read -r w h x y <<<"$(convert "$SHOTS/display_settings_clock.png" -crop 392x192+
   -format '%@' info: | sed -E 's/^([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+)$/\1 \2 \3 \4/')"
 check "the clock shows two lines of text ($w x $h pixels of ink)" [ $(( ${h:-0} > 40 && ${h:-0} < 80 )) -eq 1 ]
 
-# Cancel after changes leaves the clock as it is.
+# OK saved every setting at once, the format's line break as the store's mark.
+ini=$dir/Velta.ini
+ini_value() { tr -d '\r' <"$ini" | sed -n "s/^$1=//p" | head -n 1; }
+check "OK wrote the settings file" [ -f "$ini" ]
+expect_eq "the INI holds the background colour" "$(ini_value BackColor)" 255
+expect_eq "the INI holds the alignment" "$(ini_value FlagDT)" 2
+expect_eq "the INI holds the two-line format (line break as |)" "$(ini_value Format | tr '\037' '|')" 'Now %H:%M|%d.%m.%Y'
+saved=$(md5sum <"$ini")
+
+# Cancel after changes leaves the clock and its settings as they are.
 driver command Velta 32771
 driver dialog-title Velta 10 >/dev/null
 sleep 0.8
@@ -91,7 +100,25 @@ sleep 1
 shot "$SHOTS/display_settings_cancelled.png"
 red2=$(count_colour "$SHOTS/display_settings_cancelled.png" 392 192 4 4 '#FF0000')
 expect_eq "after Cancel the clock looks as before" "$red2" "$red"
+expect_eq "and the settings file is untouched" "$(md5sum <"$ini")" "$saved"
 
+driver key Velta 0x1B
+check "Esc ends the clock" velta_ended 10
+
+# The next start shows what was chosen.
+start_velta "$dir"
+check "the clock starts again" driver wait Velta 20
+sleep 1.5
+shot "$SHOTS/display_settings_restart.png"
+red3=$(count_colour "$SHOTS/display_settings_restart.png" 392 192 4 4 '#FF0000')
+check "after a restart the background is still red ($red3 pixels)" [ "${red3:-0}" -gt 60000 ]
+driver command Velta 32771
+driver dialog-title Velta 10 >/dev/null
+sleep 0.5
+expect_eq "and the dialog opens with the two-line format" "$(item_text 1003)" 'Now %H:%M\n%d.%m.%Y'
+expect_eq "with right alignment checked" "$(driver dialog-item Velta 1011 | sed -n "s/^checked //p")" 1
+driver close-dialog Velta
+sleep 0.5
 driver key Velta 0x1B
 check "Esc ends the clock" velta_ended 10
 

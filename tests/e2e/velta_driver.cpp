@@ -20,7 +20,8 @@
 //                                          "HWND left top right bottom okvisible"
 //   velta_driver click-ok HWND             click the OK button (id 1) of a window
 //   velta_driver dialog-item OWNERTITLE ID  screen rect, enabled state and UTF-8 text of a control
-//                                          of the dialog owned by the window ("rect L T R B", "enabled N", "text ...")
+//                                          of the dialog owned by the window ("rect L T R B", "enabled N",
+//                                          "checked N" for buttons, "text ...")
 #include <windows.h>
 
 #include <cstdio>
@@ -255,8 +256,9 @@ int main(int argc, char** argv) {
     if (!item) { std::printf("no item\n"); return 1; }
     RECT r;
     ::GetWindowRect(item, &r);
-    std::printf("rect %ld %ld %ld %ld\nenabled %d\ntext %s\n", r.left, r.top, r.right, r.bottom,
-                ::IsWindowEnabled(item) ? 1 : 0, Utf8Text(item).c_str());
+    std::printf("rect %ld %ld %ld %ld\nenabled %d\nchecked %d\ntext %s\n", r.left, r.top, r.right, r.bottom,
+                ::IsWindowEnabled(item) ? 1 : 0,
+                ::SendMessageA(item, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0, Utf8Text(item).c_str());
     return 0;
   }
   if (verb == "dialog-title") {
