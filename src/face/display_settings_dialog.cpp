@@ -107,7 +107,7 @@ void DisplaySettingsDialog::AddToken() {
   ::SendMessageA(edit, EM_SCROLLCARET, 0, 0);
 }
 
-void DisplaySettingsDialog::SelectFont() {
+void DisplaySettingsDialog::ChooseFaceFont() {
   LOGFONTA font = face_->font;
   CHOOSEFONTA choose{};
   choose.lStructSize = sizeof(choose);
@@ -153,7 +153,7 @@ bool DisplaySettingsDialog::OnCommand(WORD id, WORD code, HWND control) {
       if (code == BN_CLICKED) AddToken();
       return true;
     case IDC_SELECT_FONT:
-      if (code == BN_CLICKED) SelectFont();
+      if (code == BN_CLICKED) ChooseFaceFont();
       return true;
     case IDC_ALIGN_LEFT:
     case IDC_ALIGN_CENTER:

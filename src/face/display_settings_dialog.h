@@ -44,7 +44,7 @@ class DisplaySettingsDialog : public Dialog {
  private:
   void FormatChanged();
   void AddToken();
-  void SelectFont();
+  void ChooseFaceFont();
   void SetAlignment(std::int32_t flag);
   void OnPaint();
   // The edit's text into the face's format.
