@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The display settings dialog on the running clock, driven with the real mouse
-# and keyboard: a two-line format and a colour picked from the grid reach the
+# The display settings dialog on the running clock, opened from the context
+# menu and driven with the real mouse and keyboard: a two-line format and a colour picked from the grid reach the
 # clock after OK; Cancel changes nothing. Then the Japanese dialog.
 source "$(dirname "$0")/lib.sh"
 trap 'stop_velta; WINEPREFIX=$VELTA_ROOT/build/wineprefix-ja wineserver -k 2>/dev/null' EXIT
@@ -28,6 +28,28 @@ pick_cell() {
   xdotool mousemove $(( l + 15 + 28 * $2 )) $(( b + 11 + 20 * $3 )) click 1
   sleep 0.6
 }
+# open_from_menu X Y: right click on the clock, point at "Display Setting..."
+# and click it. It is the sixth item, after one separator: with the menu's
+# 18-pixel items and 9-pixel separators its middle lies 111 pixels below the
+# menu's top edge.
+open_from_menu() {
+  xdotool mousemove "$1" "$2"; sleep 0.3
+  xdotool click 3
+  local ml mt mr mb
+  read -r ml mt mr mb <<<"$(driver menu 5)"
+  sleep 0.4
+  shot "$SHOTS/display_settings_menu_before.png"
+  xdotool mousemove $(( ml + 60 )) $(( mt + 111 )); sleep 0.5
+  shot "$SHOTS/display_settings_menu.png"
+  # The item under the mouse is highlighted: where the two pictures differ strongly.
+  local w h x y
+  read -r w h x y <<<"$(convert "$SHOTS/display_settings_menu_before.png" "$SHOTS/display_settings_menu.png" \
+    -compose difference -composite -colorspace gray -threshold 40% -format '%@' info: 2>/dev/null |
+    sed -E 's/^([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+)$/\1 \2 \3 \4/')"
+  check "the pointed item is one highlighted menu line (${w}x${h} at $x,$y)" \
+    [ $(( ${h:-0} > 10 && ${h:-0} < 30 && ${w:-0} > 100 )) -eq 1 ]
+  xdotool click 1
+}
 # Centre pixel colour of the preview's inside, away from the text.
 preview_pixel() {
   local l t r b
@@ -41,8 +63,8 @@ start_velta "$dir"
 check "the clock window appears" driver wait Velta 20
 sleep 1.5
 
-driver command Velta 32771
-expect_eq "Display Setting... opens the dialog" "$(driver dialog-title Velta 10)" "Display Setting"
+open_from_menu 200 150
+expect_eq "Display Setting... of the context menu opens the dialog" "$(driver dialog-title Velta 10)" "Display Setting"
 sleep 0.8
 shot "$SHOTS/display_settings_open.png"
 expect_eq "the format edit holds the clock's format" "$(item_text 1003)" "%Y/%m/%d (%a) %H:%M"
@@ -84,7 +106,8 @@ expect_eq "the INI holds the alignment" "$(ini_value FlagDT)" 2
 expect_eq "the INI holds the two-line format (line break as |)" "$(ini_value Format | tr '\037' '|')" 'Now %H:%M|%d.%m.%Y'
 saved=$(md5sum <"$ini")
 
-# Cancel after changes leaves the clock and its settings as they are.
+# Cancel after changes leaves the clock and its settings as they are; this
+# time the command comes as a message.
 driver command Velta 32771
 driver dialog-title Velta 10 >/dev/null
 sleep 0.8
