@@ -1,32 +1,9 @@
 #include "quicktimer/counter_window.h"
 
-#include <algorithm>
-
-#include "quicktimer/display_settings_seam.h"
+#include "app/monitor_placement.h"
+#include "face/display_settings_dialog.h"
 #include "resource.h"
 #include "win/unique_handle.h"
-
-namespace {
-
-// Pulls a window back onto the nearest monitor's work area, but only when it lies
-// wholly outside it (for instance on a monitor that is no longer there).
-void KeepOnMonitorIfLost(HWND window) {
-  RECT w{};
-  ::GetWindowRect(window, &w);
-  MONITORINFO info{};
-  info.cbSize = sizeof(info);
-  if (!::GetMonitorInfoA(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info)) return;
-  const RECT m = info.rcWork;
-  RECT common{};
-  if (::IntersectRect(&common, &w, &m)) return;
-  const int width = std::min(w.right - w.left, m.right - m.left);
-  const int height = std::min(w.bottom - w.top, m.bottom - m.top);
-  const int x = w.left < m.left ? m.left : (w.right > m.right ? m.right - width : w.left);
-  const int y = w.top < m.top ? m.top : (w.bottom > m.bottom ? m.bottom - height : w.top);
-  ::SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-}  // namespace
 
 CounterWindow::CounterWindow() : Dialog(IDD_COUNTER) {}
 
@@ -40,7 +17,8 @@ bool CounterWindow::ShowFace(ClockFace* face) {
   const RECT& r = face_->windowRect;
   ::MoveWindow(hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
   ::ShowWindow(hwnd(), SW_SHOW);
-  KeepOnMonitorIfLost(hwnd());
+  // Unforced: only a window left wholly off the screens is brought back.
+  MonitorPlacement::System().KeepOnMonitor(hwnd(), true, false);
   return true;
 }
 
@@ -119,7 +97,9 @@ void CounterWindow::EditDisplaySettings() {
   // Countdown faces edit as countdown faces; the dialog works on a copy.
   ClockFace copy;
   copy.CopySettingsFrom(*face);
-  const bool accepted = RunDisplaySettingsDialog(copy, face->IsCountdown() != FALSE, hwnd());
+  DisplaySettingsDialog dialog(face->IsCountdown() ? DisplaySettingsDialog::Variant::Countdown
+                                                   : DisplaySettingsDialog::Variant::Plain);
+  const bool accepted = dialog.EditFace(copy, hwnd());
   // The QuickTimer may have ended meanwhile, and its face with it: the window is gone then.
   if (hwnd() == nullptr) return;
   if (!accepted) return;

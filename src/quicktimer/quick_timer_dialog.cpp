@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "quicktimer/display_settings_seam.h"
+#include "face/display_settings_dialog.h"
 #include "quicktimer/quick_timer_input.h"
 #include "resource.h"
 #include "win/message_box.h"
@@ -130,7 +130,9 @@ void QuickTimerDialog::Browse(int editId, std::string& path, const char* extensi
 void QuickTimerDialog::EditFace(ClockFace& face, bool countdown) {
   ClockFace copy;
   copy.CopySettingsFrom(face);
-  if (RunDisplaySettingsDialog(copy, countdown, hwnd())) face.CopySettingsFrom(copy);
+  DisplaySettingsDialog dialog(countdown ? DisplaySettingsDialog::Variant::Countdown
+                                         : DisplaySettingsDialog::Variant::Plain);
+  if (dialog.EditFace(copy, hwnd())) face.CopySettingsFrom(copy);
 }
 
 void QuickTimerDialog::OnOK() {

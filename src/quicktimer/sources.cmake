@@ -6,5 +6,4 @@ list(APPEND VELTA_WIN_SOURCES
   src/quicktimer/timer_action.cpp
   src/quicktimer/counter_window.cpp
   src/quicktimer/quick_timer_dialog.cpp
-  src/quicktimer/quick_timer_profile.cpp
-  src/quicktimer/display_settings_seam.cpp)
+  src/quicktimer/quick_timer_profile.cpp)
