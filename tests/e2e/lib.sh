@@ -21,6 +21,9 @@ expect_eq() {
 
 driver() { wine "$VELTA_BUILD/tests/velta_driver.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 
+# Waits for a visible window (default: the clock), quietly.
+wait_window() { driver wait "${1:-Velta}" "${2:-20}" >/dev/null; }
+
 # A folder with its own Velta.exe, so that each script starts with no settings.
 sandbox() {  # sandbox NAME -> prints the folder
   local dir=$VELTA_ROOT/build/e2e/$1
