@@ -7,6 +7,11 @@
 
 int RunFormat(int argc, char** argv);
 int RunIni(int argc, char** argv);
+int RunEncode(int argc, char** argv);
+int RunDecode(int argc, char** argv);
+int RunInfo(int argc, char** argv);
+int RunCrc32(int argc, char** argv);
+int RunMd5(int argc, char** argv);
 
 namespace {
 
@@ -19,6 +24,11 @@ struct Command {
 const Command kCommands[] = {
     {"format", RunFormat, "format FORMAT [--at \"YYYY-MM-DD HH:MM:SS\"] [--countdown DURATION_MS --elapsed MS]"},
     {"ini", RunIni, "ini FILE sections | keys SECTION | get[-int] SECTION KEY [--default V] | set[-int] SECTION KEY V | delete SECTION [KEY]"},
+    {"encode", RunEncode, "encode SRC --name NAME --key KEY [--dir DIR]"},
+    {"decode", RunDecode, "decode FILE --key KEY [--to PATH]"},
+    {"info", RunInfo, "info FILE --key KEY"},
+    {"crc32", RunCrc32, "crc32 FILE"},
+    {"md5", RunMd5, "md5 FILE"},
 };
 
 int Usage(FILE* out) {
