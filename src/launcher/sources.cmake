@@ -5,3 +5,5 @@ list(APPEND VELTA_CORE_SOURCES
   src/launcher/encoded_image.cpp
   src/launcher/file_access.cpp
   src/launcher/file_encoding.cpp)
+list(APPEND VELTA_CORE_SOURCES
+  src/launcher/launcher_groups.cpp)

@@ -8,3 +8,5 @@ if(NOT WIN32)
   list(APPEND VELTA_CORE_TEST_SOURCES launcher/reference_digest_test.cpp)
   list(APPEND VELTA_CORE_TEST_LIBS ZLIB::ZLIB)
 endif()
+list(APPEND VELTA_CORE_TEST_SOURCES
+  launcher/launcher_groups_test.cpp)
