@@ -124,3 +124,21 @@
 // ---- Time adjustment dialog ----
 
 // ---- Launcher window and dialogs ----
+#define IDC_LAUNCHER_LIST        1000
+#define IDC_LAUNCHER_ADD         3
+#define IDC_LAUNCHER_UP          1002
+#define IDC_LAUNCHER_DEL         1003
+#define IDC_LAUNCHER_EXECUTE_ALL 1004
+#define IDC_LAUNCHER_DOWN        1005
+#define IDC_LAUNCHER_TABS        1010
+#define IDC_LAUNCHER_FRAME       1011
+#define IDC_LAUNCHER_ADD_PATH    1002
+#define IDC_LAUNCHER_ADD_BROWSE  1003
+#define IDC_LAUNCHER_ADD_ENCODE  1004
+#define IDC_LAUNCHER_ADD_KEY     1005
+#define IDC_LAUNCHER_ADD_KEY_LABEL 1006
+#define IDC_LAUNCHER_ADD_NAME    1007
+#define IDC_LAUNCHER_ADD_NOTE    1008
+#define IDC_ENCODING_KEY         1005
+#define IDS_LAUNCHER_NAME_COLUMN 1480
+#define IDS_LAUNCHER_FILE_FILTER 1481

@@ -10,6 +10,8 @@
 #include "app/tray_icon.h"
 #include "face/display_settings_dialog.h"
 #include "face/offscreen_image.h"
+#include "launcher/active_encoded_runs.h"
+#include "launcher/launcher_groups.h"
 #include "quicktimer/quick_timer_cells.h"
 #include "quicktimer/quick_timer_dialog.h"
 #include "quicktimer/running_timers.h"
@@ -43,6 +45,8 @@ BOOL ClockWindow::OnInitDialog() {
   ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
   TransferSettings(1);
   ::SetWindowTextA(hwnd(), StringTable::AppName().c_str());
+  launcherWindow_ = std::make_unique<LauncherWindow>(launcherGroups_);
+  launcherWindow_->Create(hwnd());
   ApplyFrameSetting();
   if (face_.option & OptTrayIcon) ShowTrayIcon(true);
   ::SetWindowPos(hwnd(), (face_.option & OptTopmost) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
@@ -73,7 +77,9 @@ void ClockWindow::TransferSettings(int direction) {
 
 void ClockWindow::TransferAdjustSettings(ProfileStore& store, int direction) {}
 
-void ClockWindow::TransferLauncherSettings(ProfileStore& store, int direction) {}
+void ClockWindow::TransferLauncherSettings(ProfileStore& store, int direction) {
+  TransferLauncher(store, "Exec", direction, launcherGroups_);
+}
 
 void ClockWindow::ApplyFrameSetting() {
   if (face_.option & OptFrameless) ModifyStyle(WS_THICKFRAME, 0, SWP_FRAMECHANGED);
@@ -354,7 +360,7 @@ void ClockWindow::OnActivateApp(BOOL active) {
     ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
-int ClockWindow::ActiveEncodedRuns() { return 0; }
+int ClockWindow::ActiveEncodedRuns() { return ::ActiveEncodedRuns(); }
 
 void ClockWindow::OnExit() {
   if (ActiveEncodedRuns() > 0) {
@@ -375,10 +381,12 @@ void ClockWindow::OnDisplaySetting() {
 }
 
 void ClockWindow::ToggleLauncher() {
-  // Shows the launcher window beside the clock or hides it; it is not there yet.
+  if (launcherWindow_ && launcherWindow_->hwnd()) launcherWindow_->ToggleLauncher(hwnd());
 }
 
-bool ClockWindow::IsLauncherVisible() const { return false; }
+bool ClockWindow::IsLauncherVisible() const {
+  return launcherWindow_ && launcherWindow_->hwnd() && ::IsWindowVisible(launcherWindow_->hwnd());
+}
 
 bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
   switch (id) {

@@ -9,6 +9,8 @@
 
 #include "app/icon_menu.h"
 #include "face/clock_face.h"
+#include "launcher/launcher_item.h"
+#include "launcher/launcher_window.h"
 #include "quicktimer/timer_action.h"
 #include "win/dialog.h"
 #include "win/unique_handle.h"
@@ -29,6 +31,9 @@ class ClockWindow : public Dialog {
   // saving), then "Adjust" and the launcher's "Exec" sections through one
   // more store.
   void TransferSettings(int direction);
+
+  LauncherGroups& launcherGroups() { return launcherGroups_; }
+  LauncherWindow* launcherWindow() { return launcherWindow_.get(); }
 
   // Milliseconds from `second` (0-59) to the next whole minute.
   static UINT MinuteTimerPeriod(int second) { return 60000u - 1000u * static_cast<UINT>(second); }
@@ -92,6 +97,8 @@ class ClockWindow : public Dialog {
   ClockFace face_;
   std::vector<std::unique_ptr<TimerAction>> running_;
   HWND tooltip_ = nullptr;  // a child popup of the window: it goes with it
+  LauncherGroups launcherGroups_;
+  std::unique_ptr<LauncherWindow> launcherWindow_;
   std::int32_t selectedCell_ = -1;
   // The open context menu's icon menu: it draws the items while the menu is open.
   IconMenu* iconMenu_ = nullptr;

@@ -7,3 +7,12 @@ list(APPEND VELTA_CORE_SOURCES
   src/launcher/file_encoding.cpp)
 list(APPEND VELTA_CORE_SOURCES
   src/launcher/launcher_groups.cpp)
+list(APPEND VELTA_CORE_SOURCES
+  src/launcher/proposed_name.cpp
+  src/launcher/active_encoded_runs.cpp)
+list(APPEND VELTA_WIN_SOURCES
+  src/launcher/encoding_key_dialog.cpp
+  src/launcher/launcher_add_dialog.cpp
+  src/launcher/launcher_add_encode_dialog.cpp
+  src/launcher/restore_encoded_item.cpp
+  src/launcher/launcher_window.cpp)

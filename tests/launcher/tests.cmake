@@ -10,3 +10,5 @@ if(NOT WIN32)
 endif()
 list(APPEND VELTA_CORE_TEST_SOURCES
   launcher/launcher_groups_test.cpp)
+list(APPEND VELTA_WIN_TEST_SOURCES
+  launcher/launcher_dialogs_test.cpp)

@@ -1,0 +1,22 @@
+// The add dialog with the choice to encode the file and its key (template 151).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "launcher/launcher_add_dialog.h"
+
+class LauncherAddEncodeDialog : public LauncherAddDialog {
+ public:
+  LauncherAddEncodeDialog();
+  std::int32_t encode = 0;
+  std::string key;
+
+ protected:
+  BOOL OnInitDialog() override;
+  bool OnCommand(WORD id, WORD code, HWND control) override;
+  void ReadControls() override;
+
+ private:
+  void EnableKey();
+};
