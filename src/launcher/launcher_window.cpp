@@ -106,12 +106,15 @@ BOOL LauncherWindow::OnInitDialog() {
     ::SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tab));
   }
   ::GetClientRect(tabs, &client);
-  const int width = (client.right - client.left) / 5 - 3;
+  int width = (client.right - client.left) / 5 - 3;
   const int height = (client.bottom - client.top) / 2 - 2;
   TabCtrl_SetItemSize(tabs, width, height);
+  // Two rows of five: where the control puts more space between buttons than that allows
+  // for, narrow the buttons until five fit in a row.
+  while (TabCtrl_GetRowCount(tabs) > 2 && width > 8) TabCtrl_SetItemSize(tabs, --width, height);
   TabCtrl_SetCurSel(tabs, current_);
   FillList();
-  return TRUE;
+  return FALSE;  // no focus: a hidden window that took the focus would take the activation from the clock
 }
 
 void LauncherWindow::FillList() {
@@ -187,7 +190,7 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
   const std::string folder = FolderOf(file, AnsiLeadByte);
   SHELLEXECUTEINFOA info{};
   info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;  // a failed start shows no message of its own
   info.lpVerb = "open";
   info.lpFile = file.c_str();
   info.lpDirectory = folder.empty() ? nullptr : folder.c_str();

@@ -12,3 +12,5 @@ list(APPEND VELTA_CORE_TEST_SOURCES
   launcher/launcher_groups_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
   launcher/launcher_dialogs_test.cpp)
+list(APPEND VELTA_WIN_TEST_SOURCES
+  launcher/launcher_window_test.cpp)

@@ -1,0 +1,310 @@
+// The launcher window under Wine: its controls, placement, list editing, adding and dropping.
+#include "launcher/launcher_window.h"
+
+#include <gtest/gtest.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "launcher/crc32.h"
+#include "launcher/launcher_groups.h"
+#include "launcher_test_files.h"
+#include "resource.h"
+#include "ui_script.h"
+#include "win/unique_handle.h"
+#include "win/window.h"
+
+namespace {
+
+constexpr char kSettingsKey[] = "Software\\Orvex's Applications\\Velta\\Settings";
+
+// Sets "ExMode" for one test (-1 removes it) and puts back what was there.
+class ExModeSetting {
+ public:
+  explicit ExModeSetting(int value) {
+    HKEY key = nullptr;
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    key_.reset(key);
+    DWORD size = sizeof old_;
+    hadOld_ = ::RegQueryValueExA(key, "ExMode", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) == ERROR_SUCCESS;
+    Set(value);
+  }
+  ~ExModeSetting() { Set(hadOld_ ? static_cast<int>(old_) : -1); }
+  void Set(int value) {
+    if (value < 0) {
+      ::RegDeleteValueA(key_.get(), "ExMode");
+    } else {
+      const DWORD v = static_cast<DWORD>(value);
+      ::RegSetValueExA(key_.get(), "ExMode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
+    }
+  }
+
+ private:
+  RegKeyHandle key_;
+  DWORD old_ = 0;
+  bool hadOld_ = false;
+};
+
+LauncherItem Item(const std::string& path, const std::string& name, int encoded = 0) {
+  LauncherItem item;
+  item.path = path;
+  item.name = name;
+  item.encoded = encoded;
+  return item;
+}
+
+class LauncherWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(clock.Create(WS_EX_TOOLWINDOW, "clock", WS_POPUP | WS_VISIBLE, 100, 60, 400, 200, nullptr));
+    groups.resize(10);
+    launcher = std::make_unique<LauncherWindow>(groups);
+    ASSERT_TRUE(launcher->Create(clock.hwnd()));
+  }
+  void TearDown() override {
+    if (launcher->hwnd()) ::DestroyWindow(launcher->hwnd());
+    if (clock.hwnd()) ::DestroyWindow(clock.hwnd());
+  }
+  HWND W() const { return launcher->hwnd(); }
+  HWND List() const { return ::GetDlgItem(W(), IDC_LAUNCHER_LIST); }
+  void Press(int id) { ::SendMessageA(W(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(W(), id))); }
+  void Notify(int id, UINT code) {
+    NMHDR header{::GetDlgItem(W(), id), static_cast<UINT_PTR>(id), code};
+    ::SendMessageA(W(), WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&header));
+  }
+  void SelectTab(int index) {
+    TabCtrl_SetCurSel(::GetDlgItem(W(), IDC_LAUNCHER_TABS), index);
+    Notify(IDC_LAUNCHER_TABS, TCN_SELCHANGE);
+  }
+  void SelectRow(int row) { ListView_SetItemState(List(), row, LVIS_SELECTED, LVIS_SELECTED); }
+  std::vector<std::string> Rows() {
+    std::vector<std::string> rows;
+    const int count = ListView_GetItemCount(List());
+    for (int i = 0; i < count; ++i) {
+      char text[256] = {};
+      ListView_GetItemText(List(), i, 0, text, sizeof text);
+      rows.emplace_back(text);
+    }
+    return rows;
+  }
+  std::vector<std::string> Names(int group) {
+    std::vector<std::string> names;
+    for (const auto& item : groups[static_cast<std::size_t>(group)]) names.push_back(item.name);
+    return names;
+  }
+
+  Window clock;
+  LauncherGroups groups;
+  std::unique_ptr<LauncherWindow> launcher;
+};
+
+TEST_F(LauncherWindowTest, StartsHiddenWithTenTabsInTwoRowsAndANameColumn) {
+  EXPECT_FALSE(::IsWindowVisible(W()));
+  HWND tabs = ::GetDlgItem(W(), IDC_LAUNCHER_TABS);
+  ASSERT_EQ(TabCtrl_GetItemCount(tabs), 10);
+  for (int i = 0; i < 10; ++i) {
+    char text[16] = {};
+    TCITEMA tab{};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = text;
+    tab.cchTextMax = sizeof text;
+    ::SendMessageA(tabs, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tab));
+    EXPECT_EQ(std::string(text), " " + std::to_string(i + 1) + " ");
+  }
+  EXPECT_EQ(TabCtrl_GetRowCount(tabs), 2);
+  EXPECT_EQ(TabCtrl_GetCurSel(tabs), 0);
+  EXPECT_EQ(ListView_GetExtendedListViewStyle(List()) & 0x21, 0x21u);
+  char title[32] = {};
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH;
+  column.pszText = title;
+  column.cchTextMax = sizeof title;
+  ASSERT_TRUE(::SendMessageA(List(), LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column)));
+  EXPECT_STREQ(title, "Name");
+  RECT client{};
+  ::GetClientRect(List(), &client);
+  EXPECT_EQ(column.cx, client.right - 20);
+  EXPECT_EQ(::GetWindowLongA(W(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+  EXPECT_NE(::GetWindowLongA(W(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+  EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(W(), IDOK)));
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(W(), IDOK)));
+}
+
+TEST_F(LauncherWindowTest, ToggleShowsBelowAClockInTheUpperHalfAndAboveOneInTheLowerHalf) {
+  RECT desktop{};
+  ::GetClientRect(::GetDesktopWindow(), &desktop);
+  const int middle = (desktop.top + desktop.bottom) / 2;
+  RECT own{};
+  ::GetWindowRect(W(), &own);
+  const int height = own.bottom - own.top;
+  const struct {
+    int top;
+    bool below;
+  } cases[] = {{60, true}, {middle, true}, {middle + 1, false}, {desktop.bottom - 150, false}};
+  for (const auto& c : cases) {
+    ::SetWindowPos(clock.hwnd(), nullptr, 120, c.top, 300, 100, SWP_NOZORDER | SWP_NOACTIVATE);
+    launcher->ToggleLauncher(clock.hwnd());
+    EXPECT_TRUE(::IsWindowVisible(W())) << c.top;
+    RECT r{};
+    ::GetWindowRect(W(), &r);
+    EXPECT_EQ(r.left, 120) << c.top;
+    EXPECT_EQ(r.top, c.below ? c.top + 100 : c.top - height) << c.top;
+    EXPECT_EQ(r.bottom - r.top, height) << "the size stays";
+    EXPECT_NE(::GetWindowLongA(W(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_NE(::GetActiveWindow(), W()) << "shown without activation";
+    launcher->ToggleLauncher(clock.hwnd());
+    EXPECT_FALSE(::IsWindowVisible(W())) << "a second toggle hides it";
+  }
+}
+
+TEST_F(LauncherWindowTest, UpDownDeleteAndTabsEditTheCurrentGroup) {
+  groups[0] = {Item("a", "A"), Item("b", "B"), Item("c", "C")};
+  groups[4] = {Item("x", "X")};
+  SelectTab(0);
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"A", "B", "C"}));
+  Press(IDC_LAUNCHER_UP);  // nothing selected
+  Press(IDC_LAUNCHER_DOWN);
+  EXPECT_EQ(Names(0), (std::vector<std::string>{"A", "B", "C"}));
+  SelectRow(0);
+  Press(IDC_LAUNCHER_UP);  // first item: nothing
+  EXPECT_EQ(Names(0), (std::vector<std::string>{"A", "B", "C"}));
+  Press(IDC_LAUNCHER_DOWN);
+  EXPECT_EQ(Names(0), (std::vector<std::string>{"B", "A", "C"}));
+  EXPECT_EQ(launcher->SelectedItem(), 1) << "the selection moves with the item";
+  Press(IDC_LAUNCHER_DOWN);
+  EXPECT_EQ(Names(0), (std::vector<std::string>{"B", "C", "A"}));
+  Press(IDC_LAUNCHER_DOWN);  // last item: nothing
+  EXPECT_EQ(Names(0), (std::vector<std::string>{"B", "C", "A"}));
+  EXPECT_EQ(launcher->SelectedItem(), 2);
+  Press(IDC_LAUNCHER_UP);
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"B", "A", "C"}));
+  EXPECT_EQ(launcher->SelectedItem(), 1);
+  Press(IDC_LAUNCHER_DEL);  // a plain item goes without a question
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"B", "C"}));
+  EXPECT_EQ(launcher->SelectedItem(), -1);
+  Press(IDC_LAUNCHER_DEL);
+  EXPECT_EQ(Names(0).size(), 2u);
+
+  SelectTab(4);
+  EXPECT_EQ(launcher->currentGroup(), 4);
+  EXPECT_EQ(Rows(), std::vector<std::string>{"X"});
+  SelectTab(9);
+  EXPECT_TRUE(Rows().empty());
+}
+
+TEST_F(LauncherWindowTest, DoubleClickWithoutSelectionAndExecuteAllOnAnEmptyTab) {
+  groups[0] = {Item("C:\\nowhere\\missing.exe", "Missing")};
+  launcher->ToggleLauncher(clock.hwnd());
+  SelectTab(0);
+  Notify(IDC_LAUNCHER_LIST, NM_DBLCLK);
+  EXPECT_TRUE(::IsWindowVisible(W())) << "nothing selected: nothing starts and the window stays";
+  SelectTab(3);
+  Press(IDC_LAUNCHER_EXECUTE_ALL);
+  EXPECT_FALSE(::IsWindowVisible(W())) << "Execute All on an empty tab just hides";
+  launcher->ToggleLauncher(clock.hwnd());
+  Press(IDCANCEL);
+  EXPECT_FALSE(::IsWindowVisible(W())) << "Close hides";
+  EXPECT_TRUE(::IsWindow(W())) << "and does not destroy";
+  EXPECT_FALSE(launcher->RunItem(groups[0][0])) << "a file that does not exist does not start";
+}
+
+TEST_F(LauncherWindowTest, AddUsesThePlainDialogUnlessExModeIsSet) {
+  ExModeSetting exMode(-1);
+  bool hadEncode = true;
+  {
+    UiScript script({UiScript::OnDialog("Add", [&](HWND w) {
+      hadEncode = ::GetDlgItem(w, IDC_LAUNCHER_ADD_ENCODE) != nullptr;
+      ::SetDlgItemTextA(w, IDC_LAUNCHER_ADD_PATH, "C:\\Tools\\tool.exe");
+      ::SetDlgItemTextA(w, IDC_LAUNCHER_ADD_NAME, "My tool");
+      UiScript::Click(w, IDOK);
+    })});
+    SelectTab(2);
+    Press(IDC_LAUNCHER_ADD);
+  }
+  EXPECT_FALSE(hadEncode);
+  ASSERT_EQ(groups[2].size(), 1u);
+  EXPECT_EQ(groups[2][0].path, "C:\\Tools\\tool.exe");
+  EXPECT_EQ(groups[2][0].encoded, 0);
+  EXPECT_EQ(Rows(), std::vector<std::string>{"My tool"});
+
+  exMode.Set(0);
+  {
+    UiScript script({UiScript::OnDialog("Add", [&](HWND w) {
+      hadEncode = ::GetDlgItem(w, IDC_LAUNCHER_ADD_ENCODE) != nullptr;
+      UiScript::Click(w, IDCANCEL);
+    })});
+    Press(IDC_LAUNCHER_ADD);
+  }
+  EXPECT_FALSE(hadEncode);
+  EXPECT_EQ(groups[2].size(), 1u) << "Cancel adds nothing";
+}
+
+TEST_F(LauncherWindowTest, AddingAnEncodedItemLeavesOnlyTheEncodedFileBesideTheProgram) {
+  ExModeSetting exMode(1);
+  const std::string dir = ScratchDir();
+  const auto content = RandomBytes(5000, 12);
+  WriteBytes(dir + "secret.doc", content);
+  UiScript script({UiScript::OnDialog("Add", [&](HWND w) {
+    ::SetDlgItemTextA(w, IDC_LAUNCHER_ADD_PATH, (dir + "secret.doc").c_str());
+    ::SetDlgItemTextA(w, IDC_LAUNCHER_ADD_NAME, "Secret");
+    ::SendDlgItemMessageA(w, IDC_LAUNCHER_ADD_ENCODE, BM_CLICK, 0, 0);
+    ::SetDlgItemTextA(w, IDC_LAUNCHER_ADD_KEY, "k3y");
+    UiScript::Click(w, IDOK);
+  })});
+  Press(IDC_LAUNCHER_ADD);
+  ASSERT_EQ(groups[0].size(), 1u);
+  const LauncherItem item = groups[0][0];
+  EXPECT_EQ(item.encoded, 1);
+  EXPECT_EQ(std::filesystem::path(item.path).parent_path(), std::filesystem::path(LauncherWindow::ProgramDirectory()).parent_path());
+  char expectedName[32];
+  std::snprintf(expectedName, sizeof expectedName, "Secret%08X.QZD", static_cast<unsigned>(Crc32(content.data(), content.size())));
+  EXPECT_EQ(std::filesystem::path(item.path).filename().string(), expectedName);
+  EXPECT_FALSE(Exists(dir + "secret.doc")) << "the original is gone";
+  std::string restored;
+  ASSERT_TRUE(DecodeFile(item.path, "k3y", restored));
+  EXPECT_EQ(ReadBytes(dir + "secret.doc"), content);
+  std::filesystem::remove(item.path);
+}
+
+TEST_F(LauncherWindowTest, DroppedFilesOpenTheAddDialogOncePerFile) {
+  ExModeSetting exMode(-1);
+  const std::vector<std::string> paths = {"C:\\Tools\\one.exe", "C:\\Data\\two.tar.gz", "C:\\my.dir\\THREE"};
+  std::string list;
+  for (const auto& p : paths) list += p + '\0';
+  list += '\0';
+  HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + list.size());
+  auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = FALSE;
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size());
+  ::GlobalUnlock(memory);
+
+  std::vector<std::string> proposed, presetPaths;
+  auto answer = UiScript::OnDialog("Add", [&](HWND w) {
+    proposed.push_back(UiScript::Text(w, IDC_LAUNCHER_ADD_NAME));
+    presetPaths.push_back(UiScript::Text(w, IDC_LAUNCHER_ADD_PATH));
+    UiScript::Click(w, IDOK);
+  });
+  UiScript script({answer, answer, answer});
+  ::SendMessageA(W(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  EXPECT_EQ(presetPaths, paths);
+  EXPECT_EQ(proposed, (std::vector<std::string>{"one", "two.tar", "THREE"}));
+  EXPECT_EQ(Rows(), proposed);
+}
+
+TEST_F(LauncherWindowTest, DeletingAnEncodedItemAsksFirst) {
+  groups[0] = {Item("C:\\nowhere\\X00000000.QZD", "X", 1)};
+  SelectTab(0);
+  SelectRow(0);
+  UiScript script({UiScript::OnMessageBox("Is an encoding file restored?", IDCANCEL)});
+  Press(IDC_LAUNCHER_DEL);
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(groups[0].size(), 1u) << "Cancel keeps the item";
+}
+
+}  // namespace
