@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/cli_args.h"
-#include "launcher/file_access.h"
+#include "launcher/encoded_file_access.h"
 #include "launcher/file_encoding.h"
 #include "launcher/md5.h"
 
@@ -84,7 +84,7 @@ int RunDecode(int argc, char** argv) {
   EncodedFileInfo info;
   if (!InspectEncodedFile(rest[0], *key, info)) return Failed("decode", "wrong key or damaged file: " + rest[0]);
   std::string restored;
-  if (!DecodeFile(rest[0], *key, restored, DefaultFileAccess(), to ? *to : std::string()))
+  if (!DecodeFile(rest[0], *key, restored, DefaultEncodedFileAccess(), to ? *to : std::string()))
     return Failed("decode", "could not write " + (to ? *to : info.storedPath));
   std::printf("%s\n", restored.c_str());
   return kCliOk;

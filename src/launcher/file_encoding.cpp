@@ -13,7 +13,7 @@ namespace {
 // Writes data to a temporary name beside target and moves it into place; on failure nothing
 // at target changes and the temporary file is gone. `check` (optional) vets the written copy.
 template <typename Check>
-bool WriteReplacing(FileAccess& files, const std::string& target, const std::vector<std::uint8_t>& data,
+bool WriteReplacing(EncodedFileAccess& files, const std::string& target, const std::vector<std::uint8_t>& data,
                     Check&& check) {
   const std::string temp = target + ".new";
   if (!files.WriteAll(temp, data.data(), data.size()) || !check(temp) || !files.Replace(temp, target)) {
@@ -37,7 +37,7 @@ std::uint32_t FileCrc32(const std::string& path) {
   return ~crc;
 }
 
-bool EncodeFile(const std::string& sourcePath, const std::string& destPath, std::string_view key, FileAccess& files) {
+bool EncodeFile(const std::string& sourcePath, const std::string& destPath, std::string_view key, EncodedFileAccess& files) {
   if (sourcePath.size() > kMaxStoredPathLength) return false;
   std::vector<std::uint8_t> image;
   if (!files.ReadAll(sourcePath, image)) return false;
@@ -54,7 +54,7 @@ bool EncodeFile(const std::string& sourcePath, const std::string& destPath, std:
   });
 }
 
-bool DecodeFile(const std::string& encodedPath, std::string_view key, std::string& restoredPath, FileAccess& files,
+bool DecodeFile(const std::string& encodedPath, std::string_view key, std::string& restoredPath, EncodedFileAccess& files,
                 const std::string& overridePath) {
   std::vector<std::uint8_t> bytes;
   if (!files.ReadAll(encodedPath, bytes)) return false;
@@ -69,7 +69,7 @@ bool DecodeFile(const std::string& encodedPath, std::string_view key, std::strin
 }
 
 bool InspectEncodedFile(const std::string& encodedPath, std::string_view key, EncodedFileInfo& info,
-                        FileAccess& files) {
+                        EncodedFileAccess& files) {
   std::vector<std::uint8_t> bytes;
   if (!files.ReadAll(encodedPath, bytes)) return false;
   DecodedImage decoded;
@@ -101,7 +101,7 @@ std::string SafeFileNamePart(std::string_view name, LeadBytePredicate isLeadByte
 }
 
 std::string MakeEncodedPath(std::string_view directory, std::string_view name, const std::string& sourcePath,
-                            FileAccess& files, LeadBytePredicate isLeadByte) {
+                            EncodedFileAccess& files, LeadBytePredicate isLeadByte) {
   char crcText[9];
   std::snprintf(crcText, sizeof crcText, "%08X", static_cast<unsigned>(FileCrc32(sourcePath)));
   const std::string stem = std::string(directory) + SafeFileNamePart(name, isLeadByte) + crcText;

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "launcher/file_access.h"
+#include "launcher/encoded_file_access.h"
 
 // CRC-32 of a file's content; 0xFFFFFFFF when it cannot be opened, 0 for an empty file.
 std::uint32_t FileCrc32(const std::string& path);
@@ -16,13 +16,13 @@ std::uint32_t FileCrc32(const std::string& path);
 // The source is never changed. A source path of more than 259 characters is refused, since
 // it could not be restored.
 bool EncodeFile(const std::string& sourcePath, const std::string& destPath, std::string_view key,
-                FileAccess& files = DefaultFileAccess());
+                EncodedFileAccess& files = DefaultEncodedFileAccess());
 
 // Restores the original file of an encoded file to the path stored in it (or to overridePath
 // when that is not empty) and gives that path back. A wrong key or a damaged or foreign file
 // fails before anything is written. The encoded file is left as it is.
 bool DecodeFile(const std::string& encodedPath, std::string_view key, std::string& restoredPath,
-                FileAccess& files = DefaultFileAccess(), const std::string& overridePath = std::string());
+                EncodedFileAccess& files = DefaultEncodedFileAccess(), const std::string& overridePath = std::string());
 
 struct EncodedFileInfo {
   std::string storedPath;
@@ -31,7 +31,7 @@ struct EncodedFileInfo {
 };
 // Decodes in memory only and reports what the file holds; false for a wrong key or damage.
 bool InspectEncodedFile(const std::string& encodedPath, std::string_view key, EncodedFileInfo& info,
-                        FileAccess& files = DefaultFileAccess());
+                        EncodedFileAccess& files = DefaultEncodedFileAccess());
 
 // Tells whether a byte starts a two-byte character in the user's code page (there a trail
 // byte can equal '\\'); nullptr treats every byte as a character of its own.
@@ -46,4 +46,4 @@ std::string SafeFileNamePart(std::string_view name, LeadBytePredicate isLeadByte
 // When that file exists already (another item with the same name and content), "_2", "_3"
 // and so on are put before ".QZD" until the name is free; empty when no free name is found.
 std::string MakeEncodedPath(std::string_view directory, std::string_view name, const std::string& sourcePath,
-                            FileAccess& files = DefaultFileAccess(), LeadBytePredicate isLeadByte = nullptr);
+                            EncodedFileAccess& files = DefaultEncodedFileAccess(), LeadBytePredicate isLeadByte = nullptr);

@@ -19,7 +19,7 @@ std::string ItemSection(std::string_view base, std::size_t i, std::size_t j) {
 bool AddItem(LauncherGroup& group, const LauncherItem& item, std::string_view key, const EncodedFilePlace& place) {
   LauncherItem copy = item;
   if (item.encoded != 0) {
-    FileAccess& files = place.files ? *place.files : DefaultFileAccess();
+    EncodedFileAccess& files = place.files ? *place.files : DefaultEncodedFileAccess();
     const std::string dest = MakeEncodedPath(place.directory, item.name, item.path, files, place.isLeadByte);
     if (dest.empty() || !EncodeFile(item.path, dest, key, files)) return false;
     copy.path = dest;

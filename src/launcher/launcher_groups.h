@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "launcher/file_access.h"
+#include "launcher/encoded_file_access.h"
 #include "launcher/file_encoding.h"
 #include "launcher/launcher_item.h"
 #include "storage/profile_store.h"
@@ -20,7 +20,7 @@ constexpr std::int32_t kMaxLauncherGroupItems = 1000;
 struct EncodedFilePlace {
   std::string directory;  // ends with a separator
   LeadBytePredicate isLeadByte = nullptr;
-  FileAccess* files = nullptr;  // nullptr: DefaultFileAccess()
+  EncodedFileAccess* files = nullptr;  // nullptr: DefaultEncodedFileAccess()
 };
 
 // Appends a copy of item. An encoded item's file is encoded first (beside the program, under a

@@ -16,6 +16,7 @@
 #include "launcher/proposed_name.h"
 #include "launcher/restore_encoded_item.h"
 #include "resource.h"
+#include "storage/app_profile.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
 #include "win/worker_thread.h"
@@ -55,20 +56,6 @@ std::string LauncherWindow::ProgramDirectory() {
   const DWORD length = ::GetModuleFileNameA(nullptr, buffer, sizeof buffer);
   const std::string folder = FolderOf(std::string(buffer, length), AnsiLeadByte);
   return folder.empty() ? std::string() : folder + "\\";
-}
-
-int LauncherWindow::ReadExMode() {
-  HKEY raw = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Orvex's Applications\\Velta\\Settings", 0, KEY_READ, &raw) !=
-      ERROR_SUCCESS)
-    return 0;
-  RegKeyHandle key(raw);
-  DWORD value = 0, type = 0, size = sizeof value;
-  if (::RegQueryValueExA(key.get(), "ExMode", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-          ERROR_SUCCESS ||
-      type != REG_DWORD)
-    return 0;
-  return static_cast<int>(value);
 }
 
 LauncherGroup& LauncherWindow::Group() {
@@ -158,7 +145,7 @@ void LauncherWindow::ToggleLauncher(HWND clock) {
 void LauncherWindow::AddFromDialog(const std::string& initialPath) {
   LauncherItem item;
   std::string key;
-  if (ReadExMode() != 0) {
+  if (AppProfile::ExMode() != 0) {
     LauncherAddEncodeDialog dialog;
     dialog.path = initialPath;
     if (dialog.DoModal(hwnd()) != IDOK) return;

@@ -30,8 +30,6 @@ class LauncherWindow : public Dialog {
 
   // The folder of the program's executable, with its trailing backslash.
   static std::string ProgramDirectory();
-  // "ExMode" of the application's own profile section "Settings" (0 when absent).
-  static int ReadExMode();
   // How long the user interface waits for a started program to be ready for input.
   static constexpr DWORD kInputIdleWaitMs = 5000;
 

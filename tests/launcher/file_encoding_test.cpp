@@ -106,7 +106,7 @@ TEST(DecodeFile, RestoresToAnotherPathWhenAsked) {
   WriteBytes(dir + "a.txt", {'x', 'y'});
   ASSERT_TRUE(EncodeFile(dir + "a.txt", dir + "a.QZD", "k"));
   std::string restored;
-  ASSERT_TRUE(DecodeFile(dir + "a.QZD", "k", restored, DefaultFileAccess(), dir + "b.txt"));
+  ASSERT_TRUE(DecodeFile(dir + "a.QZD", "k", restored, DefaultEncodedFileAccess(), dir + "b.txt"));
   EXPECT_EQ(restored, dir + "b.txt");
   EXPECT_EQ(ReadBytes(dir + "b.txt"), (std::vector<std::uint8_t>{'x', 'y'}));
   EncodedFileInfo info;
@@ -128,24 +128,24 @@ TEST(EncodeFile, RefusesWhatCouldNotBeRestored) {
 }
 
 // Fails chosen steps; WriteAll writes half the bytes before it fails, as a full disk would.
-class FailingFiles : public FileAccess {
+class FailingFiles : public EncodedFileAccess {
  public:
   enum Fault { kNone, kWriteHalf, kReplace, kCorruptWrite };
   explicit FailingFiles(Fault fault) : fault_(fault) {}
   bool WriteAll(const std::string& path, const std::uint8_t* data, std::size_t size) override {
     if (fault_ == kWriteHalf) {
-      FileAccess::WriteAll(path, data, size / 2);
+      EncodedFileAccess::WriteAll(path, data, size / 2);
       return false;
     }
     if (fault_ == kCorruptWrite && size > 3) {
       std::vector<std::uint8_t> bad(data, data + size);
       bad[size / 2] ^= 0x40;  // reports success but one byte landed wrong
-      return FileAccess::WriteAll(path, bad.data(), size);
+      return EncodedFileAccess::WriteAll(path, bad.data(), size);
     }
-    return FileAccess::WriteAll(path, data, size);
+    return EncodedFileAccess::WriteAll(path, data, size);
   }
   bool Replace(const std::string& from, const std::string& to) override {
-    return fault_ == kReplace ? false : FileAccess::Replace(from, to);
+    return fault_ == kReplace ? false : EncodedFileAccess::Replace(from, to);
   }
 
  private:

@@ -11,24 +11,29 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/clock_app.h"
 #include "launcher/crc32.h"
 #include "launcher/launcher_groups.h"
 #include "launcher_test_files.h"
 #include "resource.h"
 #include "ui_script.h"
+#include "win/string_table.h"
 #include "win/unique_handle.h"
 #include "win/window.h"
 
 namespace {
 
-constexpr char kSettingsKey[] = "Software\\Orvex's Applications\\Velta\\Settings";
+// The application's own profile: "Settings" under the company key and this program's name.
+std::string SettingsKey() {
+  return std::string("Software\\") + ClockApp::kRegistryKey + "\\" + StringTable::AppName() + "\\Settings";
+}
 
 // Sets "ExMode" for one test (-1 removes it) and puts back what was there.
 class ExModeSetting {
  public:
   explicit ExModeSetting(int value) {
     HKEY key = nullptr;
-    ::RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKey().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
     key_.reset(key);
     DWORD size = sizeof old_;
     hadOld_ = ::RegQueryValueExA(key, "ExMode", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) == ERROR_SUCCESS;

@@ -9,7 +9,8 @@ if(NOT WIN32)
   list(APPEND VELTA_CORE_TEST_LIBS ZLIB::ZLIB)
 endif()
 list(APPEND VELTA_CORE_TEST_SOURCES
-  launcher/launcher_groups_test.cpp)
+  launcher/launcher_groups_test.cpp
+  launcher/launcher_ini_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
   launcher/launcher_dialogs_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES

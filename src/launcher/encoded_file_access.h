@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-class FileAccess {
+class EncodedFileAccess {
  public:
-  virtual ~FileAccess() = default;
+  virtual ~EncodedFileAccess() = default;
   virtual bool ReadAll(const std::string& path, std::vector<std::uint8_t>& out);
   // Creates or truncates path, writes the bytes and flushes them to the disk.
   virtual bool WriteAll(const std::string& path, const std::uint8_t* data, std::size_t size);
@@ -19,4 +19,4 @@ class FileAccess {
   virtual bool Exists(const std::string& path);
 };
 
-FileAccess& DefaultFileAccess();
+EncodedFileAccess& DefaultEncodedFileAccess();

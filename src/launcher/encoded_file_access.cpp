@@ -1,4 +1,4 @@
-#include "launcher/file_access.h"
+#include "launcher/encoded_file_access.h"
 
 #include <cstdio>
 #include <memory>
@@ -20,7 +20,7 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
-bool FileAccess::ReadAll(const std::string& path, std::vector<std::uint8_t>& out) {
+bool EncodedFileAccess::ReadAll(const std::string& path, std::vector<std::uint8_t>& out) {
   FilePtr f(std::fopen(path.c_str(), "rb"));
   if (!f) return false;
   out.clear();
@@ -30,7 +30,7 @@ bool FileAccess::ReadAll(const std::string& path, std::vector<std::uint8_t>& out
   return !std::ferror(f.get());
 }
 
-bool FileAccess::WriteAll(const std::string& path, const std::uint8_t* data, std::size_t size) {
+bool EncodedFileAccess::WriteAll(const std::string& path, const std::uint8_t* data, std::size_t size) {
   FilePtr f(std::fopen(path.c_str(), "wb"));
   if (!f) return false;
   if (size > 0 && std::fwrite(data, 1, size, f.get()) != size) return false;
@@ -44,7 +44,7 @@ bool FileAccess::WriteAll(const std::string& path, const std::uint8_t* data, std
   return std::fclose(raw) == 0;
 }
 
-bool FileAccess::Replace(const std::string& from, const std::string& to) {
+bool EncodedFileAccess::Replace(const std::string& from, const std::string& to) {
   if (std::rename(from.c_str(), to.c_str()) == 0) return true;
 #ifdef _WIN32
   // The C runtime here will not rename onto an existing file: move the old one aside first and
@@ -64,14 +64,14 @@ bool FileAccess::Replace(const std::string& from, const std::string& to) {
 #endif
 }
 
-bool FileAccess::Remove(const std::string& path) { return std::remove(path.c_str()) == 0; }
+bool EncodedFileAccess::Remove(const std::string& path) { return std::remove(path.c_str()) == 0; }
 
-bool FileAccess::Exists(const std::string& path) {
+bool EncodedFileAccess::Exists(const std::string& path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0;
 }
 
-FileAccess& DefaultFileAccess() {
-  static FileAccess files;
+EncodedFileAccess& DefaultEncodedFileAccess() {
+  static EncodedFileAccess files;
   return files;
 }

@@ -1,0 +1,80 @@
+// The launcher groups through the real INI settings file.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "launcher/launcher_groups.h"
+#include "launcher_test_files.h"
+#include "storage/ini_profile_store.h"
+
+namespace {
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(TransferLauncherIni, HandEditedCountsLoadSafelyAndSaveBackRoundTrips) {
+  const std::string dir = ScratchDir();
+  const std::string ini = dir + "Velta.ini";
+  {
+    std::ofstream out(ini, std::ios::binary);
+    out << "[Exec]\r\nNum=2000000000\r\n\r\n[Exec_0]\r\nNum=2\r\n\r\n[Exec_0_0]\r\nPath=C:\\Tools\\app.exe\r\n"
+           "Name=App\r\nPass=0\r\n\r\n[Exec_0_1]\r\nPath=C:\\Velta\\Notes1A2B3C4D.QZD\r\nName=Notes\r\nPass=1\r\n"
+           "\r\n[Exec_1]\r\nNum=-7\r\n\r\n[Exec_2]\r\nNum=abc\r\n";
+  }
+  LauncherGroups groups;
+  {
+    IniProfileStore store(ini);
+    TransferLauncher(store, "Exec", 1, groups);
+  }
+  ASSERT_EQ(groups.size(), static_cast<std::size_t>(kMaxLauncherGroups));
+  ASSERT_EQ(groups[0].size(), 2u);
+  EXPECT_EQ(groups[0][0].path, "C:\\Tools\\app.exe");
+  EXPECT_EQ(groups[0][1].name, "Notes");
+  EXPECT_EQ(groups[0][1].encoded, 1);
+  EXPECT_TRUE(groups[1].empty());
+  EXPECT_TRUE(groups[2].empty());
+
+  groups.resize(12);  // as the user's data might hold: twelve groups, two hidden
+  groups[11].push_back(groups[0][0]);
+  SwapItems(groups[0], 0, 1);
+  {
+    IniProfileStore store(ini);
+    TransferLauncher(store, "Exec", 0, groups);
+  }
+  const std::string text = FileText(ini);
+  EXPECT_NE(text.find("[Exec]\r\nNum=12\r\n"), std::string::npos) << text.substr(0, 200);
+  EXPECT_NE(text.find("[Exec_11_0]"), std::string::npos);
+  LauncherGroups back;
+  {
+    IniProfileStore store(ini);
+    TransferLauncher(store, "Exec", 1, back);
+  }
+  ASSERT_EQ(back.size(), 12u);
+  ASSERT_EQ(back[0].size(), 2u);
+  EXPECT_EQ(back[0][0].name, "Notes");
+  EXPECT_EQ(back[0][0].encoded, 1);
+  EXPECT_EQ(back[0][1].path, "C:\\Tools\\app.exe");
+  ASSERT_EQ(back[11].size(), 1u);
+  EXPECT_EQ(back[11][0].name, "App");
+}
+
+TEST(TransferLauncherIni, AMissingFileLoadsTenEmptyGroupsAndSavesThem) {
+  const std::string dir = ScratchDir();
+  LauncherGroups groups;
+  {
+    IniProfileStore store(dir + "none.ini");
+    TransferLauncher(store, "Exec", 1, groups);
+    EXPECT_EQ(groups.size(), 10u);
+    TransferLauncher(store, "Exec", 0, groups);
+  }
+  IniProfileStore store(dir + "none.ini");
+  EXPECT_EQ(store.GetInt("Exec", "Num", -1), 10);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(store.GetInt("Exec_" + std::to_string(i), "Num", -1), 0) << i;
+}
+
+}  // namespace
