@@ -22,6 +22,12 @@
 //   velta_driver dialog-item OWNERTITLE ID  screen rect, enabled state and UTF-8 text of a control
 //                                          of the dialog owned by the window ("rect L T R B", "enabled N",
 //                                          "checked N" for buttons, "text ...")
+//   velta_driver launcher OWNERTITLE       the launcher owned by the window: rect, visible, rows, list rect
+//   velta_driver launcher-press OWNERTITLE ID    click a button of the launcher
+//   velta_driver set-text TITLE ID TEXT    put TEXT into control ID of the dialog TITLE
+//   velta_driver press TITLE ID            click button ID of the dialog TITLE (BM_CLICK)
+//   velta_driver msgbox SECONDS            text of a visible message box of any window
+//   velta_driver msgbox-press ID           answer that message box
 #include <windows.h>
 
 #include <cstdio>
@@ -126,6 +132,42 @@ HWND OwnedDialog(HWND owner, double seconds) {
   return nullptr;
 }
 
+// The launcher: a dialog owned by the clock that holds the tab control 1010.
+struct LauncherSearch {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK FindLauncher(HWND w, LPARAM lp) {
+  auto* s = reinterpret_cast<LauncherSearch*>(lp);
+  if (::GetWindow(w, GW_OWNER) == s->owner && ::GetDlgItem(w, 1010) != nullptr) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A message box: a dialog with a static text (id 0xFFFF) and no edit control.
+BOOL CALLBACK FindMessageBox(HWND w, LPARAM lp) {
+  char cls[64] = {};
+  ::GetClassNameA(w, cls, sizeof cls);
+  if (std::strcmp(cls, "#32770") != 0 || !::IsWindowVisible(w)) return TRUE;
+  if (::GetDlgItem(w, 0xFFFF) == nullptr || ::GetDlgItem(w, 1010) != nullptr) return TRUE;
+  *reinterpret_cast<HWND*>(lp) = w;
+  return FALSE;
+}
+
+HWND WaitForMessageBox(double seconds) {
+  const DWORD until = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
+  do {
+    HWND box = nullptr;
+    ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&box));
+    if (box) return box;
+    ::Sleep(50);
+  } while (static_cast<LONG>(until - ::GetTickCount()) > 0);
+  return nullptr;
+}
+
 int Usage() {
   std::fprintf(stderr, "usage: velta_driver wait|gone|info|key|command|close|dialog-title TITLE [ARG]\n");
   return 2;
@@ -177,6 +219,32 @@ int main(int argc, char** argv) {
   }
   HWND w = Find(title);
   if (w == nullptr) { std::printf("no window \"%s\"\n", title); return 1; }
+  if (verb == "launcher" || verb == "launcher-press") {
+    LauncherSearch s{w, nullptr};
+    ::EnumWindows(FindLauncher, reinterpret_cast<LPARAM>(&s));
+    if (!s.found) { std::printf("no launcher\n"); return 1; }
+    if (verb == "launcher-press" && arg) {
+      const int id = std::atoi(arg);
+      ::PostMessageA(s.found, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(s.found, id)));
+      return 0;
+    }
+    RECT r, list;
+    ::GetWindowRect(s.found, &r);
+    HWND listView = ::GetDlgItem(s.found, 1000);
+    ::GetWindowRect(listView, &list);
+    std::printf("rect %ld %ld %ld %ld\nvisible %d\nrows %ld\nlist %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom,
+                ::IsWindowVisible(s.found) ? 1 : 0, static_cast<long>(::SendMessageA(listView, 0x1004, 0, 0)),
+                list.left, list.top, list.right, list.bottom);
+    return 0;
+  }
+  if (verb == "set-text" && argc > 4) {
+    ::SendMessageA(::GetDlgItem(w, std::atoi(argv[3])), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+    return 0;
+  }
+  if (verb == "press" && arg) {
+    ::PostMessageA(::GetDlgItem(w, std::atoi(arg)), BM_CLICK, 0, 0);
+    return 0;
+  }
   if (verb == "popups") {
     ProcessSearch s{0, w};
     ::GetWindowThreadProcessId(w, &s.pid);

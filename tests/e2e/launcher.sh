@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# The launcher from outside: shown below the clock, items added through the dialog, reordered,
+# started by double-click; an encoded item added with "ExMode" 1, refused with a wrong key,
+# restored while it runs with the right one, Exit refused meanwhile, encoded again afterwards.
+# Then the Japanese set of the same windows.
+source "$(dirname "$0")/lib.sh"
+trap stop_velta EXIT
+
+settings_key="HKCU\\Software\\Orvex's Applications\\Velta\\Settings"
+exmode() {  # exmode VALUE|none
+  if [ "$1" = none ]; then wine reg delete "$settings_key" /v ExMode /f </dev/null >/dev/null 2>&1
+  else wine reg add "$settings_key" /v ExMode /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1; fi
+}
+field() { echo "$1" | sed -n "s/^$2 //p"; }
+winpath() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+wait_file() {  # wait_file PATH SECONDS: true once it exists
+  local i
+  for i in $(seq $(( $2 * 10 ))); do [ -e "$1" ] && return 0; sleep 0.1; done
+  return 1
+}
+wait_gone() {
+  local i
+  for i in $(seq $(( $2 * 10 ))); do [ -e "$1" ] || return 0; sleep 0.1; done
+  return 1
+}
+# Clicks row N (0-based) of the launcher's list; "2" as a second argument double-clicks.
+ROW_HEIGHT=17
+click_row() {
+  local l t r b
+  read -r l t r b <<<"$(field "$(driver launcher Velta)" list)"
+  xdotool mousemove $(( l + 30 )) $(( t + 20 + ROW_HEIGHT * $1 + ROW_HEIGHT / 2 )) click --repeat "${2:-1}" --delay 80 1
+  sleep 0.5
+}
+add_item() {  # add_item PATH NAME [KEY]: through the add dialog
+  driver launcher-press Velta 3
+  driver wait Add 10 >/dev/null || { not_ok "the add dialog opens"; return; }
+  driver set-text Add 1002 "$1"
+  driver set-text Add 1007 "$2"
+  if [ -n "${3:-}" ]; then
+    driver press Add 1004
+    sleep 0.3
+    driver set-text Add 1005 "$3"
+  fi
+  sleep 0.3
+  [ -n "${SHOT_ADD:-}" ] && shot "$SHOT_ADD"
+  driver press Add 1
+  driver gone Add 10
+  sleep 0.3
+}
+
+dir=$(sandbox launcher)
+helper=$VELTA_BUILD/tests/launcher_mark_helper.exe
+cp "$helper" "$dir/plain.exe"
+mkdir -p "$dir/docs"
+cp "$helper" "$dir/docs/secret.exe"
+touch "$dir/release"  # the plain helper ends at once
+exmode none
+
+start_velta "$dir"
+check "the clock window appears" driver wait Velta 20
+sleep 1
+clock=$(field "$(driver info Velta)" rect)
+driver command Velta 32800
+sleep 1
+info=$(driver launcher Velta)
+expect_eq "Launcher... shows the launcher" "$(field "$info" visible)" 1
+read -r cl ct cr cb <<<"$clock"
+read -r ll lt lr lb <<<"$(field "$info" rect)"
+expect_eq "at the clock's left edge, just below the clock" "$ll $lt" "$cl $cb"
+shot "$SHOTS/launcher_en.png"
+
+SHOT_ADD=$SHOTS/launcher_add_en.png add_item "$(winpath "$dir/plain.exe")" Plain
+add_item 'C:\nowhere\second.exe' Second
+expect_eq "two items added through the dialog" "$(field "$(driver launcher Velta)" rows)" 2
+click_row 1
+driver launcher-press Velta 1002   # Up
+sleep 0.3
+shot "$SHOTS/launcher_rows_en.png"
+click_row 1 2                      # Plain is second now: double-click runs it
+check "a double-click starts the item (its mark appears)" wait_file "$dir/plain.exe.mark" 15
+expect_eq "and hides the launcher" "$(field "$(driver launcher Velta)" visible)" 0
+
+# Encoded item.
+exmode 1
+driver command Velta 32800
+sleep 0.5
+SHOT_ADD=$SHOTS/launcher_add_encode_en.png add_item "$(winpath "$dir/docs/secret.exe")" Secret "k3y"
+expect_eq "the encoded item is added" "$(field "$(driver launcher Velta)" rows)" 3
+check "the original file is gone" [ ! -e "$dir/docs/secret.exe" ]
+qzd=$(ls "$dir"/Secret*.QZD 2>/dev/null | head -n 1)
+check "the encoded file lies beside the program ($(basename "${qzd:-none}"))" [ -f "$qzd" ]
+crc=$("$VELTA_ROOT/build/native/velta-cli" crc32 "$helper" 2>/dev/null)
+[ -n "$crc" ] && expect_eq "named after the name and the CRC" "$(basename "$qzd")" "Secret$crc.QZD"
+before=$(stat -c %y "$qzd")
+
+click_row 2 2
+check "a run asks for the key" driver wait "Input an encoding key" 10
+driver set-text "Input an encoding key" 1005 wrong
+driver press "Input an encoding key" 1
+sleep 2
+check "with a wrong key nothing is restored" [ ! -e "$dir/docs/secret.exe" ]
+check "and nothing starts" [ ! -e "$dir/docs/secret.exe.mark" ]
+
+driver command Velta 32800
+sleep 0.5
+click_row 2 2
+driver wait "Input an encoding key" 10 >/dev/null
+shot "$SHOTS/launcher_key_en.png"
+driver set-text "Input an encoding key" 1005 k3y
+driver press "Input an encoding key" 1
+check "with the right key the program starts" wait_file "$dir/docs/secret.exe.mark" 20
+check "and the original is back while it runs" [ -e "$dir/docs/secret.exe" ]
+
+driver command Velta 32772
+text=$(driver msgbox 10)
+expect_eq "Exit is refused with message 127" "$text" "Please close the file during execution. "
+shot "$SHOTS/launcher_exit_refused_en.png"
+driver msgbox-press 1
+sleep 0.5
+expect_eq "the clock is shown again" "$(field "$(driver info Velta)" visible)" 1
+
+touch "$dir/docs/release"
+check "after the program ends the plain file is gone" wait_gone "$dir/docs/secret.exe" 20
+sleep 0.5
+check "the encoded file was written again" [ "$(stat -c %y "$qzd")" != "$before" ]
+if [ -x "$VELTA_ROOT/build/native/velta-cli" ]; then
+  "$VELTA_ROOT/build/native/velta-cli" decode "$qzd" --key k3y --to "$dir/check.exe" >/dev/null
+  check "and still decodes to the original" cmp -s "$dir/check.exe" "$helper"
+fi
+
+driver command Velta 32772
+check "with nothing running Exit ends the program" velta_ended 15
+ini=$(tr -d '\r' <"$dir/Velta.ini")
+section() { echo "$ini" | awk -v s="[$1]" '$0==s{f=1;next} /^\[/{f=0} f'; }
+expect_eq "three items saved in group 0" "$(section Exec_0 | sed -n 's/^Num=//p')" 3
+expect_eq "in the new order" "$(section Exec_0_0 | sed -n 's/^Name=//p') $(section Exec_0_1 | sed -n 's/^Name=//p')" "Second Plain"
+expect_eq "the encoded item keeps its flag" "$(section Exec_0_2 | sed -n 's/^Pass=//p')" 1
+expect_eq "ten groups" "$(section Exec | sed -n 's/^Num=//p')" 10
+
+# The Japanese windows.
+start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+check "the clock starts under a Japanese locale" driver wait Velta 20
+sleep 1
+driver command Velta 32800
+sleep 1
+expect_eq "the launcher shows in Japanese too" "$(field "$(driver launcher Velta)" rows)" 3
+shot "$SHOTS/launcher_ja.png"
+driver launcher-press Velta 3
+sleep 1.5
+shot "$SHOTS/launcher_add_encode_ja.png"
+xdotool key Escape
+sleep 0.5
+exmode 0
+driver launcher-press Velta 3
+sleep 1.5
+shot "$SHOTS/launcher_add_ja.png"
+xdotool key Escape
+sleep 0.5
+click_row 2 2
+sleep 1.5
+shot "$SHOTS/launcher_key_ja.png"
+xdotool key Escape
+sleep 0.5
+exmode none
+driver key Velta 0x1B
+check "Esc ends the Japanese clock" velta_ended 15
