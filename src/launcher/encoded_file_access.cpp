@@ -24,6 +24,15 @@ bool EncodedFileAccess::ReadAll(const std::string& path, std::vector<std::uint8_
   FilePtr f(std::fopen(path.c_str(), "rb"));
   if (!f) return false;
   out.clear();
+  // Read in one piece when the size is known; a file that grows meanwhile is read on to its end.
+  if (std::fseek(f.get(), 0, SEEK_END) == 0) {
+    const long size = std::ftell(f.get());
+    std::rewind(f.get());
+    if (size > 0) {
+      out.resize(static_cast<std::size_t>(size));
+      out.resize(std::fread(out.data(), 1, out.size(), f.get()));
+    }
+  }
   std::uint8_t chunk[65536];
   std::size_t got;
   while ((got = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) out.insert(out.end(), chunk, chunk + got);
