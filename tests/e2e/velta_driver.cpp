@@ -217,6 +217,20 @@ int main(int argc, char** argv) {
     ::PostMessageA(ok, BM_CLICK, 0, 0);
     return 0;
   }
+  if (verb == "msgbox") {
+    HWND box = WaitForMessageBox(std::atof(title));
+    if (!box) { std::printf("no message box\n"); return 1; }
+    char text[512] = {};
+    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    std::printf("%s\n", text);
+    return 0;
+  }
+  if (verb == "msgbox-press") {
+    HWND box = WaitForMessageBox(5);
+    if (!box) { std::printf("no message box\n"); return 1; }
+    ::PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(std::strtoul(title, nullptr, 0)), 0);
+    return 0;
+  }
   HWND w = Find(title);
   if (w == nullptr) { std::printf("no window \"%s\"\n", title); return 1; }
   if (verb == "launcher" || verb == "launcher-press") {
