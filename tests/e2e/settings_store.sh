@@ -28,9 +28,11 @@ check "the clock starts with no settings file" driver wait Velta 20
 sleep 1
 driver key Velta 0x1B
 check "Esc ends the clock" velta_ended 10
-expect_eq "a new file holds the header and Format ... Font" "$(lines_of "$dir/Velta.ini" | cut -d= -f1)" \
+# The [Settings] block comes first; the launcher's [Exec] sections follow it.
+expect_eq "a new file holds the header and Format ... Font" "$(lines_of "$dir/Velta.ini" | sed '/^$/,$d' | cut -d= -f1)" \
   $'[Settings]\nFormat\nOption\nbottom\nright\ntop\nleft\nFlagDT\nBackColor\nForeColor\nFont'
 expect_eq "with the default format" "$(value_of "$dir/Velta.ini" Format)" "%Y/%m/%d (%a) %H:%M"
+check "then the launcher's ten groups" grep -q $'^\\[Exec\\]\r$' "$dir/Velta.ini"
 check "and no byte-order mark" [ "$(head -c 1 "$dir/Velta.ini")" = "[" ]
 
 # 1. Only "Format" in the file: the window takes it and keeps every other default.
@@ -59,7 +61,7 @@ check "Esc ends the clock" velta_ended 10
 
 expected_keys=$'[Settings]\nOption\nbottom\nright\ntop\nleft\nFlagDT\nBackColor\nForeColor\nFont\nFormat'
 expect_eq "Esc wrote the whole Settings block, newest key first, Format kept in its place" \
-  "$(lines_of "$ini" | cut -d= -f1)" "$expected_keys"
+  "$(lines_of "$ini" | sed '/^$/,$d' | cut -d= -f1)" "$expected_keys"
 expect_eq "left" "$(value_of "$ini" left)" 30
 expect_eq "top" "$(value_of "$ini" top)" 40
 expect_eq "right" "$(value_of "$ini" right)" 500
