@@ -143,10 +143,11 @@ xdotool mousemove 700 600
 wait_info thickframe 0 40 >/dev/null
 
 # ---- the tray callback opens the same menu at the cursor ----
+no_menu() { ! driver menu 0.5 >/dev/null; }
 xdotool mousemove 600 400; sleep 0.3
 driver post Velta 0x0410 1 0x0200
 sleep 0.5
-check "a mouse move over the tray icon opens nothing" bash -c '! '"$(declare -f driver); VELTA_BUILD=$VELTA_BUILD; "'driver menu 0.5 >/dev/null'
+check "a mouse move over the tray icon opens nothing" no_menu
 driver post Velta 0x0410 1 0x0205
 read -r ml mt mr mb <<<"$(driver menu 5)"
 expect_eq "a right click on the tray icon opens the menu at the cursor" "$ml $mt" "600 400"

@@ -24,11 +24,13 @@ wait_gone() {
   return 1
 }
 # Clicks row N (0-based) of the launcher's list; "2" as a second argument double-clicks.
-ROW_HEIGHT=17
+# The rows' place and height come from the list itself (they follow the font).
 click_row() {
-  local l t r b
-  read -r l t r b <<<"$(field "$(driver launcher Velta)" list)"
-  xdotool mousemove $(( l + 30 )) $(( t + 20 + ROW_HEIGHT * $1 + ROW_HEIGHT / 2 )) click --repeat "${2:-1}" --delay 80 1
+  local info l t r b h
+  info=$(driver launcher Velta)
+  read -r l t r b <<<"$(field "$info" row0)"
+  h=$(field "$info" rowheight)
+  xdotool mousemove $(( l + 30 )) $(( t + h * $1 + h / 2 )) click --repeat "${2:-1}" --delay 80 1
   sleep 0.5
 }
 add_item() {  # add_item PATH NAME [KEY]: through the add dialog

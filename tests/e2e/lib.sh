@@ -19,7 +19,15 @@ expect_eq() {
   if [ "$2" = "$3" ]; then ok "$1"; else not_ok "$1: got '$2', expected '$3'"; fi
 }
 
-driver() { wine "$VELTA_BUILD/tests/velta_driver.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+# Runs the driver; its output without CRs, and its exit status (checks rely on it).
+driver() {
+  local out rc
+  out=$(wine "$VELTA_BUILD/tests/velta_driver.exe" "$@" </dev/null 2>/dev/null)
+  rc=$?
+  out=${out//$'\r'/}
+  [ -n "$out" ] && printf '%s\n' "$out"
+  return $rc
+}
 
 # Waits for a visible window (default: the clock), quietly.
 wait_window() { driver wait "${1:-Velta}" "${2:-20}" >/dev/null; }

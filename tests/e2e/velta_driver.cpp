@@ -168,6 +168,30 @@ HWND WaitForMessageBox(double seconds) {
   return nullptr;
 }
 
+// The screen rectangle of a list-view row of another process: the RECT the
+// message fills must live in that process.
+bool ListRowRect(HWND listView, int index, RECT* out) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(listView, &pid);
+  HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (process == nullptr) return false;
+  bool ok = false;
+  if (void* remote = ::VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE)) {
+    RECT r{0 /* LVIR_BOUNDS */, 0, 0, 0};
+    if (::WriteProcessMemory(process, remote, &r, sizeof r, nullptr) &&
+        ::SendMessageA(listView, 0x100E /* LVM_GETITEMRECT */, static_cast<WPARAM>(index),
+                       reinterpret_cast<LPARAM>(remote)) &&
+        ::ReadProcessMemory(process, remote, &r, sizeof r, nullptr)) {
+      ::MapWindowPoints(listView, nullptr, reinterpret_cast<POINT*>(&r), 2);
+      *out = r;
+      ok = true;
+    }
+    ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  ::CloseHandle(process);
+  return ok;
+}
+
 int Usage() {
   std::fprintf(stderr, "usage: velta_driver wait|gone|info|key|command|close|dialog-title TITLE [ARG]\n");
   return 2;
@@ -249,6 +273,9 @@ int main(int argc, char** argv) {
     std::printf("rect %ld %ld %ld %ld\nvisible %d\nrows %ld\nlist %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom,
                 ::IsWindowVisible(s.found) ? 1 : 0, static_cast<long>(::SendMessageA(listView, 0x1004, 0, 0)),
                 list.left, list.top, list.right, list.bottom);
+    RECT row;
+    if (ListRowRect(listView, 0, &row))
+      std::printf("row0 %ld %ld %ld %ld\nrowheight %ld\n", row.left, row.top, row.right, row.bottom, row.bottom - row.top);
     return 0;
   }
   if (verb == "set-text" && argc > 4) {
