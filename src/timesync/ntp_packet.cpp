@@ -1,0 +1,82 @@
+#include "timesync/ntp_packet.h"
+
+#include <chrono>
+#include <random>
+
+namespace {
+
+constexpr std::size_t kOriginateOffset = 24;
+constexpr std::size_t kReceiveOffset = 32;
+constexpr std::size_t kTransmitOffset = 40;
+
+std::uint64_t ReadBigEndian64(const std::uint8_t* p) {
+  return (static_cast<std::uint64_t>(ReadBigEndian32(p)) << 32) | ReadBigEndian32(p + 4);
+}
+
+}  // namespace
+
+std::uint32_t ReadBigEndian32(const std::uint8_t* p) {
+  return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
+         (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
+}
+
+NtpPacket BuildNtpRequest(std::uint64_t nonce) {
+  NtpPacket packet{};
+  packet[0] = 0x0B;
+  for (int i = 0; i < 8; ++i) packet[kTransmitOffset + i] = static_cast<std::uint8_t>(nonce >> (56 - 8 * i));
+  return packet;
+}
+
+std::uint64_t MakeNtpNonce() {
+  static thread_local std::mt19937_64 generator = [] {
+    std::random_device device;
+    std::seed_seq seed{device(), device(), device(), device(),
+                       static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count())};
+    return std::mt19937_64(seed);
+  }();
+  std::uint64_t nonce;
+  do nonce = generator();
+  while (nonce == 0);
+  return nonce;
+}
+
+const char* DescribeNtpReplyCheck(NtpReplyCheck check) {
+  switch (check) {
+    case NtpReplyCheck::kOk: return "valid reply";
+    case NtpReplyCheck::kWrongSize: return "reply is not 48 bytes";
+    case NtpReplyCheck::kUnsynchronised: return "server is not synchronised (leap indicator 3)";
+    case NtpReplyCheck::kWrongVersion: return "reply has an unknown version";
+    case NtpReplyCheck::kWrongMode: return "reply is not from a server (wrong mode)";
+    case NtpReplyCheck::kKissOfDeath: return "server refused (kiss-o'-death, stratum 0)";
+    case NtpReplyCheck::kZeroTransmit: return "reply has no transmit time";
+    case NtpReplyCheck::kWrongOriginate: return "reply does not answer our request";
+    case NtpReplyCheck::kBeforeUnixEpoch: return "server time is before 1970";
+  }
+  return "invalid reply";
+}
+
+NtpReplyCheck CheckNtpReply(const std::uint8_t* data, std::size_t size, std::uint64_t nonce,
+                            std::int64_t& unixSeconds) {
+  if (data == nullptr || size != kNtpPacketSize) return NtpReplyCheck::kWrongSize;
+  const unsigned leap = data[0] >> 6;
+  const unsigned version = (data[0] >> 3) & 7;
+  const unsigned mode = data[0] & 7;
+  if (leap == 3) return NtpReplyCheck::kUnsynchronised;
+  if (version < 1 || version > 4) return NtpReplyCheck::kWrongVersion;
+  if (mode != 4 && mode != 5) return NtpReplyCheck::kWrongMode;
+  if (data[1] == 0) return NtpReplyCheck::kKissOfDeath;
+  if (ReadBigEndian64(data + kTransmitOffset) == 0) return NtpReplyCheck::kZeroTransmit;
+  if (ReadBigEndian64(data + kOriginateOffset) != nonce) return NtpReplyCheck::kWrongOriginate;
+  const auto time = NtpSecondsToUnixTime(ReadBigEndian32(data + kReceiveOffset));
+  if (!time) return NtpReplyCheck::kBeforeUnixEpoch;
+  unixSeconds = *time;
+  return NtpReplyCheck::kOk;
+}
+
+std::optional<std::int64_t> NtpSecondsToUnixTime(std::uint32_t seconds) {
+  std::int64_t sinceEra0 = seconds;
+  if ((seconds & 0x80000000u) == 0) sinceEra0 += std::int64_t{1} << 32;
+  const std::int64_t converted = sinceEra0 - kNtpToUnixSeconds;
+  if (converted < 0) return std::nullopt;
+  return converted;
+}

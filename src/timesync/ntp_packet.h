@@ -1,0 +1,49 @@
+// The 48-byte time-server datagram: the request we send, the checks a reply
+// must pass, and the conversion of its seconds into calendar time.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+inline constexpr std::size_t kNtpPacketSize = 48;
+using NtpPacket = std::array<std::uint8_t, kNtpPacketSize>;
+
+// Seconds from 1900-01-01 (the protocol's epoch) to 1970-01-01.
+inline constexpr std::int64_t kNtpToUnixSeconds = 2208988800;
+
+// Leap indicator 0, version 1, mode 3 (client); every other byte zero except the
+// transmit timestamp (offset 40), which carries `nonce` so that the reply's
+// originate timestamp can be matched to this request.
+NtpPacket BuildNtpRequest(std::uint64_t nonce);
+
+// A nonce for BuildNtpRequest: random and never zero.
+std::uint64_t MakeNtpNonce();
+
+enum class NtpReplyCheck {
+  kOk,
+  kWrongSize,       // not exactly 48 bytes
+  kUnsynchronised,  // leap indicator 3: the server has no time to give
+  kWrongVersion,    // version outside 1-4
+  kWrongMode,       // neither server (4) nor broadcast (5)
+  kKissOfDeath,     // stratum 0: a refusal, not a time
+  kZeroTransmit,    // transmit timestamp 0
+  kWrongOriginate,  // does not echo our request's nonce
+  kBeforeUnixEpoch, // receive time before 1970-01-01
+};
+
+const char* DescribeNtpReplyCheck(NtpReplyCheck check);
+
+// Checks a reply to the request that carried `nonce` and, when it passes, puts
+// the server's receive time (whole seconds since 1970-01-01 UTC) in `unixSeconds`.
+NtpReplyCheck CheckNtpReply(const std::uint8_t* data, std::size_t size, std::uint64_t nonce,
+                            std::int64_t& unixSeconds);
+
+// Protocol seconds to seconds since 1970-01-01 UTC. Values with the top bit set
+// belong to the era that began in 1900, values with it clear to the era that
+// begins 2036-02-07 06:28:16 UTC, so the result runs from 1968 to 2104; times
+// before 1970 give nullopt.
+std::optional<std::int64_t> NtpSecondsToUnixTime(std::uint32_t seconds);
+
+std::uint32_t ReadBigEndian32(const std::uint8_t* p);

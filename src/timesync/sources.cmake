@@ -1,0 +1,13 @@
+# Time adjustment: the time-server protocol and the attempt loop are portable;
+# the socket layer is BSD sockets natively and Windows Sockets in the Windows build.
+list(APPEND VELTA_CORE_SOURCES
+  src/timesync/ntp_packet.cpp
+  src/timesync/socket_client.cpp
+  src/timesync/time_sync_client.cpp)
+if(WIN32)
+  list(APPEND VELTA_WIN_SOURCES
+    src/timesync/winsock_socket_api.cpp)
+else()
+  list(APPEND VELTA_CORE_SOURCES
+    src/timesync/bsd_socket_api.cpp)
+endif()

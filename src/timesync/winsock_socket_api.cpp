@@ -1,0 +1,104 @@
+// SocketApi on Windows Sockets 1.1.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "timesync/socket_api.h"
+#include "timesync/time_sync_client.h"
+
+namespace {
+
+// gethostbyname and getservbyname results are per thread on Windows, but keep
+// the look-ups in one place anyway: they are short and rare.
+std::mutex lookUpMutex;
+
+class WinsockSocketApi final : public SocketApi {
+ public:
+  void Startup() override {
+    WSADATA data;
+    ::WSAStartup(0x0101, &data);  // a failure shows as a failing socket()
+  }
+  void Cleanup() override { ::WSACleanup(); }
+
+  Handle OpenSocket(SocketType type) override {
+    const SOCKET s = ::socket(AF_INET, type == kDatagram ? SOCK_DGRAM : SOCK_STREAM, 0);
+    if (s == INVALID_SOCKET) return kInvalid;
+    return static_cast<Handle>(s);
+  }
+
+  void CloseSocket(Handle socket) override { ::closesocket(static_cast<SOCKET>(socket)); }
+
+  std::optional<std::uint32_t> ParseDottedAddress(const char* host) override {
+    const unsigned long address = ::inet_addr(host);
+    if (address == INADDR_NONE) return std::nullopt;
+    return static_cast<std::uint32_t>(address);
+  }
+
+  std::optional<std::uint32_t> LookUpHost(const char* host) override {
+    std::lock_guard<std::mutex> lock(lookUpMutex);
+    const hostent* entry = ::gethostbyname(host);
+    if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_addr_list == nullptr ||
+        entry->h_addr_list[0] == nullptr || entry->h_length <= 0)
+      return std::nullopt;
+    std::uint32_t address = 0;
+    std::memcpy(&address, entry->h_addr_list[0],
+                std::min<std::size_t>(sizeof address, static_cast<std::size_t>(entry->h_length)));
+    return address;
+  }
+
+  std::optional<std::uint16_t> LookUpService(const char* name, const char* protocol) override {
+    std::lock_guard<std::mutex> lock(lookUpMutex);
+    const servent* entry = ::getservbyname(name, protocol);
+    if (entry == nullptr) return std::nullopt;
+    return static_cast<std::uint16_t>(entry->s_port);
+  }
+
+  int ConnectSocket(Handle socket, std::uint32_t address, std::uint16_t port) override {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = port;
+    to.sin_addr.s_addr = address;
+    return ::connect(static_cast<SOCKET>(socket), reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  }
+
+  bool LastErrorWouldBlock() override { return ::WSAGetLastError() == WSAEWOULDBLOCK; }
+
+  int WaitReady(Handle socket, bool forWriting, std::uint32_t timeoutMs) override {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(static_cast<SOCKET>(socket), &set);
+    timeval wait{};
+    wait.tv_sec = static_cast<long>(timeoutMs / 1000);
+    wait.tv_usec = static_cast<long>((timeoutMs % 1000) * 1000);
+    const int ready = ::select(0, forWriting ? nullptr : &set, forWriting ? &set : nullptr, nullptr, &wait);
+    return ready == SOCKET_ERROR ? -1 : (ready > 0 ? 1 : 0);
+  }
+
+  long SendBytes(Handle socket, const void* data, std::size_t length) override {
+    const int count = static_cast<int>(std::min<std::size_t>(length, 0x7FFFFFFF));
+    return ::send(static_cast<SOCKET>(socket), static_cast<const char*>(data), count, 0);
+  }
+
+  long ReceiveBytes(Handle socket, void* data, std::size_t length) override {
+    // A datagram longer than the buffer fails with WSAEMSGSIZE (-1).
+    const int count = static_cast<int>(std::min<std::size_t>(length, 0x7FFFFFFF));
+    return ::recv(static_cast<SOCKET>(socket), static_cast<char*>(data), count, 0);
+  }
+
+  std::uint32_t TickCount() override { return ::GetTickCount(); }
+};
+
+}  // namespace
+
+SocketApi& PlatformSocketApi() {
+  static WinsockSocketApi* api = new WinsockSocketApi;  // never destroyed: workers may outlive static clean-up
+  return *api;
+}
+
+bool FetchServerTime(std::string_view host, std::string_view port, std::uint32_t timeoutMs, int attempts,
+                     std::int64_t& time, FetchResult* result) {
+  return FetchServerTime(PlatformSocketApi(), host, port, timeoutMs, attempts, time, result);
+}

@@ -1,0 +1,62 @@
+// Replies a server might send, for the time client's tests: a sound one built
+// from the request, and the broken or hostile variants of it.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "timesync/ntp_packet.h"
+
+namespace ntp_test {
+
+// A version-1 server reply (stratum 2) to `request` with receive and transmit
+// seconds `ntpSeconds`, echoing the request's transmit timestamp as originate.
+inline std::vector<std::uint8_t> SoundReply(const std::vector<std::uint8_t>& request, std::uint32_t ntpSeconds) {
+  std::vector<std::uint8_t> reply(kNtpPacketSize, 0);
+  reply[0] = 0x0C;  // leap 0, version 1, mode 4
+  reply[1] = 2;
+  for (int i = 0; i < 8 && request.size() >= 48; ++i) reply[24 + i] = request[40 + i];
+  for (int at : {32, 40}) {
+    for (int i = 0; i < 4; ++i) reply[at + i] = static_cast<std::uint8_t>(ntpSeconds >> (24 - 8 * i));
+    reply[at + 4] = 0x80;  // half a second
+  }
+  return reply;
+}
+
+inline std::uint32_t ToNtpSeconds(std::int64_t unixSeconds) {
+  return static_cast<std::uint32_t>(unixSeconds + kNtpToUnixSeconds);
+}
+
+// One way of spoiling a sound reply.
+struct Spoil {
+  const char* name;
+  void (*apply)(std::vector<std::uint8_t>& reply);
+  NtpReplyCheck expected;
+};
+
+inline const std::vector<Spoil>& Spoils() {
+  static const std::vector<Spoil> spoils = {
+      {"47 bytes", [](std::vector<std::uint8_t>& r) { r.resize(47); }, NtpReplyCheck::kWrongSize},
+      {"49 bytes", [](std::vector<std::uint8_t>& r) { r.push_back(0); }, NtpReplyCheck::kWrongSize},
+      {"kiss-o'-death (stratum 0)", [](std::vector<std::uint8_t>& r) { r[1] = 0; std::copy_n("RATE", 4, r.begin() + 12); },
+       NtpReplyCheck::kKissOfDeath},
+      {"leap indicator 3", [](std::vector<std::uint8_t>& r) { r[0] |= 0xC0; }, NtpReplyCheck::kUnsynchronised},
+      {"mode 3 (a client)", [](std::vector<std::uint8_t>& r) { r[0] = (r[0] & ~7) | 3; }, NtpReplyCheck::kWrongMode},
+      {"mode 6 (control)", [](std::vector<std::uint8_t>& r) { r[0] = (r[0] & ~7) | 6; }, NtpReplyCheck::kWrongMode},
+      {"version 0", [](std::vector<std::uint8_t>& r) { r[0] &= ~0x38; }, NtpReplyCheck::kWrongVersion},
+      {"version 5", [](std::vector<std::uint8_t>& r) { r[0] = (r[0] & ~0x38) | (5 << 3); }, NtpReplyCheck::kWrongVersion},
+      {"zero transmit timestamp", [](std::vector<std::uint8_t>& r) { std::fill(r.begin() + 40, r.begin() + 48, 0); },
+       NtpReplyCheck::kZeroTransmit},
+      {"originate does not echo the nonce", [](std::vector<std::uint8_t>& r) { r[31] ^= 1; },
+       NtpReplyCheck::kWrongOriginate},
+      {"originate zero (an unsolicited packet)", [](std::vector<std::uint8_t>& r) { std::fill(r.begin() + 24, r.begin() + 32, 0); },
+       NtpReplyCheck::kWrongOriginate},
+      {"receive time in 1969", [](std::vector<std::uint8_t>& r) { r[32] = 0x83; r[33] = 0xAA; r[34] = 0x7E; r[35] = 0x7F; },
+       NtpReplyCheck::kBeforeUnixEpoch},
+  };
+  return spoils;
+}
+
+}  // namespace ntp_test
