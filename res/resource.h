@@ -122,6 +122,22 @@
 #define IDS_QT_MAX_CHARS       61704
 
 // ---- Time adjustment dialog ----
+#define IDC_ADJUST_AT_START    1048
+#define IDC_ADJUST_PORT        1050
+#define IDC_ADJUST_TIMEOUT     1051
+#define IDC_ADJUST_RETRY       1052
+#define IDC_ADJUST_MESSAGE     1053
+#define IDC_ADJUST_SERVER      1054
+#define IDC_ADJUST_GROUP       1055
+#define IDC_ADJUST_SERVER_LABEL 1056
+#define IDC_ADJUST_PORT_LABEL  1057
+#define IDC_ADJUST_TIMEOUT_LABEL 1058
+#define IDC_ADJUST_RETRY_LABEL 1059
+#define IDC_ADJUST_MS_LABEL    1060
+#define IDC_ADJUST_TIMES_LABEL 1061
+// The standard messages of a refused number in a dialog field.
+#define IDS_VALIDATE_UNSIGNED  14700
+#define IDS_VALIDATE_RANGE     14701
 
 // ---- Launcher window and dialogs ----
 #define IDC_LAUNCHER_LIST        1000

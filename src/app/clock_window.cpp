@@ -18,6 +18,8 @@
 #include "resource.h"
 #include "storage/ini_profile_store.h"
 #include "win/message_box.h"
+#include "timesync/time_adjust_dialog.h"
+#include "timesync/time_adjustment.h"
 #include "win/string_table.h"
 
 namespace {
@@ -51,6 +53,7 @@ BOOL ClockWindow::OnInitDialog() {
   if (face_.option & OptTrayIcon) ShowTrayIcon(true);
   ::SetWindowPos(hwnd(), (face_.option & OptTopmost) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE);
+  if (face_.option & OptAdjustAtStart) StartTimeAdjustment();
   ArmMinuteTimer();
   return TRUE;
 }
@@ -75,7 +78,9 @@ void ClockWindow::TransferSettings(int direction) {
   TransferLauncherSettings(store, direction);
 }
 
-void ClockWindow::TransferAdjustSettings(ProfileStore& store, int direction) {}
+void ClockWindow::TransferAdjustSettings(ProfileStore& store, int direction) {
+  TransferTimeAdjustSettings(store, adjust, direction);
+}
 
 void ClockWindow::TransferLauncherSettings(ProfileStore& store, int direction) {
   TransferLauncher(store, "Exec", direction, launcherGroups_);
@@ -84,6 +89,14 @@ void ClockWindow::TransferLauncherSettings(ProfileStore& store, int direction) {
 void ClockWindow::ApplyFrameSetting() {
   if (face_.option & OptFrameless) ModifyStyle(WS_THICKFRAME, 0, SWP_FRAMECHANGED);
   else ModifyStyle(0, WS_THICKFRAME, SWP_FRAMECHANGED);
+}
+
+void ClockWindow::StartTimeAdjustment() {
+  TimeAdjustJob job;
+  job.settings = adjust;
+  job.clock = hwnd();
+  job.option = face_.option & (OptAdjustAtStart | OptAdjustMessage);
+  ::StartTimeAdjustment(job);
 }
 
 void ClockWindow::ArmMinuteTimer() {
@@ -437,6 +450,12 @@ bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
     case ID_QT_PLAY_SOUND:
     case ID_QT_EXECUTE_APP:
       OnCellCommand(id);
+      return true;
+    case ID_TIME_ADJUST:
+      if (ShowTimeAdjustDialog(adjust, face_.option)) TransferSettings(0);
+      return true;
+    case ID_EXECUTE_ADJUST:
+      StartTimeAdjustment();
       return true;
     case ID_VERSION: {
       Dialog version(IDD_VERSION);

@@ -12,6 +12,7 @@
 #include "launcher/launcher_item.h"
 #include "launcher/launcher_window.h"
 #include "quicktimer/timer_action.h"
+#include "timesync/time_adjust_settings.h"
 #include "win/dialog.h"
 #include "win/unique_handle.h"
 
@@ -25,6 +26,9 @@ class ClockWindow : public Dialog {
   enum TimerId : UINT_PTR { kMinuteTimer = 1, kPollTimer = 2, kHoverTimer = 3 };
 
   ClockFace& face() { return face_; }
+
+  // Time-server connection settings, stored in section "Adjust".
+  TimeAdjustSettings adjust;
 
   // Loads (1) or saves (0) every stored setting of the window: the face's
   // block in "Settings" (the rectangle taken from the window itself when
@@ -63,6 +67,8 @@ class ClockWindow : public Dialog {
   void ApplyFrameSetting();
   // Shows the sizing frame (while the mouse is over the window); nothing if it is there.
   void ShowFrame();
+  // Starts one time-adjustment worker with copies of the settings and option bits.
+  void StartTimeAdjustment();
   // The see-through paint; nonzero when it has painted the window.
   BOOL PaintSeeThrough(HDC dc, BOOL enable);
   // The QuickTimer cells over the face: inverted for the see-through shape, or normally

@@ -3,10 +3,13 @@
 list(APPEND VELTA_CORE_SOURCES
   src/timesync/ntp_packet.cpp
   src/timesync/socket_client.cpp
-  src/timesync/time_sync_client.cpp)
+  src/timesync/time_sync_client.cpp
+  src/timesync/time_adjust_settings.cpp)
 if(WIN32)
   list(APPEND VELTA_WIN_SOURCES
-    src/timesync/winsock_socket_api.cpp)
+    src/timesync/winsock_socket_api.cpp
+    src/timesync/time_adjustment.cpp
+    src/timesync/time_adjust_dialog.cpp)
 else()
   list(APPEND VELTA_CORE_SOURCES
     src/timesync/bsd_socket_api.cpp)

@@ -19,6 +19,7 @@ void CloseNative(NativeSocket s) { ::closesocket(s); }
 #include <signal.h>
 #include <sys/select.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 using NativeSocket = int;
@@ -168,7 +169,11 @@ ChronydServer::ChronydServer() {
     return;
   }
   folder_ = "/tmp/velta-chronyd-" + std::to_string(port_);
-  RunPosix("/bin/mkdir -p " + folder_, true);
+#ifdef _WIN32
+  ::CreateDirectoryA(WindowsPath(folder_).c_str(), nullptr);
+#else
+  ::mkdir(folder_.c_str(), 0755);
+#endif
   {
     std::ofstream conf(WindowsPath(folder_ + "/chrony.conf"));
     conf << "port " << port_ << "\nbindaddress 127.0.0.1\nallow 127.0.0.1\nlocal stratum 8\n"

@@ -1,0 +1,128 @@
+#include "timesync/time_adjust_dialog.h"
+
+#include <vector>
+
+#include "face/face_options.h"
+#include "resource.h"
+#include "win/message_box.h"
+#include "win/string_table.h"
+
+namespace {
+
+// Digits with optional blanks around them; no sign, nothing else.
+bool ParseUnsigned(const std::string& text, std::uint64_t& value) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  const std::size_t first = i;
+  value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (value <= 0xFFFFFFFFull) value = value * 10 + static_cast<unsigned>(text[i] - '0');
+  }
+  if (i == first) return false;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  return i == text.size();
+}
+
+std::string ReplaceAll(std::string text, const std::string& what, const std::string& with) {
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+    text.replace(at, what.size(), with);
+  return text;
+}
+
+}  // namespace
+
+TimeAdjustDialog::TimeAdjustDialog() : Dialog(IDD_TIME_ADJUST) {}
+
+BOOL TimeAdjustDialog::OnInitDialog() {
+  Dialog::OnInitDialog();
+  ::SendMessageA(Item(IDC_ADJUST_SERVER), CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(TimeAdjustSettings::kDefaultServer));
+  UpdateData(false);
+  return TRUE;
+}
+
+std::string TimeAdjustDialog::ItemText(int id) const {
+  HWND item = Item(id);
+  const int length = ::GetWindowTextLengthA(item);
+  if (length <= 0) return {};
+  std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
+  const int n = ::GetWindowTextA(item, buffer.data(), static_cast<int>(buffer.size()));
+  return std::string(buffer.data(), n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+void TimeAdjustDialog::ShowValidationMessage(const std::string& text) {
+  MessageBoxes::Show(text, MB_OK | MB_ICONEXCLAMATION, hwnd());
+}
+
+void TimeAdjustDialog::Refuse(int id, const std::string& text) {
+  ShowValidationMessage(text);
+  HWND item = Item(id);
+  ::SetFocus(item);
+  ::SendMessageA(item, EM_SETSEL, 0, -1);
+}
+
+bool TimeAdjustDialog::ExchangeUnsigned(int id, std::uint32_t& value, std::uint32_t minimum,
+                                        std::uint32_t maximum) {
+  std::uint64_t parsed = 0;
+  if (!ParseUnsigned(ItemText(id), parsed)) {
+    Refuse(id, StringTable::Load(IDS_VALIDATE_UNSIGNED));
+    return false;
+  }
+  if (parsed < minimum || parsed > maximum) {
+    const std::string text = ReplaceAll(ReplaceAll(StringTable::Load(IDS_VALIDATE_RANGE), "%1",
+                                                   std::to_string(minimum)),
+                                        "%2", std::to_string(maximum));
+    Refuse(id, text);
+    return false;
+  }
+  value = static_cast<std::uint32_t>(parsed);
+  return true;
+}
+
+bool TimeAdjustDialog::UpdateData(bool fromControls) {
+  if (!fromControls) {
+    ::CheckDlgButton(hwnd(), IDC_ADJUST_MESSAGE, adjustMessage ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(hwnd(), IDC_ADJUST_AT_START, adjustAtStart ? BST_CHECKED : BST_UNCHECKED);
+    ::SetWindowTextA(Item(IDC_ADJUST_SERVER), server.c_str());
+    ::SetDlgItemTextA(hwnd(), IDC_ADJUST_PORT, port.c_str());
+    ::SetDlgItemTextA(hwnd(), IDC_ADJUST_RETRY, std::to_string(retries).c_str());
+    ::SetDlgItemTextA(hwnd(), IDC_ADJUST_TIMEOUT, std::to_string(timeoutMs).c_str());
+    return true;
+  }
+  adjustMessage = ::IsDlgButtonChecked(hwnd(), IDC_ADJUST_MESSAGE) == BST_CHECKED;
+  adjustAtStart = ::IsDlgButtonChecked(hwnd(), IDC_ADJUST_AT_START) == BST_CHECKED;
+  server = ItemText(IDC_ADJUST_SERVER);
+  port = ItemText(IDC_ADJUST_PORT);
+  if (!ExchangeUnsigned(IDC_ADJUST_RETRY, retries, 1, 10)) return false;
+  return ExchangeUnsigned(IDC_ADJUST_TIMEOUT, timeoutMs, 500, 10000);
+}
+
+void TimeAdjustDialog::OnOK() {
+  if (UpdateData(true)) Dialog::OnOK();
+}
+
+bool TimeAdjustDialog::OnCommand(WORD id, WORD code, HWND control) {
+  if (id == IDC_ADJUST_AT_START && code == BN_CLICKED) {
+    UpdateData(true);
+    return true;
+  }
+  return Dialog::OnCommand(id, code, control);
+}
+
+bool ShowTimeAdjustDialog(TimeAdjustSettings& settings, std::uint32_t& option) {
+  TimeAdjustDialog dialog;
+  dialog.adjustMessage = (option & OptAdjustMessage) != 0;
+  dialog.adjustAtStart = (option & OptAdjustAtStart) != 0;
+  dialog.server = settings.server;
+  dialog.port = settings.port;
+  dialog.timeoutMs = static_cast<std::uint32_t>(settings.timeoutMs);
+  dialog.retries = static_cast<std::uint32_t>(settings.retries);
+  if (dialog.DoModal() != IDOK) return false;
+  option = dialog.adjustAtStart ? (option | OptAdjustAtStart) : (option & ~std::uint32_t{OptAdjustAtStart});
+  option = dialog.adjustMessage ? (option | OptAdjustMessage) : (option & ~std::uint32_t{OptAdjustMessage});
+  settings.server = dialog.server;
+  settings.port = dialog.port;
+  settings.timeoutMs = static_cast<std::int32_t>(dialog.timeoutMs);
+  settings.retries = static_cast<std::int32_t>(dialog.retries);
+  return true;
+}

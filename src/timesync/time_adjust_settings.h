@@ -1,0 +1,23 @@
+// The four connection settings of time adjustment, kept by the clock window
+// and stored in section "Adjust".
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class ProfileStore;
+
+struct TimeAdjustSettings {
+  static constexpr const char* kDefaultServer = "pool.ntp.org";
+
+  std::string server = kDefaultServer;  // host name or dotted IPv4 address
+  std::string port = "123";             // port number or service name
+  std::int32_t timeoutMs = 5000;        // for each wait of an attempt
+  std::int32_t retries = 3;             // number of attempts
+
+  bool operator==(const TimeAdjustSettings&) const = default;
+};
+
+// Loads (direction 1) or saves (0) "Server", "Port", "TimeOut", "Retry" in that
+// order; a missing key keeps the current value. Always succeeds.
+bool TransferTimeAdjustSettings(ProfileStore& store, TimeAdjustSettings& settings, int direction);

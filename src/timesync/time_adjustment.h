@@ -1,0 +1,31 @@
+// Setting the computer's clock from a time server, on a worker thread.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+
+#include "timesync/time_adjust_settings.h"
+
+// Sets the local time; the real one is SetLocalTime. Tests hand in their own.
+using SystemClockSetter = std::function<bool(const SYSTEMTIME& localTime)>;
+bool SetLocalTimeClock(const SYSTEMTIME& localTime);
+
+// Fetches the server's time and sets the local clock to it (milliseconds 0).
+bool AdjustSystemTime(const TimeAdjustSettings& settings, const SystemClockSetter& setClock = SetLocalTimeClock);
+
+// What a worker takes with it when it starts: it never looks at the clock
+// window object again, so the window may end while the worker waits.
+struct TimeAdjustJob {
+  TimeAdjustSettings settings;
+  HWND clock = nullptr;      // repainted after a success
+  std::uint32_t option = 0;  // OptAdjustMessage asks for message 124
+};
+
+// The worker's procedure: adjusts, reports in an owner-less message box
+// (124 on success when asked for, 125 on every failure) and repaints the clock.
+UINT TimeAdjustWorker(const TimeAdjustJob& job, const SystemClockSetter& setClock = SetLocalTimeClock);
+
+// Starts one worker thread with a copy of `job`; nothing waits for it.
+bool StartTimeAdjustment(const TimeAdjustJob& job);

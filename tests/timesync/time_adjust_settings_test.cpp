@@ -1,0 +1,98 @@
+#include "timesync/time_adjust_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "storage/profile_store.h"
+
+namespace {
+
+// A store in memory that records which operations were used, in order.
+class RecordingStore : public ProfileStore {
+ public:
+  std::map<std::string, std::string> strings;  // "Section/Key" -> value
+  std::map<std::string, std::int32_t> ints;
+  std::vector<std::string> log;
+
+  bool EnumSections(std::vector<std::string>&) override { return false; }
+  bool DeleteSection(std::string_view) override { return false; }
+  bool EnumKeys(std::string_view, std::vector<std::string>&) override { return false; }
+  bool DeleteKey(std::string_view, std::string_view) override { return false; }
+  std::int32_t GetInt(std::string_view s, std::string_view k, std::int32_t fallback) override {
+    log.push_back("GetInt " + Name(s, k));
+    auto it = ints.find(Name(s, k));
+    return it == ints.end() ? fallback : it->second;
+  }
+  float GetFloat(std::string_view, std::string_view, float fallback) override { return fallback; }
+  std::string GetString(std::string_view s, std::string_view k, std::string_view fallback) override {
+    log.push_back("GetString " + Name(s, k));
+    auto it = strings.find(Name(s, k));
+    return it == strings.end() ? std::string(fallback) : it->second;
+  }
+  std::size_t GetStringToBuffer(std::string_view, std::string_view, std::string_view, char*, std::size_t) override {
+    return 0;
+  }
+  bool GetBinary(std::string_view, std::string_view, void*, const void*, std::size_t) override { return false; }
+  std::size_t GetBinaryCopy(std::string_view, std::string_view, std::vector<std::uint8_t>&, const void*,
+                            std::size_t) override {
+    return 0;
+  }
+  bool WriteInt(std::string_view s, std::string_view k, std::int32_t v) override {
+    log.push_back("WriteInt " + Name(s, k));
+    ints[Name(s, k)] = v;
+    return true;
+  }
+  bool WriteFloat(std::string_view, std::string_view, float) override { return false; }
+  bool WriteString(std::string_view s, std::string_view k, std::string_view v) override {
+    log.push_back("WriteString " + Name(s, k));
+    strings[Name(s, k)] = std::string(v);
+    return true;
+  }
+  bool WriteBinary(std::string_view, std::string_view, const void*, std::size_t) override { return false; }
+
+ private:
+  static std::string Name(std::string_view s, std::string_view k) { return std::string(s) + "/" + std::string(k); }
+};
+
+TEST(TimeAdjustSettings, DefaultsToThePublicPoolOnPort123) {
+  const TimeAdjustSettings settings;
+  EXPECT_EQ(settings.server, "pool.ntp.org");
+  EXPECT_EQ(settings.port, "123");
+  EXPECT_EQ(settings.timeoutMs, 5000);
+  EXPECT_EQ(settings.retries, 3);
+}
+
+TEST(TimeAdjustSettings, TransfersFourKeysOfAdjustInOrder) {
+  RecordingStore store;
+  TimeAdjustSettings saved;
+  saved.server = "192.168.0.1";
+  saved.port = "ntp";
+  saved.timeoutMs = 800;
+  saved.retries = 10;
+  EXPECT_TRUE(TransferTimeAdjustSettings(store, saved, 0));
+  EXPECT_EQ(store.log, (std::vector<std::string>{"WriteString Adjust/Server", "WriteString Adjust/Port",
+                                                 "WriteInt Adjust/TimeOut", "WriteInt Adjust/Retry"}));
+  store.log.clear();
+  TimeAdjustSettings loaded;
+  EXPECT_TRUE(TransferTimeAdjustSettings(store, loaded, 1));
+  EXPECT_EQ(store.log, (std::vector<std::string>{"GetString Adjust/Server", "GetString Adjust/Port",
+                                                 "GetInt Adjust/TimeOut", "GetInt Adjust/Retry"}));
+  EXPECT_EQ(loaded, saved);
+}
+
+TEST(TimeAdjustSettings, MissingKeysKeepTheCurrentValues) {
+  RecordingStore store;
+  store.ints["Adjust/Retry"] = 7;
+  TimeAdjustSettings settings;
+  settings.server = "time.example";
+  EXPECT_TRUE(TransferTimeAdjustSettings(store, settings, 1));
+  EXPECT_EQ(settings.server, "time.example");
+  EXPECT_EQ(settings.port, "123");
+  EXPECT_EQ(settings.timeoutMs, 5000);
+  EXPECT_EQ(settings.retries, 7);
+}
+
+}  // namespace
