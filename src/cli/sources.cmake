@@ -4,4 +4,5 @@ set(VELTA_CLI_SOURCES
   src/cli/cli_args.cpp
   src/cli/format_command.cpp
   src/cli/ini_command.cpp
-  src/cli/encoded_file_command.cpp)
+  src/cli/encoded_file_command.cpp
+  src/cli/ntp_command.cpp)

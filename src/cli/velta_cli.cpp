@@ -12,6 +12,7 @@ int RunDecode(int argc, char** argv);
 int RunInfo(int argc, char** argv);
 int RunCrc32(int argc, char** argv);
 int RunMd5(int argc, char** argv);
+int RunNtp(int argc, char** argv);
 
 namespace {
 
@@ -29,6 +30,7 @@ const Command kCommands[] = {
     {"info", RunInfo, "info FILE --key KEY"},
     {"crc32", RunCrc32, "crc32 FILE"},
     {"md5", RunMd5, "md5 FILE"},
+    {"ntp", RunNtp, "ntp HOST [--port P] [--timeout MS] [--retry N]"},
 };
 
 int Usage(FILE* out) {

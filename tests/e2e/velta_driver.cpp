@@ -28,6 +28,8 @@
 //   velta_driver press TITLE ID            click button ID of the dialog TITLE (BM_CLICK)
 //   velta_driver msgbox SECONDS            text of a visible message box of any window
 //   velta_driver msgbox-press ID           answer that message box
+//   velta_driver message-box - SECONDS     wait for a message box: caption, text, icon, buttons
+//   velta_driver press-message-box - ID    press a button of that message box
 #include <windows.h>
 
 #include <cstdio>
@@ -253,6 +255,28 @@ int main(int argc, char** argv) {
     HWND box = WaitForMessageBox(5);
     if (!box) { std::printf("no message box\n"); return 1; }
     ::PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(std::strtoul(title, nullptr, 0)), 0);
+    return 0;
+  }
+  if (verb == "message-box" || verb == "press-message-box") {
+    HWND box = WaitForMessageBox(verb == "message-box" && arg ? std::atof(arg) : 0.1);
+    if (!box) { std::printf("no message box\n"); return 1; }
+    if (verb == "press-message-box") {
+      const int id = arg ? std::atoi(arg) : IDOK;
+      ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
+      return 0;
+    }
+    bool icon = false;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+      char cls[32] = {};
+      ::GetClassNameA(child, cls, sizeof cls);
+      if (_stricmp(cls, "Static") == 0 && (::GetWindowLongPtrA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+          ::IsWindowVisible(child) && ::SendMessageA(child, STM_GETICON, 0, 0) != 0)
+        icon = true;
+    }
+    int buttons = 0;
+    for (int id = IDOK; id <= IDCONTINUE; ++id) buttons += ::GetDlgItem(box, id) != nullptr ? 1 : 0;
+    std::printf("caption %s\ntext %s\nicon %d\nbuttons %d\n", Utf8Title(box).c_str(),
+                Utf8Title(::GetDlgItem(box, 0xFFFF)).c_str(), icon ? 1 : 0, buttons);
     return 0;
   }
   HWND w = Find(title);

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Time adjustment in the running clock: the settings dialog (both languages),
+# "Execute Time Adjustment" against time servers on 127.0.0.1 and the message
+# boxes of its worker. Under Wine SetLocalTime accepts only changes under half
+# a second, so the host's clock is never moved.
+source "$(dirname "$0")/lib.sh"
+SERVER_PIDS=()
+cleanup() {
+  stop_velta
+  local p
+  for p in "${SERVER_PIDS[@]}"; do kill "$p" 2>/dev/null; done
+}
+trap cleanup EXIT
+
+# start_server MODE -> sets PORT; the server ends by itself after two minutes.
+start_server() {
+  local fifo
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  python3 "$(dirname "$0")/fake_ntp_server.py" "$1" 120 >"$fifo" &
+  SERVER_PIDS+=($!)
+  read -r PORT <"$fifo"
+  rm -f "$fifo"
+}
+
+# configure PORT TIMEOUT RETRY MESSAGE(0|1): through the "Time adjustment..." dialog.
+configure() {
+  driver command Velta 32799
+  driver dialog-title Velta 10 >/dev/null
+  driver dialog-set Velta 1054 127.0.0.1
+  driver dialog-set Velta 1050 "$1"
+  driver dialog-set Velta 1051 "$2"
+  driver dialog-set Velta 1052 "$3"
+  driver dialog-check Velta 1053 "$4"
+  driver dialog-click Velta 1
+  sleep 0.5
+}
+
+field() { sed -n "s/^$1 //p"; }
+
+start_server true; TRUE_PORT=$PORT
+start_server hour-off; HOUR_PORT=$PORT
+start_server silent; SILENT_PORT=$PORT
+
+dir=$(sandbox time_adjust)
+start_velta "$dir"
+check "the clock window appears" driver wait Velta 20
+sleep 1
+
+driver command Velta 32799
+expect_eq "\"Time adjustment...\" opens dialog 147" "$(driver dialog-title Velta 10)" "Time adjustment"
+sleep 0.5
+shot "$SHOTS/time_adjust_dialog.png"
+driver close-dialog Velta
+sleep 0.5
+
+# A server with the true time and OptAdjustMessage set: message 124, captioned with the application's name.
+configure "$TRUE_PORT" 2000 1 1
+driver command Velta 32801
+box=$(driver message-box - 15)
+expect_eq "success shows message 124" "$(echo "$box" | field text)" "It succeeded in time adjustment. "
+expect_eq "captioned with the application's name" "$(echo "$box" | field caption)" "Velta"
+expect_eq "with an information icon" "$(echo "$box" | field icon)" 1
+sleep 0.3
+shot "$SHOTS/time_adjust_succeeded.png"
+driver press-message-box - 1
+sleep 0.5
+
+# With OptAdjustMessage clear a success says nothing.
+configure "$TRUE_PORT" 2000 1 0
+driver command Velta 32801
+check "no message after a success with the message switched off" \
+  bash -c "! wine '$VELTA_BUILD/tests/velta_driver.exe' message-box - 4 </dev/null >/dev/null 2>&1"
+
+# A server an hour off: SetLocalTime refuses, message 125 with the default caption and an OK button.
+configure "$HOUR_PORT" 2000 1 1
+driver command Velta 32801
+box=$(driver message-box - 15)
+expect_eq "an hour off shows message 125" "$(echo "$box" | field text)" "It failed in time adjustment !"
+check "with the system's default caption ($(echo "$box" | field caption))" \
+  [ "$(echo "$box" | field caption)" != "Velta" ]
+expect_eq "no icon" "$(echo "$box" | field icon)" 0
+expect_eq "one button" "$(echo "$box" | field buttons)" 1
+shot "$SHOTS/time_adjust_failed.png"
+driver press-message-box - 1
+sleep 0.5
+
+# A silent server, one attempt of one second: message 125 after about a second.
+configure "$SILENT_PORT" 1000 1 1
+start=$(date +%s%N)
+driver command Velta 32801
+box=$(driver message-box - 15)
+ms=$(( ($(date +%s%N) - start) / 1000000 ))
+expect_eq "a silent server shows message 125" "$(echo "$box" | field text)" "It failed in time adjustment !"
+check "after one wait of the time-out ($ms ms)" [ "$ms" -ge 900 ]
+driver press-message-box - 1
+sleep 0.3
+
+# Two quick commands run two independent adjustments.
+configure "$SILENT_PORT" 1000 1 1
+driver command Velta 32801
+driver command Velta 32801
+sleep 2.5
+driver press-message-box - 1; sleep 0.3
+check "the second adjustment reports too" bash -c "wine '$VELTA_BUILD/tests/velta_driver.exe' message-box - 5 </dev/null >/dev/null 2>&1"
+driver press-message-box - 1; sleep 0.3
+
+# Ending the clock while a worker waits for a silent server.
+configure "$SILENT_PORT" 10000 10 1
+driver command Velta 32801
+sleep 0.5
+driver key Velta 0x1B
+check "Esc ends the clock while a worker waits" velta_ended 10
+check "without a crash report" bash -c "! pgrep -f '[w]inedbg' >/dev/null"
+
+# The Japanese dialog.
+dir=$(sandbox time_adjust_ja)
+start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+check "the clock starts under a Japanese locale" driver wait Velta 20
+sleep 1
+driver command Velta 32799
+title=$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver dialog-title Velta 10)
+expect_eq "the Japanese dialog 147" "$title" "時刻合わせ"
+sleep 0.5
+shot "$SHOTS/time_adjust_dialog_ja.png"
+driver close-dialog Velta
+sleep 0.3
+driver key Velta 0x1B
+check "Esc ends the Japanese clock" velta_ended 10
