@@ -100,7 +100,7 @@ class FakeSocketApi : public SocketApi {
     if (!reply || requests.empty()) return -1;
     const std::vector<std::uint8_t> answer = reply(requests.back());
     if (answer.size() > length) return -1;  // as Windows does for a longer datagram
-    std::memcpy(data, answer.data(), answer.size());
+    if (!answer.empty()) std::memcpy(data, answer.data(), answer.size());
     return static_cast<long>(answer.size());
   }
   std::uint32_t TickCount() override { return tick; }
