@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "storage/ini_profile_store.h"
 #include "storage/profile_store.h"
+#include "storage/scratch_dir.h"
 
 namespace {
 
@@ -93,6 +95,46 @@ TEST(TimeAdjustSettings, MissingKeysKeepTheCurrentValues) {
   EXPECT_EQ(settings.port, "123");
   EXPECT_EQ(settings.timeoutMs, 5000);
   EXPECT_EQ(settings.retries, 7);
+}
+
+TEST(TimeAdjustSettingsIni, SavesSectionAdjustAndReadsItBack) {
+  ScratchDir dir;
+  const std::string file = dir.File("Velta.ini");
+  ScratchDir::Write(file, "[Settings]\r\nFormat=%H:%M\r\n");
+  TimeAdjustSettings saved;
+  saved.server = "ntp.example.org";
+  saved.port = "1123";
+  saved.timeoutMs = 2500;
+  saved.retries = 4;
+  {
+    IniProfileStore store(file);
+    EXPECT_TRUE(TransferTimeAdjustSettings(store, saved, 0));
+  }
+  const std::string text = ScratchDir::Read(file);
+  EXPECT_NE(text.find("[Settings]\r\nFormat=%H:%M\r\n"), std::string::npos) << "other sections stay: " << text;
+  for (const char* line : {"[Adjust]\r\n", "Server=ntp.example.org\r\n", "Port=1123\r\n", "TimeOut=2500\r\n",
+                           "Retry=4\r\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << " missing from:\n" << text;
+
+  TimeAdjustSettings loaded;
+  IniProfileStore store(file);
+  EXPECT_TRUE(TransferTimeAdjustSettings(store, loaded, 1));
+  EXPECT_EQ(loaded, saved);
+}
+
+TEST(TimeAdjustSettingsIni, HandEditedValuesLoadAsWritten) {
+  ScratchDir dir;
+  const std::string file = dir.File("Velta.ini");
+  // A server name longer than any buffer, a service name as the port, no Retry line.
+  const std::string longName(5000, 'a');
+  ScratchDir::Write(file, "[Adjust]\r\nServer=" + longName + "\r\nPort=ntp\r\nTimeOut=800\r\n");
+  TimeAdjustSettings settings;
+  IniProfileStore store(file);
+  EXPECT_TRUE(TransferTimeAdjustSettings(store, settings, 1));
+  EXPECT_EQ(settings.server, longName);
+  EXPECT_EQ(settings.port, "ntp");
+  EXPECT_EQ(settings.timeoutMs, 800);
+  EXPECT_EQ(settings.retries, 3);
 }
 
 }  // namespace
