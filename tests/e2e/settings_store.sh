@@ -28,10 +28,12 @@ check "the clock starts with no settings file" driver wait Velta 20
 sleep 1
 driver key Velta 0x1B
 check "Esc ends the clock" velta_ended 10
-# The [Settings] block comes first; the launcher's [Exec] sections follow it.
+# The [Settings] block comes first, then [Adjust]; the launcher's [Exec] sections follow.
 expect_eq "a new file holds the header and Format ... Font" "$(lines_of "$dir/Velta.ini" | sed '/^$/,$d' | cut -d= -f1)" \
   $'[Settings]\nFormat\nOption\nbottom\nright\ntop\nleft\nFlagDT\nBackColor\nForeColor\nFont'
 expect_eq "with the default format" "$(value_of "$dir/Velta.ini" Format)" "%Y/%m/%d (%a) %H:%M"
+expect_eq "then the Adjust block, newest key first" \
+  "$(lines_of "$dir/Velta.ini" | awk 'BEGIN { RS = "" } NR == 2' | cut -d= -f1)" $'[Adjust]\nRetry\nTimeOut\nPort\nServer'
 check "then the launcher's ten groups" grep -q $'^\\[Exec\\]\r$' "$dir/Velta.ini"
 check "and no byte-order mark" [ "$(head -c 1 "$dir/Velta.ini")" = "[" ]
 
