@@ -37,6 +37,8 @@ configure() {
 }
 
 field() { sed -n "s/^$1 //p"; }
+# The value of KEY in SECTION of an INI file.
+ini_value() { tr -d '\r' <"$1" | awk -v s="[$2]" -v k="$3" '$0 == s { on = 1; next } /^\[/ { on = 0 } on && index($0, k "=") == 1 { print substr($0, length(k) + 2); exit }'; }
 
 start_server true; TRUE_PORT=$PORT
 start_server hour-off; HOUR_PORT=$PORT
@@ -56,6 +58,14 @@ sleep 0.5
 
 # A server with the true time and OptAdjustMessage set: message 124, captioned with the application's name.
 configure "$TRUE_PORT" 2000 1 1
+ini=$dir/Velta.ini
+expect_eq "OK saved the server" "$(ini_value "$ini" Adjust Server)" 127.0.0.1
+expect_eq "OK saved the port" "$(ini_value "$ini" Adjust Port)" "$TRUE_PORT"
+expect_eq "OK saved the time-out" "$(ini_value "$ini" Adjust TimeOut)" 2000
+expect_eq "OK saved the attempts" "$(ini_value "$ini" Adjust Retry)" 1
+option=$(ini_value "$ini" Settings Option)
+expect_eq "OK saved OptAdjustMessage set and OptAdjustAtStart clear ($option)" \
+  "$(( (${option:-0} & 0x200000) != 0 )) $(( (${option:-0} & 0x100000) != 0 ))" "1 0"
 driver command Velta 32801
 box=$(driver message-box - 15)
 expect_eq "success shows message 124" "$(echo "$box" | field text)" "It succeeded in time adjustment. "
@@ -112,6 +122,32 @@ sleep 0.5
 driver key Velta 0x1B
 check "Esc ends the clock while a worker waits" velta_ended 10
 check "without a crash report" bash -c "! pgrep -f '[w]inedbg' >/dev/null"
+
+# OptAdjustAtStart in the settings file: the clock adjusts at start-up.
+dir=$(sandbox time_adjust_start)
+printf '[Settings]\r\nOption=%d\r\n\r\n[Adjust]\r\nServer=127.0.0.1\r\nPort=%s\r\nTimeOut=2000\r\nRetry=1\r\n' \
+  $(( 0x30008 | 0x100000 | 0x200000 )) "$TRUE_PORT" >"$dir/Velta.ini"
+start_velta "$dir"
+check "the clock starts with OptAdjustAtStart" driver wait Velta 20
+box=$(driver message-box - 15)
+expect_eq "and shows message 124 without being asked" "$(echo "$box" | field text)" "It succeeded in time adjustment. "
+driver press-message-box - 1
+sleep 0.3
+driver key Velta 0x1B
+check "Esc ends it" velta_ended 10
+
+# The same with a server that never answers: message 125 at start-up.
+dir=$(sandbox time_adjust_start_silent)
+printf '[Settings]\r\nOption=%d\r\n\r\n[Adjust]\r\nServer=127.0.0.1\r\nPort=%s\r\nTimeOut=500\r\nRetry=2\r\n' \
+  $(( 0x30008 | 0x100000 )) "$SILENT_PORT" >"$dir/Velta.ini"
+start_velta "$dir"
+check "the clock starts with OptAdjustAtStart and a silent server" driver wait Velta 20
+box=$(driver message-box - 15)
+expect_eq "message 125 at start-up" "$(echo "$box" | field text)" "It failed in time adjustment !"
+driver press-message-box - 1
+sleep 0.3
+driver key Velta 0x1B
+check "Esc ends it" velta_ended 10
 
 # The Japanese dialog.
 dir=$(sandbox time_adjust_ja)
