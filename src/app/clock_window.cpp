@@ -46,9 +46,9 @@ BOOL ClockWindow::OnInitDialog() {
   ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
   ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
   TransferSettings(1);
-  ::SetWindowTextA(hwnd(), StringTable::AppName().c_str());
   launcherWindow_ = std::make_unique<LauncherWindow>(launcherGroups_);
   launcherWindow_->Create(hwnd());
+  ::SetWindowTextA(hwnd(), StringTable::AppName().c_str());
   ApplyFrameSetting();
   if (face_.option & OptTrayIcon) ShowTrayIcon(true);
   ::SetWindowPos(hwnd(), (face_.option & OptTopmost) ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
