@@ -8,10 +8,10 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <mutex>
 
 #include "timesync/socket_api.h"
+#include "timesync/socket_lookup.h"
 #include "timesync/time_sync_client.h"
 
 namespace {
@@ -40,21 +40,12 @@ class BsdSocketApi final : public SocketApi {
 
   std::optional<std::uint32_t> LookUpHost(const char* host) override {
     std::lock_guard<std::mutex> lock(lookUpMutex);
-    const hostent* entry = ::gethostbyname(host);
-    if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_addr_list == nullptr ||
-        entry->h_addr_list[0] == nullptr || entry->h_length <= 0)
-      return std::nullopt;
-    std::uint32_t address = 0;
-    std::memcpy(&address, entry->h_addr_list[0],
-                std::min<std::size_t>(sizeof address, static_cast<std::size_t>(entry->h_length)));
-    return address;
+    return FirstIPv4Address(::gethostbyname(host), AF_INET);
   }
 
   std::optional<std::uint16_t> LookUpService(const char* name, const char* protocol) override {
     std::lock_guard<std::mutex> lock(lookUpMutex);
-    const servent* entry = ::getservbyname(name, protocol);
-    if (entry == nullptr) return std::nullopt;
-    return static_cast<std::uint16_t>(entry->s_port);
+    return ServicePort(::getservbyname(name, protocol));
   }
 
   int ConnectSocket(Handle socket, std::uint32_t address, std::uint16_t port) override {
