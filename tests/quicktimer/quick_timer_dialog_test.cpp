@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "launcher/ui_script.h"
 #include "resource.h"
+#include "storage/ini_profile_store.h"
 
 namespace {
 
@@ -192,6 +194,49 @@ TEST(QuickTimerDialog, StartStoresTheChoices) {
   EXPECT_EQ(again.secondsShown, "25");
   EXPECT_FALSE(again.counterShown);
   EXPECT_TRUE(again.soundShown);
+  ClearStoredSettings();
+}
+
+}  // namespace
+
+namespace {
+
+// The counter window's look is kept whatever button ends the dialog: it is the
+// window's, not a choice of this start.
+TEST(QuickTimerDialog, CancelKeepsAChangedCounterWindowFace) {
+  ClearStoredSettings();
+  {
+    IniProfileStore store;
+    store.DeleteSection("QuickTimerDlg");
+    store.Flush();
+  }
+  UiScript script({UiScript::OnDialog("Display Setting", [](HWND d) {
+    ::SetDlgItemTextA(d, IDC_FORMAT, "%T seconds");
+    UiScript::Click(d, IDOK);
+  })});
+  {
+    ScriptedQuickTimer dialog([](HWND d) {
+      ::PostMessageA(::GetDlgItem(d, IDC_QT_COUNTER_SETTING), BM_CLICK, 0, 0);
+    });
+    // The script's step runs inside the face dialog; Cancel the QuickTimer dialog after it.
+    const UINT_PTR cancel = ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+      for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32770", nullptr); w;
+           w = ::FindWindowExA(nullptr, w, "#32770", nullptr)) {
+        if (::GetDlgItem(w, IDC_QT_MINUTES) != nullptr && ::IsWindowEnabled(w))
+          ::PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+      }
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    ::KillTimer(nullptr, cancel);
+  }
+  EXPECT_TRUE(script.Done()) << "the display settings dialog was opened and confirmed";
+
+  QuickTimerDialog again;
+  EXPECT_EQ(again.settings().counterFace.format, "%T seconds");
+  IniProfileStore store;
+  EXPECT_EQ(store.GetString("QuickTimerDlg", "Format", ""), "%T seconds");
+  store.DeleteSection("QuickTimerDlg");
+  store.Flush();
   ClearStoredSettings();
 }
 

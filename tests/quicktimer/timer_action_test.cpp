@@ -226,3 +226,43 @@ TEST(TimerAction, SoundLoopsForItsPlayTimeAndStops) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whether a point of the window (window coordinates) is shown: inside its shape, or any
+// point when it has none.
+bool ShowsPoint(HWND window, POINT at) {
+  HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+  const int kind = ::GetWindowRgn(window, region);
+  const bool inside = kind == ERROR || ::PtInRegion(region, at.x, at.y);
+  ::DeleteObject(region);
+  return inside;
+}
+
+POINT OkCentre(HWND window) {
+  RECT button, frame;
+  ::GetWindowRect(::GetDlgItem(window, IDOK), &button);
+  ::GetWindowRect(window, &frame);
+  return {(button.left + button.right) / 2 - frame.left, (button.top + button.bottom) / 2 - frame.top};
+}
+
+TEST(TimerAction, AnExpiredSeeThroughCounterWindowKeepsItsOkButtonReachable) {
+  TimerAction action;
+  action.flags = 0x1;
+  action.counterFace.option = OptTopmost | OptFrameless | OptTransparent;
+  action.countdown = {1000, 5000};
+  ASSERT_TRUE(action.Step(5000));
+  HWND counter = action.windowHandle(ActionHost::kCounter);
+  ASSERT_TRUE(::IsWindow(counter));
+  ::UpdateWindow(counter);
+  EXPECT_FALSE(ShowsPoint(counter, OkCentre(counter))) << "while counting, the shape is the text alone";
+
+  ASSERT_TRUE(action.Step(6000));
+  ASSERT_TRUE(::IsWindowVisible(::GetDlgItem(counter, IDOK)));
+  ::UpdateWindow(counter);
+  Pump();
+  EXPECT_TRUE(ShowsPoint(counter, OkCentre(counter))) << "after expiry the shape no longer cuts OK away";
+  action.flags = 0;
+}
+
+}  // namespace

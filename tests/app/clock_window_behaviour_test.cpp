@@ -1,0 +1,238 @@
+// The clock window's timers, paint, cells, tooltips and launcher toggle, driven
+// by messages on a real window.
+#include "app/clock_window.h"
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "quicktimer/quick_timer_cells.h"
+#include "quicktimer/timer_action.h"
+#include "quicktimer/timer_action_state.h"
+#include "resource.h"
+#include "storage/ini_profile_store.h"
+
+namespace {
+
+class ClockWindowBehaviour : public testing::Test {
+ protected:
+  void SetUp() override {
+    IniProfileStore probe;
+    file_ = probe.path();
+    ::DeleteFileA(file_.c_str());
+    ASSERT_TRUE(window_.CreateModeless(nullptr));
+    ::ShowWindow(window_.hwnd(), SW_SHOWNOACTIVATE);
+  }
+  void TearDown() override {
+    if (window_.hwnd() != nullptr) ::DestroyWindow(window_.hwnd());
+    Window::SetMainWindow(nullptr);
+    ::DeleteFileA(file_.c_str());
+  }
+
+  HWND hwnd() const { return window_.hwnd(); }
+  void Paint() { ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }
+  // True when the timer existed (it is gone afterwards).
+  bool TakeTimer(UINT_PTR id) { return ::KillTimer(hwnd(), id) != FALSE; }
+
+  QuickTimerCells::Rect Client() const {
+    RECT r;
+    ::GetClientRect(hwnd(), &r);
+    return {r.left, r.top, r.right, r.bottom};
+  }
+  QuickTimerCells::Rect Cell(int index) const { return *QuickTimerCells::CellRect(index, Client()); }
+
+  // A running QuickTimer far from its end, with the given action flags.
+  void AddTimer(std::uint32_t flags, std::uint32_t duration = 600000) {
+    auto entry = std::make_unique<TimerAction>();
+    entry->flags = flags;
+    entry->countdown = {duration, ::GetTickCount()};
+    window_.AddRunning(std::move(entry));
+  }
+
+  std::string file_;
+  ClockWindow window_;
+};
+
+TEST(ClockWindowMinuteTimer, PeriodRunsToTheNextWholeMinute) {
+  const struct {
+    int second;
+    UINT period;
+  } cases[] = {{0, 60000}, {30, 30000}, {59, 1000}};
+  for (const auto& c : cases) EXPECT_EQ(ClockWindow::MinuteTimerPeriod(c.second), c.period) << c.second;
+}
+
+TEST_F(ClockWindowBehaviour, APaintArmsTheMinuteTimerAgain) {
+  ASSERT_TRUE(TakeTimer(ClockWindow::kMinuteTimer)) << "armed at start-up";
+  EXPECT_FALSE(TakeTimer(ClockWindow::kMinuteTimer));
+  Paint();
+  EXPECT_TRUE(TakeTimer(ClockWindow::kMinuteTimer)) << "the paint armed it";
+}
+
+TEST_F(ClockWindowBehaviour, SeeThroughShapeKeepsTheCells) {
+  ::SendMessageA(hwnd(), WM_COMMAND, ID_WINDOW_FRAME, 0);
+  ::SendMessageA(hwnd(), WM_COMMAND, ID_TRANSPARENT, 0);
+  ASSERT_EQ(window_.face().option & (OptFrameless | OptTransparent), OptFrameless | OptTransparent);
+  AddTimer(TimerActionState::kMessageWindow);
+  Paint();
+
+  RegionHandle region(::CreateRectRgn(0, 0, 0, 0));
+  ASSERT_NE(::GetWindowRgn(hwnd(), region.get()), ERROR) << "the see-through clock has a shape";
+  const QuickTimerCells::Rect cell = Cell(0);
+  EXPECT_TRUE(::PtInRegion(region.get(), cell.left, cell.top)) << "the corner of cell 0's border";
+  EXPECT_TRUE(::PtInRegion(region.get(), cell.right - 1, cell.bottom - 1));
+  EXPECT_TRUE(::PtInRegion(region.get(), (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2));
+  const QuickTimerCells::Rect client = Client();
+  EXPECT_FALSE(::PtInRegion(region.get(), client.right - 2, client.bottom - 2)) << "empty background is cut away";
+}
+
+// Runs inside the version dialog's modal loop: paints the clock there, notes
+// whether it rose above the other topmost window and closes the dialog.
+struct ZOrderProbe {
+  HWND clock = nullptr;
+  HWND other = nullptr;
+  bool ran = false;
+  bool clockDisabled = false;
+  bool clockAboveAfterPaint = false;
+};
+ZOrderProbe g_probe;
+
+bool IsAbove(HWND upper, HWND lower) {
+  for (HWND w = ::GetWindow(lower, GW_HWNDPREV); w != nullptr; w = ::GetWindow(w, GW_HWNDPREV)) {
+    if (w == upper) return true;
+  }
+  return false;
+}
+
+void CALLBACK PaintInsideModal(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND dialog = nullptr;
+  for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32770", nullptr); w; w = ::FindWindowExA(nullptr, w, "#32770", nullptr)) {
+    if (::GetWindow(w, GW_OWNER) == g_probe.clock && ::IsWindowVisible(w)) dialog = w;
+  }
+  if (dialog == nullptr) return;
+  ::KillTimer(nullptr, id);
+  g_probe.ran = true;
+  g_probe.clockDisabled = !::IsWindowEnabled(g_probe.clock);
+  ::SetWindowPos(g_probe.other, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  ::RedrawWindow(g_probe.clock, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  g_probe.clockAboveAfterPaint = IsAbove(g_probe.clock, g_probe.other);
+  ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(ClockWindowBehaviour, APaintUnderItsOwnModalDialogLeavesOtherTopmostWindowsAbove) {
+  ASSERT_TRUE(window_.face().option & OptTopmost);
+  HWND other = ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "other", WS_POPUP | WS_VISIBLE, 50, 50,
+                                 100, 100, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(other, nullptr);
+  g_probe = ZOrderProbe{hwnd(), other};
+  ::SetTimer(nullptr, 0, 50, PaintInsideModal);
+  ::SendMessageA(hwnd(), WM_COMMAND, ID_VERSION, 0);
+  ASSERT_TRUE(g_probe.ran);
+  EXPECT_TRUE(g_probe.clockDisabled) << "the modal dialog disables its owner";
+  EXPECT_FALSE(g_probe.clockAboveAfterPaint) << "a paint while disabled does not raise the clock";
+
+  // Enabled again, a paint puts the clock back on top of the band.
+  ::SetWindowPos(other, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  ASSERT_FALSE(IsAbove(hwnd(), other));
+  Paint();
+  EXPECT_TRUE(IsAbove(hwnd(), other));
+  ::DestroyWindow(other);
+}
+
+TEST_F(ClockWindowBehaviour, DoubleClickShowsAndHidesTheLauncherAndEndsTheHover) {
+  HWND launcher = window_.launcherWindow()->hwnd();
+  ASSERT_NE(launcher, nullptr);
+  ASSERT_FALSE(::IsWindowVisible(launcher));
+  ::SendMessageA(hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+  ::SendMessageA(hwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 10));
+  EXPECT_TRUE(::IsWindowVisible(launcher));
+  EXPECT_FALSE(TakeTimer(ClockWindow::kHoverTimer)) << "the double-click stopped the hover timer";
+  ::SendMessageA(hwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 10));
+  EXPECT_FALSE(::IsWindowVisible(launcher));
+}
+
+// Reads the open cell menu's check marks and closes it.
+struct CellMenuChecks {
+  bool seen = false;
+  bool counter = false, message = false, sound = false, execute = false;
+};
+CellMenuChecks g_checks;
+
+void CALLBACK ReadCellMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND popup = ::FindWindowA("#32768", nullptr);
+  if (popup == nullptr) return;
+  auto menu = reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0));
+  if (menu != nullptr) {
+    auto checked = [menu](UINT item) { return (::GetMenuState(menu, item, MF_BYCOMMAND) & MF_CHECKED) != 0; };
+    g_checks = {true, checked(ID_QT_COUNTER_WINDOW), checked(ID_QT_MESSAGE_BOX), checked(ID_QT_PLAY_SOUND),
+                checked(ID_QT_EXECUTE_APP)};
+  }
+  ::KillTimer(nullptr, id);
+  ::EndMenu();
+}
+
+TEST_F(ClockWindowBehaviour, CellMenuChecksFollowTheFlagsAndItsCommandsToggleOneBitEach) {
+  AddTimer(0);
+  const QuickTimerCells::Rect cell = Cell(0);
+  const LPARAM at = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  for (std::uint32_t flags = 0; flags < 16; ++flags) {
+    window_.running()[0]->flags = flags;
+    g_checks = {};
+    ::SetTimer(nullptr, 0, 50, ReadCellMenu);
+    ::SendMessageA(hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ASSERT_TRUE(g_checks.seen) << flags;
+    EXPECT_EQ(g_checks.counter, (flags & TimerActionState::kCounterWindow) != 0) << flags;
+    EXPECT_EQ(g_checks.message, (flags & TimerActionState::kMessageWindow) != 0) << flags;
+    EXPECT_EQ(g_checks.sound, (flags & TimerActionState::kPlaySound) != 0) << flags;
+    EXPECT_EQ(g_checks.execute, (flags & TimerActionState::kExecuteApplication) != 0) << flags;
+  }
+  ASSERT_EQ(window_.selectedCell(), 0);
+
+  const struct {
+    WORD command;
+    std::uint32_t bit;
+  } commands[] = {{ID_QT_COUNTER_WINDOW, TimerActionState::kCounterWindow},
+                  {ID_QT_MESSAGE_BOX, TimerActionState::kMessageWindow},
+                  {ID_QT_PLAY_SOUND, TimerActionState::kPlaySound},
+                  {ID_QT_EXECUTE_APP, TimerActionState::kExecuteApplication}};
+  for (const auto& c : commands) {
+    window_.running()[0]->flags = 0x100 | TimerActionState::kMessageWindow;
+    const std::uint32_t before = window_.running()[0]->flags;
+    ::SendMessageA(hwnd(), WM_COMMAND, c.command, 0);
+    EXPECT_EQ(window_.running()[0]->flags, before ^ c.bit) << c.command;
+    ::SendMessageA(hwnd(), WM_COMMAND, c.command, 0);
+    EXPECT_EQ(window_.running()[0]->flags, before) << c.command;
+  }
+  window_.running()[0]->flags = 0;
+}
+
+TEST_F(ClockWindowBehaviour, PollMovesTheSurvivorsTipToCellZeroAndDropsTheTipsWithTheLast) {
+  AddTimer(0);  // no action left: ends at the first poll
+  AddTimer(TimerActionState::kMessageWindow);
+  HWND tooltip = window_.tooltip();
+  ASSERT_NE(tooltip, nullptr);
+  ASSERT_EQ(::SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0), 2);
+
+  ::SendMessageA(hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);
+  ASSERT_EQ(window_.running().size(), 1u);
+  tooltip = window_.tooltip();
+  ASSERT_NE(tooltip, nullptr);
+  ASSERT_EQ(::SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
+  TTTOOLINFOA tool{};
+  tool.cbSize = TTTOOLINFOA_V1_SIZE;
+  ASSERT_TRUE(::SendMessageA(tooltip, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&tool)));
+  const QuickTimerCells::Rect cell = Cell(0);
+  EXPECT_EQ((QuickTimerCells::Rect{tool.rect.left, tool.rect.top, tool.rect.right, tool.rect.bottom}), cell);
+
+  window_.running()[0]->flags = 0;
+  ::SendMessageA(hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);
+  EXPECT_TRUE(window_.running().empty());
+  EXPECT_EQ(window_.tooltip(), nullptr);
+  EXPECT_FALSE(::IsWindow(tooltip)) << "the tooltip control went with the last cell";
+  EXPECT_FALSE(TakeTimer(ClockWindow::kPollTimer)) << "no poll without QuickTimers";
+}
+
+}  // namespace
