@@ -7,7 +7,7 @@
 #include <string>
 
 #include "face/time_formatter.h"
-#include "quicktimer/tick_countdown.h"
+#include "face/tick_countdown.h"
 
 namespace {
 

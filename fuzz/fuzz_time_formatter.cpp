@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "face/time_formatter.h"
-#include "quicktimer/tick_countdown.h"
+#include "face/tick_countdown.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 12) return 0;

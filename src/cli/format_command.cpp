@@ -6,7 +6,7 @@
 
 #include "cli/cli_args.h"
 #include "face/time_formatter.h"
-#include "quicktimer/tick_countdown.h"
+#include "face/tick_countdown.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "face/clock_face.h"
-#include "quicktimer/tick_countdown.h"
+#include "face/tick_countdown.h"
 
 class CountdownFace : public ClockFace {
  public:

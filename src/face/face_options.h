@@ -1,5 +1,6 @@
 // Bits of a face's Option word. The first four mean the same in every face;
-// the others are the clock window's own.
+// the others are the clock window's own (the time-adjustment bits stand with
+// the time-adjustment settings).
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,4 @@ enum FaceOption : std::uint32_t {
   OptInverted = 0x10,
   OptTrayIcon = 0x10000,
   OptMenuIcons = 0x20000,
-  OptAdjustAtStart = 0x100000,
-  OptAdjustMessage = 0x200000,
 };

@@ -4,7 +4,7 @@
 #include <clocale>
 #include <cstring>
 
-#include "quicktimer/tick_countdown.h"
+#include "face/tick_countdown.h"
 
 namespace {
 

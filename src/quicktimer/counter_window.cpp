@@ -1,6 +1,6 @@
 #include "quicktimer/counter_window.h"
 
-#include "app/monitor_placement.h"
+#include "win/monitor_placement.h"
 #include "face/display_settings_dialog.h"
 #include "resource.h"
 #include "win/unique_handle.h"

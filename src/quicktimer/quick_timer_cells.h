@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "quicktimer/tick_countdown.h"
+#include "face/tick_countdown.h"
 
 class QuickTimerCells {
  public:

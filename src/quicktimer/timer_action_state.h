@@ -6,7 +6,7 @@
 #include <string>
 
 #include "quicktimer/action_host.h"
-#include "quicktimer/tick_countdown.h"
+#include "face/tick_countdown.h"
 
 class TimerActionState {
  public:

@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include "app/clock_app.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
 
+std::string AppProfile::KeyPath() { return std::string("SOFTWARE\\") + kCompanyKey + "\\" + StringTable::AppName(); }
+
 std::int32_t AppProfile::GetInt(std::string_view section, std::string_view entry, std::int32_t fallback) {
-  const std::string path = std::string("Software\\") + ClockApp::kRegistryKey + "\\" + StringTable::AppName() +
-                           "\\" + std::string(section);
+  const std::string path = KeyPath() + "\\" + std::string(section);
   HKEY opened = nullptr;
   if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return fallback;
   RegKeyHandle key(opened);

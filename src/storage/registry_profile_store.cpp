@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/clock_app.h"
+#include "storage/app_profile.h"
 #include "storage/profile_text.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
@@ -61,7 +61,7 @@ RegistryProfileStore::RegistryProfileStore(std::string_view basePath, HKEY root)
     : basePath_(basePath.empty() ? DefaultBasePath() : std::string(basePath)), root_(root) {}
 
 std::string RegistryProfileStore::DefaultBasePath() {
-  return std::string("SOFTWARE\\") + ClockApp::kRegistryKey + "\\" + StringTable::AppName();
+  return AppProfile::KeyPath();
 }
 
 std::string RegistryProfileStore::KeyPath(std::string_view section) const {

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "face/face_options.h"
 #include "resource.h"
 #include "win/message_box.h"
 #include "win/string_table.h"

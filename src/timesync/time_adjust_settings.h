@@ -7,6 +7,12 @@
 
 class ProfileStore;
 
+// The clock's Option bits that belong to time adjustment.
+enum AdjustOption : std::uint32_t {
+  OptAdjustAtStart = 0x100000,  // adjust when the clock starts
+  OptAdjustMessage = 0x200000,  // tell the success too, not only a failure
+};
+
 struct TimeAdjustSettings {
   static constexpr const char* kDefaultServer = "pool.ntp.org";
 

@@ -2,7 +2,6 @@
 
 #include <ctime>
 
-#include "face/face_options.h"
 #include "resource.h"
 #include "timesync/time_sync_client.h"
 #include "win/string_table.h"

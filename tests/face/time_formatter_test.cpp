@@ -6,7 +6,7 @@
 #include <ctime>
 #include <string>
 
-#include "quicktimer/tick_countdown.h"
+#include "face/tick_countdown.h"
 
 namespace {
 

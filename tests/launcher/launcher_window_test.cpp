@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/clock_app.h"
+#include "storage/app_profile.h"
 #include "launcher/crc32.h"
 #include "launcher/launcher_groups.h"
 #include "launcher_test_files.h"
@@ -25,7 +25,7 @@ namespace {
 
 // The application's own profile: "Settings" under the company key and this program's name.
 std::string SettingsKey() {
-  return std::string("Software\\") + ClockApp::kRegistryKey + "\\" + StringTable::AppName() + "\\Settings";
+  return std::string("Software\\") + AppProfile::kCompanyKey + "\\" + StringTable::AppName() + "\\Settings";
 }
 
 // Sets "ExMode" for one test (-1 removes it) and puts back what was there.

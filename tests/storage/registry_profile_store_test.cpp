@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/clock_app.h"
+#include "storage/app_profile.h"
 #include "storage/app_profile.h"
 #include "win/string_table.h"
 
@@ -68,7 +68,7 @@ TEST_F(RegistryProfileStoreTest, DefaultPathIsTheCompanyAndApplicationKey) {
   RegistryProfileStore store("", HKEY_CURRENT_USER);
   EXPECT_EQ(store.basePath(), "SOFTWARE\\Orvex's Applications\\" + StringTable::AppName());
   EXPECT_EQ(RegistryProfileStore::DefaultBasePath(),
-            std::string("SOFTWARE\\") + ClockApp::kRegistryKey + "\\" + StringTable::AppName());
+            std::string("SOFTWARE\\") + AppProfile::kCompanyKey + "\\" + StringTable::AppName());
   EXPECT_EQ(store_.basePath(), kBase);
 }
 
@@ -258,7 +258,7 @@ TEST_F(RegistryProfileStoreTest, WritesFailWhereNoKeyCanBeMade) {
 }
 
 TEST(AppProfile, ExModeIsReadFromTheApplicationsSettingsKey) {
-  const std::string app = std::string("Software\\") + ClockApp::kRegistryKey + "\\" + StringTable::AppName();
+  const std::string app = std::string("Software\\") + AppProfile::kCompanyKey + "\\" + StringTable::AppName();
   const std::string settings = app + "\\Settings";
   ::RegDeleteTreeA(HKEY_CURRENT_USER, app.c_str());
   EXPECT_EQ(AppProfile::ExMode(), 0);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "face/face_options.h"
+#include "timesync/time_adjust_settings.h"
 #include "resource.h"
 
 namespace {

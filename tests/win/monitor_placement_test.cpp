@@ -1,4 +1,4 @@
-#include "app/monitor_placement.h"
+#include "win/monitor_placement.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/monitor_fit.h"
+#include "win/monitor_fit.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "app/monitor_placement.h"
+#include "win/monitor_placement.h"
 
-#include "app/monitor_fit.h"
+#include "win/monitor_fit.h"
 
 MonitorPlacement::MonitorPlacement(HMODULE module) {
   if (module == nullptr) return;
