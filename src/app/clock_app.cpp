@@ -7,7 +7,7 @@
 
 #include "app/clock_window.h"
 
-bool ClockApp::InitInstance() {
+void ClockApp::InitInstance() {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
   ::InitCommonControlsEx(&controls);
   // Weekday and month names and the AM/PM text come out in the user's language.
@@ -17,5 +17,4 @@ bool ClockApp::InitInstance() {
     window.DoModal();
     Window::SetMainWindow(nullptr);
   }
-  return false;
 }

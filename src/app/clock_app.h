@@ -3,6 +3,6 @@
 
 class ClockApp {
  public:
-  // Runs the whole application; returns false, as there is no message loop after it.
-  bool InitInstance();
+  // Prepares the process and runs the clock window until it ends.
+  void InitInstance();
 };

@@ -1,6 +1,7 @@
 #include "app/context_menu.h"
 
 #include "face/face_options.h"
+#include "face/face_window.h"
 #include "resource.h"
 
 namespace {
@@ -42,12 +43,7 @@ bool ContextMenu::Load(std::uint32_t option) {
   };
   check(ID_TASKTRAY, option & OptTrayIcon);
   check(ID_MENU_ICONS, option & OptMenuIcons);
-  check(ID_TOPMOST, option & OptTopmost);
-  // The check means the frame is hidden.
-  check(ID_WINDOW_FRAME, option & OptFrameless);
-  // A window with its frame is never see-through, so the choice is offered only without one.
-  if (option & OptFrameless) check(ID_TRANSPARENT, option & OptTransparent);
-  else ::EnableMenuItem(menu, ID_TRANSPARENT, MF_BYCOMMAND | MF_GRAYED);
+  FaceWindow::SetFaceMenuStates(menu, option);
   return true;
 }
 

@@ -100,9 +100,8 @@ IconMenu::~IconMenu() {
   if (menu_ != nullptr) ::DestroyMenu(menu_);
 }
 
-int IconMenu::MakeOwnerDrawn() {
+void IconMenu::MakeOwnerDrawn() {
   if (menu_ != nullptr) Convert(menu_);
-  return 1;
 }
 
 void IconMenu::Convert(HMENU menu) {

@@ -36,8 +36,8 @@ class IconMenu {
   void Attach(HMENU menu) { menu_ = menu; }
   HMENU menu() const { return menu_; }
 
-  // Turns every item of the attached menu, at all levels, into an owner-drawn item. Returns 1.
-  int MakeOwnerDrawn();
+  // Turns every item of the attached menu, at all levels, into an owner-drawn item.
+  void MakeOwnerDrawn();
 
   // The picture for checked items without one of their own (kind kBitmap or kIcon, 16 x 16).
   bool SetCheckImage(UINT resourceId, int kind);

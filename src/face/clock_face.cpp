@@ -2,7 +2,6 @@
 
 #include "face/offscreen_image.h"
 #include "face/time_formatter.h"
-#include "storage/ini_profile_store.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
 
@@ -62,23 +61,27 @@ void ClockFace::DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t ti
   if (option & OptInverted) ::InvertRect(dc, &enlarged);
 }
 
-BOOL ClockFace::UpdateWindowShape(HDC dc, HWND window, BOOL enable) {
+// The shape applies only to a see-through face in a window without its sizing
+// frame (a see-through window is captionless and borderless: its client area
+// is the whole window). FALSE when it does not apply here, with any shape the
+// window had taken away, or when it cannot be made, with the window's shape
+// left as it was; the caller paints normally then.
+BOOL ClockFace::UpdateWindowShape(HDC dc, HWND window, BOOL enable, const Overlay& overlay) {
   const auto style = static_cast<DWORD>(::GetWindowLongA(window, GWL_STYLE));
   if (!enable || !(option & OptTransparent) || (style & WS_THICKFRAME)) {
     OffscreenImage::RemoveWindowRegion(window);
     return FALSE;
   }
-  RECT frame;
-  ::GetWindowRect(window, &frame);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
+  RECT client;
+  ::GetClientRect(window, &client);
   OffscreenImage image;
-  if (!image.Create(width, height, 24)) return FALSE;
-  Draw(image.dc(), RECT{0, 0, width, height});  // virtual: a countdown face draws its own text
+  if (!image.Create(client.right - client.left, client.bottom - client.top, 24)) return FALSE;
+  Draw(image.dc(), client);  // virtual: a countdown face draws its own text
+  if (overlay) overlay(image.dc(), client, true);
   RegionHandle region;
-  // Without a region the window keeps the one it had and the caller paints normally.
   if (!image.BuildRegion(region, backColour)) return FALSE;
   OffscreenImage::GiveRegionCopy(window, region.get());
+  if (overlay) overlay(image.dc(), client, false);
   return image.CopyTo(dc, 0, 0);
 }
 
@@ -104,14 +107,9 @@ bool PlausibleWindowRect(const RECT& r) {
 
 }  // namespace
 
-void ClockFace::TransferProfile(std::string_view section, int direction) {
-  IniProfileStore store;
-  TransferProfile(store, section, direction);
-}
-
-void ClockFace::TransferProfile(ProfileStore& store, std::string_view section, int direction) {
+void ClockFace::TransferProfile(ProfileStore& store, std::string_view section, Transfer direction) {
   static_assert(sizeof(LOGFONTA) == 60, "the stored font record is 60 bytes");
-  if (direction == 1) {
+  if (direction == Transfer::Load) {
     store.GetBinary(section, "Font", &font, &font, sizeof font);
     font.lfFaceName[LF_FACESIZE - 1] = '\0';
     textColour = static_cast<COLORREF>(store.GetInt(section, "ForeColor", static_cast<std::int32_t>(textColour)));

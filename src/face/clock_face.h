@@ -6,12 +6,13 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "face/face_options.h"
 
-class ProfileStore;
+#include "storage/profile_store.h"
 
 class ClockFace {
  public:
@@ -24,8 +25,12 @@ class ClockFace {
 
   // Paints `rect` with the background colour and the expanded text at the current time.
   virtual void Draw(HDC dc, RECT rect);
-  // Cuts `window`'s shape to the drawn pixels when enabled and possible; see the .cpp.
-  virtual BOOL UpdateWindowShape(HDC dc, HWND window, BOOL enable);
+  // Something drawn over the face in the same picture (the clock's QuickTimer
+  // cells). forShape: the picture the window's shape is cut from.
+  using Overlay = std::function<void(HDC dc, const RECT& rect, bool forShape)>;
+  // Cuts `window`'s shape to the drawn pixels when enabled and possible, and
+  // paints them into `dc`; see the .cpp.
+  BOOL UpdateWindowShape(HDC dc, HWND window, BOOL enable, const Overlay& overlay = {});
   virtual BOOL IsCountdown() const { return FALSE; }
 
   // Draw for a given local time and tick count (Draw passes the current ones).
@@ -36,14 +41,11 @@ class ClockFace {
   // Copies the settings (font, colours, FlagDT, rectangle, Option, format); never the variant.
   void CopySettingsFrom(const ClockFace& other);
 
-  // Loads (direction 1) or saves (0) the settings as the display key set in
-  // `section` of the settings file, through a store of its own that is
-  // written back before this returns.
-  void TransferProfile(std::string_view section, int direction);
-  // The same through a given store. Keys in order: "Font", "ForeColor",
-  // "BackColor", "FlagDT", "left", "top", "right", "bottom", "Option",
-  // "Format"; a missing key leaves its member as it is.
-  void TransferProfile(ProfileStore& store, std::string_view section, int direction);
+  // Loads or saves the settings as the display key set in `section` of the
+  // store. Keys in order: "Font", "ForeColor", "BackColor", "FlagDT", "left",
+  // "top", "right", "bottom", "Option", "Format"; a missing key leaves its
+  // member as it is, and a stored rectangle no window could have is ignored.
+  void TransferProfile(ProfileStore& store, std::string_view section, Transfer direction);
 
   static std::tm LocalNow();
 

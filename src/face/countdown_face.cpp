@@ -3,5 +3,5 @@
 #include "face/time_formatter.h"
 
 std::string CountdownFace::ExpandText(const std::tm& local, std::uint32_t tickNow) const {
-  return TimeFormatter::Expand(format, local, true, countdown, tickNow);
+  return TimeFormatter::Expand(format, local, true, countdown ? &*countdown : nullptr, tickNow);
 }

@@ -1,6 +1,8 @@
 // A face that shows the time left of a QuickTimer countdown.
 #pragma once
 
+#include <optional>
+
 #include "face/clock_face.h"
 #include "face/tick_countdown.h"
 
@@ -12,6 +14,6 @@ class CountdownFace : public ClockFace {
   BOOL IsCountdown() const override { return TRUE; }
   std::string ExpandText(const std::tm& local, std::uint32_t tickNow) const override;
 
-  // Not owned: the running QuickTimer owns both the face and the countdown.
-  const TickCountdown* countdown = nullptr;
+  // The countdown shown; none in a face that is only being edited.
+  std::optional<TickCountdown> countdown;
 };

@@ -8,3 +8,5 @@ list(APPEND VELTA_WIN_SOURCES
   src/face/colour_grid.cpp
   src/face/colour_button.cpp
   src/face/display_settings_dialog.cpp)
+list(APPEND VELTA_WIN_SOURCES
+  src/face/face_window.cpp)

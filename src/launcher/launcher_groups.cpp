@@ -39,8 +39,8 @@ void SwapItems(LauncherGroup& group, std::size_t a, std::size_t b) {
   std::swap(group[a].encoded, group[b].encoded);
 }
 
-void TransferLauncher(ProfileStore& store, std::string_view base, int direction, LauncherGroups& groups) {
-  if (direction != 0) {
+void TransferLauncher(ProfileStore& store, std::string_view base, Transfer direction, LauncherGroups& groups) {
+  if (direction == Transfer::Load) {
     const std::size_t n = ClampCount(store.GetInt(base, "Num", static_cast<std::int32_t>(kLauncherTabCount)),
                                      kMaxLauncherGroups);
     if (n == 0) {

@@ -31,6 +31,6 @@ bool AddItem(LauncherGroup& group, const LauncherItem& item, std::string_view ke
 void RemoveItem(LauncherGroup& group, std::size_t index);
 void SwapItems(LauncherGroup& group, std::size_t a, std::size_t b);
 
-// direction 1 loads, 0 saves: base "Num", then base_i "Num" and base_i_j "Path", "Name", "Pass".
+// base "Num", then base_i "Num" and base_i_j "Path", "Name", "Pass".
 // At least kLauncherTabCount groups exist afterwards either way.
-void TransferLauncher(ProfileStore& store, std::string_view base, int direction, LauncherGroups& groups);
+void TransferLauncher(ProfileStore& store, std::string_view base, Transfer direction, LauncherGroups& groups);

@@ -20,10 +20,7 @@ bool GetCheck(HWND dialog, int id) { return ::IsDlgButtonChecked(dialog, id) == 
 
 }  // namespace
 
-QuickTimerDialog::QuickTimerDialog() : Dialog(IDD_QUICKTIMER) {
-  settings_.TransferProfile(true, true);
-  settings_.TransferProfile(false, true);
-}
+QuickTimerDialog::QuickTimerDialog() : Dialog(IDD_QUICKTIMER) { settings_.Load(); }
 
 std::string QuickTimerDialog::ItemText(int id) const {
   HWND item = Item(id);
@@ -127,12 +124,9 @@ void QuickTimerDialog::Browse(int editId, std::string& path, const char* extensi
   ::SetDlgItemTextA(hwnd(), editId, path.c_str());
 }
 
-void QuickTimerDialog::EditFace(ClockFace& face, bool countdown) {
-  ClockFace copy;
-  copy.CopySettingsFrom(face);
-  DisplaySettingsDialog dialog(countdown ? DisplaySettingsDialog::Variant::Countdown
-                                         : DisplaySettingsDialog::Variant::Plain);
-  if (dialog.EditFace(copy, hwnd())) face.CopySettingsFrom(copy);
+void QuickTimerDialog::EditFace(ClockFace& face) {
+  DisplaySettingsDialog dialog(face);
+  dialog.EditFace(face, hwnd());
 }
 
 void QuickTimerDialog::OnOK() {
@@ -156,8 +150,14 @@ void QuickTimerDialog::OnOK() {
     if (check.on) settings_.flags |= check.bit;
     else settings_.flags &= ~check.bit;
   }
-  settings_.TransferProfile(false, false);
+  settings_.SaveChoices();
+  settings_.SaveFaces();
   Dialog::OnOK();
+}
+
+void QuickTimerDialog::OnCancel() {
+  settings_.SaveFaces();
+  Dialog::OnCancel();
 }
 
 bool QuickTimerDialog::OnCommand(WORD id, WORD code, HWND control) {
@@ -180,10 +180,10 @@ bool QuickTimerDialog::OnCommand(WORD id, WORD code, HWND control) {
       if (code == BN_CLICKED) Browse(IDC_QT_APP, settings_.app, "exe", "ExeFile (*.exe)\0*.exe\0\0");
       return true;
     case IDC_QT_COUNTER_SETTING:
-      if (code == BN_CLICKED) EditFace(settings_.counterFace, true);
+      if (code == BN_CLICKED) EditFace(settings_.counterFace);
       return true;
     case IDC_QT_MESSAGE_SETTING:
-      if (code == BN_CLICKED) EditFace(settings_.messageFace, false);
+      if (code == BN_CLICKED) EditFace(settings_.messageFace);
       return true;
     default:
       return Dialog::OnCommand(id, code, control);

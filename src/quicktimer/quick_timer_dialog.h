@@ -1,5 +1,7 @@
 // The QuickTimer dialog: the time in minutes, the actions and their paths and
 // the look of the two windows; "Start" hands its record to the clock window.
+// The choices are stored only by "Start"; the windows' faces whichever way the
+// dialog ends, since they are the windows' and not a choice of this start.
 #pragma once
 
 #include <windows.h>
@@ -11,16 +13,15 @@
 
 class QuickTimerDialog : public Dialog {
  public:
-  // Loads the record: the faces from the INI file, the rest from the registry.
+  // Loads the record: the faces from the settings file, the rest from the registry.
   QuickTimerDialog();
-  // The record dies with the dialog, and with it its faces are saved.
-  ~QuickTimerDialog() override = default;
 
   TimerAction& settings() { return settings_; }
 
  protected:
   BOOL OnInitDialog() override;
   void OnOK() override;
+  void OnCancel() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
 
  private:
@@ -29,7 +30,7 @@ class QuickTimerDialog : public Dialog {
   void PutControls();
   void ApplyEnablingRule();
   void Browse(int editId, std::string& path, const char* extension, const char* filter);
-  void EditFace(ClockFace& face, bool countdown);
+  void EditFace(ClockFace& face);
   std::string ItemText(int id) const;
 
   TimerAction settings_;

@@ -1,7 +1,8 @@
 // Where a QuickTimer's settings live: the look and place of its two windows in
-// the INI file, the time, actions and paths in the registry.
+// the settings file, the time, actions and paths in the registry.
 #include "quicktimer/timer_action.h"
 
+#include "storage/ini_profile_store.h"
 #include "storage/registry_profile_store.h"
 
 namespace {
@@ -12,15 +13,13 @@ constexpr char kRegistrySection[] = "QuickTimer";
 
 }  // namespace
 
-void TimerAction::TransferProfile(bool display, bool load) {
-  if (display) {
-    // One store per face, each written out before the next reads the file.
-    counterFace.TransferProfile(kCounterSection, load ? 1 : 0);
-    messageFace.TransferProfile(kMessageSection, load ? 1 : 0);
-    return;
-  }
-  RegistryProfileStore store("", HKEY_CURRENT_USER);
-  if (load) {
+void TimerAction::TransferFaces(ProfileStore& store, Transfer direction) {
+  counterFace.TransferProfile(store, kCounterSection, direction);
+  messageFace.TransferProfile(store, kMessageSection, direction);
+}
+
+void TimerAction::TransferChoices(ProfileStore& store, Transfer direction) {
+  if (direction == Transfer::Load) {
     countdown.duration = static_cast<std::uint32_t>(store.GetInt(kRegistrySection, "Timer", 180000));
     flags = static_cast<std::uint32_t>(store.GetInt(kRegistrySection, "Flags", 3));
     wave = store.GetString(kRegistrySection, "Wave", "");
@@ -35,4 +34,24 @@ void TimerAction::TransferProfile(bool display, bool load) {
     store.WriteString(kRegistrySection, "App", app);
     store.WriteString(kRegistrySection, "Param", param);
   }
+}
+
+void TimerAction::Load() {
+  {
+    IniProfileStore file;
+    TransferFaces(file, Transfer::Load);
+  }
+  RegistryProfileStore registry("", HKEY_CURRENT_USER);
+  TransferChoices(registry, Transfer::Load);
+}
+
+bool TimerAction::SaveFaces() {
+  IniProfileStore file;
+  TransferFaces(file, Transfer::Save);
+  return file.Flush();
+}
+
+void TimerAction::SaveChoices() {
+  RegistryProfileStore registry("", HKEY_CURRENT_USER);
+  TransferChoices(registry, Transfer::Save);
 }

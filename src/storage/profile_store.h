@@ -8,6 +8,10 @@
 #include <string_view>
 #include <vector>
 
+// Which way a transfer of settings goes: every group of settings has one
+// operation that reads or writes its fixed list of keys.
+enum class Transfer { Load, Save };
+
 class ProfileStore {
  public:
   virtual ~ProfileStore() = default;

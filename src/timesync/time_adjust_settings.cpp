@@ -1,13 +1,11 @@
 #include "timesync/time_adjust_settings.h"
 
-#include "storage/profile_store.h"
-
 namespace {
 constexpr const char* kSection = "Adjust";
 }
 
-bool TransferTimeAdjustSettings(ProfileStore& store, TimeAdjustSettings& settings, int direction) {
-  if (direction == 1) {
+bool TransferTimeAdjustSettings(ProfileStore& store, TimeAdjustSettings& settings, Transfer direction) {
+  if (direction == Transfer::Load) {
     settings.server = store.GetString(kSection, "Server", settings.server);
     settings.port = store.GetString(kSection, "Port", settings.port);
     settings.timeoutMs = store.GetInt(kSection, "TimeOut", settings.timeoutMs);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-class ProfileStore;
+#include "storage/profile_store.h"
 
 // The clock's Option bits that belong to time adjustment.
 enum AdjustOption : std::uint32_t {
@@ -24,6 +24,6 @@ struct TimeAdjustSettings {
   bool operator==(const TimeAdjustSettings&) const = default;
 };
 
-// Loads (direction 1) or saves (0) "Server", "Port", "TimeOut", "Retry" in that
-// order; a missing key keeps the current value. Always succeeds.
-bool TransferTimeAdjustSettings(ProfileStore& store, TimeAdjustSettings& settings, int direction);
+// Loads or saves "Server", "Port", "TimeOut", "Retry" in that order; a missing
+// key keeps the current value. Always succeeds.
+bool TransferTimeAdjustSettings(ProfileStore& store, TimeAdjustSettings& settings, Transfer direction);

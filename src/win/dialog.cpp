@@ -7,6 +7,7 @@ INT_PTR CALLBACK Dialog::StaticDialogProc(HWND window, UINT message, WPARAM wPar
   try {
     return self->OnInitDialog();
   } catch (...) {
+    TraceStoppedException("a dialog's initialisation");
     return TRUE;
   }
 }

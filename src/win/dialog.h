@@ -15,7 +15,6 @@ class Dialog : public Window {
   INT_PTR DoModal(HWND owner = nullptr);
   bool CreateModeless(HWND parent);
   void EndDialog(INT_PTR result);
-  bool IsModal() const { return modal_; }
 
   HWND Item(int id) const { return ::GetDlgItem(hwnd(), id); }
 

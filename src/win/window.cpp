@@ -1,5 +1,8 @@
 #include "win/window.h"
 
+#include <exception>
+#include <string>
+
 namespace {
 
 const char kObjectProperty[] = "Velta.Window";
@@ -21,6 +24,24 @@ ATOM RegisterSharedClass(WNDPROC proc) {
 }
 
 }  // namespace
+
+void Window::TraceStoppedException(const char* where) noexcept {
+  try {
+    std::string text = "Velta: exception stopped at ";
+    text += where;
+    try {
+      throw;
+    } catch (const std::exception& e) {
+      text += ": ";
+      text += e.what();
+    } catch (...) {
+    }
+    text += '\n';
+    ::OutputDebugStringA(text.c_str());
+  } catch (...) {
+    ::OutputDebugStringA("Velta: exception stopped\n");
+  }
+}
 
 Window::~Window() {
   if (hwnd_ != nullptr && ::IsWindow(hwnd_)) {
@@ -119,6 +140,7 @@ bool Window::ReflectToChild(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   try {
     return object->OnChildNotify(message, wParam, lParam, result);
   } catch (...) {
+    TraceStoppedException("a control's notification");
     return false;
   }
 }
@@ -134,6 +156,7 @@ LRESULT Window::Dispatch(Window* self, HWND window, UINT message, WPARAM wParam,
     result = self->WindowProc(message, wParam, lParam);
   } catch (...) {
     // No exception may unwind through the system's code.
+    TraceStoppedException("a window procedure");
     result = 0;
   }
   --self->dispatchDepth_;
@@ -144,14 +167,6 @@ LRESULT Window::Dispatch(Window* self, HWND window, UINT message, WPARAM wParam,
       ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->previous_));
     self->hwnd_ = nullptr;
     self->previous_ = nullptr;
-    self->ncDestroyPending_ = true;
-  }
-  // A window destroyed while one of its own handlers runs a nested loop (a menu, a
-  // drag, a modal dialog) learns it only once that handler has returned: a
-  // self-deleting object must outlive every frame that still uses it.
-  if (self->ncDestroyPending_ && self->dispatchDepth_ == 0) {
-    self->ncDestroyPending_ = false;
-    self->PostNcDestroy();
   }
   return result;
 }

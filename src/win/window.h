@@ -14,6 +14,15 @@ class Window {
   HWND hwnd() const { return hwnd_; }
   static Window* FromHandle(HWND window);
 
+  // True while one of this object's handlers runs, nested loops (a menu, a drag,
+  // a modal dialog) included: the object must outlive that call, even when its
+  // window has gone meanwhile.
+  bool InHandler() const { return dispatchDepth_ > 0; }
+
+  // Leaves a trace of an exception stopped at the boundary to the system's code
+  // (`where` names the boundary); nothing else is done with it.
+  static void TraceStoppedException(const char* where) noexcept;
+
   // The application's main window: owner of modal dialogs opened with no owner.
   static HWND MainWindow() { return mainWindow_; }
   static void SetMainWindow(HWND window) { mainWindow_ = window; }
@@ -35,9 +44,6 @@ class Window {
  protected:
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
   virtual bool PreTranslateMessage(MSG* msg) { return false; }
-  // Called after WM_NCDESTROY, when the handle is gone and no handler of this
-  // object is still running; a self-owning window deletes itself here.
-  virtual void PostNcDestroy() {}
   // A message its parent received about this control (WM_DRAWITEM, WM_MEASUREITEM,
   // WM_NOTIFY, WM_CTLCOLOR*, WM_COMMAND notifications), offered to the control's
   // own object first; true with *result when handled, so the parent does not see it.
@@ -61,6 +67,5 @@ class Window {
   WNDPROC previous_ = nullptr;
   MSG current_{};
   int dispatchDepth_ = 0;
-  bool ncDestroyPending_ = false;
   static inline HWND mainWindow_ = nullptr;
 };

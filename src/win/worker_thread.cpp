@@ -3,6 +3,8 @@
 #include <system_error>
 #include <thread>
 
+#include "win/window.h"
+
 bool WorkerThread::Start(std::function<void()> work) {
   try {
     std::thread([work = std::move(work)]() {
@@ -10,6 +12,7 @@ bool WorkerThread::Start(std::function<void()> work) {
         work();
       } catch (...) {
         // A worker reports through its own message boxes; nothing escapes the thread.
+        Window::TraceStoppedException("a worker thread");
       }
     }).detach();
     return true;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "quicktimer/quick_timer_cells.h"
+#include "quicktimer/running_timer.h"
 #include "quicktimer/timer_action.h"
 #include "quicktimer/timer_action_state.h"
 #include "resource.h"
@@ -47,10 +48,10 @@ class ClockWindowBehaviour : public testing::Test {
 
   // A running QuickTimer far from its end, with the given action flags.
   void AddTimer(std::uint32_t flags, std::uint32_t duration = 600000) {
-    auto entry = std::make_unique<TimerAction>();
-    entry->flags = flags;
-    entry->countdown = {duration, ::GetTickCount()};
-    window_.AddRunning(std::move(entry));
+    TimerAction settings;
+    settings.flags = flags;
+    settings.countdown.duration = duration;
+    window_.quickTimers().Add(std::make_unique<RunningTimer>(settings, ::GetTickCount()));
   }
 
   std::string file_;
@@ -179,7 +180,7 @@ TEST_F(ClockWindowBehaviour, CellMenuChecksFollowTheFlagsAndItsCommandsToggleOne
   const QuickTimerCells::Rect cell = Cell(0);
   const LPARAM at = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
   for (std::uint32_t flags = 0; flags < 16; ++flags) {
-    window_.running()[0]->flags = flags;
+    window_.quickTimers().running()[0]->action.flags = flags;
     g_checks = {};
     ::SetTimer(nullptr, 0, 50, ReadCellMenu);
     ::SendMessageA(hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
@@ -189,7 +190,7 @@ TEST_F(ClockWindowBehaviour, CellMenuChecksFollowTheFlagsAndItsCommandsToggleOne
     EXPECT_EQ(g_checks.sound, (flags & TimerActionState::kPlaySound) != 0) << flags;
     EXPECT_EQ(g_checks.execute, (flags & TimerActionState::kExecuteApplication) != 0) << flags;
   }
-  ASSERT_EQ(window_.selectedCell(), 0);
+  ASSERT_EQ(window_.quickTimers().selectedCell(), 0);
 
   const struct {
     WORD command;
@@ -199,26 +200,26 @@ TEST_F(ClockWindowBehaviour, CellMenuChecksFollowTheFlagsAndItsCommandsToggleOne
                   {ID_QT_PLAY_SOUND, TimerActionState::kPlaySound},
                   {ID_QT_EXECUTE_APP, TimerActionState::kExecuteApplication}};
   for (const auto& c : commands) {
-    window_.running()[0]->flags = 0x100 | TimerActionState::kMessageWindow;
-    const std::uint32_t before = window_.running()[0]->flags;
+    window_.quickTimers().running()[0]->action.flags = 0x100 | TimerActionState::kMessageWindow;
+    const std::uint32_t before = window_.quickTimers().running()[0]->action.flags;
     ::SendMessageA(hwnd(), WM_COMMAND, c.command, 0);
-    EXPECT_EQ(window_.running()[0]->flags, before ^ c.bit) << c.command;
+    EXPECT_EQ(window_.quickTimers().running()[0]->action.flags, before ^ c.bit) << c.command;
     ::SendMessageA(hwnd(), WM_COMMAND, c.command, 0);
-    EXPECT_EQ(window_.running()[0]->flags, before) << c.command;
+    EXPECT_EQ(window_.quickTimers().running()[0]->action.flags, before) << c.command;
   }
-  window_.running()[0]->flags = 0;
+  window_.quickTimers().running()[0]->action.flags = 0;
 }
 
 TEST_F(ClockWindowBehaviour, PollMovesTheSurvivorsTipToCellZeroAndDropsTheTipsWithTheLast) {
   AddTimer(0);  // no action left: ends at the first poll
   AddTimer(TimerActionState::kMessageWindow);
-  HWND tooltip = window_.tooltip();
+  HWND tooltip = window_.quickTimers().tooltip();
   ASSERT_NE(tooltip, nullptr);
   ASSERT_EQ(::SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0), 2);
 
   ::SendMessageA(hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);
-  ASSERT_EQ(window_.running().size(), 1u);
-  tooltip = window_.tooltip();
+  ASSERT_EQ(window_.quickTimers().running().size(), 1u);
+  tooltip = window_.quickTimers().tooltip();
   ASSERT_NE(tooltip, nullptr);
   ASSERT_EQ(::SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
   TTTOOLINFOA tool{};
@@ -227,12 +228,48 @@ TEST_F(ClockWindowBehaviour, PollMovesTheSurvivorsTipToCellZeroAndDropsTheTipsWi
   const QuickTimerCells::Rect cell = Cell(0);
   EXPECT_EQ((QuickTimerCells::Rect{tool.rect.left, tool.rect.top, tool.rect.right, tool.rect.bottom}), cell);
 
-  window_.running()[0]->flags = 0;
+  window_.quickTimers().running()[0]->action.flags = 0;
   ::SendMessageA(hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);
-  EXPECT_TRUE(window_.running().empty());
-  EXPECT_EQ(window_.tooltip(), nullptr);
+  EXPECT_TRUE(window_.quickTimers().running().empty());
+  EXPECT_EQ(window_.quickTimers().tooltip(), nullptr);
   EXPECT_FALSE(::IsWindow(tooltip)) << "the tooltip control went with the last cell";
   EXPECT_FALSE(TakeTimer(ClockWindow::kPollTimer)) << "no poll without QuickTimers";
+}
+
+// Stop from the cell menu while the entry's counter window has its own menu open:
+// the window goes at once, its object only once its menu has returned.
+HWND g_clock = nullptr;
+
+void CALLBACK StopInsideCounterMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  if (::FindWindowA("#32768", nullptr) == nullptr) return;
+  ::KillTimer(nullptr, id);
+  ::SendMessageA(g_clock, WM_COMMAND, ID_QT_STOP, 0);
+  ::EndMenu();
+}
+
+void CALLBACK CloseAnyMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  if (::FindWindowA("#32768", nullptr) == nullptr) return;
+  ::KillTimer(nullptr, id);
+  ::EndMenu();
+}
+
+TEST_F(ClockWindowBehaviour, StoppingATimerWhoseCounterWindowRunsAMenu) {
+  AddTimer(TimerActionState::kCounterWindow);
+  ::SendMessageA(hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);
+  HWND counter = window_.quickTimers().running()[0]->windowHandle(ActionHost::kCounter);
+  ASSERT_TRUE(::IsWindow(counter));
+  const QuickTimerCells::Rect cell = Cell(0);
+  ::SetTimer(nullptr, 0, 50, CloseAnyMenu);
+  ::SendMessageA(hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cell.left + 5, cell.top + 5));
+  ASSERT_EQ(window_.quickTimers().selectedCell(), 0);
+
+  g_clock = hwnd();
+  ::SetTimer(nullptr, 0, 50, StopInsideCounterMenu);
+  ::SendMessageA(counter, WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+  EXPECT_TRUE(window_.quickTimers().running().empty());
+  EXPECT_FALSE(::IsWindow(counter));
+  ::SendMessageA(hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);  // frees what waited for the menu
+  EXPECT_TRUE(window_.quickTimers().running().empty());
 }
 
 }  // namespace

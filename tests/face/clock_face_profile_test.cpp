@@ -23,7 +23,7 @@ TEST(ClockFaceProfile, SavesTheTenKeysNewestFirst) {
   ScratchDir dir;
   const std::string file = dir.File("Velta.ini");
   ClockFace face;
-  { IniProfileStore store(file); face.TransferProfile(store, "QuickTimerDlg", 0); }
+  { IniProfileStore store(file); face.TransferProfile(store, "QuickTimerDlg", Transfer::Save); }
   IniProfileStore store(file);
   std::vector<std::string> keys;
   ASSERT_TRUE(store.EnumKeys("QuickTimerDlg", keys));
@@ -50,9 +50,9 @@ TEST(ClockFaceProfile, LoadsWhatWasSaved) {
   saved.windowRect = RECT{-300, 20, -10, 120};  // off to the left: kept as it is
   saved.option = 0x80000000u | OptFrameless;
   saved.format = "%H:%M\r\n%Y";
-  { IniProfileStore store(file); saved.TransferProfile(store, "Settings", 0); }
+  { IniProfileStore store(file); saved.TransferProfile(store, "Settings", Transfer::Save); }
   ClockFace loaded;
-  { IniProfileStore store(file); loaded.TransferProfile(store, "Settings", 1); }
+  { IniProfileStore store(file); loaded.TransferProfile(store, "Settings", Transfer::Load); }
   EXPECT_TRUE(SameSettings(saved, loaded));
   EXPECT_EQ(loaded.option, 0x80000004u);
 }
@@ -62,7 +62,7 @@ TEST(ClockFaceProfile, MissingKeysKeepTheDefaults) {
   const std::string file = dir.File("Velta.ini");
   ScratchDir::Write(file, "[Settings]\r\nFormat=%H:%M:%S\r\n\r\n[Other]\r\nleft=77\r\n");
   ClockFace face, defaults;
-  { IniProfileStore store(file); face.TransferProfile(store, "Settings", 1); }
+  { IniProfileStore store(file); face.TransferProfile(store, "Settings", Transfer::Load); }
   EXPECT_EQ(face.format, "%H:%M:%S");
   face.format = defaults.format;
   EXPECT_TRUE(SameSettings(face, defaults));
@@ -87,7 +87,7 @@ TEST(ClockFaceProfile, HostileValuesLeaveASafeFace) {
   for (const Case& c : cases) {
     ScratchDir::Write(file, "[Settings]\r\n" + c.lines);
     ClockFace face, defaults;
-    { IniProfileStore store(file); face.TransferProfile(store, "Settings", 1); }
+    { IniProfileStore store(file); face.TransferProfile(store, "Settings", Transfer::Load); }
     EXPECT_EQ(std::memcmp(&face.font, &defaults.font, sizeof face.font), 0) << c.what;
     EXPECT_EQ(std::memcmp(&face.windowRect, &defaults.windowRect, sizeof face.windowRect) == 0, c.rectKept)
         << c.what;
@@ -95,7 +95,7 @@ TEST(ClockFaceProfile, HostileValuesLeaveASafeFace) {
   // A font of the right length whose face name has no terminator gets one.
   ScratchDir::Write(file, "[Settings]\r\nFont=" + std::string(120, '4') + "\r\nFormat=" + longLine + "\r\n");
   ClockFace face;
-  { IniProfileStore store(file); face.TransferProfile(store, "Settings", 1); }
+  { IniProfileStore store(file); face.TransferProfile(store, "Settings", Transfer::Load); }
   EXPECT_EQ(std::strlen(face.font.lfFaceName), 31u);
   EXPECT_EQ(face.format, longLine);
 }
@@ -106,9 +106,14 @@ TEST(ClockFaceProfile, TheSettingsFileIsBesideTheExecutable) {
   ::DeleteFileA(file.c_str());
   ClockFace face;
   face.format = "beside";
-  face.TransferProfile("Settings", 0);
+  {
+    IniProfileStore store;
+    face.TransferProfile(store, "Settings", Transfer::Save);
+    ASSERT_TRUE(store.Flush());
+  }
   ClockFace loaded;
-  loaded.TransferProfile("Settings", 1);
+  IniProfileStore store;
+  loaded.TransferProfile(store, "Settings", Transfer::Load);
   EXPECT_EQ(loaded.format, "beside");
   ::DeleteFileA(file.c_str());
 }

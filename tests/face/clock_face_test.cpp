@@ -146,7 +146,7 @@ TEST(ClockFaceDraw, DrawLeavesTheDcAsItWas) {
 TEST(CountdownFace, SubstitutesItsCountdownAndKeepsTheFormat) {
   CountdownFace face(119);  // "Remaining %Q minutes and %q seconds !"
   TickCountdown countdown{300000, 1000};
-  face.countdown = &countdown;
+  face.countdown = countdown;
   EXPECT_EQ(face.ExpandText(Moment(), 1000 + 174500), "Remaining 2 minutes and 5 seconds !");
   EXPECT_EQ(face.format, "Remaining %Q minutes and %q seconds !");
   ClockFace plain(120);
@@ -154,7 +154,7 @@ TEST(CountdownFace, SubstitutesItsCountdownAndKeepsTheFormat) {
   // Copying settings never copies the countdown or the variant.
   CountdownFace other;
   other.CopySettingsFrom(face);
-  EXPECT_EQ(other.countdown, nullptr);
+  EXPECT_FALSE(other.countdown.has_value());
   EXPECT_EQ(other.format, face.format);
 }
 

@@ -29,7 +29,7 @@ TEST(TransferLauncher, LoadsStoredCountsIntoAtLeastTenGroups) {
     MemoryProfileStore store;
     if (c.num) store.Set("Exec", "Num", c.num);
     LauncherGroups groups(3, LauncherGroup(2));  // whatever was there before is replaced
-    TransferLauncher(store, "Exec", 1, groups);
+    TransferLauncher(store, "Exec", Transfer::Load, groups);
     EXPECT_EQ(groups.size(), c.groups) << c.what;
     for (const auto& g : groups) EXPECT_TRUE(g.empty()) << c.what;
   }
@@ -49,7 +49,7 @@ TEST(TransferLauncher, LoadsItemsAndBoundsItemCounts) {
   store.Set("Exec_1", "Num", "-5");
   store.Set("Exec_2", "Num", "2000000000");
   LauncherGroups groups;
-  TransferLauncher(store, "Exec", 1, groups);
+  TransferLauncher(store, "Exec", Transfer::Load, groups);
   ASSERT_EQ(groups.size(), 12u);
   ASSERT_EQ(groups[0].size(), 2u);
   EXPECT_EQ(groups[0][0].path, "C:\\Tools\\app.exe");
@@ -67,15 +67,15 @@ TEST(TransferLauncher, LoadsItemsAndBoundsItemCounts) {
 TEST(TransferLauncher, SavesCountsThenEveryItemInOrder) {
   MemoryProfileStore store;
   LauncherGroups groups;
-  TransferLauncher(store, "Exec", 0, groups);
+  TransferLauncher(store, "Exec", Transfer::Save, groups);
   EXPECT_EQ(groups.size(), 10u);
   std::vector<std::string> expected{"Exec/Num=0"};
   for (int i = 0; i < 10; ++i) expected.push_back("Exec_" + std::to_string(i) + "/Num=0");
   EXPECT_EQ(store.writes, expected) << "a never-loaded list still saves ten groups";
 
   MemoryProfileStore empty;
-  TransferLauncher(empty, "Exec", 1, groups);
-  TransferLauncher(empty, "Exec", 0, groups);
+  TransferLauncher(empty, "Exec", Transfer::Load, groups);
+  TransferLauncher(empty, "Exec", Transfer::Save, groups);
   EXPECT_EQ(*empty.Find("Exec", "Num"), "10");
   for (int i = 0; i < 10; ++i) EXPECT_EQ(*empty.Find("Exec_" + std::to_string(i), "Num"), "0");
 
@@ -83,14 +83,14 @@ TEST(TransferLauncher, SavesCountsThenEveryItemInOrder) {
   groups[0] = {Item("a.exe", "A"), Item("b.QZD", "B", 1)};
   groups[11] = {Item("z", "Z")};
   MemoryProfileStore full;
-  TransferLauncher(full, "Exec", 0, groups);
+  TransferLauncher(full, "Exec", Transfer::Save, groups);
   EXPECT_EQ(full.writes[0], "Exec/Num=12");
   EXPECT_EQ(std::vector<std::string>(full.writes.begin() + 1, full.writes.begin() + 8),
             (std::vector<std::string>{"Exec_0/Num=2", "Exec_0_0/Path=a.exe", "Exec_0_0/Name=A", "Exec_0_0/Pass=0",
                                       "Exec_0_1/Path=b.QZD", "Exec_0_1/Name=B", "Exec_0_1/Pass=1"}));
   EXPECT_EQ(full.writes.back(), "Exec_11_0/Pass=0");
   LauncherGroups back;
-  TransferLauncher(full, "Exec", 1, back);
+  TransferLauncher(full, "Exec", Transfer::Load, back);
   ASSERT_EQ(back.size(), 12u);
   EXPECT_EQ(back[0][1].name, "B");
   EXPECT_EQ(back[11][0].path, "z");
@@ -100,17 +100,17 @@ TEST(TransferLauncher, RemovalAndSwapAreSavedAsCountsAndOrder) {
   MemoryProfileStore store;
   LauncherGroups groups(10);
   groups[3] = {Item("1", "one"), Item("2", "two"), Item("3", "three")};
-  TransferLauncher(store, "Exec", 0, groups);
+  TransferLauncher(store, "Exec", Transfer::Save, groups);
 
   RemoveItem(groups[3], 2);
   SwapItems(groups[3], 0, 1);
-  TransferLauncher(store, "Exec", 0, groups);
+  TransferLauncher(store, "Exec", Transfer::Save, groups);
   EXPECT_EQ(*store.Find("Exec_3", "Num"), "2");
   EXPECT_EQ(*store.Find("Exec_3_0", "Name"), "two");
   EXPECT_EQ(*store.Find("Exec_3_1", "Name"), "one");
   EXPECT_EQ(*store.Find("Exec_3_2", "Name"), "three") << "the old section stays; the count makes it unread";
   LauncherGroups back;
-  TransferLauncher(store, "Exec", 1, back);
+  TransferLauncher(store, "Exec", Transfer::Load, back);
   ASSERT_EQ(back[3].size(), 2u);
   EXPECT_EQ(back[3][0].path, "2");
 }

@@ -29,7 +29,7 @@ TEST(TransferLauncherIni, HandEditedCountsLoadSafelyAndSaveBackRoundTrips) {
   LauncherGroups groups;
   {
     IniProfileStore store(ini);
-    TransferLauncher(store, "Exec", 1, groups);
+    TransferLauncher(store, "Exec", Transfer::Load, groups);
   }
   ASSERT_EQ(groups.size(), static_cast<std::size_t>(kMaxLauncherGroups));
   ASSERT_EQ(groups[0].size(), 2u);
@@ -44,7 +44,7 @@ TEST(TransferLauncherIni, HandEditedCountsLoadSafelyAndSaveBackRoundTrips) {
   SwapItems(groups[0], 0, 1);
   {
     IniProfileStore store(ini);
-    TransferLauncher(store, "Exec", 0, groups);
+    TransferLauncher(store, "Exec", Transfer::Save, groups);
   }
   const std::string text = FileText(ini);
   EXPECT_NE(text.find("[Exec]\r\nNum=12\r\n"), std::string::npos) << text.substr(0, 200);
@@ -52,7 +52,7 @@ TEST(TransferLauncherIni, HandEditedCountsLoadSafelyAndSaveBackRoundTrips) {
   LauncherGroups back;
   {
     IniProfileStore store(ini);
-    TransferLauncher(store, "Exec", 1, back);
+    TransferLauncher(store, "Exec", Transfer::Load, back);
   }
   ASSERT_EQ(back.size(), 12u);
   ASSERT_EQ(back[0].size(), 2u);
@@ -68,9 +68,9 @@ TEST(TransferLauncherIni, AMissingFileLoadsTenEmptyGroupsAndSavesThem) {
   LauncherGroups groups;
   {
     IniProfileStore store(dir + "none.ini");
-    TransferLauncher(store, "Exec", 1, groups);
+    TransferLauncher(store, "Exec", Transfer::Load, groups);
     EXPECT_EQ(groups.size(), 10u);
-    TransferLauncher(store, "Exec", 0, groups);
+    TransferLauncher(store, "Exec", Transfer::Save, groups);
   }
   IniProfileStore store(dir + "none.ini");
   EXPECT_EQ(store.GetInt("Exec", "Num", -1), 10);

@@ -39,9 +39,9 @@ MenuState OpenMenu(HWND window) {
 
 TEST(CounterWindow, OpensAtTheFaceRectangleWithOkHidden) {
   ClockFace face;
-  auto* window = new CounterWindow;
-  ASSERT_TRUE(window->ShowFace(&face));
-  HWND w = window->hwnd();
+  CounterWindow window;
+  ASSERT_TRUE(window.ShowFace(&face));
+  HWND w = window.hwnd();
   RECT r;
   ::GetWindowRect(w, &r);
   EXPECT_EQ(r.left, 0);
@@ -53,7 +53,7 @@ TEST(CounterWindow, OpensAtTheFaceRectangleWithOkHidden) {
   EXPECT_TRUE(::GetWindowLongA(w, GWL_STYLE) & WS_THICKFRAME);
   HWND ok = ::GetDlgItem(w, IDOK);
   EXPECT_FALSE(::IsWindowVisible(ok));
-  window->ShowOkButton();
+  window.ShowOkButton();
   EXPECT_TRUE(::IsWindowVisible(ok));
 
   // Resizing keeps OK in the bottom-right corner of the client area.
@@ -65,8 +65,10 @@ TEST(CounterWindow, OpensAtTheFaceRectangleWithOkHidden) {
   EXPECT_EQ(button.right, client.right);
   EXPECT_EQ(button.bottom, client.bottom);
 
-  // Destruction stores the rectangle in the face; the object deletes itself.
-  ::DestroyWindow(w);
+  // Closing stores the rectangle in the face.
+  window.Close();
+  EXPECT_FALSE(::IsWindow(w));
+  EXPECT_EQ(window.hwnd(), nullptr);
   EXPECT_EQ(face.windowRect.left, 100);
   EXPECT_EQ(face.windowRect.top, 120);
   EXPECT_EQ(face.windowRect.right, 400);
@@ -75,9 +77,9 @@ TEST(CounterWindow, OpensAtTheFaceRectangleWithOkHidden) {
 
 TEST(CounterWindow, OkEnterAndEscOnlyHide) {
   ClockFace face;
-  auto* window = new CounterWindow;
-  ASSERT_TRUE(window->ShowFace(&face));
-  HWND w = window->hwnd();
+  CounterWindow window;
+  ASSERT_TRUE(window.ShowFace(&face));
+  HWND w = window.hwnd();
   for (WORD id : {IDOK, IDCANCEL}) {
     ::ShowWindow(w, SW_SHOW);
     ::SendMessageA(w, WM_COMMAND, id, 0);
@@ -90,9 +92,9 @@ TEST(CounterWindow, OkEnterAndEscOnlyHide) {
 TEST(CounterWindow, ContextMenuAndItsCommands) {
   ClockFace face;
   face.option = OptTopmost | OptTransparent;
-  auto* window = new CounterWindow;
-  ASSERT_TRUE(window->ShowFace(&face));
-  HWND w = window->hwnd();
+  CounterWindow window;
+  ASSERT_TRUE(window.ShowFace(&face));
+  HWND w = window.hwnd();
 
   MenuState framed = OpenMenu(w);
   ASSERT_TRUE(framed.seen);
@@ -125,10 +127,10 @@ TEST(CounterWindow, ContextMenuAndItsCommands) {
 
 TEST(CounterWindow, DestroyedWhileItsMenuIsOpen) {
   ClockFace face;
-  auto* window = new CounterWindow;
-  ASSERT_TRUE(window->ShowFace(&face));
+  CounterWindow window;
+  ASSERT_TRUE(window.ShowFace(&face));
   static HWND s_window;
-  s_window = window->hwnd();
+  s_window = window.hwnd();
   // The owner's tick destroys the window while the menu loop runs.
   ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
@@ -142,6 +144,8 @@ TEST(CounterWindow, DestroyedWhileItsMenuIsOpen) {
     ::Sleep(25);
   }
   EXPECT_FALSE(::IsWindow(s_window));
+  EXPECT_EQ(window.hwnd(), nullptr);
+  EXPECT_FALSE(window.InHandler()) << "the menu's handler has returned";
   EXPECT_EQ(face.windowRect.right, 400);
 }
 

@@ -4,6 +4,7 @@ list(APPEND VELTA_CORE_TEST_SOURCES
   quicktimer/quick_timer_input_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
   quicktimer/timer_action_test.cpp
+  quicktimer/running_timer_test.cpp
   quicktimer/counter_window_test.cpp
   quicktimer/quick_timer_dialog_test.cpp)
 if(WIN32)

@@ -74,12 +74,12 @@ TEST(TimeAdjustSettings, TransfersFourKeysOfAdjustInOrder) {
   saved.port = "ntp";
   saved.timeoutMs = 800;
   saved.retries = 10;
-  EXPECT_TRUE(TransferTimeAdjustSettings(store, saved, 0));
+  EXPECT_TRUE(TransferTimeAdjustSettings(store, saved, Transfer::Save));
   EXPECT_EQ(store.log, (std::vector<std::string>{"WriteString Adjust/Server", "WriteString Adjust/Port",
                                                  "WriteInt Adjust/TimeOut", "WriteInt Adjust/Retry"}));
   store.log.clear();
   TimeAdjustSettings loaded;
-  EXPECT_TRUE(TransferTimeAdjustSettings(store, loaded, 1));
+  EXPECT_TRUE(TransferTimeAdjustSettings(store, loaded, Transfer::Load));
   EXPECT_EQ(store.log, (std::vector<std::string>{"GetString Adjust/Server", "GetString Adjust/Port",
                                                  "GetInt Adjust/TimeOut", "GetInt Adjust/Retry"}));
   EXPECT_EQ(loaded, saved);
@@ -90,7 +90,7 @@ TEST(TimeAdjustSettings, MissingKeysKeepTheCurrentValues) {
   store.ints["Adjust/Retry"] = 7;
   TimeAdjustSettings settings;
   settings.server = "time.example";
-  EXPECT_TRUE(TransferTimeAdjustSettings(store, settings, 1));
+  EXPECT_TRUE(TransferTimeAdjustSettings(store, settings, Transfer::Load));
   EXPECT_EQ(settings.server, "time.example");
   EXPECT_EQ(settings.port, "123");
   EXPECT_EQ(settings.timeoutMs, 5000);
@@ -108,7 +108,7 @@ TEST(TimeAdjustSettingsIni, SavesSectionAdjustAndReadsItBack) {
   saved.retries = 4;
   {
     IniProfileStore store(file);
-    EXPECT_TRUE(TransferTimeAdjustSettings(store, saved, 0));
+    EXPECT_TRUE(TransferTimeAdjustSettings(store, saved, Transfer::Save));
   }
   const std::string text = ScratchDir::Read(file);
   EXPECT_NE(text.find("[Settings]\r\nFormat=%H:%M\r\n"), std::string::npos) << "other sections stay: " << text;
@@ -118,7 +118,7 @@ TEST(TimeAdjustSettingsIni, SavesSectionAdjustAndReadsItBack) {
 
   TimeAdjustSettings loaded;
   IniProfileStore store(file);
-  EXPECT_TRUE(TransferTimeAdjustSettings(store, loaded, 1));
+  EXPECT_TRUE(TransferTimeAdjustSettings(store, loaded, Transfer::Load));
   EXPECT_EQ(loaded, saved);
 }
 
@@ -130,7 +130,7 @@ TEST(TimeAdjustSettingsIni, HandEditedValuesLoadAsWritten) {
   ScratchDir::Write(file, "[Adjust]\r\nServer=" + longName + "\r\nPort=ntp\r\nTimeOut=800\r\n");
   TimeAdjustSettings settings;
   IniProfileStore store(file);
-  EXPECT_TRUE(TransferTimeAdjustSettings(store, settings, 1));
+  EXPECT_TRUE(TransferTimeAdjustSettings(store, settings, Transfer::Load));
   EXPECT_EQ(settings.server, longName);
   EXPECT_EQ(settings.port, "ntp");
   EXPECT_EQ(settings.timeoutMs, 800);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <vector>
 
 #include "resource.h"
@@ -77,7 +78,10 @@ TEST(ModalDialog, MissingTemplateFails) {
 TEST(WindowObject, IsForgottenWhenItsWindowIsDestroyed) {
   struct Counting : Window {
     int ncDestroyed = 0;
-    void PostNcDestroy() override { ++ncDestroyed; }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+      if (message == WM_NCDESTROY) ++ncDestroyed;
+      return Default();
+    }
   } window;
   ASSERT_TRUE(window.Create(0, "w", WS_POPUP, 0, 0, 10, 10, nullptr));
   HWND handle = window.hwnd();
@@ -86,6 +90,29 @@ TEST(WindowObject, IsForgottenWhenItsWindowIsDestroyed) {
   EXPECT_EQ(window.hwnd(), nullptr);
   EXPECT_EQ(window.ncDestroyed, 1);
   EXPECT_EQ(Window::FromHandle(handle), nullptr);
+}
+
+// An exception thrown by a handler stops at the window procedure: the caller gets
+// 0, the window and the program go on, and later messages are handled again.
+TEST(WindowObject, AThrowingHandlerStopsAtTheBoundary) {
+  struct Throwing : Window {
+    int handled = 0;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+      if (message == WM_APP) throw std::runtime_error("handler failed");
+      if (message == WM_APP + 1) throw 42;
+      if (message == WM_APP + 2) return ++handled;
+      return Default();
+    }
+  } window;
+  ASSERT_TRUE(window.Create(0, "w", WS_POPUP, 0, 0, 10, 10, nullptr));
+  EXPECT_EQ(::SendMessageA(window.hwnd(), WM_APP, 0, 0), 0);
+  EXPECT_EQ(::SendMessageA(window.hwnd(), WM_APP + 1, 0, 0), 0) << "not only std::exception";
+  ASSERT_TRUE(::PostMessageA(window.hwnd(), WM_APP, 0, 0));
+  MSG msg;
+  while (::PeekMessageA(&msg, window.hwnd(), 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);  // through user32's dispatch
+  EXPECT_TRUE(::IsWindow(window.hwnd()));
+  EXPECT_EQ(::SendMessageA(window.hwnd(), WM_APP + 2, 0, 0), 1);
+  EXPECT_EQ(window.handled, 1);
 }
 
 // A child control's object sees the messages its parent receives about it; the

@@ -1,0 +1,108 @@
+#include "face/face_window.h"
+
+#include "face/face_options.h"
+#include "resource.h"
+
+void FaceWindow::SetFaceMenuStates(HMENU menu, std::uint32_t option) {
+  auto check = [menu](UINT command, bool on) {
+    ::CheckMenuItem(menu, command, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+  };
+  check(ID_TOPMOST, option & OptTopmost);
+  // The check means the frame is hidden.
+  check(ID_WINDOW_FRAME, option & OptFrameless);
+  if (option & OptFrameless) check(ID_TRANSPARENT, option & OptTransparent);
+  else ::EnableMenuItem(menu, ID_TRANSPARENT, MF_BYCOMMAND | MF_GRAYED);
+}
+
+void FaceWindow::ApplyFrameSetting() {
+  if (face_ != nullptr && (face_->option & OptFrameless)) ModifyStyle(WS_THICKFRAME, 0, SWP_FRAMECHANGED);
+  else ModifyStyle(0, WS_THICKFRAME, SWP_FRAMECHANGED);
+}
+
+void FaceWindow::ApplyTopmost() {
+  const bool topmost = face_ != nullptr && (face_->option & OptTopmost);
+  ::SetWindowPos(hwnd(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
+bool FaceWindow::OnFaceCommand(WORD id) {
+  if (id != ID_TOPMOST && id != ID_WINDOW_FRAME && id != ID_TRANSPARENT) return false;
+  if (face_ == nullptr) return true;
+  switch (id) {
+    case ID_TOPMOST:
+      face_->option ^= OptTopmost;
+      ApplyTopmost();
+      break;
+    case ID_WINDOW_FRAME:
+      face_->option ^= OptFrameless;
+      ApplyFrameSetting();
+      ::InvalidateRect(hwnd(), nullptr, TRUE);
+      break;
+    default:
+      face_->option ^= OptTransparent;
+      ::InvalidateRect(hwnd(), nullptr, TRUE);
+      break;
+  }
+  return true;
+}
+
+void FaceWindow::ShowHoverFrame() { ModifyStyle(0, WS_THICKFRAME, SWP_FRAMECHANGED); }
+
+void FaceWindow::StartHoverTimer() {
+  if (hwnd() != nullptr) ::SetTimer(hwnd(), kHoverTimer, hoverPeriod_, nullptr);
+}
+
+void FaceWindow::EndHover() {
+  ::KillTimer(hwnd(), kHoverTimer);
+  ApplyFrameSetting();
+}
+
+void FaceWindow::OnHoverTimer() {
+  POINT cursor;
+  RECT window;
+  ::GetCursorPos(&cursor);
+  ::GetWindowRect(hwnd(), &window);
+  if (!::PtInRect(&window, cursor)) EndHover();
+}
+
+void FaceWindow::DragWindow() {
+  const DWORD pos = ::GetMessagePos();
+  ::SendMessageA(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, static_cast<LPARAM>(pos));
+}
+
+void FaceWindow::OnMouseMove() {
+  ShowHoverFrame();
+  StartHoverTimer();
+}
+
+void FaceWindow::PaintFace(HDC dc, bool seeThroughAllowed) {
+  if (face_ == nullptr) return;
+  const ClockFace::Overlay overlay = [this](HDC target, const RECT& rect, bool forShape) {
+    DrawOverlay(target, rect, forShape);
+  };
+  if (face_->UpdateWindowShape(dc, hwnd(), seeThroughAllowed ? TRUE : FALSE, overlay)) return;
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  face_->Draw(dc, client);
+  DrawOverlay(dc, client, false);
+}
+
+LRESULT FaceWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_MOUSEMOVE:
+      OnMouseMove();
+      return Default();
+    case WM_TIMER:
+      if (wParam != kHoverTimer) break;
+      OnHoverTimer();
+      return 0;
+    case WM_STYLECHANGING:
+      // Nothing may take the window out of the topmost band while it is meant to be there.
+      if (face_ != nullptr && (face_->option & OptTopmost) && static_cast<int>(wParam) == GWL_EXSTYLE)
+        reinterpret_cast<STYLESTRUCT*>(lParam)->styleNew |= WS_EX_TOPMOST;
+      break;
+    default:
+      break;
+  }
+  return Dialog::WindowProc(message, wParam, lParam);
+}

@@ -1,0 +1,67 @@
+// A captionless dialog window that shows one ClockFace: the base of the clock
+// window and of the QuickTimer counter and message windows. It does what such
+// a window does with its face's option bits: the sizing frame (hidden when
+// frameless, shown while the mouse is over the window), the topmost band, the
+// see-through shape and its paint, moving the window by its face, and the
+// menu items and commands for these.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "face/clock_face.h"
+#include "win/dialog.h"
+
+class FaceWindow : public Dialog {
+ public:
+  // Takes the hover frame away again once the mouse has left the window.
+  static constexpr UINT_PTR kHoverTimer = 3;
+
+  // "Topmost" and "Window Frame" checked by the option word; "Transparent"
+  // offered only without a frame (a framed window is never see-through) and
+  // checked then by its bit, grayed otherwise.
+  static void SetFaceMenuStates(HMENU menu, std::uint32_t option);
+
+ protected:
+  // `hoverPeriodMs`: how often the hover timer looks whether the mouse has left.
+  FaceWindow(UINT templateId, UINT hoverPeriodMs) : Dialog(templateId), hoverPeriod_(hoverPeriodMs) {}
+
+  // The face shown; none until the derived window sets it.
+  ClockFace* shownFace() const { return face_; }
+  void SetFace(ClockFace* face) { face_ = face; }
+
+  // The frame as the option word wants it: none when frameless.
+  void ApplyFrameSetting();
+  // In or out of the topmost band as the option word wants it, never activating the window.
+  void ApplyTopmost();
+  // "Topmost", "Window Frame" and "Transparent": toggles the bit and applies it.
+  // False, with nothing done, for any other command.
+  bool OnFaceCommand(WORD id);
+
+  // While the mouse is over the window it has its sizing frame, so it can be
+  // resized; the hover timer takes the frame away once the mouse has left.
+  void ShowHoverFrame();
+  void StartHoverTimer();
+  void EndHover();
+  // Ends the hover when the cursor is no longer over the window.
+  void OnHoverTimer();
+  // The system moves the window with the mouse until the button is released, frame or not.
+  void DragWindow();
+  // WM_MOUSEMOVE: the hover frame and its timer.
+  virtual void OnMouseMove();
+
+  // Paints the face and what DrawOverlay adds. See-through when that is allowed
+  // here, the face asks for it and the window has no frame: the window's shape
+  // is cut to the drawn pixels; otherwise the window loses any shape it had.
+  void PaintFace(HDC dc, bool seeThroughAllowed);
+  // Drawn over the face in the same picture. forShape: the picture the shape
+  // is cut from, where nothing of the overlay may be the background colour.
+  virtual void DrawOverlay(HDC dc, const RECT& client, bool forShape) {}
+
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  ClockFace* face_ = nullptr;
+  UINT hoverPeriod_;
+};

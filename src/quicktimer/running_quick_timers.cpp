@@ -1,0 +1,180 @@
+#include "quicktimer/running_quick_timers.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "quicktimer/poll_running.h"
+#include "resource.h"
+#include "win/unique_handle.h"
+
+namespace {
+RECT ToRect(const QuickTimerCells::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+}  // namespace
+
+QuickTimerCells::Rect RunningQuickTimers::Client() const {
+  RECT r{};
+  ::GetClientRect(host_, &r);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+void RunningQuickTimers::Add(std::unique_ptr<RunningTimer> entry) {
+  running_.push_back(std::move(entry));
+  ::SetTimer(host_, kPollTimer, kPollPeriod, nullptr);
+  CellsChanged();
+}
+
+void RunningQuickTimers::Finish(std::unique_ptr<RunningTimer> entry) {
+  entry->End();
+  entry->action.SaveFaces();
+  if (entry->InHandler()) finishing_.push_back(std::move(entry));
+}
+
+void RunningQuickTimers::Poll() {
+  std::erase_if(finishing_, [](const std::unique_ptr<RunningTimer>& entry) { return !entry->InHandler(); });
+  const std::size_t removed = PollRunning(
+      running_, [](RunningTimer& entry) { return entry.Step(); },
+      [this](std::unique_ptr<RunningTimer> entry) { Finish(std::move(entry)); });
+  if (running_.empty()) ::KillTimer(host_, kPollTimer);
+  if (removed > 0) CellsChanged();
+}
+
+void RunningQuickTimers::EndAll() {
+  tooltip_ = nullptr;  // destroyed with the host
+  std::vector<std::unique_ptr<RunningTimer>> ending = std::move(running_);
+  running_.clear();
+  for (auto& entry : ending) Finish(std::move(entry));
+}
+
+void RunningQuickTimers::CellsChanged() {
+  RebuildTooltips();
+  ::InvalidateRect(host_, nullptr, TRUE);
+}
+
+void RunningQuickTimers::Draw(HDC dc, const RECT& client, bool forShape, int pressed) const {
+  if (running_.empty()) return;
+  BitmapHandle picture(::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_CELLS)));
+  MemoryDcHandle source(::CreateCompatibleDC(dc));
+  SelectGuard select(source.get(), picture.get());
+  const QuickTimerCells::Rect area{client.left, client.top, client.right, client.bottom};
+  for (std::size_t i = 0; i < running_.size(); ++i) {
+    const auto cell = QuickTimerCells::CellRect(static_cast<std::int32_t>(i), area);
+    if (!cell) return;
+    RECT r = ToRect(*cell);
+    const bool isPressed = static_cast<int>(i) == pressed;
+    if (forShape) {
+      ::InvertRect(dc, &r);
+    } else if (picture) {
+      const int d = isPressed ? 3 : 2;
+      ::BitBlt(dc, r.left + d, r.top + d, 16, 16, source.get(), 0, 0, SRCCOPY);
+    }
+    ::DrawEdge(dc, &r, isPressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+  }
+}
+
+void RunningQuickTimers::DrawPressed(int pressed) const {
+  RECT client;
+  ::GetClientRect(host_, &client);
+  WindowDcGuard dc(host_);
+  Draw(dc.dc(), client, false, pressed);
+}
+
+int RunningQuickTimers::HitCell(POINT at) const {
+  return QuickTimerCells::HitTest(at.x, at.y, Client(), static_cast<std::int32_t>(running_.size()));
+}
+
+void RunningQuickTimers::RebuildTooltips() {
+  if (tooltip_ != nullptr) {
+    ::DestroyWindow(tooltip_);
+    tooltip_ = nullptr;
+  }
+  if (running_.empty()) return;
+  tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, host_, nullptr,
+                               ::GetModuleHandleA(nullptr), nullptr);
+  if (tooltip_ == nullptr) return;
+  // A negative time puts the delays back to the system's defaults.
+  ::SendMessageA(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOMATIC, MAKELPARAM(static_cast<WORD>(-1), 0));
+  const QuickTimerCells::Rect client = Client();
+  for (std::size_t i = 0; i < running_.size(); ++i) {
+    const auto cell = QuickTimerCells::CellRect(static_cast<std::int32_t>(i), client);
+    if (!cell) break;
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = 0;
+    tool.hwnd = host_;
+    tool.uId = reinterpret_cast<UINT_PTR>(running_[i].get());
+    tool.rect = ToRect(*cell);
+    tool.lpszText = LPSTR_TEXTCALLBACKA;
+    ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+bool RunningQuickTimers::OnNotify(NMHDR* header) {
+  if (header->code != TTN_NEEDTEXTA || tooltip_ == nullptr || header->hwndFrom != tooltip_) return false;
+  auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+  for (const auto& entry : running_) {
+    if (reinterpret_cast<UINT_PTR>(entry.get()) != header->idFrom) continue;
+    const std::string text = QuickTimerCells::TooltipText(entry->action.countdown, ::GetTickCount());
+    std::snprintf(info->szText, sizeof info->szText, "%s", text.c_str());
+    info->lpszText = info->szText;
+    return true;
+  }
+  return false;  // the entry has gone meanwhile
+}
+
+void RunningQuickTimers::RelayEvent(MSG* msg) const {
+  if (tooltip_ != nullptr) ::SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+}
+
+void RunningQuickTimers::UpdateTip() const {
+  if (tooltip_ != nullptr) ::SendMessageA(tooltip_, TTM_UPDATE, 0, 0);
+}
+
+void RunningQuickTimers::ShowCellMenu(int cell, POINT at) {
+  if (cell < 0 || static_cast<std::size_t>(cell) >= running_.size()) return;
+  selected_ = cell;
+  MenuHandle menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CELL_MENU)));
+  HMENU popup = ::GetSubMenu(menu.get(), 0);
+  if (popup == nullptr) return;
+  const struct {
+    UINT id;
+    std::uint32_t bit;
+  } checks[] = {{ID_QT_EXECUTE_APP, TimerActionState::kExecuteApplication},
+                {ID_QT_COUNTER_WINDOW, TimerActionState::kCounterWindow},
+                {ID_QT_MESSAGE_BOX, TimerActionState::kMessageWindow},
+                {ID_QT_PLAY_SOUND, TimerActionState::kPlaySound}};
+  const std::uint32_t flags = running_[static_cast<std::size_t>(cell)]->action.flags;
+  for (const auto& check : checks) {
+    if (flags & check.bit) ::CheckMenuItem(popup, check.id, MF_BYCOMMAND | MF_CHECKED);
+  }
+  ::ClientToScreen(host_, &at);
+  ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, host_, nullptr);
+}
+
+bool RunningQuickTimers::OnCommand(WORD id) {
+  std::uint32_t bit = 0;
+  switch (id) {
+    case ID_QT_STOP: break;
+    case ID_QT_COUNTER_WINDOW: bit = TimerActionState::kCounterWindow; break;
+    case ID_QT_MESSAGE_BOX: bit = TimerActionState::kMessageWindow; break;
+    case ID_QT_PLAY_SOUND: bit = TimerActionState::kPlaySound; break;
+    case ID_QT_EXECUTE_APP: bit = TimerActionState::kExecuteApplication; break;
+    default: return false;
+  }
+  // The selected index may be stale: the entries may have moved or gone since the click.
+  if (selected_ < 0 || static_cast<std::size_t>(selected_) >= running_.size()) return true;
+  const auto at = running_.begin() + selected_;
+  if (id != ID_QT_STOP) {
+    (*at)->action.flags ^= bit;
+    return true;
+  }
+  std::unique_ptr<RunningTimer> entry = std::move(*at);
+  running_.erase(at);
+  Finish(std::move(entry));
+  if (running_.empty()) ::KillTimer(host_, kPollTimer);
+  CellsChanged();
+  return true;
+}

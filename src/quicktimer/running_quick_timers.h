@@ -1,0 +1,71 @@
+// The running QuickTimers of the clock window and their cells over its face:
+// drawing, hit test, tooltips, the cell menu and the poll that steps them.
+// Entries are owned here; one that ends saves its windows' faces.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "quicktimer/quick_timer_cells.h"
+#include "quicktimer/running_timer.h"
+
+class RunningQuickTimers {
+ public:
+  // The host window's timer that polls the entries while any runs.
+  static constexpr UINT_PTR kPollTimer = 2;
+  static constexpr UINT kPollPeriod = 500;
+
+  RunningQuickTimers() = default;
+  RunningQuickTimers(const RunningQuickTimers&) = delete;
+  RunningQuickTimers& operator=(const RunningQuickTimers&) = delete;
+
+  // The window the cells are drawn on; it receives the poll timer, the cell
+  // menu's commands and the tooltips' notifications.
+  void Attach(HWND host) { host_ = host; }
+
+  // An entry's position is its cell's index.
+  const std::vector<std::unique_ptr<RunningTimer>>& running() const { return running_; }
+  HWND tooltip() const { return tooltip_; }
+  std::int32_t selectedCell() const { return selected_; }
+
+  // Appends a started QuickTimer: its cell appears and the poll timer runs.
+  void Add(std::unique_ptr<RunningTimer> entry);
+  // Timer 2: every entry steps once; the ones left without an action end.
+  void Poll();
+  // At the end of the host: every entry ends (sound off, windows closed) and saves its faces.
+  void EndAll();
+
+  // The cells over the face: for the see-through shape inverted whole, so that no
+  // pixel of them is the background colour; otherwise with one of them pressed (-1: none).
+  void Draw(HDC dc, const RECT& client, bool forShape, int pressed = -1) const;
+  // Draws the cells straight onto the host, one of them pressed (-1: none).
+  void DrawPressed(int pressed) const;
+  // The cell at a point of the host's client area, or -1.
+  int HitCell(POINT at) const;
+  // Selects the cell and shows the cell menu at a point of the host's client area.
+  void ShowCellMenu(int cell, POINT at);
+  // A command of the cell menu for the selected cell; false for any other command.
+  bool OnCommand(WORD id);
+  // The tooltips' request for a cell's text; false when it is not theirs.
+  bool OnNotify(NMHDR* header);
+  // Mouse messages for the tooltips, and their text at this moment.
+  void RelayEvent(MSG* msg) const;
+  void UpdateTip() const;
+
+ private:
+  QuickTimerCells::Rect Client() const;
+  void RebuildTooltips();
+  void CellsChanged();
+  // An entry taken out of the running ones: it ends and saves its faces. One
+  // whose window is inside one of its own handlers is kept until that returns.
+  void Finish(std::unique_ptr<RunningTimer> entry);
+
+  HWND host_ = nullptr;
+  std::vector<std::unique_ptr<RunningTimer>> running_;
+  std::vector<std::unique_ptr<RunningTimer>> finishing_;
+  HWND tooltip_ = nullptr;  // a child popup of the host: it goes with it
+  std::int32_t selected_ = -1;
+};

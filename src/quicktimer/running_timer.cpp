@@ -1,0 +1,100 @@
+#include "quicktimer/running_timer.h"
+
+#include <mmsystem.h>
+
+#include <vector>
+
+#include "face/face_options.h"
+#include "win/unique_handle.h"
+
+RunningTimer::RunningTimer(const TimerAction& settings, std::uint32_t start) : action(settings) {
+  action.countdown.start = start;
+  action.counterFace.countdown = action.countdown;
+  action.counterFace.option &= ~OptInverted;
+  action.messageFace.option &= ~OptInverted;
+}
+
+RunningTimer::~RunningTimer() { End(); }
+
+bool RunningTimer::Step() { return Step(::GetTickCount()); }
+
+bool RunningTimer::InHandler() const {
+  for (const auto& window : windows_) {
+    if (window && window->InHandler()) return true;
+  }
+  return false;
+}
+
+ClockFace& RunningTimer::FaceOf(WindowKind kind) {
+  return kind == kCounter ? static_cast<ClockFace&>(action.counterFace) : action.messageFace;
+}
+
+bool RunningTimer::HasWindow(WindowKind kind) { return windowHandle(kind) != nullptr; }
+
+bool RunningTimer::IsWindowShown(WindowKind kind) {
+  HWND window = windowHandle(kind);
+  return window != nullptr && ::IsWindowVisible(window);
+}
+
+void RunningTimer::OpenWindow(WindowKind kind) {
+  std::unique_ptr<CounterWindow>& window = windows_[kind];
+  if (window && window->hwnd() == nullptr) {
+    // Its window went behind this record's back. A handler of the old object
+    // may still be returning: a new window waits for the next tick then.
+    if (window->InHandler()) return;
+    window.reset();
+  }
+  if (!window) window = std::make_unique<CounterWindow>();
+  if (!window->ShowFace(&FaceOf(kind))) window.reset();
+}
+
+void RunningTimer::RefreshCounter() {
+  action.counterFace.countdown = action.countdown;
+  if (HasWindow(kCounter)) windows_[kCounter]->ShowFace(&action.counterFace);
+}
+
+void RunningTimer::FlashWindow(WindowKind kind) {
+  if (!HasWindow(kind)) return;
+  FaceOf(kind).option ^= OptInverted;
+  windows_[kind]->ShowFace(&FaceOf(kind));
+  windows_[kind]->ShowOkButton();
+}
+
+void RunningTimer::CloseWindow(WindowKind kind) {
+  std::unique_ptr<CounterWindow>& window = windows_[kind];
+  if (!window) return;
+  window->Close();  // its rectangle goes into the face
+  // An object whose handler still runs (a menu or dialog of the window) is
+  // deleted at the next opening or with this record, once that has returned.
+  if (!window->InHandler()) window.reset();
+}
+
+void RunningTimer::StartSound(const std::string& wave) {
+  ::PlaySoundA(wave.c_str(), nullptr, SND_FILENAME | SND_LOOP | SND_ASYNC);
+}
+
+void RunningTimer::StopSound() { ::PlaySoundA(nullptr, nullptr, SND_LOOP | SND_ASYNC); }
+
+bool RunningTimer::StartApplication(const std::string& app, const std::string& param) {
+  return ExecuteApplication(app, param);
+}
+
+bool RunningTimer::ExecuteApplication(const std::string& app, const std::string& param, DWORD idleWaitMs) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process{};
+  // The command line is the stored text as it is; CreateProcessA may write into it.
+  std::vector<char> commandLine(param.begin(), param.end());
+  commandLine.push_back('\0');
+  if (!::CreateProcessA(app.c_str(), commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                        nullptr, &startup, &process)) {
+    return false;
+  }
+  KernelHandle child(process.hProcess);
+  KernelHandle thread(process.hThread);  // closed first
+  // A program that never gets ready for input must not hold the clock and every timer for good.
+  ::WaitForInputIdle(child.get(), idleWaitMs);
+  return true;
+}

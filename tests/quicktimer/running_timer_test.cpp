@@ -1,0 +1,236 @@
+#include "quicktimer/running_timer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "face/face_options.h"
+#include "quicktimer/counter_window.h"
+#include "win/window.h"
+
+namespace {
+
+std::string TestDir() {
+  char path[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path);
+  return dir.substr(0, dir.find_last_of("\\/") + 1);
+}
+
+// Lets the windows handle what the ticks sent them (paints, shows).
+void Pump() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+}
+
+bool WaitForFile(const std::string& path, DWORD ms) {
+  for (DWORD waited = 0; waited <= ms; waited += 50) {
+    if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    ::Sleep(50);
+  }
+  return false;
+}
+
+TEST(RunningTimer, CounterAndMessageWindowsThroughExpiryAndDismissal) {
+  TimerAction settings;
+  settings.flags = 0x1 | 0x2;
+  settings.counterFace.windowRect = RECT{30, 40, 330, 190};
+  settings.messageFace.windowRect = RECT{400, 300, 700, 450};
+  settings.countdown.duration = 1000;
+  RunningTimer run(settings, 5000);
+  EXPECT_TRUE(run.Step(5000));
+  HWND counter = run.windowHandle(ActionHost::kCounter);
+  ASSERT_TRUE(::IsWindow(counter));
+  EXPECT_TRUE(::IsWindowVisible(counter));
+  RECT r;
+  ::GetWindowRect(counter, &r);
+  EXPECT_EQ(r.left, 30);
+  EXPECT_EQ(r.top, 40);
+  EXPECT_EQ(r.right - r.left, 300);
+  EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(counter, IDOK))) << "OK is hidden while counting";
+  EXPECT_EQ(run.windowHandle(ActionHost::kMessage), nullptr);
+  Pump();
+
+  // Expiry: both flash and show their OK buttons.
+  EXPECT_TRUE(run.Step(6000));
+  HWND message = run.windowHandle(ActionHost::kMessage);
+  ASSERT_TRUE(::IsWindow(message));
+  EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(counter, IDOK)));
+  EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(message, IDOK)));
+  EXPECT_TRUE(run.action.counterFace.option & OptInverted);
+  EXPECT_TRUE(run.action.messageFace.option & OptInverted);
+  Pump();
+  EXPECT_TRUE(run.Step(6500));
+  EXPECT_FALSE(run.action.counterFace.option & OptInverted) << "flashing";
+
+  // OK hides the counter window; the next tick destroys it and keeps where it was.
+  ::MoveWindow(counter, 50, 60, 300, 150, TRUE);
+  ::SendMessageA(counter, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(counter, IDOK)));
+  EXPECT_FALSE(::IsWindowVisible(counter));
+  EXPECT_TRUE(run.Step(7000));
+  EXPECT_FALSE(::IsWindow(counter));
+  EXPECT_EQ(run.action.flags, 0x2u);
+  EXPECT_EQ(run.action.counterFace.windowRect.left, 50);
+  EXPECT_EQ(run.action.counterFace.windowRect.top, 60);
+
+  // Esc in the message window does the same; the entry ends with it.
+  ::SendMessageA(message, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_FALSE(run.Step(7500));
+  EXPECT_FALSE(::IsWindow(message));
+}
+
+TEST(RunningTimer, DestructionClosesWindowsThatAreStillOpen) {
+  HWND counter = nullptr;
+  {
+    TimerAction settings;
+    settings.flags = 0x1;
+    settings.countdown.duration = 60000;
+    RunningTimer run(settings, 100);
+    run.Step(200);
+    counter = run.windowHandle(ActionHost::kCounter);
+    ASSERT_TRUE(::IsWindow(counter));
+  }
+  EXPECT_FALSE(::IsWindow(counter));
+}
+
+TEST(RunningTimer, WindowDestroyedBehindItsBackIsForgotten) {
+  TimerAction settings;
+  settings.flags = 0x1;
+  settings.countdown.duration = 60000;
+  RunningTimer run(settings, 100);
+  run.Step(200);
+  HWND first = run.windowHandle(ActionHost::kCounter);
+  ::DestroyWindow(first);  // behind the record's back: it must not touch that window again
+  EXPECT_TRUE(run.Step(700));
+  HWND second = run.windowHandle(ActionHost::kCounter);
+  EXPECT_TRUE(::IsWindow(second)) << "while counting, a counter window that has gone is opened again";
+  EXPECT_TRUE(::IsWindowVisible(second));
+}
+
+TEST(RunningTimer, ApplicationActionStartsTheProgram) {
+  const std::string mark = TestDir() + "qt_helper_started.mark";
+  ::DeleteFileA(mark.c_str());
+  TimerAction settings;
+  settings.flags = 0x8;
+  settings.app = TestDir() + "qt_helper.exe";
+  settings.param = "qt_helper.exe " + mark;
+  settings.countdown.duration = 0;
+  RunningTimer run(settings, 100);
+  EXPECT_FALSE(run.Step(100));
+  EXPECT_TRUE(WaitForFile(mark, 5000));
+  std::ifstream in(mark);
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ(line, run.action.param) << "the command line is Param exactly";
+}
+
+TEST(RunningTimer, MissingApplicationClearsItsFlagQuietly) {
+  TimerAction settings;
+  settings.flags = 0x8;
+  settings.app = TestDir() + "no_such_program.exe";
+  settings.countdown.duration = 0;
+  RunningTimer run(settings, 100);
+  EXPECT_FALSE(run.Step(100));
+  EXPECT_FALSE(RunningTimer::ExecuteApplication(run.action.app, ""));
+}
+
+// A program that never gets ready for input must not hold the clock's thread for good.
+TEST(RunningTimer, WaitForAProgramThatNeverGetsIdleIsBounded) {
+  const std::string mark = TestDir() + "qt_helper_busy.mark";
+  ::DeleteFileA(mark.c_str());
+  struct Call {
+    std::string app, param;
+    bool started = false;
+  } call{TestDir() + "qt_helper.exe", "qt_helper.exe busy " + mark};
+  HANDLE thread = ::CreateThread(
+      nullptr, 0,
+      [](LPVOID p) -> DWORD {
+        auto* c = static_cast<Call*>(p);
+        c->started = RunningTimer::ExecuteApplication(c->app, c->param, 2000);
+        return 0;
+      },
+      &call, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  // Without a bound the call would never return (the helper stays 20 s and never reads input).
+  EXPECT_EQ(::WaitForSingleObject(thread, 15000), WAIT_OBJECT_0);
+  ::CloseHandle(thread);
+  EXPECT_TRUE(call.started);
+  EXPECT_TRUE(WaitForFile(mark, 2000));
+}
+
+// A WAV file with 0.2 s of silence, 8 kHz mono 8-bit.
+std::string MakeWave(const std::string& path) {
+  const std::uint32_t samples = 1600;
+  std::vector<unsigned char> data(samples, 0x80);
+  std::ofstream out(path, std::ios::binary);
+  auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+  auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+  out.write("RIFF", 4); u32(36 + samples); out.write("WAVEfmt ", 8); u32(16); u16(1); u16(1); u32(8000); u32(8000);
+  u16(1); u16(8); out.write("data", 4); u32(samples);
+  out.write(reinterpret_cast<const char*>(data.data()), samples);
+  return path;
+}
+
+TEST(RunningTimer, SoundLoopsForItsPlayTimeAndStops) {
+  TimerAction settings;
+  settings.flags = 0x4;
+  settings.wave = MakeWave(TestDir() + "qt_silence.wav");
+  settings.soundTime.duration = 600;
+  const std::uint32_t start = ::GetTickCount();
+  settings.countdown.duration = 0;
+  RunningTimer run(settings, start);
+  EXPECT_TRUE(run.Step(start));
+  EXPECT_TRUE(run.action.IsSoundPlaying());
+  EXPECT_TRUE(run.Step(start + 500));
+  EXPECT_FALSE(run.Step(start + 1000));
+  EXPECT_FALSE(run.action.IsSoundPlaying());
+}
+
+}  // namespace
+
+namespace {
+
+// Whether a point of the window (window coordinates) is shown: inside its shape, or any
+// point when it has none.
+bool ShowsPoint(HWND window, POINT at) {
+  HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+  const int kind = ::GetWindowRgn(window, region);
+  const bool inside = kind == ERROR || ::PtInRegion(region, at.x, at.y);
+  ::DeleteObject(region);
+  return inside;
+}
+
+POINT OkCentre(HWND window) {
+  RECT button, frame;
+  ::GetWindowRect(::GetDlgItem(window, IDOK), &button);
+  ::GetWindowRect(window, &frame);
+  return {(button.left + button.right) / 2 - frame.left, (button.top + button.bottom) / 2 - frame.top};
+}
+
+TEST(RunningTimer, AnExpiredSeeThroughCounterWindowKeepsItsOkButtonReachable) {
+  TimerAction settings;
+  settings.flags = 0x1;
+  settings.counterFace.option = OptTopmost | OptFrameless | OptTransparent;
+  settings.countdown.duration = 1000;
+  RunningTimer run(settings, 5000);
+  ASSERT_TRUE(run.Step(5000));
+  HWND counter = run.windowHandle(ActionHost::kCounter);
+  ASSERT_TRUE(::IsWindow(counter));
+  ::UpdateWindow(counter);
+  EXPECT_FALSE(ShowsPoint(counter, OkCentre(counter))) << "while counting, the shape is the text alone";
+
+  ASSERT_TRUE(run.Step(6000));
+  ASSERT_TRUE(::IsWindowVisible(::GetDlgItem(counter, IDOK)));
+  ::UpdateWindow(counter);
+  Pump();
+  EXPECT_TRUE(ShowsPoint(counter, OkCentre(counter))) << "after expiry the shape no longer cuts OK away";
+  run.action.flags = 0;
+}
+
+}  // namespace
