@@ -18,8 +18,10 @@ void ColourButton::SetColour(COLORREF colour) {
 }
 
 void ColourButton::Notify() {
-  // Posting to no window would land in the thread's queue: send nothing instead.
-  if (notifyWindow != nullptr) ::PostMessageA(notifyWindow, notifyMessage, notifyWParam, notifyLParam);
+  HWND parent = ::GetParent(hwnd());
+  if (parent == nullptr) return;
+  ::SendMessageA(parent, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd()), kColourChanged),
+                 reinterpret_cast<LPARAM>(hwnd()));
 }
 
 void ColourButton::DropDown() {

@@ -1,5 +1,6 @@
 // An owner-drawn push button that shows a colour and drops down a ColourGrid
-// to change it; after a change it posts a notification chosen by its owner.
+// to change it; after a change it tells its parent as controls do, with
+// WM_COMMAND carrying its id and the notification code kColourChanged.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +14,8 @@ class ColourButton : public Window {
   static constexpr UINT kFirstCellId = 1312;
   // Posted to itself when "..." was chosen, so the colour dialog opens after the grid has closed.
   static constexpr UINT kColourDialogMessage = WM_USER + 314;
+  // The WM_COMMAND notification code of a changed colour.
+  static constexpr WORD kColourChanged = 0x8001;
 
   ColourButton() = default;
 
@@ -21,12 +24,6 @@ class ColourButton : public Window {
 
   void SetColour(COLORREF colour);
   COLORREF GetColour() const { return colour_; }
-
-  // Where the notification goes after a change; none while notifyWindow is null.
-  HWND notifyWindow = nullptr;
-  UINT notifyMessage = 0;
-  WPARAM notifyWParam = 0;
-  LPARAM notifyLParam = 0;
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

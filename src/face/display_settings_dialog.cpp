@@ -51,13 +51,6 @@ BOOL DisplaySettingsDialog::OnInitDialog() {
     ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(StringTable::Load(id).c_str()));
   ::SendMessageA(combo, CB_SETCURSEL, 0, 0);
 
-  // A picked colour posts WM_PAINT here, which redraws the preview in the new colour.
-  for (ColourButton* button : {&textButton_, &backButton_}) {
-    button->notifyWindow = hwnd();
-    button->notifyMessage = WM_PAINT;
-    button->notifyWParam = 0;
-    button->notifyLParam = 0;
-  }
   textButton_.SetColour(face_->textColour);
   backButton_.SetColour(face_->backColour);
 
@@ -80,9 +73,19 @@ void DisplaySettingsDialog::ReadFormat() {
   face_->format = std::move(text);
 }
 
+void DisplaySettingsDialog::RedrawPreview() {
+  ::RedrawWindow(Item(IDC_PREVIEW), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void DisplaySettingsDialog::OnColourChanged() {
+  face_->textColour = textButton_.GetColour();
+  face_->backColour = backButton_.GetColour();
+  RedrawPreview();
+}
+
 void DisplaySettingsDialog::FormatChanged() {
   ReadFormat();
-  ::InvalidateRect(hwnd(), nullptr, FALSE);
+  RedrawPreview();
   // Alignment moves lines against each other: it matters only with two or more.
   const BOOL multiLine = ::SendMessageA(Item(IDC_FORMAT), EM_GETLINECOUNT, 0, 0) > 1;
   for (int id : {IDC_ALIGN_GROUP, IDC_ALIGN_LABEL, IDC_ALIGN_LEFT, IDC_ALIGN_CENTER, IDC_ALIGN_RIGHT})
@@ -101,7 +104,7 @@ void DisplaySettingsDialog::AddToken() {
   DWORD end = 0;
   ::SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   ReadFormat();
-  ::InvalidateRect(hwnd(), nullptr, FALSE);
+  RedrawPreview();
   ::SetFocus(edit);
   ::SendMessageA(edit, EM_SETSEL, end, end);
   ::SendMessageA(edit, EM_SCROLLCARET, 0, 0);
@@ -116,27 +119,22 @@ void DisplaySettingsDialog::ChooseFaceFont() {
   choose.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
   if (!::ChooseFontA(&choose)) return;
   face_->font = font;
-  ::InvalidateRect(hwnd(), nullptr, FALSE);
+  RedrawPreview();
 }
 
 void DisplaySettingsDialog::SetAlignment(std::int32_t flag) {
   face_->flagDT = flag;
-  ::InvalidateRect(hwnd(), nullptr, FALSE);
+  RedrawPreview();
 }
 
-void DisplaySettingsDialog::OnPaint() {
-  PaintGuard paint(hwnd());
-  HWND frame = Item(IDC_PREVIEW);
-  if (frame == nullptr) return;
-  WindowDcGuard dc(frame);
-  if (dc.dc() == nullptr) return;
-  RECT inside;
-  ::GetClientRect(frame, &inside);
+void DisplaySettingsDialog::DrawPreview(const DRAWITEMSTRUCT* item) {
+  HDC dc = item->hDC;
+  SavedDcGuard saved(dc);
+  RECT inside = item->rcItem;
+  ::FrameRect(dc, &inside, ::GetSysColorBrush(COLOR_3DSHADOW));
   ::InflateRect(&inside, -1, -1);
-  ::IntersectClipRect(dc.dc(), inside.left, inside.top, inside.right, inside.bottom);
-  face_->textColour = textButton_.GetColour();
-  face_->backColour = backButton_.GetColour();
-  face_->Draw(dc.dc(), inside);
+  ::IntersectClipRect(dc, inside.left, inside.top, inside.right, inside.bottom);
+  face_->Draw(dc, inside);
 }
 
 void DisplaySettingsDialog::OnOK() {
@@ -160,15 +158,20 @@ bool DisplaySettingsDialog::OnCommand(WORD id, WORD code, HWND control) {
     case IDC_ALIGN_RIGHT:
       if (code == BN_CLICKED) SetAlignment(id - IDC_ALIGN_LEFT);
       return true;
+    case IDC_TEXT_COLOUR:
+    case IDC_BACK_COLOUR:
+      if (code != ColourButton::kColourChanged) return false;
+      OnColourChanged();
+      return true;
     default:
       return Dialog::OnCommand(id, code, control);
   }
 }
 
 LRESULT DisplaySettingsDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) {
-    OnPaint();
-    return 0;
+  if (message == WM_DRAWITEM && wParam == IDC_PREVIEW) {
+    DrawPreview(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return TRUE;
   }
   return Dialog::WindowProc(message, wParam, lParam);
 }

@@ -46,7 +46,10 @@ class DisplaySettingsDialog : public Dialog {
   void AddToken();
   void ChooseFaceFont();
   void SetAlignment(std::int32_t flag);
-  void OnPaint();
+  void OnColourChanged();
+  void RedrawPreview();
+  // The owner-drawn preview control: its frame, and the face inside it.
+  void DrawPreview(const DRAWITEMSTRUCT* item);
   // The edit's text into the face's format.
   void ReadFormat();
 
