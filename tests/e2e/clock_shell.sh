@@ -64,7 +64,7 @@ close_menu
 check "the icon menu is wider than the picture column (${ml:-?}..${mr:-?})" [ $(( ${mr:-0} - ${ml:-0} )) -gt 120 ]
 
 # ---- the plain menu: standard check marks for TaskTray and Topmost ----
-driver command Velta 32798
+driver command Velta $ID_MENU_ICONS
 read -r ml mt mr mb <<<"$(right_click_menu 200 150)"
 sleep 0.5
 shot "$SHOTS/shell_menu_plain.png"
@@ -73,8 +73,8 @@ checks=$(dark_groups "$SHOTS/shell_menu_plain.png" 14 $(( mb - mt - 4 )) $(( ml 
 expect_eq "two check marks with the frame shown and menu icons off" "$checks" 2
 
 # ---- see-through: frameless and transparent ----
-driver command Velta 32775
-driver command Velta 32776
+driver command Velta $ID_WINDOW_FRAME
+driver command Velta $ID_TRANSPARENT
 xdotool mousemove 700 600
 sleep 1.5
 shot "$SHOTS/shell_see_through.png"
@@ -117,17 +117,17 @@ expect_eq "and the shape comes back" "$(driver region Velta 10 190)" out
 # ---- losing the activation takes the temporary frame away at once ----
 xdotool mousemove "$tx" "$ty"; sleep 0.1; xdotool mousemove $(( tx + 1 )) "$ty"
 check "hovering again shows the frame" reaches thickframe 1 20
-driver post Velta 0x001C 0 0
+driver post Velta $WM_ACTIVATEAPP 0 0
 check "a deactivation applies the frame setting without waiting" reaches thickframe 0 5
 xdotool mousemove 700 600
 sleep 2.5
 
 # ---- the frame back with Transparent still set: the full rectangle at once ----
-driver command Velta 32775
+driver command Velta $ID_WINDOW_FRAME
 check "Window Frame unchecked brings the frame back" reaches thickframe 1 10
 sleep 0.3
 expect_eq "and no window region, although Transparent is set" "$(driver region Velta 10 190)" none
-driver command Velta 32775
+driver command Velta $ID_WINDOW_FRAME
 check "checked again, the frame goes" reaches thickframe 0 10
 sleep 0.5
 expect_eq "and the shape is back" "$(driver region Velta 10 190)" out
@@ -145,14 +145,14 @@ wait_info thickframe 0 40 >/dev/null
 # ---- the tray callback opens the same menu at the cursor ----
 no_menu() { ! driver menu 0.5 >/dev/null; }
 xdotool mousemove 600 400; sleep 0.3
-driver post Velta 0x0410 1 0x0200
+driver post Velta $TRAY_CALLBACK 1 $WM_MOUSEMOVE
 sleep 0.5
 check "a mouse move over the tray icon opens nothing" no_menu
-driver post Velta 0x0410 1 0x0205
+driver post Velta $TRAY_CALLBACK 1 $WM_RBUTTONUP
 read -r ml mt mr mb <<<"$(driver menu 5)"
 expect_eq "a right click on the tray icon opens the menu at the cursor" "$ml $mt" "600 400"
 close_menu
-driver post Velta 0x0410 1 0x0202
+driver post Velta $TRAY_CALLBACK 1 $WM_LBUTTONUP
 read -r ml mt mr mb <<<"$(driver menu 5)"
 expect_eq "and so does a left click" "$ml $mt" "600 400"
 close_menu
@@ -160,28 +160,28 @@ close_menu
 # ---- the tray icon: the shell's own tray window shows while it holds an icon ----
 tray_visible() { driver info "Wine System Tray" | sed -n 's/^visible //p'; }
 expect_eq "the tray icon is there by default" "$(tray_visible)" 1
-driver command Velta 32789
+driver command Velta $ID_TASKTRAY
 sleep 1
 check "TaskTray off removes the icon at once" [ "$(tray_visible)" != 1 ]
-driver command Velta 32789
+driver command Velta $ID_TASKTRAY
 sleep 1
 expect_eq "TaskTray on adds it again" "$(tray_visible)" 1
 
 # ---- topmost ----
-driver exstyle-remove Velta 0x8
+driver exstyle-remove Velta $WS_EX_TOPMOST
 expect_eq "a style change cannot take the clock out of the topmost band" "$(info_value topmost)" 1
-driver command Velta 32797
+driver command Velta $ID_TOPMOST
 sleep 0.3
 expect_eq "Topmost off" "$(info_value topmost)" 0
-driver post Velta 0x001C 0 0
+driver post Velta $WM_ACTIVATEAPP 0 0
 sleep 0.5
 expect_eq "a deactivation does not raise it again" "$(info_value topmost)" 0
-driver command Velta 32797
+driver command Velta $ID_TOPMOST
 sleep 0.3
 expect_eq "Topmost on again" "$(info_value topmost)" 1
 
 # ---- Exit ----
-driver command Velta 32772
+driver command Velta $ID_EXIT
 check "Exit ends the clock" velta_ended 10
 sleep 0.5
 check "and the tray icon goes with it" [ "$(tray_visible)" != 1 ]
@@ -197,12 +197,12 @@ expect_eq "the Japanese menu opens at the cursor" "$ml $mt" "150 120"
 sleep 0.5
 shot "$SHOTS/shell_menu_ja_icons.png"
 close_menu
-driver command Velta 32798
+driver command Velta $ID_MENU_ICONS
 read -r ml mt mr mb <<<"$(right_click_menu 150 120)"
 sleep 0.5
 shot "$SHOTS/shell_menu_ja_plain.png"
 close_menu
 checks=$(dark_groups "$SHOTS/shell_menu_ja_plain.png" 14 $(( mb - mt - 4 )) $(( ml + 2 )) $(( mt + 2 )))
 expect_eq "two check marks in the Japanese plain menu" "$checks" 2
-driver command Velta 32772
+driver command Velta $ID_EXIT
 check "Exit ends the Japanese clock" velta_ended 10

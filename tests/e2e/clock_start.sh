@@ -26,7 +26,7 @@ cx=$(( 4 + x + w / 2 )); cy=$(( 4 + y + h / 2 ))
 check "text centred in the window (ink centre $cx,$cy)" [ $(( cx > 190 && cx < 210 && cy > 90 && cy < 110 )) -eq 1 ]
 check "a line of text as wide as a date and time ($w x $h pixels of ink)" [ "${w:-0}" -gt 150 ] 
 
-driver key Velta 0x1B
+driver key Velta $VK_ESCAPE
 check "Esc closes the clock window" driver gone Velta 10
 check "and ends the process" velta_ended 10
 
@@ -37,12 +37,12 @@ start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 check "the clock starts under a Japanese locale" driver wait Velta 20
 sleep 1
 shot "$SHOTS/clock_start_ja.png"
-driver command Velta 32773
+driver command Velta $ID_VERSION
 title=$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver dialog-title Velta 10)
 expect_eq "the version dialog comes from the Japanese set" "$title" "バージョン情報"
 sleep 0.5
 shot "$SHOTS/version_ja.png"
 driver close-dialog Velta
 sleep 0.5
-driver key Velta 0x1B
+driver key Velta $VK_ESCAPE
 check "Esc ends the Japanese clock too" velta_ended 10

@@ -53,7 +53,7 @@ open_from_menu() {
 # Centre pixel colour of the preview's inside, away from the text.
 preview_pixel() {
   local l t r b
-  read -r l t r b <<<"$(item_rect 1004)"
+  read -r l t r b <<<"$(item_rect $IDC_PREVIEW)"
   shot "$SHOTS/display_settings_now.png"
   pixel "$SHOTS/display_settings_now.png" $(( l + 4 )) $(( t + 4 ))
 }
@@ -67,26 +67,26 @@ open_from_menu 200 150
 expect_eq "Display Setting... of the context menu opens the dialog" "$(driver dialog-title Velta 10)" "Display Setting"
 sleep 0.8
 shot "$SHOTS/display_settings_open.png"
-expect_eq "the format edit holds the clock's format" "$(item_text 1003)" "%Y/%m/%d (%a) %H:%M"
-expect_eq "single line: the alignment radios are disabled" "$(item_enabled 1011)" 0
+expect_eq "the format edit holds the clock's format" "$(item_text $IDC_FORMAT)" "%Y/%m/%d (%a) %H:%M"
+expect_eq "single line: the alignment radios are disabled" "$(item_enabled $IDC_ALIGN_RIGHT)" 0
 expect_eq "the preview shows the clock's black background" "$(preview_pixel)" "#000000"
 
 # Type a two-line format over the old one.
-click_item 1003
+click_item $IDC_FORMAT
 xdotool key ctrl+a
 xdotool type --delay 40 'Now %H:%M'
 xdotool key Return
 xdotool type --delay 40 '%d.%m.%Y'
 sleep 0.5
-expect_eq "the typed format has two lines" "$(item_text 1003)" 'Now %H:%M\n%d.%m.%Y'
-expect_eq "two lines: the alignment radios are enabled" "$(item_enabled 1011)" 1
+expect_eq "the typed format has two lines" "$(item_text $IDC_FORMAT)" 'Now %H:%M\n%d.%m.%Y'
+expect_eq "two lines: the alignment radios are enabled" "$(item_enabled $IDC_ALIGN_RIGHT)" 1
 
 # Background: the red cell (third column, second row) of the grid.
-pick_cell 1001 2 1
+pick_cell $IDC_BACK_COLOUR 2 1
 expect_eq "the picked colour shows in the preview at once" "$(preview_pixel)" "#FF0000"
-click_item 1011
+click_item $IDC_ALIGN_RIGHT
 shot "$SHOTS/display_settings_edited.png"
-click_item 1
+click_item $IDOK
 check "OK closes the dialog" driver gone "Display Setting" 5
 sleep 1
 
@@ -108,16 +108,16 @@ saved=$(md5sum <"$ini")
 
 # Cancel after changes leaves the clock and its settings as they are; this
 # time the command comes as a message.
-driver command Velta 32771
+driver command Velta $ID_DISPLAY_SETTING
 driver dialog-title Velta 10 >/dev/null
 sleep 0.8
-expect_eq "the dialog opens with the saved format" "$(item_text 1003)" 'Now %H:%M\n%d.%m.%Y'
-click_item 1003
+expect_eq "the dialog opens with the saved format" "$(item_text $IDC_FORMAT)" 'Now %H:%M\n%d.%m.%Y'
+click_item $IDC_FORMAT
 xdotool key ctrl+a
 xdotool type --delay 40 'changed'
-pick_cell 1001 2 4
+pick_cell $IDC_BACK_COLOUR 2 4
 expect_eq "the preview follows the new colour" "$(preview_pixel)" "#0000FF"
-click_item 2
+click_item $IDCANCEL
 check "Cancel closes the dialog" driver gone "Display Setting" 5
 sleep 1
 shot "$SHOTS/display_settings_cancelled.png"
@@ -127,7 +127,7 @@ diff=$(( ${red2:-0} - ${red:-0} )); diff=${diff#-}
 check "after Cancel the clock looks as before ($red2 red pixels, $red before)" [ "$diff" -lt 600 ]
 expect_eq "and the settings file is untouched" "$(md5sum <"$ini")" "$saved"
 
-driver key Velta 0x1B
+driver key Velta $VK_ESCAPE
 check "Esc ends the clock" velta_ended 10
 
 # The next start shows what was chosen.
@@ -137,14 +137,14 @@ sleep 1.5
 shot "$SHOTS/display_settings_restart.png"
 red3=$(count_colour "$SHOTS/display_settings_restart.png" 392 192 4 4 '#FF0000')
 check "after a restart the background is still red ($red3 pixels)" [ "${red3:-0}" -gt 60000 ]
-driver command Velta 32771
+driver command Velta $ID_DISPLAY_SETTING
 driver dialog-title Velta 10 >/dev/null
 sleep 0.5
-expect_eq "and the dialog opens with the two-line format" "$(item_text 1003)" 'Now %H:%M\n%d.%m.%Y'
+expect_eq "and the dialog opens with the two-line format" "$(item_text $IDC_FORMAT)" 'Now %H:%M\n%d.%m.%Y'
 expect_eq "with right alignment checked" "$(driver dialog-item Velta 1011 | sed -n "s/^checked //p")" 1
 driver close-dialog Velta
 sleep 0.5
-driver key Velta 0x1B
+driver key Velta $VK_ESCAPE
 check "Esc ends the clock" velta_ended 10
 
 # Japanese: the same dialog from the Japanese resource set.
@@ -158,13 +158,13 @@ dir=$(sandbox display_settings_ja)
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 check "the clock starts under a Japanese locale" driver wait Velta 20
 sleep 1
-driver command Velta 32771
+driver command Velta $ID_DISPLAY_SETTING
 title=$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver dialog-title Velta 10)
 expect_eq "the Japanese dialog's title" "$title" "表示設定"
-expect_eq "the Japanese Add button" "$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 item_text 1008)" "追加(&A)"
+expect_eq "the Japanese Add button" "$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 item_text $IDC_ADD_TOKEN)" "追加(&A)"
 sleep 0.8
 shot "$SHOTS/display_settings_ja.png"
 driver close-dialog Velta
 sleep 0.5
-driver key Velta 0x1B
+driver key Velta $VK_ESCAPE
 check "Esc ends the Japanese clock" velta_ended 10

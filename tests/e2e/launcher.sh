@@ -34,18 +34,18 @@ click_row() {
   sleep 0.5
 }
 add_item() {  # add_item PATH NAME [KEY]: through the add dialog
-  driver launcher-press Velta 3
+  driver launcher-press Velta $IDC_LAUNCHER_ADD
   driver wait Add 10 >/dev/null || { not_ok "the add dialog opens"; return; }
-  driver set-text Add 1002 "$1"
-  driver set-text Add 1007 "$2"
+  driver set-text Add $IDC_LAUNCHER_ADD_PATH "$1"
+  driver set-text Add $IDC_LAUNCHER_ADD_NAME "$2"
   if [ -n "${3:-}" ]; then
-    driver press Add 1004
+    driver press Add $IDC_LAUNCHER_ADD_ENCODE
     sleep 0.3
-    driver set-text Add 1005 "$3"
+    driver set-text Add $IDC_LAUNCHER_ADD_KEY "$3"
   fi
   sleep 0.3
   [ -n "${SHOT_ADD:-}" ] && shot "$SHOT_ADD"
-  driver press Add 1
+  driver press Add $IDOK
   driver gone Add 10
   sleep 0.3
 }
@@ -62,7 +62,7 @@ start_velta "$dir"
 check "the clock window appears" driver wait Velta 20
 sleep 1
 clock=$(field "$(driver info Velta)" rect)
-driver command Velta 32800
+driver command Velta $ID_LAUNCHER
 sleep 1
 info=$(driver launcher Velta)
 expect_eq "Launcher... shows the launcher" "$(field "$info" visible)" 1
@@ -75,7 +75,7 @@ SHOT_ADD=$SHOTS/launcher_add_en.png add_item "$(winpath "$dir/plain.exe")" Plain
 add_item 'C:\nowhere\second.exe' Second
 expect_eq "two items added through the dialog" "$(field "$(driver launcher Velta)" rows)" 2
 click_row 1
-driver launcher-press Velta 1002   # Up
+driver launcher-press Velta $IDC_LAUNCHER_UP
 sleep 0.3
 shot "$SHOTS/launcher_rows_en.png"
 click_row 1 2                      # Plain is second now: double-click runs it
@@ -84,7 +84,7 @@ expect_eq "and hides the launcher" "$(field "$(driver launcher Velta)" visible)"
 
 # Encoded item.
 exmode 1
-driver command Velta 32800
+driver command Velta $ID_LAUNCHER
 sleep 0.5
 SHOT_ADD=$SHOTS/launcher_add_encode_en.png add_item "$(winpath "$dir/docs/secret.exe")" Secret "k3y"
 expect_eq "the encoded item is added" "$(field "$(driver launcher Velta)" rows)" 3
@@ -97,27 +97,27 @@ before=$(stat -c %y "$qzd")
 
 click_row 2 2
 check "a run asks for the key" driver wait "Input an encoding key" 10
-driver set-text "Input an encoding key" 1005 wrong
-driver press "Input an encoding key" 1
+driver set-text "Input an encoding key" $IDC_ENCODING_KEY wrong
+driver press "Input an encoding key" $IDOK
 sleep 2
 check "with a wrong key nothing is restored" [ ! -e "$dir/docs/secret.exe" ]
 check "and nothing starts" [ ! -e "$dir/docs/secret.exe.mark" ]
 
-driver command Velta 32800
+driver command Velta $ID_LAUNCHER
 sleep 0.5
 click_row 2 2
 driver wait "Input an encoding key" 10 >/dev/null
 shot "$SHOTS/launcher_key_en.png"
-driver set-text "Input an encoding key" 1005 k3y
-driver press "Input an encoding key" 1
+driver set-text "Input an encoding key" $IDC_ENCODING_KEY k3y
+driver press "Input an encoding key" $IDOK
 check "with the right key the program starts" wait_file "$dir/docs/secret.exe.mark" 20
 check "and the original is back while it runs" [ -e "$dir/docs/secret.exe" ]
 
-driver command Velta 32772
+driver command Velta $ID_EXIT
 text=$(driver msgbox 10)
 expect_eq "Exit is refused with message 127" "$text" "Please close the file during execution. "
 shot "$SHOTS/launcher_exit_refused_en.png"
-driver msgbox-press 1
+driver msgbox-press $IDOK
 sleep 0.5
 expect_eq "the clock is shown again" "$(field "$(driver info Velta)" visible)" 1
 
@@ -130,7 +130,7 @@ if [ -x "$VELTA_ROOT/build/native/velta-cli" ]; then
   check "and still decodes to the original" cmp -s "$dir/check.exe" "$helper"
 fi
 
-driver command Velta 32772
+driver command Velta $ID_EXIT
 check "with nothing running Exit ends the program" velta_ended 15
 ini=$(tr -d '\r' <"$dir/Velta.ini")
 section() { echo "$ini" | awk -v s="[$1]" '$0==s{f=1;next} /^\[/{f=0} f'; }
@@ -143,17 +143,17 @@ expect_eq "ten groups" "$(section Exec | sed -n 's/^Num=//p')" 10
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 check "the clock starts under a Japanese locale" driver wait Velta 20
 sleep 1
-driver command Velta 32800
+driver command Velta $ID_LAUNCHER
 sleep 1
 expect_eq "the launcher shows in Japanese too" "$(field "$(driver launcher Velta)" rows)" 3
 shot "$SHOTS/launcher_ja.png"
-driver launcher-press Velta 3
+driver launcher-press Velta $IDC_LAUNCHER_ADD
 sleep 1.5
 shot "$SHOTS/launcher_add_encode_ja.png"
 xdotool key Escape
 sleep 0.5
 exmode 0
-driver launcher-press Velta 3
+driver launcher-press Velta $IDC_LAUNCHER_ADD
 sleep 1.5
 shot "$SHOTS/launcher_add_ja.png"
 xdotool key Escape
@@ -164,5 +164,5 @@ shot "$SHOTS/launcher_key_ja.png"
 xdotool key Escape
 sleep 0.5
 exmode none
-driver key Velta 0x1B
+driver key Velta $VK_ESCAPE
 check "Esc ends the Japanese clock" velta_ended 15

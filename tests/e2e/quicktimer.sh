@@ -13,13 +13,13 @@ dir=$(sandbox quicktimer)
 start_velta "$dir"
 check "the clock window appears" driver wait Velta 20 >/dev/null
 sleep 1
-driver command Velta 32787
+driver command Velta $ID_QUICKTIMER
 title=$(driver dialog-title Velta 10)
 expect_eq "QuickTimer... opens the QuickTimer dialog" "$title" "QuickTimer"
 sleep 0.5
 shot "$SHOTS/quicktimer_dialog.png"
-driver dialog-set Velta 1042 .1
-driver dialog-click Velta 1
+driver dialog-set Velta $IDC_QT_MINUTES .1
+driver dialog-click Velta $IDOK
 sleep 1.2
 popups=$(driver popups Velta)
 expect_eq "one counter window while counting" "$(echo "$popups" | grep -c .)" 1
@@ -57,10 +57,10 @@ check "the message window's too" grep -q '^\[QuickTimerMsg\]' "$dir/Velta.ini"
 check "the dragged position is stored" grep -q "^left=$l" "$dir/Velta.ini"
 
 # The next QuickTimer's counter window opens where the last was left.
-driver command Velta 32787
+driver command Velta $ID_QUICKTIMER
 driver dialog-title Velta 10 >/dev/null
-driver dialog-set Velta 1042 5
-driver dialog-click Velta 1
+driver dialog-set Velta $IDC_QT_MINUTES 5
+driver dialog-click Velta $IDOK
 sleep 1.2
 read -r counter l2 t2 r2 b2 okv <<<"$(driver popups Velta | head -n 1)"
 expect_eq "the next counter window reopens where it was left" "$l2 $t2" "$l $t"
@@ -70,7 +70,7 @@ sleep 0.8
 shot "$SHOTS/quicktimer_counter_menu.png"
 xdotool key Escape
 sleep 0.3
-driver key Velta 0x1B
+driver key Velta $VK_ESCAPE
 check "Esc ends the clock with a QuickTimer running" velta_ended 10
 
 # Sound and application actions: a WAV loop that plays or fails quietly, and a helper that leaves a mark.
@@ -80,24 +80,24 @@ printf 'RIFF\x34\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00
 start_velta "$dir"
 driver wait Velta 20 >/dev/null
 sleep 1
-driver command Velta 32787
+driver command Velta $ID_QUICKTIMER
 driver dialog-title Velta 10 >/dev/null
-driver dialog-set Velta 1042 .02
-driver dialog-check Velta 1035 0
-driver dialog-check Velta 1028 0
-driver dialog-check Velta 1029 1
-driver dialog-set Velta 1031 'bell.wav'
-driver dialog-set Velta 1043 1
-driver dialog-check Velta 1030 1
-driver dialog-set Velta 1033 'qt_helper.exe'
-driver dialog-set Velta 1036 'qt_helper.exe mark.txt'
-driver dialog-click Velta 1
+driver dialog-set Velta $IDC_QT_MINUTES .02
+driver dialog-check Velta $IDC_QT_COUNTER 0
+driver dialog-check Velta $IDC_QT_MESSAGE 0
+driver dialog-check Velta $IDC_QT_SOUND 1
+driver dialog-set Velta $IDC_QT_WAVE 'bell.wav'
+driver dialog-set Velta $IDC_QT_SECONDS 1
+driver dialog-check Velta $IDC_QT_EXECUTE 1
+driver dialog-set Velta $IDC_QT_APP 'qt_helper.exe'
+driver dialog-set Velta $IDC_QT_PARAM 'qt_helper.exe mark.txt'
+driver dialog-click Velta $IDOK
 sleep 4
 check "the application action started the helper (it left its mark)" [ -f "$dir/mark.txt" ]
 check "the clock still answers after the sound played" driver wait Velta 2
 shot "$SHOTS/quicktimer_actions_done.png"
 expect_eq "the entry ended after its play time (no cell)" "$(cell_light "$SHOTS/quicktimer_actions_done.png")" 0
-driver key Velta 0x1B
+driver key Velta $VK_ESCAPE
 velta_ended 10
 
 # The Japanese dialog.
@@ -106,12 +106,12 @@ dir=$(sandbox quicktimer_ja)
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 driver wait Velta 20 >/dev/null
 sleep 1
-driver command Velta 32787
+driver command Velta $ID_QUICKTIMER
 title=$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver dialog-title Velta 10)
 expect_eq "the Japanese QuickTimer dialog" "$title" "クイックタイマー"
 sleep 0.5
 shot "$SHOTS/quicktimer_dialog_ja.png"
 driver close-dialog Velta
 sleep 0.5
-driver key Velta 0x1B
+driver key Velta $VK_ESCAPE
 velta_ended 10

@@ -26,10 +26,10 @@ check "nothing is written while only reading" [ ! -e "$ini" ]
 
 # Option starts at 0x30008 (196616).
 cases=(
-  "32789 TaskTray 131080"          # tray icon off: 0x20008
-  "32798 'Use menu icons' 8"       # menu icons off: 0x8
-  "32775 'Window Frame' 12"        # frameless: 0xC
-  "32776 Transparent 14"           # see-through: 0xE
+  "$ID_TASKTRAY TaskTray 131080"          # tray icon off: 0x20008
+  "$ID_MENU_ICONS 'Use menu icons' 8"       # menu icons off: 0x8
+  "$ID_WINDOW_FRAME 'Window Frame' 12"        # frameless: 0xC
+  "$ID_TRANSPARENT Transparent 14"           # see-through: 0xE
 )
 for c in "${cases[@]}"; do
   eval "set -- $c"
@@ -37,19 +37,19 @@ for c in "${cases[@]}"; do
   check "$2 stores the option word at once ($3)" wait_value "$ini" Option "$3"
 done
 
-driver command Velta 32797
+driver command Velta $ID_TOPMOST
 sleep 1
 expect_eq "Topmost is not stored at once" "$(value_of "$ini" Option)" 14
 expect_eq "but the window leaves the topmost band" "$(info_of topmost)" 0
 # Another application becomes active.
-driver post Velta 0x001C 0 0
+driver post Velta $WM_ACTIVATEAPP 0 0
 check "losing the activation stores Topmost off (6)" wait_value "$ini" Option 6
 sleep 0.5
 expect_eq "and does not raise the clock" "$(info_of topmost)" 0
 
-driver command Velta 32797
+driver command Velta $ID_TOPMOST
 sleep 0.5
-driver command Velta 32772
+driver command Velta $ID_EXIT
 check "Exit ends the clock" velta_ended 10
 expect_eq "Exit stored Topmost on again (14)" "$(value_of "$ini" Option)" 14
 
@@ -58,8 +58,8 @@ start_velta "$dir"
 check "the clock starts again with the stored options" wait_window
 sleep 1
 expect_eq "frameless after the restart" "$(info_of thickframe)" 0
-driver command Velta 32797
+driver command Velta $ID_TOPMOST
 sleep 0.3
-driver key Velta 0x0D
+driver key Velta $VK_RETURN
 check "Enter ends the clock" velta_ended 10
 expect_eq "Enter stored Topmost off (6)" "$(value_of "$ini" Option)" 6

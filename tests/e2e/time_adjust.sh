@@ -25,14 +25,14 @@ start_server() {
 
 # configure PORT TIMEOUT RETRY MESSAGE(0|1): through the "Time adjustment..." dialog.
 configure() {
-  driver command Velta 32799
+  driver command Velta $ID_TIME_ADJUST
   driver dialog-title Velta 10 >/dev/null
-  driver dialog-set Velta 1054 127.0.0.1
-  driver dialog-set Velta 1050 "$1"
-  driver dialog-set Velta 1051 "$2"
-  driver dialog-set Velta 1052 "$3"
-  driver dialog-check Velta 1053 "$4"
-  driver dialog-click Velta 1
+  driver dialog-set Velta $IDC_ADJUST_SERVER 127.0.0.1
+  driver dialog-set Velta $IDC_ADJUST_PORT "$1"
+  driver dialog-set Velta $IDC_ADJUST_TIMEOUT "$2"
+  driver dialog-set Velta $IDC_ADJUST_RETRY "$3"
+  driver dialog-check Velta $IDC_ADJUST_MESSAGE "$4"
+  driver dialog-click Velta $IDOK
   sleep 0.5
 }
 
@@ -49,7 +49,7 @@ start_velta "$dir"
 check "the clock window appears" driver wait Velta 20
 sleep 1
 
-driver command Velta 32799
+driver command Velta $ID_TIME_ADJUST
 expect_eq "\"Time adjustment...\" opens dialog 147" "$(driver dialog-title Velta 10)" "Time adjustment"
 sleep 0.5
 shot "$SHOTS/time_adjust_dialog.png"
@@ -66,25 +66,25 @@ expect_eq "OK saved the attempts" "$(ini_value "$ini" Adjust Retry)" 1
 option=$(ini_value "$ini" Settings Option)
 expect_eq "OK saved OptAdjustMessage set and OptAdjustAtStart clear ($option)" \
   "$(( (${option:-0} & 0x200000) != 0 )) $(( (${option:-0} & 0x100000) != 0 ))" "1 0"
-driver command Velta 32801
+driver command Velta $ID_EXECUTE_ADJUST
 box=$(driver message-box - 15)
 expect_eq "success shows message 124" "$(echo "$box" | field text)" "It succeeded in time adjustment. "
 expect_eq "captioned with the application's name" "$(echo "$box" | field caption)" "Velta"
 expect_eq "with an information icon" "$(echo "$box" | field icon)" 1
 sleep 0.3
 shot "$SHOTS/time_adjust_succeeded.png"
-driver press-message-box - 1
+driver press-message-box - $IDOK
 sleep 0.5
 
 # With OptAdjustMessage clear a success says nothing.
 configure "$TRUE_PORT" 2000 1 0
-driver command Velta 32801
+driver command Velta $ID_EXECUTE_ADJUST
 check "no message after a success with the message switched off" \
   bash -c "! wine '$VELTA_BUILD/tests/velta_driver.exe' message-box - 4 </dev/null >/dev/null 2>&1"
 
 # A server an hour off: SetLocalTime refuses, message 125 with the default caption and an OK button.
 configure "$HOUR_PORT" 2000 1 1
-driver command Velta 32801
+driver command Velta $ID_EXECUTE_ADJUST
 box=$(driver message-box - 15)
 expect_eq "an hour off shows message 125" "$(echo "$box" | field text)" "It failed in time adjustment !"
 check "with the system's default caption ($(echo "$box" | field caption))" \
@@ -92,34 +92,34 @@ check "with the system's default caption ($(echo "$box" | field caption))" \
 expect_eq "no icon" "$(echo "$box" | field icon)" 0
 expect_eq "one button" "$(echo "$box" | field buttons)" 1
 shot "$SHOTS/time_adjust_failed.png"
-driver press-message-box - 1
+driver press-message-box - $IDOK
 sleep 0.5
 
 # A silent server, one attempt of one second: message 125 after about a second.
 configure "$SILENT_PORT" 1000 1 1
 start=$(date +%s%N)
-driver command Velta 32801
+driver command Velta $ID_EXECUTE_ADJUST
 box=$(driver message-box - 15)
 ms=$(( ($(date +%s%N) - start) / 1000000 ))
 expect_eq "a silent server shows message 125" "$(echo "$box" | field text)" "It failed in time adjustment !"
 check "after one wait of the time-out ($ms ms)" [ "$ms" -ge 900 ]
-driver press-message-box - 1
+driver press-message-box - $IDOK
 sleep 0.3
 
 # Two quick commands run two independent adjustments.
 configure "$SILENT_PORT" 1000 1 1
-driver command Velta 32801
-driver command Velta 32801
+driver command Velta $ID_EXECUTE_ADJUST
+driver command Velta $ID_EXECUTE_ADJUST
 sleep 2.5
-driver press-message-box - 1; sleep 0.3
+driver press-message-box - $IDOK; sleep 0.3
 check "the second adjustment reports too" bash -c "wine '$VELTA_BUILD/tests/velta_driver.exe' message-box - 5 </dev/null >/dev/null 2>&1"
-driver press-message-box - 1; sleep 0.3
+driver press-message-box - $IDOK; sleep 0.3
 
 # Ending the clock while a worker waits for a silent server.
 configure "$SILENT_PORT" 10000 10 1
-driver command Velta 32801
+driver command Velta $ID_EXECUTE_ADJUST
 sleep 0.5
-driver key Velta 0x1B
+driver key Velta $VK_ESCAPE
 check "Esc ends the clock while a worker waits" velta_ended 10
 check "without a crash report" bash -c "! pgrep -f '[w]inedbg' >/dev/null"
 
@@ -131,9 +131,9 @@ start_velta "$dir"
 check "the clock starts with OptAdjustAtStart" driver wait Velta 20
 box=$(driver message-box - 15)
 expect_eq "and shows message 124 without being asked" "$(echo "$box" | field text)" "It succeeded in time adjustment. "
-driver press-message-box - 1
+driver press-message-box - $IDOK
 sleep 0.3
-driver key Velta 0x1B
+driver key Velta $VK_ESCAPE
 check "Esc ends it" velta_ended 10
 
 # The same with a server that never answers: message 125 at start-up.
@@ -144,9 +144,9 @@ start_velta "$dir"
 check "the clock starts with OptAdjustAtStart and a silent server" driver wait Velta 20
 box=$(driver message-box - 15)
 expect_eq "message 125 at start-up" "$(echo "$box" | field text)" "It failed in time adjustment !"
-driver press-message-box - 1
+driver press-message-box - $IDOK
 sleep 0.3
-driver key Velta 0x1B
+driver key Velta $VK_ESCAPE
 check "Esc ends it" velta_ended 10
 
 # The Japanese dialog.
@@ -154,12 +154,12 @@ dir=$(sandbox time_adjust_ja)
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 check "the clock starts under a Japanese locale" driver wait Velta 20
 sleep 1
-driver command Velta 32799
+driver command Velta $ID_TIME_ADJUST
 title=$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver dialog-title Velta 10)
 expect_eq "the Japanese dialog 147" "$title" "時刻合わせ"
 sleep 0.5
 shot "$SHOTS/time_adjust_dialog_ja.png"
 driver close-dialog Velta
 sleep 0.3
-driver key Velta 0x1B
+driver key Velta $VK_ESCAPE
 check "Esc ends the Japanese clock" velta_ended 10
