@@ -1,6 +1,6 @@
-// velta-cli ntp HOST [--port P] [--timeout MS] [--retry N]
+// velta-cli ntp HOST [--port P] [--timeout MS] [--retry N] [--samples N]
 // Asks the time server as the clock's time adjustment does and prints its
-// time; sets nothing.
+// time and how far this machine's clock is off; sets nothing.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -8,12 +8,13 @@
 #include <string>
 
 #include "cli/cli_args.h"
+#include "timesync/socket_client.h"
 #include "timesync/time_adjust_settings.h"
 #include "timesync/time_sync_client.h"
 
 namespace {
 
-const char kUsage[] = "usage: velta-cli ntp HOST [--port P] [--timeout MS] [--retry N]\n";
+const char kUsage[] = "usage: velta-cli ntp HOST [--port P] [--timeout MS] [--retry N] [--samples N]\n";
 
 bool ParseNumber(const std::string& text, long long minimum, long long maximum, long long& value) {
   if (text.empty() || text.size() > 12) return false;
@@ -36,6 +37,16 @@ std::string Format(std::time_t t, bool utc) {
   return text;
 }
 
+// Microseconds as seconds with three decimals, rounded: "0.004", "-0.250".
+std::string Seconds(std::int64_t micros, bool sign) {
+  const bool negative = micros < 0;
+  const std::int64_t ms = ((negative ? -micros : micros) + 500) / 1000;
+  char text[48];
+  std::snprintf(text, sizeof text, "%s%lld.%03lld", negative && ms != 0 ? "-" : (sign ? "+" : ""),
+                static_cast<long long>(ms / 1000), static_cast<long long>(ms % 1000));
+  return text;
+}
+
 }  // namespace
 
 int RunNtp(int argc, char** argv) {
@@ -44,13 +55,14 @@ int RunNtp(int argc, char** argv) {
   const std::string port = args.Option("--port").value_or(defaults.port);
   const auto timeoutText = args.Option("--timeout");
   const auto retryText = args.Option("--retry");
+  const auto samplesText = args.Option("--samples");
   const auto& rest = args.Positional();
   if (args.Error() || rest.size() != 1) {
     std::fprintf(stderr, "velta-cli ntp: %s\n%s", args.Error() ? args.ErrorText().c_str() : "expected one HOST",
                  kUsage);
     return kCliUsage;
   }
-  long long timeoutMs = defaults.timeoutMs, retries = defaults.retries;
+  long long timeoutMs = defaults.timeoutMs, retries = defaults.retries, samples = 1;
   if (timeoutText && !ParseNumber(*timeoutText, 0, 0xFFFFFFFFll, timeoutMs)) {
     std::fprintf(stderr, "velta-cli ntp: --timeout takes milliseconds (0 to 4294967295)\n%s", kUsage);
     return kCliUsage;
@@ -59,15 +71,40 @@ int RunNtp(int argc, char** argv) {
     std::fprintf(stderr, "velta-cli ntp: --retry takes a whole number of attempts\n%s", kUsage);
     return kCliUsage;
   }
+  if (samplesText && !ParseNumber(*samplesText, 1, 100, samples)) {
+    std::fprintf(stderr, "velta-cli ntp: --samples takes 1 to 100\n%s", kUsage);
+    return kCliUsage;
+  }
+  std::uint16_t portNumber = 0;
+  if (SocketClient::ReadPort(port, portNumber) == SocketClient::PortText::kInvalid) {
+    std::fprintf(stderr, "velta-cli ntp: --port takes 1 to 65535 or a service name\n%s", kUsage);
+    return kCliUsage;
+  }
   const std::string& host = rest[0];
-  std::int64_t serverTime = 0;
+
+  // Of several samples the one with the shortest round trip has the least
+  // room for an asymmetric path to bend the offset.
+  NtpSample best;
+  bool any = false;
   FetchResult result;
-  if (!FetchServerTime(host, port, static_cast<std::uint32_t>(timeoutMs), static_cast<int>(retries), serverTime,
-                       &result)) {
+  for (long long i = 0; i < samples; ++i) {
+    NtpSample sample;
+    FetchResult attempt;
+    if (!FetchServerTime(host, port, static_cast<std::uint32_t>(timeoutMs), static_cast<int>(retries), sample,
+                         &attempt)) {
+      result = attempt;
+      continue;
+    }
+    if (!any || sample.Delay() < best.Delay()) best = sample;
+    any = true;
+  }
+  if (!any) {
     std::fprintf(stderr, "velta-cli ntp: %s port %s: %s\n", host.c_str(), port.c_str(), DescribeFetchResult(result));
     return kCliFailed;
   }
-  const auto t = static_cast<std::time_t>(serverTime);
-  std::printf("%s UTC\n%s local\n", Format(t, true).c_str(), Format(t, false).c_str());
+  const auto t = static_cast<std::time_t>(best.receive / kMicrosPerSecond);
+  std::printf("%s UTC\noffset %s s\ndelay %s s\nstratum %u\nleap %u\n%s local\n", Format(t, true).c_str(),
+              Seconds(best.Offset(), true).c_str(), Seconds(best.Delay(), false).c_str(), best.stratum, best.leap,
+              Format(t, false).c_str());
   return kCliOk;
 }

@@ -88,6 +88,11 @@ class BsdSocketApi final : public SocketApi {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
   }
+
+  std::int64_t UtcNowMicros() override {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return static_cast<std::int64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+  }
 };
 
 }  // namespace
@@ -98,6 +103,6 @@ SocketApi& PlatformSocketApi() {
 }
 
 bool FetchServerTime(std::string_view host, std::string_view port, std::uint32_t timeoutMs, int attempts,
-                     std::int64_t& time, FetchResult* result) {
-  return FetchServerTime(PlatformSocketApi(), host, port, timeoutMs, attempts, time, result);
+                     NtpSample& sample, FetchResult* result) {
+  return FetchServerTime(PlatformSocketApi(), host, port, timeoutMs, attempts, sample, result);
 }

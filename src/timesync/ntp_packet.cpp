@@ -44,20 +44,21 @@ const char* DescribeNtpReplyCheck(NtpReplyCheck check) {
   switch (check) {
     case NtpReplyCheck::kOk: return "valid reply";
     case NtpReplyCheck::kWrongSize: return "reply is not 48 bytes";
+    case NtpReplyCheck::kWrongOriginate: return "reply does not answer our request";
     case NtpReplyCheck::kUnsynchronised: return "server is not synchronised (leap indicator 3)";
     case NtpReplyCheck::kWrongVersion: return "reply has an unknown version";
     case NtpReplyCheck::kWrongMode: return "reply is not from a server (wrong mode)";
     case NtpReplyCheck::kKissOfDeath: return "server refused (kiss-o'-death, stratum 0)";
     case NtpReplyCheck::kZeroTransmit: return "reply has no transmit time";
-    case NtpReplyCheck::kWrongOriginate: return "reply does not answer our request";
+    case NtpReplyCheck::kZeroReceive: return "reply has no receive time";
     case NtpReplyCheck::kBeforeUnixEpoch: return "server time is before 1970";
   }
   return "invalid reply";
 }
 
-NtpReplyCheck CheckNtpReply(const std::uint8_t* data, std::size_t size, std::uint64_t nonce,
-                            std::int64_t& unixSeconds) {
+NtpReplyCheck CheckNtpReply(const std::uint8_t* data, std::size_t size, std::uint64_t nonce, NtpSample& sample) {
   if (data == nullptr || size != kNtpPacketSize) return NtpReplyCheck::kWrongSize;
+  if (ReadBigEndian64(data + kOriginateOffset) != nonce) return NtpReplyCheck::kWrongOriginate;
   const unsigned leap = data[0] >> 6;
   const unsigned version = (data[0] >> 3) & 7;
   const unsigned mode = data[0] & 7;
@@ -65,11 +66,17 @@ NtpReplyCheck CheckNtpReply(const std::uint8_t* data, std::size_t size, std::uin
   if (version < 1 || version > 4) return NtpReplyCheck::kWrongVersion;
   if (mode != 4 && mode != 5) return NtpReplyCheck::kWrongMode;
   if (data[1] == 0) return NtpReplyCheck::kKissOfDeath;
-  if (ReadBigEndian64(data + kTransmitOffset) == 0) return NtpReplyCheck::kZeroTransmit;
-  if (ReadBigEndian64(data + kOriginateOffset) != nonce) return NtpReplyCheck::kWrongOriginate;
-  const auto time = NtpSecondsToUnixTime(ReadBigEndian32(data + kReceiveOffset));
-  if (!time) return NtpReplyCheck::kBeforeUnixEpoch;
-  unixSeconds = *time;
+  const std::uint64_t transmitStamp = ReadBigEndian64(data + kTransmitOffset);
+  const std::uint64_t receiveStamp = ReadBigEndian64(data + kReceiveOffset);
+  if (transmitStamp == 0) return NtpReplyCheck::kZeroTransmit;
+  if (receiveStamp == 0) return NtpReplyCheck::kZeroReceive;
+  const auto receive = NtpTimestampToUnixMicros(receiveStamp);
+  const auto transmit = NtpTimestampToUnixMicros(transmitStamp);
+  if (!receive || !transmit) return NtpReplyCheck::kBeforeUnixEpoch;
+  sample.receive = *receive;
+  sample.transmit = *transmit;
+  sample.stratum = data[1];
+  sample.leap = leap;
   return NtpReplyCheck::kOk;
 }
 
@@ -79,4 +86,12 @@ std::optional<std::int64_t> NtpSecondsToUnixTime(std::uint32_t seconds) {
   const std::int64_t converted = sinceEra0 - kNtpToUnixSeconds;
   if (converted < 0) return std::nullopt;
   return converted;
+}
+
+std::optional<std::int64_t> NtpTimestampToUnixMicros(std::uint64_t timestamp) {
+  const auto seconds = NtpSecondsToUnixTime(static_cast<std::uint32_t>(timestamp >> 32));
+  if (!seconds) return std::nullopt;
+  const std::uint64_t fraction = timestamp & 0xFFFFFFFFu;
+  const auto micros = static_cast<std::int64_t>((fraction * kMicrosPerSecond + 0x80000000u) >> 32);
+  return *seconds * kMicrosPerSecond + micros;
 }

@@ -1,11 +1,13 @@
 // The 48-byte time-server datagram: the request we send, the checks a reply
-// must pass, and the conversion of its seconds into calendar time.
+// must pass, and the conversion of its timestamps into calendar time.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+
+#include "timesync/ntp_sample.h"
 
 inline constexpr std::size_t kNtpPacketSize = 48;
 using NtpPacket = std::array<std::uint8_t, kNtpPacketSize>;
@@ -24,26 +26,34 @@ std::uint64_t MakeNtpNonce();
 enum class NtpReplyCheck {
   kOk,
   kWrongSize,       // not exactly 48 bytes
+  kWrongOriginate,  // does not echo our request's nonce: not an answer to it
   kUnsynchronised,  // leap indicator 3: the server has no time to give
   kWrongVersion,    // version outside 1-4
   kWrongMode,       // neither server (4) nor broadcast (5)
   kKissOfDeath,     // stratum 0: a refusal, not a time
   kZeroTransmit,    // transmit timestamp 0
-  kWrongOriginate,  // does not echo our request's nonce
-  kBeforeUnixEpoch, // receive time before 1970-01-01
+  kZeroReceive,     // receive timestamp 0
+  kBeforeUnixEpoch, // receive or transmit time before 1970-01-01
 };
 
 const char* DescribeNtpReplyCheck(NtpReplyCheck check);
 
-// Checks a reply to the request that carried `nonce` and, when it passes, puts
-// the server's receive time (whole seconds since 1970-01-01 UTC) in `unixSeconds`.
-NtpReplyCheck CheckNtpReply(const std::uint8_t* data, std::size_t size, std::uint64_t nonce,
-                            std::int64_t& unixSeconds);
+// Checks a reply to the request that carried `nonce` and, when it passes, fills
+// the server's side of `sample`: receive and transmit time, stratum and leap
+// indicator. The originate check comes first, so that a datagram which answers
+// some other request is told apart from a bad answer to ours. A refused reply
+// leaves `sample` as it was.
+NtpReplyCheck CheckNtpReply(const std::uint8_t* data, std::size_t size, std::uint64_t nonce, NtpSample& sample);
 
 // Protocol seconds to seconds since 1970-01-01 UTC. Values with the top bit set
 // belong to the era that began in 1900, values with it clear to the era that
 // begins 2036-02-07 06:28:16 UTC, so the result runs from 1968 to 2104; times
 // before 1970 give nullopt.
 std::optional<std::int64_t> NtpSecondsToUnixTime(std::uint32_t seconds);
+
+// A 64-bit timestamp (seconds and 2^-32 fractions) to microseconds since
+// 1970-01-01 UTC, by the same era rule; the fraction is rounded to the nearest
+// microsecond.
+std::optional<std::int64_t> NtpTimestampToUnixMicros(std::uint64_t timestamp);
 
 std::uint32_t ReadBigEndian32(const std::uint8_t* p);

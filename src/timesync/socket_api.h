@@ -1,4 +1,4 @@
-// The few operating-system socket calls the time client makes. One
+// The few operating-system socket and clock calls the time client makes. One
 // implementation sits on BSD sockets, one on Windows Sockets; SocketClient
 // holds the logic so that both platforms run the same code.
 #pragma once
@@ -44,6 +44,9 @@ class SocketApi {
 
   // Millisecond tick counter (wraps at 2^32).
   virtual std::uint32_t TickCount() = 0;
+  // The system clock (UTC) in microseconds since 1970-01-01, as finely as the
+  // system keeps it: the client's send and arrival times.
+  virtual std::int64_t UtcNowMicros() = 0;
 };
 
 // This platform's implementation; lives for the whole process.

@@ -1,6 +1,5 @@
 #include "timesync/socket_client.h"
 
-#include <climits>
 #include <string>
 
 SocketClient::SocketClient(SocketApi& api) : api_(api) { api_.Startup(); }
@@ -22,22 +21,24 @@ void SocketClient::Close() {
   socket_ = SocketApi::kInvalid;
 }
 
-int SocketClient::ParsePortNumber(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > INT_MAX) {
-      value = static_cast<long long>(INT_MAX) + 1;
-      break;
-    }
+SocketClient::PortText SocketClient::ReadPort(std::string_view text, std::uint16_t& number) {
+  const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  if (text.empty()) return PortText::kInvalid;
+  const char first = text.front();
+  if (first != '+' && first != '-' && (first < '0' || first > '9')) return PortText::kServiceName;
+  while (blank(text.back())) text.remove_suffix(1);
+  if (first == '+') text.remove_prefix(1);
+  if (text.empty()) return PortText::kInvalid;
+  unsigned value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return PortText::kInvalid;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+    if (value > 65535) return PortText::kInvalid;
   }
-  if (negative) value = -value;
-  if (value > INT_MAX) return INT_MAX;
-  return static_cast<int>(value);
+  if (value == 0) return PortText::kInvalid;
+  number = static_cast<std::uint16_t>(value);
+  return PortText::kNumber;
 }
 
 bool SocketClient::Connect(std::string_view host, std::string_view port) {
@@ -55,14 +56,19 @@ bool SocketClient::Connect(std::string_view host, std::string_view port) {
   }
 
   std::uint16_t networkPort;
-  const int number = ParsePortNumber(portText);
-  if (number != 0) {
-    const auto low = static_cast<std::uint16_t>(static_cast<unsigned>(number) & 0xFFFFu);
-    networkPort = static_cast<std::uint16_t>((low >> 8) | (low << 8));  // htons
-  } else if (const auto service = api_.LookUpService(portText.c_str(), "tcp")) {
-    networkPort = *service;
-  } else {
-    return false;
+  std::uint16_t number = 0;
+  switch (ReadPort(portText, number)) {
+    case PortText::kNumber:
+      networkPort = static_cast<std::uint16_t>((number >> 8) | (number << 8));  // htons
+      break;
+    case PortText::kServiceName:
+      if (const auto service = api_.LookUpService(portText.c_str(), "tcp")) {
+        networkPort = *service;
+        break;
+      }
+      return false;
+    default:
+      return false;
   }
 
   if (!Open(SocketApi::kStream)) return false;

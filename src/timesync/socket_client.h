@@ -19,8 +19,8 @@ class SocketClient {
   // Creates the socket unless one is open already.
   bool Open(SocketApi::SocketType type);
   // Resolves host (dotted address first, then a name look-up) and port (a
-  // number, else a service name looked up for "tcp") and connects; opens a
-  // stream socket first if none is open.
+  // number, else a service name looked up for "tcp"; see ReadPort) and
+  // connects; opens a stream socket first if none is open.
   bool Connect(std::string_view host, std::string_view port);
   // One send/recv of exactly `length` bytes once the socket is ready; a wait
   // with nothing ready starts again with the full time-out until timeoutMs
@@ -31,9 +31,12 @@ class SocketClient {
 
   bool IsOpen() const { return socket_ != SocketApi::kInvalid; }
 
-  // atoi: leading blanks, a sign, digits; stops at the first other character
-  // and saturates instead of overflowing.
-  static int ParsePortNumber(std::string_view text);
+  // How a port text reads. A text that starts with a digit or a sign (after
+  // blanks) is a number and must be 1 to 65535 with nothing but blanks around
+  // it: "65536", "0", "-1" and "123abc" are refused rather than taken as some
+  // other port. Any other non-blank text is a service name.
+  enum class PortText { kNumber, kServiceName, kInvalid };
+  static PortText ReadPort(std::string_view text, std::uint16_t& number);
 
  private:
   bool Transfer(bool sending, void* data, std::size_t length, std::uint32_t timeoutMs);

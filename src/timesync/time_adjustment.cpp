@@ -1,34 +1,32 @@
 #include "timesync/time_adjustment.h"
 
-#include <ctime>
-
 #include "resource.h"
 #include "timesync/time_sync_client.h"
+#include "timesync/utc_time_fields.h"
 #include "win/string_table.h"
 #include "win/worker_thread.h"
 
-bool SetLocalTimeClock(const SYSTEMTIME& localTime) { return ::SetLocalTime(&localTime) != FALSE; }
+bool SetSystemTimeClock(const SYSTEMTIME& utcTime) { return ::SetSystemTime(&utcTime) != FALSE; }
 
 bool AdjustSystemTime(const TimeAdjustSettings& settings, const SystemClockSetter& setClock) {
   // A negative time-out (a hand-edited file) would mean a wait of weeks.
   if (settings.timeoutMs < 0) return false;
-  std::int64_t serverTime = 0;
+  NtpSample sample;
   if (!FetchServerTime(settings.server, settings.port, static_cast<std::uint32_t>(settings.timeoutMs),
-                       settings.retries, serverTime))
+                       settings.retries, sample))
     return false;
-  const auto value = static_cast<std::time_t>(serverTime);
-  std::tm local{};
-  if (localtime_s(&local, &value) != 0) return false;
-  SYSTEMTIME fields{};
-  fields.wYear = static_cast<WORD>(local.tm_year + 1900);
-  fields.wMonth = static_cast<WORD>(local.tm_mon + 1);
-  fields.wDayOfWeek = static_cast<WORD>(local.tm_wday);
-  fields.wDay = static_cast<WORD>(local.tm_mday);
-  fields.wHour = static_cast<WORD>(local.tm_hour);
-  fields.wMinute = static_cast<WORD>(local.tm_min);
-  fields.wSecond = static_cast<WORD>(local.tm_sec);
-  fields.wMilliseconds = 0;
-  return setClock(fields);
+  const auto fields = ToUtcTimeFields(PlatformSocketApi().UtcNowMicros() + sample.Offset());
+  if (!fields) return false;
+  SYSTEMTIME utc{};
+  utc.wYear = static_cast<WORD>(fields->year);
+  utc.wMonth = static_cast<WORD>(fields->month);
+  utc.wDayOfWeek = static_cast<WORD>(fields->dayOfWeek);
+  utc.wDay = static_cast<WORD>(fields->day);
+  utc.wHour = static_cast<WORD>(fields->hour);
+  utc.wMinute = static_cast<WORD>(fields->minute);
+  utc.wSecond = static_cast<WORD>(fields->second);
+  utc.wMilliseconds = static_cast<WORD>(fields->milliseconds);
+  return setClock(utc);
 }
 
 UINT TimeAdjustWorker(const TimeAdjustJob& job, const SystemClockSetter& setClock) {

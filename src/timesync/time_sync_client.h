@@ -1,5 +1,6 @@
-// Asks a time server for the current time: one 48-byte request and one
-// 48-byte reply over UDP per attempt. Blocks for the whole exchange.
+// Asks a time server how its clock stands against this machine's: one 48-byte
+// request and one 48-byte reply over UDP per attempt. Blocks for the whole
+// exchange.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <string_view>
 
 #include "timesync/ntp_packet.h"
+#include "timesync/ntp_sample.h"
 #include "timesync/socket_api.h"
 
 // Why the last attempt of a failed fetch ended.
@@ -14,11 +16,12 @@ enum class FetchFailure {
   kNone,
   kNoAttempts,    // attempts <= 0
   kSocket,        // no socket could be made
+  kPort,          // the port is neither 1 to 65535 nor a service name
   kConnect,       // name or service look-up, or connect, failed
   kSend,          // send failed or timed out
   kReceive,       // nothing, or not exactly 48 bytes, arrived within the time-out
   kInvalidReply,  // 48 bytes that are not a usable answer (see `reply`)
-  kLocalTime,     // the time cannot be turned into local time here
+  kDelay,         // the round trip came out negative or longer than the time-out
 };
 
 struct FetchResult {
@@ -28,13 +31,16 @@ struct FetchResult {
 
 const char* DescribeFetchResult(const FetchResult& result);
 
-// On success `time` holds the server's receive time in whole seconds since
-// 1970-01-01 UTC. Each attempt uses a fresh SocketClient and resolves the
-// names again; a failed attempt is followed at once by the next one.
+// On success `sample` holds the exchange: this machine's send and arrival
+// times around the server's receive and transmit times. Each attempt uses a
+// fresh SocketClient and resolves the names again; a failed attempt is
+// followed at once by the next one. A datagram that does not answer this
+// attempt's request is dropped and the wait for the answer goes on until the
+// time-out.
 bool FetchServerTime(SocketApi& api, std::string_view host, std::string_view port, std::uint32_t timeoutMs,
-                     int attempts, std::int64_t& time, FetchResult* result = nullptr,
+                     int attempts, NtpSample& sample, FetchResult* result = nullptr,
                      const std::function<std::uint64_t()>& makeNonce = MakeNtpNonce);
 
 // The same over this platform's sockets.
 bool FetchServerTime(std::string_view host, std::string_view port, std::uint32_t timeoutMs, int attempts,
-                     std::int64_t& time, FetchResult* result = nullptr);
+                     NtpSample& sample, FetchResult* result = nullptr);

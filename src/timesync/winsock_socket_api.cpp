@@ -11,6 +11,16 @@
 
 namespace {
 
+// Windows 8 and later keep the system time to 100 ns; Windows 7 only to the
+// timer tick (up to 15.6 ms).
+using SystemTimeReader = void(WINAPI*)(LPFILETIME);
+SystemTimeReader FindPreciseSystemTime() {
+  const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  if (kernel == nullptr) return nullptr;
+  return reinterpret_cast<SystemTimeReader>(
+      reinterpret_cast<void*>(::GetProcAddress(kernel, "GetSystemTimePreciseAsFileTime")));
+}
+
 // gethostbyname and getservbyname results are per thread on Windows, but keep
 // the look-ups in one place anyway: they are short and rare.
 std::mutex lookUpMutex;
@@ -80,6 +90,19 @@ class WinsockSocketApi final : public SocketApi {
   }
 
   std::uint32_t TickCount() override { return ::GetTickCount(); }
+
+  std::int64_t UtcNowMicros() override {
+    static const SystemTimeReader precise = FindPreciseSystemTime();
+    FILETIME now;
+    if (precise != nullptr) {
+      precise(&now);
+    } else {
+      ::GetSystemTimeAsFileTime(&now);
+    }
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    // 100-ns ticks since 1601-01-01; 11644473600 seconds lie between 1601 and 1970.
+    return static_cast<std::int64_t>(ticks / 10) - 11644473600LL * 1000000;
+  }
 };
 
 }  // namespace
@@ -90,6 +113,6 @@ SocketApi& PlatformSocketApi() {
 }
 
 bool FetchServerTime(std::string_view host, std::string_view port, std::uint32_t timeoutMs, int attempts,
-                     std::int64_t& time, FetchResult* result) {
-  return FetchServerTime(PlatformSocketApi(), host, port, timeoutMs, attempts, time, result);
+                     NtpSample& sample, FetchResult* result) {
+  return FetchServerTime(PlatformSocketApi(), host, port, timeoutMs, attempts, sample, result);
 }

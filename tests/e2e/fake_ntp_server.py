@@ -1,46 +1,61 @@
 #!/usr/bin/env python3
 """A time server on 127.0.0.1 for the end-to-end scripts.
 
-fake_ntp_server.py MODE SECONDS: prints its port, answers in MODE and ends
-by itself after SECONDS. Modes: true (the time now + 0.5 s, so that the
-truncated seconds land within half a second of now), hour-off (an hour
-ahead), silent (never answers).
+fake_ntp_server.py MODE SECONDS [--shift S] [--hold S] [--late S,S,...]:
+prints its port, answers in MODE and ends by itself after SECONDS. Modes:
+true (its clock is this machine's, moved by --shift seconds), hour-off (an
+hour ahead), silent (never answers). --hold keeps each request that many
+seconds between its receive and transmit timestamps; --late sends the n-th
+answer that many seconds after its transmit timestamp (the list repeats), as
+a slow path back would.
 """
+import argparse
 import select
 import socket
 import struct
-import sys
 import time
 
 NTP_TO_UNIX = 2208988800
 
 
-def reply(request, mode):
-    if mode == "silent" or len(request) != 48:
-        return None
-    offset = 0.5 if mode == "true" else 3600.0
-    now = time.time() + offset
-    seconds = (int(now) + NTP_TO_UNIX) & 0xFFFFFFFF
-    fraction = int((now % 1) * 2**32)
-    header = bytes([0x0C, 2, 6, 0xEC]) + bytes(8) + b"LOCL"
-    stamp = struct.pack(">II", seconds, fraction)
-    return header + stamp + request[40:48] + stamp + stamp
+def stamp(unix_time):
+    seconds = (int(unix_time // 1) + NTP_TO_UNIX) & 0xFFFFFFFF
+    fraction = min(int(round((unix_time % 1) * 2**32)), 2**32 - 1)
+    return struct.pack(">II", seconds, fraction)
 
 
 def main():
-    mode, lifetime = sys.argv[1], float(sys.argv[2])
+    parser = argparse.ArgumentParser()
+    parser.add_argument("mode", choices=["true", "hour-off", "silent"])
+    parser.add_argument("lifetime", type=float)
+    parser.add_argument("--shift", type=float, default=0.0)
+    parser.add_argument("--hold", type=float, default=0.0)
+    parser.add_argument("--late", default="0")
+    args = parser.parse_args()
+    late = [float(x) for x in args.late.split(",")]
+    answered = 0
+    shift = 3600.0 if args.mode == "hour-off" else args.shift
+
     server = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     server.bind(("127.0.0.1", 0))
     print(server.getsockname()[1], flush=True)
-    until = time.monotonic() + lifetime
+    until = time.monotonic() + args.lifetime
     while time.monotonic() < until:
         ready, _, _ = select.select([server], [], [], 0.2)
         if not ready:
             continue
         request, peer = server.recvfrom(2048)
-        answer = reply(request, mode)
-        if answer is not None:
-            server.sendto(answer, peer)
+        received = time.time() + shift
+        if args.mode == "silent" or len(request) != 48:
+            continue
+        if args.hold > 0:
+            time.sleep(args.hold)
+        header = bytes([0x0C, 2, 6, 0xEC]) + bytes(8) + b"LOCL"
+        transmitted = time.time() + shift
+        answer = header + stamp(received) + request[40:48] + stamp(received) + stamp(transmitted)
+        time.sleep(late[answered % len(late)])
+        answered += 1
+        server.sendto(answer, peer)
 
 
 if __name__ == "__main__":

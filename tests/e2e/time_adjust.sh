@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Time adjustment in the running clock: the settings dialog (both languages),
 # "Execute Time Adjustment" against time servers on 127.0.0.1 and the message
-# boxes of its worker. Under Wine SetLocalTime accepts only changes under half
+# boxes of its worker. Under Wine SetSystemTime accepts only changes under half
 # a second, so the host's clock is never moved.
 source "$(dirname "$0")/lib.sh"
 SERVER_PIDS=()
@@ -12,12 +12,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# start_server MODE -> sets PORT; the server ends by itself after two minutes.
+# start_server MODE [OPTIONS...] -> sets PORT; the server ends by itself after two minutes.
 start_server() {
   local fifo
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  python3 "$(dirname "$0")/fake_ntp_server.py" "$1" 120 >"$fifo" &
+  python3 "$(dirname "$0")/fake_ntp_server.py" "$1" 120 "${@:2}" >"$fifo" &
   SERVER_PIDS+=($!)
   read -r PORT <"$fifo"
   rm -f "$fifo"
@@ -40,7 +40,10 @@ field() { sed -n "s/^$1 //p"; }
 # The value of KEY in SECTION of an INI file.
 ini_value() { tr -d '\r' <"$1" | awk -v s="[$2]" -v k="$3" '$0 == s { on = 1; next } /^\[/ { on = 0 } on && index($0, k "=") == 1 { print substr($0, length(k) + 2); exit }'; }
 
-start_server true; TRUE_PORT=$PORT
+# Servers whose clocks are a little ahead and behind: the adjustment moves the
+# clock by less than half a second, which Wine allows.
+start_server true --shift 0.3; AHEAD_PORT=$PORT
+start_server true --shift -0.3; BEHIND_PORT=$PORT
 start_server hour-off; HOUR_PORT=$PORT
 start_server silent; SILENT_PORT=$PORT
 
@@ -56,11 +59,11 @@ shot "$SHOTS/time_adjust_dialog.png"
 driver close-dialog Velta
 sleep 0.5
 
-# A server with the true time and OptAdjustMessage set: message 124, captioned with the application's name.
-configure "$TRUE_PORT" 2000 1 1
+# A server 0.3 s ahead and OptAdjustMessage set: message 124, captioned with the application's name.
+configure "$AHEAD_PORT" 2000 1 1
 ini=$dir/Velta.ini
 expect_eq "OK saved the server" "$(ini_value "$ini" Adjust Server)" 127.0.0.1
-expect_eq "OK saved the port" "$(ini_value "$ini" Adjust Port)" "$TRUE_PORT"
+expect_eq "OK saved the port" "$(ini_value "$ini" Adjust Port)" "$AHEAD_PORT"
 expect_eq "OK saved the time-out" "$(ini_value "$ini" Adjust TimeOut)" 2000
 expect_eq "OK saved the attempts" "$(ini_value "$ini" Adjust Retry)" 1
 option=$(ini_value "$ini" Settings Option)
@@ -77,12 +80,12 @@ driver press-message-box - $IDOK
 sleep 0.5
 
 # With OptAdjustMessage clear a success says nothing.
-configure "$TRUE_PORT" 2000 1 0
+configure "$AHEAD_PORT" 2000 1 0
 driver command Velta $ID_EXECUTE_ADJUST
 check "no message after a success with the message switched off" \
   bash -c "! wine '$VELTA_BUILD/tests/velta_driver.exe' message-box - 4 </dev/null >/dev/null 2>&1"
 
-# A server an hour off: SetLocalTime refuses, message 125 with the default caption and an OK button.
+# A server an hour off: SetSystemTime refuses, message 125 with the default caption and an OK button.
 configure "$HOUR_PORT" 2000 1 1
 driver command Velta $ID_EXECUTE_ADJUST
 box=$(driver message-box - 15)
@@ -126,7 +129,7 @@ check "without a crash report" bash -c "! pgrep -f '[w]inedbg' >/dev/null"
 # OptAdjustAtStart in the settings file: the clock adjusts at start-up.
 dir=$(sandbox time_adjust_start)
 printf '[Settings]\r\nOption=%d\r\n\r\n[Adjust]\r\nServer=127.0.0.1\r\nPort=%s\r\nTimeOut=2000\r\nRetry=1\r\n' \
-  $(( 0x30008 | 0x100000 | 0x200000 )) "$TRUE_PORT" >"$dir/Velta.ini"
+  $(( 0x30008 | 0x100000 | 0x200000 )) "$BEHIND_PORT" >"$dir/Velta.ini"
 start_velta "$dir"
 check "the clock starts with OptAdjustAtStart" driver wait Velta 20
 box=$(driver message-box - 15)

@@ -1,5 +1,6 @@
 // A scripted SocketApi: records every call and plays back select/send/recv
-// results, with a tick counter that moves only when a wait "takes" time.
+// results, with a tick counter and a UTC clock that move only when a wait
+// "takes" time.
 #pragma once
 
 #include <cstdio>
@@ -42,6 +43,7 @@ class FakeSocketApi : public SocketApi {
   std::uint32_t lastAddress = 0;
   std::uint16_t lastPort = 0;
   std::uint32_t tick = 0xFFFFF000u;  // near the wrap, so elapsed time is taken modulo 2^32
+  std::int64_t utcMicros = 1549107584LL * 1000000;  // 2019-02-02 11:39:44 UTC
 
   void Startup() override { ++startups; }
   void Cleanup() override { ++cleanups; }
@@ -87,6 +89,7 @@ class FakeSocketApi : public SocketApi {
     const Wait w = waits.front();
     waits.pop_front();
     tick += w.lastsMs;
+    utcMicros += std::int64_t{w.lastsMs} * 1000;
     return w.result;
   }
   long SendBytes(Handle, const void* data, std::size_t length) override {
@@ -104,4 +107,5 @@ class FakeSocketApi : public SocketApi {
     return static_cast<long>(answer.size());
   }
   std::uint32_t TickCount() override { return tick; }
+  std::int64_t UtcNowMicros() override { return utcMicros; }
 };

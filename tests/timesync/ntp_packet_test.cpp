@@ -63,6 +63,31 @@ TEST(NtpTime, ConvertsBothErasAndRefusesTimesBefore1970) {
             2147483648LL);
 }
 
+TEST(NtpTime, KeepsTheFractionToTheMicrosecond) {
+  struct Case {
+    std::uint64_t stamp;
+    std::int64_t unixMicros;  // -1: refused
+  };
+  const Case cases[] = {
+      {0xE000000080000000ull, 1549107584500000},  // half a second
+      {0xE000000000000001ull, 1549107584000000},  // 2^-32 s rounds down
+      {0xE0000000FFFFFFFFull, 1549107585000000},  // just under a second rounds up to the next one
+      {0xE000000000010C6Full, 1549107584000016},  // 68719 / 2^32 s = 15.99989 us
+      {0xFFFFFFFFFFFFFFFFull, 2085978496000000},  // the last fraction of the first era rounds into the second
+      {0x0000000000418937ull, 2085978496001000},  // 1 ms into the second era
+      {0x83AA7E7FFFFFFFFFull, -1},               // 1969-12-31 23:59:59.99999...
+  };
+  for (const Case& c : cases) {
+    const auto micros = NtpTimestampToUnixMicros(c.stamp);
+    if (c.unixMicros < 0) {
+      EXPECT_FALSE(micros.has_value()) << std::hex << c.stamp;
+    } else {
+      ASSERT_TRUE(micros.has_value()) << std::hex << c.stamp;
+      EXPECT_EQ(*micros, c.unixMicros) << std::hex << c.stamp;
+    }
+  }
+}
+
 TEST(NtpRequest, IsVersionOneClientWithTheNonceAsTransmitTime) {
   const NtpPacket request = BuildNtpRequest(0x0102030405060708ull);
   EXPECT_EQ(request[0], 0x0B);
@@ -83,20 +108,27 @@ TEST(NtpReply, AcceptsServersOfEveryVersionAndBroadcasts) {
   const std::vector<std::uint8_t> req(request.begin(), request.end());
   for (unsigned version = 1; version <= 4; ++version) {
     for (unsigned mode : {4u, 5u}) {
-      auto reply = ntp_test::SoundReply(req, 0xE0000000u);
+      auto reply = ntp_test::StampedReply(req, 0xE000000040000000ull, 0xE000000080000000ull);
       reply[0] = static_cast<std::uint8_t>((version << 3) | mode);
-      std::int64_t t = 0;
-      EXPECT_EQ(CheckNtpReply(reply.data(), reply.size(), 0xA1B2C3D4E5F60718ull, t), NtpReplyCheck::kOk)
+      reply[1] = static_cast<std::uint8_t>(version + 1);
+      NtpSample sample;
+      EXPECT_EQ(CheckNtpReply(reply.data(), reply.size(), 0xA1B2C3D4E5F60718ull, sample), NtpReplyCheck::kOk)
           << "version " << version << " mode " << mode;
-      EXPECT_EQ(t, 1549107584);
+      EXPECT_EQ(sample.receive, 1549107584250000) << "the receive timestamp with its fraction";
+      EXPECT_EQ(sample.transmit, 1549107584500000) << "the transmit timestamp with its fraction";
+      EXPECT_EQ(sample.stratum, version + 1);
+      EXPECT_EQ(sample.leap, 0u);
+      EXPECT_EQ(sample.originate, 0) << "this machine's times are not the reply's to give";
+      EXPECT_EQ(sample.arrival, 0);
     }
   }
   // Leap indicators 1 and 2 only announce a leap second.
-  for (std::uint8_t leap : {0x40, 0x80}) {
+  for (unsigned leap : {1u, 2u}) {
     auto reply = ntp_test::SoundReply(req, 0xE0000000u);
-    reply[0] |= leap;
-    std::int64_t t = 0;
-    EXPECT_EQ(CheckNtpReply(reply.data(), reply.size(), 0xA1B2C3D4E5F60718ull, t), NtpReplyCheck::kOk);
+    reply[0] |= static_cast<std::uint8_t>(leap << 6);
+    NtpSample sample;
+    EXPECT_EQ(CheckNtpReply(reply.data(), reply.size(), 0xA1B2C3D4E5F60718ull, sample), NtpReplyCheck::kOk);
+    EXPECT_EQ(sample.leap, leap);
   }
 }
 
@@ -107,12 +139,29 @@ TEST(NtpReply, RefusesRepliesThatSayNothingAboutTheTime) {
   for (const ntp_test::Spoil& spoil : ntp_test::Spoils()) {
     auto reply = ntp_test::SoundReply(req, 0xE0000000u);
     spoil.apply(reply);
-    std::int64_t t = 12345;
-    EXPECT_EQ(CheckNtpReply(reply.data(), reply.size(), nonce, t), spoil.expected) << spoil.name;
-    EXPECT_EQ(t, 12345) << spoil.name << ": the time was touched";
+    NtpSample sample;
+    sample.receive = sample.transmit = 12345;
+    EXPECT_EQ(CheckNtpReply(reply.data(), reply.size(), nonce, sample), spoil.expected) << spoil.name;
+    EXPECT_EQ(sample.receive, 12345) << spoil.name << ": the time was touched";
+    EXPECT_EQ(sample.transmit, 12345) << spoil.name << ": the time was touched";
   }
-  std::int64_t t = 0;
-  EXPECT_EQ(CheckNtpReply(nullptr, 48, nonce, t), NtpReplyCheck::kWrongSize);
+  NtpSample sample;
+  EXPECT_EQ(CheckNtpReply(nullptr, 48, nonce, sample), NtpReplyCheck::kWrongSize);
+}
+
+TEST(NtpReply, ADatagramForAnotherRequestIsToldApartWhateverElseItSays) {
+  // A late answer to an earlier request may be a refusal or junk: it is still not our answer.
+  const std::uint64_t nonce = 0x0011223344556677ull;
+  const NtpPacket request = BuildNtpRequest(nonce + 1);
+  const std::vector<std::uint8_t> req(request.begin(), request.end());
+  for (const ntp_test::Spoil& spoil : ntp_test::Spoils()) {
+    auto reply = ntp_test::SoundReply(req, 0xE0000000u);
+    spoil.apply(reply);
+    if (reply.size() != 48) continue;
+    NtpSample sample;
+    EXPECT_EQ(CheckNtpReply(reply.data(), reply.size(), nonce, sample), NtpReplyCheck::kWrongOriginate)
+        << spoil.name;
+  }
 }
 
 }  // namespace

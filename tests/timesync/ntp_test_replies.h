@@ -29,6 +29,28 @@ inline std::uint32_t ToNtpSeconds(std::int64_t unixSeconds) {
   return static_cast<std::uint32_t>(unixSeconds + kNtpToUnixSeconds);
 }
 
+// Microseconds since 1970 as a 64-bit timestamp (the fraction rounded).
+inline std::uint64_t ToNtpStamp(std::int64_t unixMicros) {
+  std::int64_t seconds = unixMicros / 1000000, micros = unixMicros % 1000000;
+  if (micros < 0) micros += 1000000, --seconds;
+  const std::uint64_t fraction = ((static_cast<std::uint64_t>(micros) << 32) + 500000) / 1000000;
+  return (static_cast<std::uint64_t>(ToNtpSeconds(seconds)) << 32) + fraction;
+}
+
+// Puts a 64-bit timestamp at `at` (32 receive, 40 transmit).
+inline void PutStamp(std::vector<std::uint8_t>& reply, int at, std::uint64_t stamp) {
+  for (int i = 0; i < 8; ++i) reply[static_cast<std::size_t>(at + i)] = static_cast<std::uint8_t>(stamp >> (56 - 8 * i));
+}
+
+// A sound reply whose receive and transmit timestamps are the given ones.
+inline std::vector<std::uint8_t> StampedReply(const std::vector<std::uint8_t>& request, std::uint64_t receive,
+                                              std::uint64_t transmit) {
+  auto reply = SoundReply(request, 0);
+  PutStamp(reply, 32, receive);
+  PutStamp(reply, 40, transmit);
+  return reply;
+}
+
 // One way of spoiling a sound reply.
 struct Spoil {
   const char* name;
@@ -49,11 +71,15 @@ inline const std::vector<Spoil>& Spoils() {
       {"version 5", [](std::vector<std::uint8_t>& r) { r[0] = (r[0] & ~0x38) | (5 << 3); }, NtpReplyCheck::kWrongVersion},
       {"zero transmit timestamp", [](std::vector<std::uint8_t>& r) { std::fill(r.begin() + 40, r.begin() + 48, 0); },
        NtpReplyCheck::kZeroTransmit},
+      {"zero receive timestamp", [](std::vector<std::uint8_t>& r) { std::fill(r.begin() + 32, r.begin() + 40, 0); },
+       NtpReplyCheck::kZeroReceive},
       {"originate does not echo the nonce", [](std::vector<std::uint8_t>& r) { r[31] ^= 1; },
        NtpReplyCheck::kWrongOriginate},
       {"originate zero (an unsolicited packet)", [](std::vector<std::uint8_t>& r) { std::fill(r.begin() + 24, r.begin() + 32, 0); },
        NtpReplyCheck::kWrongOriginate},
       {"receive time in 1969", [](std::vector<std::uint8_t>& r) { r[32] = 0x83; r[33] = 0xAA; r[34] = 0x7E; r[35] = 0x7F; },
+       NtpReplyCheck::kBeforeUnixEpoch},
+      {"transmit time in 1969", [](std::vector<std::uint8_t>& r) { r[40] = 0x83; r[41] = 0xAA; r[42] = 0x7E; r[43] = 0x7F; },
        NtpReplyCheck::kBeforeUnixEpoch},
   };
   return spoils;

@@ -27,12 +27,13 @@ TEST(SocketClientConnect, ResolvesHostAndPortAsWritten) {
       {"host name looked up", "time.example", "123", true, {"gethostbyname time.example"}, kExample, Net16(123)},
       {"unknown host", "nowhere.example", "123", false, {"gethostbyname nowhere.example"}, 0, 0},
       {"service name looked up for tcp", "10.0.0.1", "ntp", true, {"getservbyname ntp tcp"}, 0x0100000A, Net16(123)},
-      {"port 0 is looked up as a service and fails", "10.0.0.1", "0", false, {"getservbyname 0 tcp"}, 0, 0},
+      {"port 0 is refused", "10.0.0.1", "0", false, {}, 0, 0},
       {"unknown service", "10.0.0.1", "nosuchservice", false, {"getservbyname nosuchservice tcp"}, 0, 0},
-      {"number with a tail is the number", "10.0.0.1", "123abc", true, {}, 0x0100000A, Net16(123)},
-      {"only the low 16 bits of the number", "10.0.0.1", "65659", true, {}, 0x0100000A, Net16(123)},
-      {"a huge number does not overflow", "10.0.0.1", "99999999999999999999", true, {}, 0x0100000A, Net16(0xFFFF)},
-      {"empty port", "10.0.0.1", "", false, {"getservbyname  tcp"}, 0, 0},
+      {"a number with a tail is refused, not cut short", "10.0.0.1", "123abc", false, {}, 0, 0},
+      {"65659 is refused, not wrapped to 123", "10.0.0.1", "65659", false, {}, 0, 0},
+      {"the highest port", "10.0.0.1", "65535", true, {}, 0x0100000A, Net16(65535)},
+      {"blanks around the number", "10.0.0.1", " 1123 ", true, {}, 0x0100000A, Net16(1123)},
+      {"empty port", "10.0.0.1", "", false, {}, 0, 0},
   };
   for (const Case& c : cases) {
     FakeSocketApi api;
@@ -155,14 +156,30 @@ TEST(SocketClientTransfer, ReceivesOnlyExactlyTheRequestedLength) {
   }
 }
 
-TEST(SocketClientPort, ParsesLikeAtoiWithoutOverflow) {
+TEST(SocketClientPort, ANumberMustBeAWholePortAndAnythingElseIsAServiceName) {
+  using Kind = SocketClient::PortText;
   struct Case {
     const char* text;
-    int value;
+    Kind kind;
+    std::uint16_t number;
   };
-  const Case cases[] = {{"123", 123}, {"  42", 42}, {"+7", 7}, {"-1", -1}, {"12x", 12}, {"x12", 0}, {"", 0},
-                        {"2147483647", 2147483647}, {"2147483648", 2147483647}, {"-99999999999", -2147483647 - 1}};
-  for (const Case& c : cases) EXPECT_EQ(SocketClient::ParsePortNumber(c.text), c.value) << c.text;
+  const Case cases[] = {
+      {"123", Kind::kNumber, 123},          {"1", Kind::kNumber, 1},
+      {"65535", Kind::kNumber, 65535},      {"\t 42 \r\n", Kind::kNumber, 42},
+      {"+7", Kind::kNumber, 7},             {"00123", Kind::kNumber, 123},
+      {"ntp", Kind::kServiceName, 0},       {"x12", Kind::kServiceName, 0},
+      {"65536", Kind::kInvalid, 0},         {"0", Kind::kInvalid, 0},
+      {"-1", Kind::kInvalid, 0},            {"-123", Kind::kInvalid, 0},
+      {"123abc", Kind::kInvalid, 0},        {"12 3", Kind::kInvalid, 0},
+      {"+", Kind::kInvalid, 0},             {"", Kind::kInvalid, 0},
+      {"   ", Kind::kInvalid, 0},           {"99999999999999999999", Kind::kInvalid, 0},
+      {"4294967419", Kind::kInvalid, 0},  // 2^32 + 123
+  };
+  for (const Case& c : cases) {
+    std::uint16_t number = 0;
+    EXPECT_EQ(SocketClient::ReadPort(c.text, number), c.kind) << c.text;
+    EXPECT_EQ(number, c.number) << c.text;
+  }
 }
 
 }  // namespace

@@ -1,23 +1,34 @@
 // Setting the clock from a server on 127.0.0.1, under Wine. The real
-// SetLocalTime is only called with a time within half a second of now, which
+// SetSystemTime is only called with a time within half a second of now, which
 // Wine accepts without touching the host's clock; larger changes it refuses.
 #include "timesync/time_adjustment.h"
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <vector>
 
 #include "timesync/ntp_test_replies.h"
+#include "timesync/socket_api.h"
 #include "timesync/test_servers.h"
 
 namespace {
 
 using Replies = std::vector<std::vector<std::uint8_t>>;
 
-ScriptedUdpServer::Script Serve(std::uint32_t ntpSeconds) {
-  return [ntpSeconds](int, const std::vector<std::uint8_t>& request) {
-    return Replies{ntp_test::SoundReply(request, ntpSeconds)};
+std::int64_t UtcNow() { return PlatformSocketApi().UtcNowMicros(); }
+
+std::int64_t ToUnixMicros(const SYSTEMTIME& utc) {
+  FILETIME ft{};
+  if (!::SystemTimeToFileTime(&utc, &ft)) return 0;
+  const std::uint64_t ticks = (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return static_cast<std::int64_t>(ticks / 10) - 11644473600LL * kMicrosPerSecond;
+}
+
+// A server whose clock is this machine's moved by `shift` microseconds.
+ScriptedUdpServer::Script Shifted(std::int64_t shift) {
+  return [shift](int, const std::vector<std::uint8_t>& request) {
+    const std::uint64_t stamp = ntp_test::ToNtpStamp(UtcNow() + shift);
+    return Replies{ntp_test::StampedReply(request, stamp, stamp)};
   };
 }
 
@@ -30,28 +41,29 @@ TimeAdjustSettings On(const ScriptedUdpServer& server, std::int32_t timeoutMs = 
   return settings;
 }
 
-TEST(AdjustSystemTime, SetsTheLocalFieldsOfTheServerTime) {
-  ScriptedUdpServer server(Serve(0xE0000000u));  // 2019-02-02 11:39:44 UTC
-  std::vector<SYSTEMTIME> set;
-  const auto recorder = [&set](const SYSTEMTIME& t) {
-    set.push_back(t);
-    return true;
-  };
-  ASSERT_TRUE(AdjustSystemTime(On(server), recorder));
-  ASSERT_EQ(set.size(), 1u);
-  const std::time_t expected = 1549107584;
-  std::tm local{};
-  ASSERT_EQ(localtime_s(&local, &expected), 0);
-  EXPECT_EQ(set[0].wYear, local.tm_year + 1900);
-  EXPECT_EQ(set[0].wMonth, local.tm_mon + 1);
-  EXPECT_EQ(set[0].wDay, local.tm_mday);
-  EXPECT_EQ(set[0].wDayOfWeek, local.tm_wday);
-  EXPECT_EQ(set[0].wHour, local.tm_hour);
-  EXPECT_EQ(set[0].wMinute, local.tm_min);
-  EXPECT_EQ(set[0].wSecond, 44);
-  EXPECT_EQ(set[0].wMilliseconds, 0);
+TEST(AdjustSystemTime, SetsTheClockToItsOwnTimePlusTheOffsetToTheMillisecond) {
+  const std::int64_t shifts[] = {250000, -750000, 999000, 3600 * kMicrosPerSecond + 125000,
+                                 -86400 * kMicrosPerSecond - 500000};
+  for (const std::int64_t shift : shifts) {
+    ScriptedUdpServer server(Shifted(shift));
+    std::vector<SYSTEMTIME> set;
+    std::int64_t serverNow = 0;
+    ASSERT_TRUE(AdjustSystemTime(On(server), [&](const SYSTEMTIME& utc) {
+      serverNow = UtcNow() + shift;
+      set.push_back(utc);
+      return true;
+    })) << shift;
+    ASSERT_EQ(set.size(), 1u) << shift;
+    // Dropping the milliseconds, or the fraction of the server's time, would be up to a second off.
+    EXPECT_NEAR(static_cast<double>(ToUnixMicros(set[0]) - serverNow), 0.0, 20000.0) << "shift " << shift << " us";
+    FILETIME ft;
+    SYSTEMTIME same;
+    ASSERT_TRUE(::SystemTimeToFileTime(&set[0], &ft) && ::FileTimeToSystemTime(&ft, &same));
+    EXPECT_EQ(set[0].wDayOfWeek, same.wDayOfWeek) << shift;
+  }
 
-  // A refused SetLocalTime is a failed adjustment.
+  // A refused SetSystemTime is a failed adjustment.
+  ScriptedUdpServer server(Shifted(0));
   EXPECT_FALSE(AdjustSystemTime(On(server), [](const SYSTEMTIME&) { return false; }));
 }
 
@@ -71,8 +83,20 @@ TEST(AdjustSystemTime, FailsWithoutTouchingTheClock) {
          return Replies{reply};
        },
        1000, 2},
-      {"no attempts", Serve(0xE0000000u), 1000, 0},
-      {"negative time-out", Serve(0xE0000000u), -1, 1},
+      {"no receive time (it once read as 2036)",
+       [](int, const std::vector<std::uint8_t>& r) {
+         return Replies{ntp_test::StampedReply(r, 0, ntp_test::ToNtpStamp(UtcNow()))};
+       },
+       1000, 2},
+      {"a datagram for another request only",
+       [](int, const std::vector<std::uint8_t>& r) {
+         auto reply = ntp_test::StampedReply(r, ntp_test::ToNtpStamp(UtcNow()), ntp_test::ToNtpStamp(UtcNow()));
+         reply[24] ^= 0x01;
+         return Replies{reply};
+       },
+       300, 1},
+      {"no attempts", Shifted(0), 1000, 0},
+      {"negative time-out", Shifted(0), -1, 1},
   };
   for (const Case& c : cases) {
     ScriptedUdpServer server(c.script);
@@ -83,26 +107,25 @@ TEST(AdjustSystemTime, FailsWithoutTouchingTheClock) {
     })) << c.name;
     EXPECT_EQ(calls, 0) << c.name;
   }
+  // A port that only wraps around to the server's is not the server's.
+  ScriptedUdpServer server(Shifted(0));
+  TimeAdjustSettings wrapped = On(server);
+  wrapped.port = std::to_string(std::stoi(server.Port()) + 65536);
+  EXPECT_FALSE(AdjustSystemTime(wrapped, [](const SYSTEMTIME&) { return true; }));
+  EXPECT_EQ(server.Requests(), 0);
 }
 
-TEST(AdjustSystemTime, RealSetLocalTimeTakesTheTrueTimeAndRefusesAnHourOff) {
-  // The server's seconds are truncated: serve now + 0.5 s so the result lands within half a second.
-  ScriptedUdpServer trueTime([](int, const std::vector<std::uint8_t>& request) {
-    FILETIME ft;
-    ::GetSystemTimeAsFileTime(&ft);
-    const std::uint64_t ticks = (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-    const std::int64_t unixMs = static_cast<std::int64_t>(ticks / 10000) - 11644473600000LL + 500;
-    return Replies{ntp_test::SoundReply(request, ntp_test::ToNtpSeconds(unixMs / 1000))};
-  });
-  EXPECT_TRUE(AdjustSystemTime(On(trueTime)));
-  ScriptedUdpServer hourOff([](int, const std::vector<std::uint8_t>& request) {
-    return Replies{ntp_test::SoundReply(request, ntp_test::ToNtpSeconds(std::time(nullptr) + 3600))};
-  });
+TEST(AdjustSystemTime, RealSetSystemTimeTakesAServerLessThanHalfASecondOffAndRefusesAnHourOff) {
+  for (const std::int64_t shift : {400000LL, -400000LL, 0LL}) {
+    ScriptedUdpServer server(Shifted(shift));
+    EXPECT_TRUE(AdjustSystemTime(On(server))) << shift;
+  }
+  ScriptedUdpServer hourOff(Shifted(3600 * kMicrosPerSecond));
   EXPECT_FALSE(AdjustSystemTime(On(hourOff)));
 }
 
 TEST(TimeAdjustWorker, WithoutAClockWindowDoesNothing) {
-  ScriptedUdpServer server(Serve(0xE0000000u));
+  ScriptedUdpServer server(Shifted(0));
   TimeAdjustJob job;
   job.settings = On(server);
   int calls = 0;
