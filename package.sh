@@ -10,19 +10,22 @@
 #   --package-version X.Y.Z   stamp the packages with another version than the build's; the programs
 #                             inside stay as built (for trying an upgrade from one package to the next)
 set -eu
-cd "$(dirname "$0")"
-export VELTA_ROOT=$PWD
-source tools/deps.sh
-
-out=$PWD/dist
+usage() { echo "usage: ./package.sh [--out DIR] [--package-version X.Y.Z]" >&2; exit 2; }
+out=
 version=
 while [ $# -gt 0 ]; do
+  [ $# -ge 2 ] || usage
   case $1 in
-    --out) out=$(mkdir -p "$2" && cd "$2" && pwd); shift 2 ;;
-    --package-version) version=$2; shift 2 ;;
-    *) echo "usage: ./package.sh [--out DIR] [--package-version X.Y.Z]" >&2; exit 2 ;;
+    --out) out=$(realpath -m -- "$2") ;;
+    --package-version) version=$2 ;;
+    *) usage ;;
   esac
+  shift 2
 done
+cd "$(dirname "$0")"
+export VELTA_ROOT=$PWD
+out=${out:-$PWD/dist}
+source tools/deps.sh
 
 velta_install_deps
 
