@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the portable core natively (plain and
 # with AddressSanitizer/UndefinedBehaviorSanitizer) and under Wine, the Windows
-# tests and the end-to-end scripts under Wine in Xvfb.
+# tests and the end-to-end scripts under Wine in Xvfb, the Windows packages among them.
 # Ends with one line "N passed, N failed"; exits non-zero on any failure.
 set -u
 cd "$(dirname "$0")"

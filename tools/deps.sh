@@ -1,4 +1,4 @@
-# Sourced by run.sh and test.sh: installs what the build and the tests need on
+# Sourced by run.sh, test.sh and package.sh: installs what the build, the packages and the tests need on
 # a Debian 12 machine, quietly when everything is there already.
 VELTA_PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev
@@ -6,6 +6,7 @@ VELTA_PACKAGES=(
   wine wine64 xvfb xauth xdotool imagemagick x11-utils
   googletest libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
   fonts-ipafont-gothic fonts-wine locales chrony python3
+  wixl msitools zip unzip
 )
 
 velta_install_deps() {
