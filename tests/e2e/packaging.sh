@@ -76,7 +76,7 @@ expect_eq "at (0,0) with 400 x 200 pixels, as at any first start" \
 shot "$SHOTS/packaging_zip.png"
 white=$(count_colour "$SHOTS/packaging_zip.png" 392 192 4 4 '#FFFFFF')
 check "the date and time are drawn ($white white pixels on the face)" [ "${white:-0}" -gt 100 ]
-driver key Velta 0x1B
+driver key Velta $VK_ESCAPE
 check "Esc ends it" velta_ended 10
 check "and it saved Velta.ini beside itself" [ -s "$work/zip/Velta.ini" ]
 expect_eq "the zip's velta-cli.exe runs" \
@@ -125,7 +125,7 @@ sleep 1
 shot "$SHOTS/packaging_installed.png"
 white=$(count_colour "$SHOTS/packaging_installed.png" 392 192 4 4 '#FFFFFF')
 check "the installed clock draws the time ($white white pixels)" [ "${white:-0}" -gt 100 ]
-driver key Velta 0x1B
+driver key Velta $VK_ESCAPE
 check "Esc ends it" driver gone Velta 10
 for _ in $(seq 50); do [ -s "$app/Velta.ini" ] && break; sleep 0.2; done
 check "it wrote Velta.ini beside the installed Velta.exe" [ -s "$app/Velta.ini" ]
