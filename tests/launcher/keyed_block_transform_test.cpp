@@ -6,7 +6,9 @@
 #include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "launcher/md5.h"
 #include "launcher_test_files.h"
 
 namespace {
@@ -85,6 +87,49 @@ TEST(KeyedBlockTransform, MatchesTheByteWiseDefinitionForEveryKeyAndLength) {
         ASSERT_EQ(fast, slow) << "key \"" << key << "\" n=" << n << " encode=" << encode;
       }
     }
+  }
+}
+
+// Every length up to 80, the lengths around 32 blocks (the longest period of the windows) and
+// a few larger ones, each with its own input.
+std::vector<std::size_t> PinnedLengths() {
+  std::vector<std::size_t> lengths;
+  for (std::size_t n = 0; n <= 80; ++n) lengths.push_back(n);
+  for (std::size_t n = 248; n <= 272; ++n) lengths.push_back(n);
+  for (std::size_t n = 4088; n <= 4104; ++n) lengths.push_back(n);
+  lengths.push_back(100001);
+  return lengths;
+}
+
+// The bytes earlier builds wrote and read, pinned per key as one MD5 over encode(x) and decode(x)
+// for every length above: files encoded then must decode now, and new files must decode there.
+TEST(KeyedBlockTransform, OutputsStayAsEarlierBuildsWroteThem) {
+  const struct {
+    std::string key;
+    const char* digest;
+  } cases[] = {
+      {"", "6cf8e0c526b8a5ba49abbb3de6301063"},
+      {" ", "1d85e092d568f8effc2d62ca15cfa6bd"},
+      {"k", "a3df1cfa728f39ee3e4c4997dd002b61"},
+      {"secret7", "39669fbb39e8bf2c4b4c509f41718196"},
+      {"exactly8", "4896e718f675e271e8fcc7be6953c06c"},
+      {"ninechars", "43ded0717133cc6c34f7cf0a7bac25ad"},
+      {"sixteen-chars-16", "8ce372c6f4f2ecdbaaf72893f29be912"},
+      {std::string("\xE9\x83\xA8\xFF\x80", 5), "d75e048b5f56366ba25e30c3dc53a46f"},
+      {std::string("a\0b", 3), "2701f14cbf6793c8787aba8944883726"},
+      {"a much longer key that wraps around the eight row bytes several times over", "cf295172a935d4c0cb0f4acb4ae773ba"},
+  };
+  for (const auto& c : cases) {
+    Md5 all;
+    for (std::size_t n : PinnedLengths()) {
+      const auto plain = RandomBytes(n, static_cast<unsigned>(n));
+      for (bool encode : {true, false}) {
+        auto buf = plain;
+        KeyedBlockTransform(buf.data(), n, c.key, encode);
+        all.Update(buf.data(), n);
+      }
+    }
+    EXPECT_EQ(HexDigest(all.Final()), c.digest) << "key \"" << c.key << "\"";
   }
 }
 
