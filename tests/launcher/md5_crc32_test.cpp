@@ -51,6 +51,33 @@ TEST(Crc32, CheckValueAndSlicingAgreesWithByteAtATime) {
   }
 }
 
+// Every method this processor has agrees with the table at every length and start alignment,
+// whole and in two chunks cut anywhere near a folding edge.
+TEST(Crc32, EveryMethodAgreesWithTheTableAtEveryLengthAlignmentAndChunkCut) {
+  const auto data = RandomBytes(65536 + 17 + 16, 21);
+  for (Crc32Method method : {Crc32Method::kTable, Crc32Method::kCarrylessFolding}) {
+    if (!Crc32MethodAvailable(method)) continue;
+    for (std::size_t n : Crc32TestLengths()) {
+      for (std::size_t align = 0; align < 16; ++align) {
+        const std::uint8_t* p = data.data() + align;
+        const std::uint32_t expected = Crc32UpdateWith(Crc32Method::kTable, 0xFFFFFFFFu, p, n);
+        ASSERT_EQ(Crc32UpdateWith(method, 0xFFFFFFFFu, p, n), expected)
+            << "method " << static_cast<int>(method) << " n=" << n << " align=" << align;
+      }
+      for (std::size_t cut : {std::size_t{1}, std::size_t{15}, std::size_t{16}, std::size_t{63}, std::size_t{64},
+                              std::size_t{65}, n / 2, n - n % 16}) {
+        if (cut > n) continue;
+        const std::uint32_t whole = Crc32UpdateWith(Crc32Method::kTable, 0xFFFFFFFFu, data.data(), n);
+        const std::uint32_t first = Crc32UpdateWith(method, 0xFFFFFFFFu, data.data(), cut);
+        ASSERT_EQ(Crc32UpdateWith(method, first, data.data() + cut, n - cut), whole) << "n=" << n << " cut=" << cut;
+      }
+    }
+  }
+  // The default picks one of them, so it agrees too.
+  EXPECT_EQ(Crc32Update(0xFFFFFFFFu, data.data() + 3, 65536),
+            Crc32UpdateWith(Crc32Method::kTable, 0xFFFFFFFFu, data.data() + 3, 65536));
+}
+
 TEST(FileCrc32, MissingEmptyAndMultiChunkFiles) {
   const std::string dir = ScratchDir();
   EXPECT_EQ(FileCrc32(dir + "absent.bin"), 0xFFFFFFFFu);
