@@ -129,6 +129,7 @@ void Compress(std::uint32_t* state, const std::uint8_t* p, std::size_t count) {
 Md5::Md5() : state_{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476} {}
 
 void Md5::Update(const void* data, std::size_t size) {
+  if (size == 0) return;  // data may then be null (an empty chunk)
   const auto* p = static_cast<const std::uint8_t*>(data);
   length_ += size;
   if (pendingSize_ > 0) {

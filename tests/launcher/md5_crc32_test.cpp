@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "launcher/crc32.h"
@@ -36,6 +37,26 @@ TEST(Md5Hex, PaddingBoundariesAndPiecewiseUpdates) {
   }
   const std::string million(1000000, 'a');
   EXPECT_EQ(Md5Hex(million.data(), million.size()), "7707d6ae4e027c70eea2a935c2296f21");
+}
+
+// Chunks as a streaming reader hands them over: of every size class against the 64-byte block
+// (inside one, ending on one, crossing several) and starting at any byte address.
+TEST(Md5Hex, ChunksOfAnySizeAndAlignmentGiveTheWholeDigest) {
+  const auto data = RandomBytes(10000 + 3, 8);
+  for (std::size_t start = 0; start < 4; ++start) {
+    const std::string whole = Md5Hex(data.data() + start, 10000);
+    for (std::size_t piece : {1, 7, 63, 64, 65, 128, 1000, 4103}) {
+      Md5 md5;
+      for (std::size_t at = 0; at < 10000; at += piece) md5.Update(data.data() + start + at, std::min(piece, 10000 - at));
+      EXPECT_EQ(HexDigest(md5.Final()), whole) << "start " << start << " piece " << piece;
+    }
+    // Empty updates anywhere change nothing.
+    Md5 md5;
+    md5.Update(data.data() + start, 5000);
+    md5.Update(nullptr, 0);
+    md5.Update(data.data() + start + 5000, 5000);
+    EXPECT_EQ(HexDigest(md5.Final()), whole);
+  }
 }
 
 TEST(Crc32, CheckValueAndSlicingAgreesWithByteAtATime) {
