@@ -4,7 +4,7 @@ VELTA_PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   wine wine64 xvfb xauth xdotool imagemagick x11-utils
-  googletest libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libssl-dev
   fonts-ipafont-gothic fonts-wine locales chrony python3
   wixl msitools zip unzip
 )

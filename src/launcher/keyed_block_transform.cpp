@@ -1,9 +1,17 @@
 #include "launcher/keyed_block_transform.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
 #include <utility>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define VELTA_TRANSFORM_VECTORS 1
+#include <immintrin.h>
+#else
+#define VELTA_TRANSFORM_VECTORS 0
+#endif
 
 namespace {
 
@@ -80,32 +88,209 @@ KeySchedule::KeySchedule(std::string_view key) {
     windows_[off] = LoadLittle(&table_[off]);
     next_[off] = static_cast<std::uint8_t>(table_[off] & 31);
   }
+  // Follow the offsets from block 0 until one comes again: that closes the period.
+  std::array<int, 32> firstBlock;
+  firstBlock.fill(-1);
+  std::array<int, 32> offsets{};
+  int off = 1;
+  for (int block = 0;; ++block) {
+    if (firstBlock[off] >= 0) {
+      lead_ = firstBlock[off];
+      period_ = block - lead_;
+      break;
+    }
+    firstBlock[off] = block;
+    offsets[block] = off;
+    off = next_[off];
+  }
+  for (std::size_t block = 0; block < laid_.size(); ++block) laid_[block] = windows_[offsets[WindowIndex(block)]];
 }
 
-std::size_t TransformedBlockCount(std::size_t n) {
+std::size_t KeySchedule::WindowIndex(std::uint64_t block) const {
+  const auto lead = static_cast<std::uint64_t>(lead_);
+  if (block < lead) return static_cast<std::size_t>(block);
+  return static_cast<std::size_t>(lead + (block - lead) % static_cast<std::uint64_t>(period_));
+}
+
+std::size_t KeySchedule::AdvanceIndex(std::size_t index, std::uint64_t blocks) const {
+  return WindowIndex(static_cast<std::uint64_t>(index) + blocks);
+}
+
+std::uint64_t TransformedBlockCount(std::uint64_t n) {
   if (n < 8) return 0;
-  const std::size_t blocks = (n + 7) / 8 - 1;
+  const std::uint64_t blocks = (n + 7) / 8 - 1;
   return blocks < 1 ? 1 : blocks;
 }
 
-void KeyedBlockTransform(std::uint8_t* buffer, std::size_t n, const KeySchedule& schedule, bool encode) {
-  const std::size_t m = TransformedBlockCount(n);
-  const int s = schedule.Rotation();
-  int off = 1;
-  std::uint8_t* p = buffer;
-  if (encode) {
-    for (std::size_t b = 0; b < m; ++b, p += 8) {
-      const std::uint64_t w = schedule.Window(off);
-      StoreLittle(p, RotateHalvesLeft(AddBytes(LoadLittle(p), w), s) ^ w);
-      off = schedule.NextOffset(off);
-    }
-  } else {
-    for (std::size_t b = 0; b < m; ++b, p += 8) {
-      const std::uint64_t w = schedule.Window(off);
-      StoreLittle(p, SubBytes(RotateHalvesRight(LoadLittle(p) ^ w, s), w));
-      off = schedule.NextOffset(off);
+namespace {
+
+// Every method takes the blocks 32 at a time (256 bytes), reading their windows from the laid-out
+// windows at index, which stays below lead + period, so the 32 entries from it are always there.
+constexpr std::size_t kRunBlocks = 32;
+
+template <bool kEncode>
+inline void WordBlocks(std::uint8_t* p, std::size_t count, const std::uint64_t* w, int s) {
+  for (std::size_t b = 0; b < count; ++b, p += 8) {
+    if constexpr (kEncode) {
+      StoreLittle(p, RotateHalvesLeft(AddBytes(LoadLittle(p), w[b]), s) ^ w[b]);
+    } else {
+      StoreLittle(p, SubBytes(RotateHalvesRight(LoadLittle(p) ^ w[b], s), w[b]));
     }
   }
+}
+
+template <bool kEncode>
+void TransformWords(std::uint8_t* p, std::size_t count, std::size_t index, const KeySchedule& schedule) {
+  const std::uint64_t* laid = schedule.LaidWindows();
+  const int s = schedule.Rotation();
+  for (; count >= kRunBlocks; count -= kRunBlocks, p += 8 * kRunBlocks) {
+    WordBlocks<kEncode>(p, kRunBlocks, laid + index, s);
+    index = schedule.AdvanceIndex(index, kRunBlocks);
+  }
+  WordBlocks<kEncode>(p, count, laid + index, s);
+}
+
+#if VELTA_TRANSFORM_VECTORS
+
+// Two blocks per 128-bit vector: bytes added or subtracted lane by lane, each 32-bit half rotated.
+template <bool kEncode>
+inline __m128i Sse2Block(__m128i v, __m128i w, __m128i left, __m128i right) {
+  if constexpr (kEncode) {
+    v = _mm_add_epi8(v, w);
+    v = _mm_or_si128(_mm_sll_epi32(v, left), _mm_srl_epi32(v, right));
+    return _mm_xor_si128(v, w);
+  } else {
+    v = _mm_xor_si128(v, w);
+    v = _mm_or_si128(_mm_srl_epi32(v, left), _mm_sll_epi32(v, right));
+    return _mm_sub_epi8(v, w);
+  }
+}
+
+template <bool kEncode>
+void TransformSse2(std::uint8_t* p, std::size_t count, std::size_t index, const KeySchedule& schedule) {
+  const std::uint64_t* laid = schedule.LaidWindows();
+  const __m128i left = _mm_cvtsi32_si128(schedule.Rotation());
+  const __m128i right = _mm_cvtsi32_si128(32 - schedule.Rotation());
+  auto pairs = [&](std::uint8_t* q, std::size_t n, const std::uint64_t* w) {
+    for (std::size_t i = 0; i + 2 <= n; i += 2) {
+      auto* at = reinterpret_cast<__m128i*>(q + 8 * i);
+      const __m128i win = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + i));
+      _mm_storeu_si128(at, Sse2Block<kEncode>(_mm_loadu_si128(at), win, left, right));
+    }
+  };
+  for (; count >= kRunBlocks; count -= kRunBlocks, p += 8 * kRunBlocks) {
+    pairs(p, kRunBlocks, laid + index);
+    index = schedule.AdvanceIndex(index, kRunBlocks);
+  }
+  pairs(p, count, laid + index);
+  const std::size_t done = count & ~std::size_t{1};
+  WordBlocks<kEncode>(p + 8 * done, count - done, laid + index + done, schedule.Rotation());
+}
+
+// Four blocks per 256-bit vector.
+template <bool kEncode>
+__attribute__((target("avx2"))) inline __m256i Avx2Block(__m256i v, __m256i w, __m128i left, __m128i right) {
+  if constexpr (kEncode) {
+    v = _mm256_add_epi8(v, w);
+    v = _mm256_or_si256(_mm256_sll_epi32(v, left), _mm256_srl_epi32(v, right));
+    return _mm256_xor_si256(v, w);
+  } else {
+    v = _mm256_xor_si256(v, w);
+    v = _mm256_or_si256(_mm256_srl_epi32(v, left), _mm256_sll_epi32(v, right));
+    return _mm256_sub_epi8(v, w);
+  }
+}
+
+template <bool kEncode>
+__attribute__((target("avx2"))) void Avx2Quads(std::uint8_t* q, std::size_t n, const std::uint64_t* w, __m128i left,
+                                               __m128i right) {
+  for (std::size_t i = 0; i + 4 <= n; i += 4) {
+    auto* at = reinterpret_cast<__m256i*>(q + 8 * i);
+    const __m256i win = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + i));
+    _mm256_storeu_si256(at, Avx2Block<kEncode>(_mm256_loadu_si256(at), win, left, right));
+  }
+}
+
+template <bool kEncode>
+__attribute__((target("avx2"))) void TransformAvx2(std::uint8_t* p, std::size_t count, std::size_t index,
+                                                   const KeySchedule& schedule) {
+  const std::uint64_t* laid = schedule.LaidWindows();
+  const __m128i left = _mm_cvtsi32_si128(schedule.Rotation());
+  const __m128i right = _mm_cvtsi32_si128(32 - schedule.Rotation());
+  for (; count >= kRunBlocks; count -= kRunBlocks, p += 8 * kRunBlocks) {
+    Avx2Quads<kEncode>(p, kRunBlocks, laid + index, left, right);
+    index = schedule.AdvanceIndex(index, kRunBlocks);
+  }
+  Avx2Quads<kEncode>(p, count, laid + index, left, right);
+  const std::size_t done = count & ~std::size_t{3};
+  WordBlocks<kEncode>(p + 8 * done, count - done, laid + index + done, schedule.Rotation());
+}
+
+bool ProcessorHasAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+}
+
+#endif
+
+KeyedTransformMethod BestMethod() {
+  if (KeyedTransformMethodAvailable(KeyedTransformMethod::kAvx2)) return KeyedTransformMethod::kAvx2;
+  if (KeyedTransformMethodAvailable(KeyedTransformMethod::kSse2)) return KeyedTransformMethod::kSse2;
+  return KeyedTransformMethod::kWords;
+}
+
+}  // namespace
+
+bool KeyedTransformMethodAvailable(KeyedTransformMethod method) {
+  if (method == KeyedTransformMethod::kWords) return true;
+#if VELTA_TRANSFORM_VECTORS
+  if (method == KeyedTransformMethod::kSse2) return true;
+  static const bool hasAvx2 = ProcessorHasAvx2();
+  return hasAvx2;
+#else
+  return false;
+#endif
+}
+
+void KeyedBlockTransformBlocksWith(KeyedTransformMethod method, std::uint8_t* blocks, std::size_t count,
+                                   std::uint64_t first, const KeySchedule& schedule, bool encode) {
+  const std::size_t index = schedule.WindowIndex(first);
+  if (!KeyedTransformMethodAvailable(method)) method = KeyedTransformMethod::kWords;
+  switch (method) {
+#if VELTA_TRANSFORM_VECTORS
+    case KeyedTransformMethod::kAvx2:
+      return encode ? TransformAvx2<true>(blocks, count, index, schedule)
+                    : TransformAvx2<false>(blocks, count, index, schedule);
+    case KeyedTransformMethod::kSse2:
+      return encode ? TransformSse2<true>(blocks, count, index, schedule)
+                    : TransformSse2<false>(blocks, count, index, schedule);
+#endif
+    default:
+      return encode ? TransformWords<true>(blocks, count, index, schedule)
+                    : TransformWords<false>(blocks, count, index, schedule);
+  }
+}
+
+void KeyedBlockTransformBlocks(std::uint8_t* blocks, std::size_t count, std::uint64_t first,
+                               const KeySchedule& schedule, bool encode) {
+  static const KeyedTransformMethod best = BestMethod();
+  KeyedBlockTransformBlocksWith(best, blocks, count, first, schedule, encode);
+}
+
+std::size_t KeyedBlockTransformChunk(std::uint8_t* chunk, std::size_t size, std::uint64_t offset, std::uint64_t total,
+                                     const KeySchedule& schedule, bool encode) {
+  const std::uint64_t transformedEnd = 8 * TransformedBlockCount(total);
+  const std::uint64_t end = offset + size;
+  if (offset < transformedEnd) {
+    if (offset % 8 != 0) return 0;  // inside a block whose first bytes went by already
+    const std::uint64_t stop = std::min(end, transformedEnd);
+    KeyedBlockTransformBlocks(chunk, static_cast<std::size_t>((stop - offset) / 8), offset / 8, schedule, encode);
+  }
+  return end >= transformedEnd ? size : size - size % 8;
+}
+
+void KeyedBlockTransform(std::uint8_t* buffer, std::size_t n, const KeySchedule& schedule, bool encode) {
+  KeyedBlockTransformBlocks(buffer, static_cast<std::size_t>(TransformedBlockCount(n)), 0, schedule, encode);
 }
 
 void KeyedBlockTransform(std::uint8_t* buffer, std::size_t n, std::string_view key, bool encode) {

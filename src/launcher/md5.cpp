@@ -1,74 +1,135 @@
 #include "launcher/md5.h"
 
+#include <bit>
 #include <cstring>
 
 namespace {
 
-constexpr std::uint32_t kSine[64] = {
-    0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
-    0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
-    0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
-    0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed, 0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a,
-    0xfffa3942, 0x8771f681, 0x6d9d6122, 0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70,
-    0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
-    0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
-    0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391};
-
 inline std::uint32_t Rotl(std::uint32_t x, int c) { return (x << c) | (x >> (32 - c)); }
 
 inline std::uint32_t Word(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap32(v);
+  return v;
 }
 
-#define MD5_STEP(f, a, b, c, d, x, t, s) \
-  a += f(b, c, d) + (x) + (t);           \
-  a = Rotl(a, s) + b;
+// One step each of the four rounds, written so that the newest value (b) enters as late as
+// possible: the message word, the constant and whatever depends only on older values are
+// added first. G is (b AND d) OR (c AND NOT d), whose two halves share no bit, so it is added
+// as two terms and c AND NOT d goes in before b is known.
+#define MD5_F(a, b, c, d, k, t, s)           \
+  a += Word(p + 4 * (k)) + (t);              \
+  a += (d) ^ ((b) & ((c) ^ (d)));            \
+  a = Rotl(a, s) + (b);
+#define MD5_G(a, b, c, d, k, t, s)           \
+  a += Word(p + 4 * (k)) + (t) + ((c) & ~(d)); \
+  a += (b) & (d);                            \
+  a = Rotl(a, s) + (b);
+#define MD5_H(a, b, c, d, k, t, s)           \
+  a += Word(p + 4 * (k)) + (t);              \
+  a += (b) ^ ((c) ^ (d));                    \
+  a = Rotl(a, s) + (b);
+#define MD5_I(a, b, c, d, k, t, s)           \
+  a += Word(p + 4 * (k)) + (t);              \
+  a += (c) ^ ((b) | ~(d));                   \
+  a = Rotl(a, s) + (b);
 
-inline std::uint32_t F(std::uint32_t x, std::uint32_t y, std::uint32_t z) { return z ^ (x & (y ^ z)); }
-inline std::uint32_t G(std::uint32_t x, std::uint32_t y, std::uint32_t z) { return y ^ (z & (x ^ y)); }
-inline std::uint32_t H(std::uint32_t x, std::uint32_t y, std::uint32_t z) { return x ^ y ^ z; }
-inline std::uint32_t I(std::uint32_t x, std::uint32_t y, std::uint32_t z) { return y ^ (x | ~z); }
+// Compresses count 64-byte blocks into state, reading the words straight from the input.
+void Compress(std::uint32_t* state, const std::uint8_t* p, std::size_t count) {
+  std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+  for (; count > 0; --count, p += 64) {
+    const std::uint32_t a0 = a, b0 = b, c0 = c, d0 = d;
+    MD5_F(a, b, c, d, 0, 0xd76aa478, 7)
+    MD5_F(d, a, b, c, 1, 0xe8c7b756, 12)
+    MD5_F(c, d, a, b, 2, 0x242070db, 17)
+    MD5_F(b, c, d, a, 3, 0xc1bdceee, 22)
+    MD5_F(a, b, c, d, 4, 0xf57c0faf, 7)
+    MD5_F(d, a, b, c, 5, 0x4787c62a, 12)
+    MD5_F(c, d, a, b, 6, 0xa8304613, 17)
+    MD5_F(b, c, d, a, 7, 0xfd469501, 22)
+    MD5_F(a, b, c, d, 8, 0x698098d8, 7)
+    MD5_F(d, a, b, c, 9, 0x8b44f7af, 12)
+    MD5_F(c, d, a, b, 10, 0xffff5bb1, 17)
+    MD5_F(b, c, d, a, 11, 0x895cd7be, 22)
+    MD5_F(a, b, c, d, 12, 0x6b901122, 7)
+    MD5_F(d, a, b, c, 13, 0xfd987193, 12)
+    MD5_F(c, d, a, b, 14, 0xa679438e, 17)
+    MD5_F(b, c, d, a, 15, 0x49b40821, 22)
+
+    MD5_G(a, b, c, d, 1, 0xf61e2562, 5)
+    MD5_G(d, a, b, c, 6, 0xc040b340, 9)
+    MD5_G(c, d, a, b, 11, 0x265e5a51, 14)
+    MD5_G(b, c, d, a, 0, 0xe9b6c7aa, 20)
+    MD5_G(a, b, c, d, 5, 0xd62f105d, 5)
+    MD5_G(d, a, b, c, 10, 0x02441453, 9)
+    MD5_G(c, d, a, b, 15, 0xd8a1e681, 14)
+    MD5_G(b, c, d, a, 4, 0xe7d3fbc8, 20)
+    MD5_G(a, b, c, d, 9, 0x21e1cde6, 5)
+    MD5_G(d, a, b, c, 14, 0xc33707d6, 9)
+    MD5_G(c, d, a, b, 3, 0xf4d50d87, 14)
+    MD5_G(b, c, d, a, 8, 0x455a14ed, 20)
+    MD5_G(a, b, c, d, 13, 0xa9e3e905, 5)
+    MD5_G(d, a, b, c, 2, 0xfcefa3f8, 9)
+    MD5_G(c, d, a, b, 7, 0x676f02d9, 14)
+    MD5_G(b, c, d, a, 12, 0x8d2a4c8a, 20)
+
+    MD5_H(a, b, c, d, 5, 0xfffa3942, 4)
+    MD5_H(d, a, b, c, 8, 0x8771f681, 11)
+    MD5_H(c, d, a, b, 11, 0x6d9d6122, 16)
+    MD5_H(b, c, d, a, 14, 0xfde5380c, 23)
+    MD5_H(a, b, c, d, 1, 0xa4beea44, 4)
+    MD5_H(d, a, b, c, 4, 0x4bdecfa9, 11)
+    MD5_H(c, d, a, b, 7, 0xf6bb4b60, 16)
+    MD5_H(b, c, d, a, 10, 0xbebfbc70, 23)
+    MD5_H(a, b, c, d, 13, 0x289b7ec6, 4)
+    MD5_H(d, a, b, c, 0, 0xeaa127fa, 11)
+    MD5_H(c, d, a, b, 3, 0xd4ef3085, 16)
+    MD5_H(b, c, d, a, 6, 0x04881d05, 23)
+    MD5_H(a, b, c, d, 9, 0xd9d4d039, 4)
+    MD5_H(d, a, b, c, 12, 0xe6db99e5, 11)
+    MD5_H(c, d, a, b, 15, 0x1fa27cf8, 16)
+    MD5_H(b, c, d, a, 2, 0xc4ac5665, 23)
+
+    MD5_I(a, b, c, d, 0, 0xf4292244, 6)
+    MD5_I(d, a, b, c, 7, 0x432aff97, 10)
+    MD5_I(c, d, a, b, 14, 0xab9423a7, 15)
+    MD5_I(b, c, d, a, 5, 0xfc93a039, 21)
+    MD5_I(a, b, c, d, 12, 0x655b59c3, 6)
+    MD5_I(d, a, b, c, 3, 0x8f0ccc92, 10)
+    MD5_I(c, d, a, b, 10, 0xffeff47d, 15)
+    MD5_I(b, c, d, a, 1, 0x85845dd1, 21)
+    MD5_I(a, b, c, d, 8, 0x6fa87e4f, 6)
+    MD5_I(d, a, b, c, 15, 0xfe2ce6e0, 10)
+    MD5_I(c, d, a, b, 6, 0xa3014314, 15)
+    MD5_I(b, c, d, a, 13, 0x4e0811a1, 21)
+    MD5_I(a, b, c, d, 4, 0xf7537e82, 6)
+    MD5_I(d, a, b, c, 11, 0xbd3af235, 10)
+    MD5_I(c, d, a, b, 2, 0x2ad7d2bb, 15)
+    MD5_I(b, c, d, a, 9, 0xeb86d391, 21)
+
+    a += a0;
+    b += b0;
+    c += c0;
+    d += d0;
+  }
+  state[0] = a;
+  state[1] = b;
+  state[2] = c;
+  state[3] = d;
+}
+
+#undef MD5_F
+#undef MD5_G
+#undef MD5_H
+#undef MD5_I
 
 }  // namespace
 
 Md5::Md5() : state_{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476} {}
 
-void Md5::Block(const std::uint8_t* p) {
-  std::uint32_t x[16];
-  for (int i = 0; i < 16; ++i) x[i] = Word(p + 4 * i);
-  std::uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-  static constexpr int kShift[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
-  for (int i = 0; i < 16; i += 4) {
-    MD5_STEP(F, a, b, c, d, x[i], kSine[i], kShift[0][0])
-    MD5_STEP(F, d, a, b, c, x[i + 1], kSine[i + 1], kShift[0][1])
-    MD5_STEP(F, c, d, a, b, x[i + 2], kSine[i + 2], kShift[0][2])
-    MD5_STEP(F, b, c, d, a, x[i + 3], kSine[i + 3], kShift[0][3])
-  }
-  for (int i = 0; i < 16; i += 4) {
-    MD5_STEP(G, a, b, c, d, x[(5 * i + 1) % 16], kSine[16 + i], kShift[1][0])
-    MD5_STEP(G, d, a, b, c, x[(5 * i + 6) % 16], kSine[17 + i], kShift[1][1])
-    MD5_STEP(G, c, d, a, b, x[(5 * i + 11) % 16], kSine[18 + i], kShift[1][2])
-    MD5_STEP(G, b, c, d, a, x[(5 * i + 16) % 16], kSine[19 + i], kShift[1][3])
-  }
-  for (int i = 0; i < 16; i += 4) {
-    MD5_STEP(H, a, b, c, d, x[(3 * i + 5) % 16], kSine[32 + i], kShift[2][0])
-    MD5_STEP(H, d, a, b, c, x[(3 * i + 8) % 16], kSine[33 + i], kShift[2][1])
-    MD5_STEP(H, c, d, a, b, x[(3 * i + 11) % 16], kSine[34 + i], kShift[2][2])
-    MD5_STEP(H, b, c, d, a, x[(3 * i + 14) % 16], kSine[35 + i], kShift[2][3])
-  }
-  for (int i = 0; i < 16; i += 4) {
-    MD5_STEP(I, a, b, c, d, x[(7 * i) % 16], kSine[48 + i], kShift[3][0])
-    MD5_STEP(I, d, a, b, c, x[(7 * i + 7) % 16], kSine[49 + i], kShift[3][1])
-    MD5_STEP(I, c, d, a, b, x[(7 * i + 14) % 16], kSine[50 + i], kShift[3][2])
-    MD5_STEP(I, b, c, d, a, x[(7 * i + 21) % 16], kSine[51 + i], kShift[3][3])
-  }
-  state_[0] += a;
-  state_[1] += b;
-  state_[2] += c;
-  state_[3] += d;
-}
-
 void Md5::Update(const void* data, std::size_t size) {
+  if (size == 0) return;  // data may then be null (an empty chunk)
   const auto* p = static_cast<const std::uint8_t*>(data);
   length_ += size;
   if (pendingSize_ > 0) {
@@ -78,10 +139,12 @@ void Md5::Update(const void* data, std::size_t size) {
     p += take;
     size -= take;
     if (pendingSize_ < 64) return;
-    Block(pending_);
+    Compress(state_, pending_, 1);
     pendingSize_ = 0;
   }
-  for (; size >= 64; p += 64, size -= 64) Block(p);
+  Compress(state_, p, size / 64);
+  p += size - size % 64;
+  size %= 64;
   if (size > 0) {
     std::memcpy(pending_, p, size);
     pendingSize_ = size;

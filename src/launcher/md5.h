@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+// Incremental: Update over consecutive chunks of any sizes gives the digest of their concatenation.
 class Md5 {
  public:
   Md5();
@@ -13,8 +14,6 @@ class Md5 {
   std::array<std::uint8_t, 16> Final();
 
  private:
-  void Block(const std::uint8_t* p);
-
   std::uint32_t state_[4];
   std::uint64_t length_ = 0;  // bytes seen
   std::uint8_t pending_[64];

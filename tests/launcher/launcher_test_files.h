@@ -51,3 +51,15 @@ inline std::vector<std::string> Listing(const std::string& dir) {
   std::sort(names.begin(), names.end());
   return names;
 }
+
+// Lengths for checking the CRC-32 methods: every length up to 300 (the table alone below 64
+// bytes, then the first fold and each 16-byte step after it) and each side of the later 64-byte
+// folding rounds.
+inline std::vector<std::size_t> Crc32TestLengths() {
+  std::vector<std::size_t> lengths;
+  for (std::size_t n = 0; n <= 300; ++n) lengths.push_back(n);
+  for (std::size_t base : {std::size_t{320}, std::size_t{512}, std::size_t{1024}, std::size_t{4096}, std::size_t{65536}}) {
+    for (std::size_t n = base - 17; n <= base + 17; ++n) lengths.push_back(n);
+  }
+  return lengths;
+}

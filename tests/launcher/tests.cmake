@@ -1,7 +1,8 @@
 list(APPEND VELTA_CORE_TEST_SOURCES
   launcher/keyed_block_transform_test.cpp
   launcher/md5_crc32_test.cpp
-  launcher/file_encoding_test.cpp)
+  launcher/file_encoding_test.cpp
+  launcher/golden_encoded_file_test.cpp)
 # Cross-checks against the system's md5sum and zlib run where those exist.
 if(NOT WIN32)
   find_package(ZLIB REQUIRED)
