@@ -19,7 +19,6 @@ class KeySchedule {
 
   int Rotation() const { return rotation_; }
   std::uint64_t Window(int offset) const { return windows_[offset]; }  // little-endian bytes T[off..off+7]
-  int NextOffset(int offset) const { return next_[offset]; }
   const std::array<std::uint8_t, 64>& Table() const { return table_; }
 
   int LeadBlocks() const { return lead_; }
