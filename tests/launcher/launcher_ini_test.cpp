@@ -63,6 +63,54 @@ TEST(TransferLauncherIni, HandEditedCountsLoadSafelyAndSaveBackRoundTrips) {
   EXPECT_EQ(back[11][0].name, "App");
 }
 
+// The exact bytes of a save into a new file and of a second save over it, so
+// that the layout the clock writes cannot drift.
+TEST(TransferLauncherIni, SavesKeepTheirExactLayout) {
+  const std::string ini = ScratchDir() + "Velta.ini";
+  LauncherItem app, notes;
+  app.path = "C:\\Tools\\app.exe";
+  app.name = "App";
+  notes.path = "C:\\Velta\\Notes1A2B3C4D.QZD";
+  notes.name = "Notes";
+  notes.encoded = 1;
+  LauncherGroups groups(10);
+  groups[0] = {app, notes};
+  groups[3] = {notes};
+  {
+    IniProfileStore store(ini);
+    TransferLauncher(store, "Exec", 0, groups);
+  }
+  const auto empty = [](int from, int to) {
+    std::string text;
+    for (int i = from; i <= to; ++i) text += "\r\n[Exec_" + std::to_string(i) + "]\r\nNum=0\r\n";
+    return text;
+  };
+  EXPECT_EQ(FileText(ini), "[Exec]\r\nNum=10\r\n"
+                           "\r\n[Exec_0]\r\nNum=2\r\n"
+                           "\r\n[Exec_0_0]\r\nPass=0\r\nName=App\r\nPath=C:\\Tools\\app.exe\r\n"
+                           "\r\n[Exec_0_1]\r\nPass=1\r\nName=Notes\r\nPath=C:\\Velta\\Notes1A2B3C4D.QZD\r\n" +
+                               empty(1, 2) +
+                               "\r\n[Exec_3]\r\nNum=1\r\n"
+                               "\r\n[Exec_3_0]\r\nPass=1\r\nName=Notes\r\nPath=C:\\Velta\\Notes1A2B3C4D.QZD\r\n" +
+                               empty(4, 9));
+
+  RemoveItem(groups[0], 0);
+  groups[3][0].name = "Renamed";
+  {
+    IniProfileStore store(ini);
+    TransferLauncher(store, "Exec", 0, groups);
+  }
+  // Values change in place; the section of the removed item stays, unread.
+  EXPECT_EQ(FileText(ini), "[Exec]\r\nNum=10\r\n"
+                           "\r\n[Exec_0]\r\nNum=1\r\n"
+                           "\r\n[Exec_0_0]\r\nPass=1\r\nName=Notes\r\nPath=C:\\Velta\\Notes1A2B3C4D.QZD\r\n"
+                           "\r\n[Exec_0_1]\r\nPass=1\r\nName=Notes\r\nPath=C:\\Velta\\Notes1A2B3C4D.QZD\r\n" +
+                               empty(1, 2) +
+                               "\r\n[Exec_3]\r\nNum=1\r\n"
+                               "\r\n[Exec_3_0]\r\nPass=1\r\nName=Renamed\r\nPath=C:\\Velta\\Notes1A2B3C4D.QZD\r\n" +
+                               empty(4, 9));
+}
+
 TEST(TransferLauncherIni, AMissingFileLoadsTenEmptyGroupsAndSavesThem) {
   const std::string dir = ScratchDir();
   LauncherGroups groups;

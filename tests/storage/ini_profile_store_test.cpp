@@ -111,6 +111,55 @@ TEST(IniProfileStoreLayout, DisplayKeySetIntoAnEmptyFileListsTheKeysNewestFirst)
   EXPECT_EQ(store.GetString("QuickTimerMsg", "Format", ""), "Time is Up !");
 }
 
+// Every kind of change, over three store lifetimes on one file: the bytes of a
+// file this store writes itself are fixed, whatever the store does inside.
+TEST(IniProfileStoreLayout, FilesThisStoreWritesKeepTheirExactBytes) {
+  ScratchDir dir;
+  const std::string file = dir.File("Velta.ini");
+  const std::uint8_t blob[5] = {0x00, 0x1F, 0x80, 0xAB, 0xFF};
+  {
+    IniProfileStore store(file);
+    SaveDisplayBlock(store, "Settings", DisplayBlock{});
+    store.WriteString("Adjust", "Server", "ntp.example.org");
+    store.WriteInt("Adjust", "Port", 123);
+    store.WriteFloat("Adjust", "Ratio", 0.125f);
+    store.WriteBinary("X", "Blob", blob, sizeof blob);
+    store.WriteString("Settings", "Format", "%H:%M\r\n%Y");
+    store.WriteString("Exec_0_1", "Name", "");
+  }
+  const std::string first = ScratchDir::Read(file);
+  EXPECT_EQ(first, std::string("[Settings]\r\nFormat=%H:%M\x1F%Y\r\nOption=196616\r\nbottom=200\r\nright=400\r\n"
+                               "top=0\r\nleft=0\r\nFlagDT=1\r\nBackColor=0\r\nForeColor=16777215\r\nFont=") +
+                       kSampleFontHex +
+                       "\r\n\r\n[Adjust]\r\nRatio=0.125000\r\nPort=123\r\nServer=ntp.example.org\r\n"
+                       "\r\n[X]\r\nBlob=001F80ABFF\r\n\r\n[Exec_0_1]\r\nName=\r\n");
+  {
+    IniProfileStore store(file);
+    store.WriteInt("Settings", "left", -7);
+    store.WriteString("Exec_0_1", "Path", "C:\\a b\\c.exe");
+    store.DeleteKey("Adjust", "Port");
+    store.DeleteSection("X");
+    store.WriteInt("Adjust", "Port", 124);
+    store.WriteString("Adjust", "Server", "");
+    store.WriteString("Exec_0_1", "Name", "Tool");
+  }
+  const std::string second = ScratchDir::Read(file);
+  EXPECT_EQ(second, std::string("[Settings]\r\nFormat=%H:%M\x1F%Y\r\nOption=196616\r\nbottom=200\r\nright=400\r\n"
+                                "top=0\r\nleft=-7\r\nFlagDT=1\r\nBackColor=0\r\nForeColor=16777215\r\nFont=") +
+                        kSampleFontHex +
+                        "\r\n\r\n[Adjust]\r\nPort=124\r\nRatio=0.125000\r\nServer=\r\n"
+                        "\r\n[Exec_0_1]\r\nPath=C:\\a b\\c.exe\r\nName=Tool\r\n");
+  {
+    IniProfileStore store(file);
+    store.DeleteSection("Settings");
+    store.DeleteKey("Exec_0_1", "Name");
+    store.WriteInt("New", "k", 1);
+  }
+  EXPECT_EQ(ScratchDir::Read(file),
+            "[Adjust]\r\nPort=124\r\nRatio=0.125000\r\nServer=\r\n\r\n[Exec_0_1]\r\nPath=C:\\a b\\c.exe\r\n"
+            "\r\n[New]\r\nk=1\r\n");
+}
+
 TEST(IniProfileStoreLayout, WritesReplaceInPlaceAndInsertAfterTheirOwnHeader) {
   ScratchDir dir;
   TextStore store("[A]\r\nx=1\r\ny=2\r\n\r\n[B]\r\nx=3\r\n", dir);
