@@ -120,6 +120,7 @@ std::string IniProfileStore::GetString(std::string_view section, std::string_vie
   const auto v = Find(section, key);
   // A value needs its line end; a last line without one reads as missing.
   if (!v || !v->terminated) return std::string(fallback);
+  if (v->text.find(kLineBreakMark) == std::string_view::npos) return std::string(v->text);
   return DecodeLineBreaks(v->text);
 }
 
@@ -179,6 +180,7 @@ bool IniProfileStore::WriteFloat(std::string_view section, std::string_view key,
 }
 
 bool IniProfileStore::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  if (value.find_first_of("\r\n") == std::string_view::npos) return Write(section, key, value);
   return Write(section, key, EncodeLineBreaks(value));
 }
 

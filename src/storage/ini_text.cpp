@@ -71,6 +71,7 @@ void IniText::Load(std::string bytes) {
     bool named = false;
     if (StartsBlock(content, name, named)) {
       blocks_.back().bodyEnd = id;
+      IndexIfLarge(static_cast<std::uint32_t>(blocks_.size() - 1));
       const auto b = static_cast<std::uint32_t>(blocks_.size());
       Block& block = blocks_.emplace_back();
       block.header = id;
@@ -86,19 +87,12 @@ void IniText::Load(std::string bytes) {
         last = b;
       }
     } else {
-      const auto b = static_cast<std::uint32_t>(blocks_.size() - 1);
-      lines_.push_back(Line{p, content.size(), b, lineEnd, false});
-      if (blocks_[b].named) {
-        if (const auto eq = content.find('='); eq != std::string_view::npos) {
-          const std::string_view key = content.substr(0, eq);
-          std::uint32_t& first = keys_.Get(KeyHash(b, key), [&](std::uint32_t other) { return HasKey(other, b, key); });
-          if (first == kNone) first = id;
-        }
-      }
+      lines_.push_back(Line{p, content.size(), static_cast<std::uint32_t>(blocks_.size() - 1), lineEnd, false});
     }
     p = next;
   }
   blocks_.back().bodyEnd = static_cast<std::uint32_t>(lines_.size());
+  IndexIfLarge(static_cast<std::uint32_t>(blocks_.size() - 1));
   liveLines_ = static_cast<std::uint32_t>(lines_.size());
   lastLiveBlock_ = static_cast<std::uint32_t>(blocks_.size() - 1);
   if (!lines_.empty() && lines_.back().end == LineEnd::None) openLastLine_ = static_cast<std::uint32_t>(lines_.size() - 1);
@@ -126,7 +120,27 @@ std::uint32_t IniText::FindBlock(std::string_view section) const {
   return b == kNone || blocks_[b].removed ? kNone : b;
 }
 
+std::uint32_t IniText::LineCount(const Block& block) {
+  return block.bodyEnd - block.bodyBegin + static_cast<std::uint32_t>(block.added.size() + block.tail.size());
+}
+
+void IniText::IndexIfLarge(std::uint32_t b) {
+  Block& block = blocks_[b];
+  if (!block.named || block.indexed || LineCount(block) <= kScanLimit) return;
+  block.indexed = true;
+  ForEachLine(block, [&](std::uint32_t id) {
+    const std::string_view content(lines_[id].data, lines_[id].size);
+    if (const auto eq = content.find('='); eq != std::string_view::npos) {
+      const std::string_view key = content.substr(0, eq);
+      std::uint32_t& first = keys_.Get(KeyHash(b, key), [&](std::uint32_t other) { return HasKey(other, b, key); });
+      if (first == kNone) first = id;
+    }
+    return false;
+  });
+}
+
 std::uint32_t IniText::FindLine(std::uint32_t block, std::string_view key) const {
+  if (!blocks_[block].indexed) return FirstLineWithKey(block, key);
   const std::uint32_t line =
       keys_.Find(KeyHash(block, key), [&](std::uint32_t other) { return HasKey(other, block, key); });
   return line == kNone || lines_[line].removed ? kNone : line;
@@ -214,7 +228,8 @@ void IniText::Set(std::string_view section, std::string_view key, std::string_vi
     // A new key becomes the section's first line.
     const std::uint32_t line = AddLine(key, "=", value, b);
     blocks_[b].added.push_back(line);
-    keys_.Get(KeyHash(b, key), [&](std::uint32_t other) { return HasKey(other, b, key); }) = line;
+    if (blocks_[b].indexed) keys_.Get(KeyHash(b, key), [&](std::uint32_t other) { return HasKey(other, b, key); }) = line;
+    else IndexIfLarge(b);
     return;
   }
   Line& line = lines_[id];
@@ -266,6 +281,7 @@ bool IniText::RemoveKey(std::string_view section, std::string_view key) {
   --liveLines_;
   if (id == openLastLine_) openLastLine_ = kNone;
   // A later line with the same key in the section is the one found from now on.
+  if (!blocks_[b].indexed) return true;
   if (const std::uint32_t next = FirstLineWithKey(b, key); next != kNone)
     keys_.Get(KeyHash(b, key), [&](std::uint32_t other) { return HasKey(other, b, key); }) = next;
   return true;

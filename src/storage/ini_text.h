@@ -82,6 +82,7 @@ class IniText {
     std::uint32_t nextSame = kNone;     // the next section with the same name
     bool named = false;                 // a section; otherwise its keys are no one's
     bool removed = false;
+    bool indexed = false;               // its keys are in keys_; a small section is searched line by line
     std::vector<std::uint32_t> added;   // key lines put after the header, newest last
     std::vector<std::uint32_t> tail;    // lines put after its lines as read
   };
@@ -89,6 +90,12 @@ class IniText {
   // The block's lines after its header, in text order, until `visit` returns true.
   template <class Visit>
   void ForEachLine(const Block& block, Visit visit) const;
+
+  // Sections with more lines than this have their keys indexed; the lines of
+  // a smaller one lie together and are quicker to search one by one.
+  static constexpr std::uint32_t kScanLimit = 16;
+  static std::uint32_t LineCount(const Block& block);
+  void IndexIfLarge(std::uint32_t block);
 
   bool HasKey(std::uint32_t line, std::uint32_t block, std::string_view key) const;
   std::uint32_t FindBlock(std::string_view section) const;
@@ -108,7 +115,7 @@ class IniText {
   std::vector<Line> lines_;
   std::vector<Block> blocks_;
   IdTable sections_;        // block ids by name: the first section not removed
-  IdTable keys_;            // line ids by (block, key name): the first line
+  IdTable keys_;            // line ids by (block, key name): the first line, for large sections
   std::uint32_t liveLines_ = 0;
   std::uint32_t lastLiveBlock_ = 0;
   std::uint32_t openLastLine_ = kNone;  // the text's last line when it has no line end
