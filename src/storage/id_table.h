@@ -12,13 +12,6 @@ class IdTable {
  public:
   static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
 
-  // Room for `count` ids without growing.
-  void Reserve(std::size_t count) {
-    std::size_t size = 16;
-    while (size < count * 2) size *= 2;
-    if (size > slots_.size()) Rehash(size);
-  }
-
   // The id with the key, or kNone.
   template <class SameKey>
   std::uint32_t Find(std::uint32_t hash, SameKey sameKey) const {

@@ -281,9 +281,10 @@ bool IniText::RemoveKey(std::string_view section, std::string_view key) {
   --liveLines_;
   if (id == openLastLine_) openLastLine_ = kNone;
   // A later line with the same key in the section is the one found from now on.
-  if (!blocks_[b].indexed) return true;
-  if (const std::uint32_t next = FirstLineWithKey(b, key); next != kNone)
-    keys_.Get(KeyHash(b, key), [&](std::uint32_t other) { return HasKey(other, b, key); }) = next;
+  if (blocks_[b].indexed) {
+    if (const std::uint32_t next = FirstLineWithKey(b, key); next != kNone)
+      keys_.Get(KeyHash(b, key), [&](std::uint32_t other) { return HasKey(other, b, key); }) = next;
+  }
   return true;
 }
 

@@ -111,6 +111,43 @@ TEST(TransferLauncherIni, SavesKeepTheirExactLayout) {
                                empty(4, 9));
 }
 
+// The most a file can hold, 100 groups of 1000 items: saved, loaded back whole,
+// and saved again without a byte changed.
+TEST(TransferLauncherIni, TheLargestLauncherRoundTrips) {
+  const std::string ini = ScratchDir() + "Velta.ini";
+  LauncherGroups groups(static_cast<std::size_t>(kMaxLauncherGroups));
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    groups[i].resize(static_cast<std::size_t>(kMaxLauncherGroupItems));
+    for (std::size_t j = 0; j < groups[i].size(); ++j) {
+      groups[i][j].path = "C:\\Apps\\" + std::to_string(i) + "\\" + std::to_string(j) + ".exe";
+      groups[i][j].name = "Item " + std::to_string(j);
+      groups[i][j].encoded = static_cast<std::int32_t>((i + j) % 2);
+    }
+  }
+  {
+    IniProfileStore store(ini);
+    TransferLauncher(store, "Exec", 0, groups);
+  }
+  const std::string saved = FileText(ini);
+  LauncherGroups back;
+  {
+    IniProfileStore store(ini);
+    TransferLauncher(store, "Exec", 1, back);
+    TransferLauncher(store, "Exec", 0, back);
+    EXPECT_EQ(store.text(), saved);
+  }
+  ASSERT_EQ(back.size(), groups.size());
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    ASSERT_EQ(back[i].size(), groups[i].size()) << i;
+    for (std::size_t j = 0; j < groups[i].size(); ++j) {
+      ASSERT_EQ(back[i][j].path, groups[i][j].path) << i << "/" << j;
+      ASSERT_EQ(back[i][j].name, groups[i][j].name) << i << "/" << j;
+      ASSERT_EQ(back[i][j].encoded, groups[i][j].encoded) << i << "/" << j;
+    }
+  }
+  EXPECT_EQ(FileText(ini), saved);
+}
+
 TEST(TransferLauncherIni, AMissingFileLoadsTenEmptyGroupsAndSavesThem) {
   const std::string dir = ScratchDir();
   LauncherGroups groups;

@@ -204,6 +204,45 @@ TEST(IniLineEnds, RepeatedSavesOfTheClockKeepEverySection) {
   }
 }
 
+// Small sections are searched line by line, large ones through an index:
+// either way the first line with a key counts, a deleted key uncovers a later
+// line with the same key, and a deleted section a later one with its name.
+TEST(IniIndex, SectionsOfAnySizeFindTheirKeysAlike) {
+  for (const int size : {2, 15, 16, 17, 40}) {
+    SCOPED_TRACE(size);
+    ScratchDir dir;
+    std::string text = "[S]\r\ndup=first\r\n";
+    for (int i = 0; i < size; ++i) text += "k" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+    text += "dup=second\r\n\r\n[T]\r\nk0=t\r\n\r\n[S]\r\nk0=later\r\nlast=1\r\n";
+    const std::string file = dir.File("Velta.ini");
+    ScratchDir::Write(file, text);
+    IniProfileStore store(file);
+    for (int i = 0; i < size; ++i) EXPECT_EQ(store.GetInt("S", "k" + std::to_string(i), -1), i);
+    EXPECT_EQ(store.GetString("S", "dup", ""), "first");
+    EXPECT_EQ(store.GetString("S", "last", "none"), "none");  // only in the second [S]
+    EXPECT_EQ(store.GetString("T", "k0", ""), "t");
+
+    EXPECT_TRUE(store.DeleteKey("S", "dup"));
+    EXPECT_EQ(store.GetString("S", "dup", ""), "second");
+    EXPECT_TRUE(store.DeleteKey("S", "dup"));
+    EXPECT_EQ(store.GetString("S", "dup", "none"), "none");
+    EXPECT_FALSE(store.DeleteKey("S", "dup"));
+    for (int i = 0; i < 20; ++i) store.WriteInt("S", "new" + std::to_string(i), i);  // a small section grows large
+    store.WriteString("S", "dup", "third");
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(store.GetInt("S", "new" + std::to_string(i), -1), i);
+    EXPECT_EQ(store.GetString("S", "dup", ""), "third");
+    EXPECT_EQ(store.GetString("S", "k0", ""), "0");
+
+    store.DeleteSection("S");
+    EXPECT_EQ(store.GetString("S", "k0", ""), "later");
+    EXPECT_EQ(store.GetString("S", "last", ""), "1");
+    store.DeleteSection("S");
+    EXPECT_EQ(store.GetString("S", "k0", "none"), "none");
+    store.WriteString("S", "k0", "again");
+    EXPECT_EQ(store.text(), "[T]\r\nk0=t\r\n\r\n\r\n[S]\r\nk0=again\r\n");  // as before: an empty line more
+  }
+}
+
 TEST(IniBytes, NulBytesAndBinaryGarbageSurviveASave) {
   ScratchDir dir;
   const std::string file = dir.File("Velta.ini");
