@@ -118,8 +118,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       LauncherItem item;
       item.path = std::string(kPath, (data[0] & 0x0F) + 2);
       item.name = std::string("n\0=", 3);
-      item.encoded = data[0];
-      group.push_back(item);
+      const std::size_t before = group.size();
+      Check(AddItem(group, item, "", EncodedFilePlace{}) == (before < static_cast<std::size_t>(kMaxLauncherGroupItems)));
+      if (group.size() > before) group.back().encoded = data[0];  // as stored; no file to encode here
       break;
     }
   }

@@ -9,8 +9,9 @@
 // line. A section starts at a header line: "[" name "]", after any spaces and
 // tabs. It ends before the next header or the next line that starts with "["
 // (such a line starts a block that belongs to no section). A key line starts
-// with its name and "="; the first line with the name in a section counts.
-// Names compare exactly, with case.
+// with its name and "=". The first section with a name and the first line with
+// a key in it count; removing one brings the next forward. Names compare
+// exactly, with case.
 //
 // Text that is not single-byte (UTF-16, with its byte-order mark in either
 // order) is foreign: it holds no sections and must not be changed.
