@@ -8,14 +8,23 @@
 
 namespace {
 
-bool ValidSectionName(std::string_view name) { return name.find_first_of("\r\n") == std::string_view::npos; }
+bool HasLineBreak(std::string_view text) {
+  for (const char c : text)
+    if (c == '\r' || c == '\n') return true;
+  return false;
+}
+
+bool ValidSectionName(std::string_view name) { return !HasLineBreak(name); }
 
 // A key line starts with its name and "="; a line starting with "[" (after
 // spaces or tabs, for a header) starts a new block instead.
 bool ValidKeyName(std::string_view name) {
-  if (name.find_first_of("\r\n=") != std::string_view::npos) return false;
-  const std::size_t first = name.find_first_not_of(" \t");
-  return first == std::string_view::npos || name[first] != '[';
+  std::size_t first = 0;
+  while (first < name.size() && (name[first] == ' ' || name[first] == '\t')) ++first;
+  if (first < name.size() && name[first] == '[') return false;
+  for (const char c : name)
+    if (c == '\r' || c == '\n' || c == '=') return false;
+  return true;
 }
 
 std::string EncodeLineBreaks(std::string_view value) {
@@ -164,9 +173,8 @@ std::size_t IniProfileStore::GetBinaryCopy(std::string_view section, std::string
 }
 
 bool IniProfileStore::Write(std::string_view section, std::string_view key, std::string_view value) {
-  // A file that is not single-byte text is never written.
-  if (ini_.foreign() || !ValidSectionName(section) || !ValidKeyName(key)) return false;
-  ini_.Set(section, key, value);
+  // Foreign text (UTF-16) is never written: Set refuses it.
+  if (!ValidSectionName(section) || !ValidKeyName(key) || !ini_.Set(section, key, value)) return false;
   dirty_ = true;
   return true;
 }
@@ -180,7 +188,7 @@ bool IniProfileStore::WriteFloat(std::string_view section, std::string_view key,
 }
 
 bool IniProfileStore::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  if (value.find_first_of("\r\n") == std::string_view::npos) return Write(section, key, value);
+  if (!HasLineBreak(value)) return Write(section, key, value);
   return Write(section, key, EncodeLineBreaks(value));
 }
 

@@ -42,7 +42,7 @@ bool Utf16Mark(std::string_view bytes) {
 
 void IniText::Load(std::string bytes) {
   bytes_ = std::move(bytes);
-  if (Utf16Mark(bytes_)) {
+  if (Utf16Mark(bytes_) || bytes_.size() >= kNone) {
     foreign_ = true;
     return;
   }
@@ -78,16 +78,21 @@ void IniText::Load(std::string bytes) {
       block.bodyBegin = block.bodyEnd = id + 1;
       block.named = named;
       block.name = name;
-      lines_.push_back(Line{p, content.size(), b, lineEnd, false});
+      lines_.push_back(Line{p, static_cast<std::uint32_t>(content.size()), b, kNone, lineEnd});
       if (named) {
         const auto sameName = [&](std::uint32_t other) { return blocks_[other].name == name; };
         std::uint32_t& last = lastOfName.Get(SectionHash(name), sameName);
-        if (last == kNone) sections_.Get(SectionHash(name), sameName) = b;
-        else blocks_[last].nextSame = b;
+        if (last == kNone) {
+          sections_.Get(SectionHash(name), sameName) = b;
+          block.first = true;
+        } else {
+          blocks_[last].nextSame = b;
+        }
         last = b;
       }
     } else {
-      lines_.push_back(Line{p, content.size(), static_cast<std::uint32_t>(blocks_.size() - 1), lineEnd, false});
+      lines_.push_back(
+          Line{p, static_cast<std::uint32_t>(content.size()), static_cast<std::uint32_t>(blocks_.size() - 1), kNone, lineEnd});
     }
     p = next;
   }
@@ -106,22 +111,24 @@ bool IniText::HasKey(std::uint32_t line, std::uint32_t block, std::string_view k
 
 template <class Visit>
 void IniText::ForEachLine(const Block& block, Visit visit) const {
-  for (auto it = block.added.rbegin(); it != block.added.rend(); ++it)
-    if (!lines_[*it].removed && visit(*it)) return;
+  for (std::uint32_t id = block.added; id != kNone; id = lines_[id].next)
+    if (!lines_[id].removed && visit(id)) return;
   for (std::uint32_t id = block.bodyBegin; id < block.bodyEnd; ++id)
     if (!lines_[id].removed && visit(id)) return;
-  for (const std::uint32_t id : block.tail)
+  for (std::uint32_t id = block.tail; id != kNone; id = lines_[id].next)
     if (!lines_[id].removed && visit(id)) return;
 }
 
 std::uint32_t IniText::FindBlock(std::string_view section) const {
+  // The section found last, or the one after it, costs no hashing.
+  for (std::uint32_t b = lastFound_; b < blocks_.size() && b <= lastFound_ + 1; ++b) {
+    const Block& block = blocks_[b];
+    if (block.first && !block.removed && block.name == section) return lastFound_ = b;
+  }
   const std::uint32_t b =
       sections_.Find(SectionHash(section), [&](std::uint32_t other) { return blocks_[other].name == section; });
-  return b == kNone || blocks_[b].removed ? kNone : b;
-}
-
-std::uint32_t IniText::LineCount(const Block& block) {
-  return block.bodyEnd - block.bodyBegin + static_cast<std::uint32_t>(block.added.size() + block.tail.size());
+  if (b == kNone || blocks_[b].removed) return kNone;
+  return lastFound_ = b;
 }
 
 void IniText::IndexIfLarge(std::uint32_t b) {
@@ -193,7 +200,7 @@ std::string_view IniText::Keep(std::string_view a, std::string_view b, std::stri
 
 std::uint32_t IniText::AddLine(std::string_view a, std::string_view b, std::string_view c, std::uint32_t block) {
   const std::string_view content = Keep(a, b, c);
-  lines_.push_back(Line{content.data(), content.size(), block, lineEnd_, false});
+  lines_.push_back(Line{content.data(), static_cast<std::uint32_t>(content.size()), block, kNone, lineEnd_});
   ++liveLines_;
   return static_cast<std::uint32_t>(lines_.size() - 1);
 }
@@ -204,18 +211,28 @@ void IniText::EndOpenLine() {
   openLastLine_ = kNone;
 }
 
-void IniText::Set(std::string_view section, std::string_view key, std::string_view value) {
-  if (foreign_) return;
+bool IniText::Set(std::string_view section, std::string_view key, std::string_view value) {
+  if (foreign_ || section.size() + 2 >= kNone || key.size() + value.size() + 1 >= kNone) return false;
   Touch();
   std::uint32_t b = FindBlock(section);
   if (b == kNone) {
     // A new section at the end, after an empty line unless it is the first.
     EndOpenLine();
-    if (liveLines_ > 0) blocks_[lastLiveBlock_].tail.push_back(AddLine({}, {}, {}, lastLiveBlock_));
+    if (liveLines_ > 0) {
+      const std::uint32_t empty = AddLine({}, {}, {}, lastLiveBlock_);
+      Block& last = blocks_[lastLiveBlock_];
+      if (last.tail == kNone) last.tail = empty;
+      else lines_[last.tailLast].next = empty;
+      last.tailLast = empty;
+      ++last.addedCount;
+    }
     b = static_cast<std::uint32_t>(blocks_.size());
-    Block& block = blocks_.emplace_back();
-    block.header = AddLine("[", section, "]", b);
+    blocks_.emplace_back();
+    const std::uint32_t header = AddLine("[", section, "]", b);
+    Block& block = blocks_[b];
+    block.header = header;
     block.named = true;
+    block.first = true;
     block.name = std::string_view(lines_[block.header].data + 1, section.size());
     sections_.Get(SectionHash(section), [&](std::uint32_t other) { return blocks_[other].name == section; }) = b;
     lastLiveBlock_ = b;
@@ -227,19 +244,22 @@ void IniText::Set(std::string_view section, std::string_view key, std::string_vi
   if (id == kNone) {
     // A new key becomes the section's first line.
     const std::uint32_t line = AddLine(key, "=", value, b);
-    blocks_[b].added.push_back(line);
+    lines_[line].next = blocks_[b].added;
+    blocks_[b].added = line;
+    ++blocks_[b].addedCount;
     if (blocks_[b].indexed) keys_.Get(KeyHash(b, key), [&](std::uint32_t other) { return HasKey(other, b, key); }) = line;
     else IndexIfLarge(b);
-    return;
+    return true;
   }
   Line& line = lines_[id];
   const std::string_view old(line.data + key.size() + 1, line.size - key.size() - 1);
   if (old != value) {
     const std::string_view content = Keep(key, "=", value);
     line.data = content.data();
-    line.size = content.size();
+    line.size = static_cast<std::uint32_t>(content.size());
   }
   if (id == openLastLine_) EndOpenLine();
+  return true;
 }
 
 bool IniText::RemoveSection(std::string_view section) {
@@ -253,9 +273,11 @@ bool IniText::RemoveSection(std::string_view section) {
   liveLines_ -= live;
   if (openLastLine_ != kNone && lines_[openLastLine_].block == b) openLastLine_ = kNone;
   // A later section with the same name is the one found from now on.
-  if (block.nextSame != kNone)
+  if (block.nextSame != kNone) {
     sections_.Get(SectionHash(section), [&](std::uint32_t other) { return blocks_[other].name == section; }) =
         block.nextSame;
+    blocks_[block.nextSame].first = true;
+  }
   while (blocks_[lastLiveBlock_].removed) --lastLiveBlock_;  // block 0 is never removed
   return true;
 }

@@ -14,7 +14,9 @@
 // exactly, with case.
 //
 // Text that is not single-byte (UTF-16, with its byte-order mark in either
-// order) is foreign: it holds no sections and must not be changed.
+// order) is foreign: it holds no sections and must not be changed. So is text
+// of 4 GiB or more, far beyond any settings file: lines are counted and
+// measured in 32 bits.
 #pragma once
 
 #include <cstddef>
@@ -55,8 +57,9 @@ class IniText {
   // the line key "=" value directly after the header; or, when there is no
   // such section, appends an empty line (unless the text is empty), the
   // header and the line. Names must make a header and a key line that parse
-  // back as themselves; the value must hold no line end.
-  void Set(std::string_view section, std::string_view key, std::string_view value);
+  // back as themselves; the value must hold no line end. False, changing
+  // nothing, for foreign text or a line of 4 GiB or more.
+  bool Set(std::string_view section, std::string_view key, std::string_view value);
   // Removes the section's header and its lines; false when it is missing.
   bool RemoveSection(std::string_view section);
   // Removes the key's line with its line end; false when it is missing.
@@ -68,24 +71,30 @@ class IniText {
 
   struct Line {
     const char* data;
-    std::size_t size;     // without the line end
-    std::uint32_t block;  // the block it belongs to
+    std::uint32_t size;           // without the line end
+    std::uint32_t block;          // the block it belongs to
+    std::uint32_t next = kNone;   // for lines added: the next one in the same list
     LineEnd end;
-    bool removed;
+    bool removed = false;
   };
 
-  // A header (or, for block 0, the start of the text) and the lines up to the next block.
+  // A header (or, for block 0, the start of the text) and the lines up to the
+  // next block: the lines added after the header (the newest first), the lines
+  // as read, the lines added at its end.
   struct Block {
     std::string_view name;              // a section's name
     std::uint32_t header = kNone;       // its line; kNone for block 0
     std::uint32_t bodyBegin = 0;        // its lines as read: [bodyBegin, bodyEnd)
     std::uint32_t bodyEnd = 0;
     std::uint32_t nextSame = kNone;     // the next section with the same name
+    std::uint32_t added = kNone;        // the newest line added after the header
+    std::uint32_t tail = kNone;         // the first line added at the end, and the last
+    std::uint32_t tailLast = kNone;
+    std::uint32_t addedCount = 0;       // lines added, after the header or at the end
     bool named = false;                 // a section; otherwise its keys are no one's
+    bool first = false;                 // the first section with its name, the one found
     bool removed = false;
     bool indexed = false;               // its keys are in keys_; a small section is searched line by line
-    std::vector<std::uint32_t> added;   // key lines put after the header, newest last
-    std::vector<std::uint32_t> tail;    // lines put after its lines as read
   };
 
   // The block's lines after its header, in text order, until `visit` returns true.
@@ -95,14 +104,14 @@ class IniText {
   // Sections with more lines than this have their keys indexed; the lines of
   // a smaller one lie together and are quicker to search one by one.
   static constexpr std::uint32_t kScanLimit = 16;
-  static std::uint32_t LineCount(const Block& block);
+  static std::uint32_t LineCount(const Block& block) { return block.bodyEnd - block.bodyBegin + block.addedCount; }
   void IndexIfLarge(std::uint32_t block);
 
   bool HasKey(std::uint32_t line, std::uint32_t block, std::string_view key) const;
   std::uint32_t FindBlock(std::string_view section) const;
   std::uint32_t FindLine(std::uint32_t block, std::string_view key) const;
   std::uint32_t FirstLineWithKey(std::uint32_t block, std::string_view key) const;
-  // A new line with the content a + b + c and the text's line end.
+  // A new line with the content a + b + c and the text's line end, in no list yet.
   std::uint32_t AddLine(std::string_view a, std::string_view b, std::string_view c, std::uint32_t block);
   // Gives the text's last line its line end if it has none.
   void EndOpenLine();
@@ -119,6 +128,7 @@ class IniText {
   IdTable keys_;            // line ids by (block, key name): the first line, for large sections
   std::uint32_t liveLines_ = 0;
   std::uint32_t lastLiveBlock_ = 0;
+  mutable std::uint32_t lastFound_ = 0;  // loaders and savers go through the sections in order
   std::uint32_t openLastLine_ = kNone;  // the text's last line when it has no line end
 
   std::vector<std::unique_ptr<char[]>> chunks_;  // the text of lines added or changed
