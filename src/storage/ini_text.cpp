@@ -48,10 +48,14 @@ void IniText::Load(std::string bytes) {
   }
   if (bytes_.compare(0, 3, "\xEF\xBB\xBF") == 0) bom_ = 3;
 
-  IdTable lastOfName;  // the latest section of each name, to chain sections with the same name
-  bool endSeen = false;
   const char* p = bytes_.data() + bom_;
   const char* const end = bytes_.data() + bytes_.size();
+  // Room for every line and block at once: at most one line per line end, one block per "[".
+  lines_.reserve(static_cast<std::size_t>(std::count(p, end, '\n') + std::count(p, end, '\r')) + 1);
+  blocks_.reserve(static_cast<std::size_t>(std::count(p, end, '[')) + 1);
+
+  IdTable lastOfName;  // the latest section of each name, to chain sections with the same name
+  bool endSeen = false;
   while (p < end) {
     const char* q = p;
     while (q < end && *q != '\r' && *q != '\n') ++q;
