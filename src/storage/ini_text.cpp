@@ -50,8 +50,9 @@ void IniText::Load(std::string bytes) {
 
   const char* p = bytes_.data() + bom_;
   const char* const end = bytes_.data() + bytes_.size();
-  // Room for every line and block at once: at most one line per line end, one block per "[".
-  lines_.reserve(static_cast<std::size_t>(std::count(p, end, '\n') + std::count(p, end, '\r')) + 1);
+  // Room for the lines and blocks at once: one line per line end (as many as
+  // there are LFs or CRs, unless the ends are mixed), at most one block per "[".
+  lines_.reserve(static_cast<std::size_t>(std::max(std::count(p, end, '\n'), std::count(p, end, '\r'))) + 1);
   blocks_.reserve(static_cast<std::size_t>(std::count(p, end, '[')) + 1);
 
   IdTable lastOfName;  // the latest section of each name, to chain sections with the same name
