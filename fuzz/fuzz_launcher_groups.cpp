@@ -119,7 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       item.path = std::string(kPath, (data[0] & 0x0F) + 2);
       item.name = std::string("n\0=", 3);
       const std::size_t before = group.size();
-      Check(AddItem(group, item, "", EncodedFilePlace{}) == (before < static_cast<std::size_t>(kMaxLauncherGroupItems)));
+      const bool room = before < static_cast<std::size_t>(kMaxLauncherGroupItems);
+      Check(AddItem(group, item, "", EncodedFilePlace{}) == room);
       if (group.size() > before) group.back().encoded = data[0];  // as stored; no file to encode here
       break;
     }

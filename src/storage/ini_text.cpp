@@ -35,7 +35,8 @@ bool StartsBlock(std::string_view line, std::string_view& name, bool& named) {
 }
 
 bool Utf16Mark(std::string_view bytes) {
-  return bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+  if (bytes.size() < 2) return false;
+  return (bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF');
 }
 
 }  // namespace
@@ -96,8 +97,8 @@ void IniText::Load(std::string bytes) {
         last = b;
       }
     } else {
-      lines_.push_back(
-          Line{p, static_cast<std::uint32_t>(content.size()), static_cast<std::uint32_t>(blocks_.size() - 1), kNone, lineEnd});
+      const auto b = static_cast<std::uint32_t>(blocks_.size() - 1);
+      lines_.push_back(Line{p, static_cast<std::uint32_t>(content.size()), b, kNone, lineEnd});
     }
     p = next;
   }
@@ -105,7 +106,8 @@ void IniText::Load(std::string bytes) {
   IndexIfLarge(static_cast<std::uint32_t>(blocks_.size() - 1));
   liveLines_ = static_cast<std::uint32_t>(lines_.size());
   lastLiveBlock_ = static_cast<std::uint32_t>(blocks_.size() - 1);
-  if (!lines_.empty() && lines_.back().end == LineEnd::None) openLastLine_ = static_cast<std::uint32_t>(lines_.size() - 1);
+  if (!lines_.empty() && lines_.back().end == LineEnd::None)
+    openLastLine_ = static_cast<std::uint32_t>(lines_.size() - 1);
 }
 
 bool IniText::HasKey(std::uint32_t line, std::uint32_t block, std::string_view key) const {
@@ -252,8 +254,10 @@ bool IniText::Set(std::string_view section, std::string_view key, std::string_vi
     lines_[line].next = blocks_[b].added;
     blocks_[b].added = line;
     ++blocks_[b].addedCount;
-    if (blocks_[b].indexed) keys_.Get(KeyHash(b, key), [&](std::uint32_t other) { return HasKey(other, b, key); }) = line;
-    else IndexIfLarge(b);
+    if (blocks_[b].indexed)
+      keys_.Get(KeyHash(b, key), [&](std::uint32_t other) { return HasKey(other, b, key); }) = line;
+    else
+      IndexIfLarge(b);
     return true;
   }
   Line& line = lines_[id];
