@@ -1,5 +1,6 @@
 // Any INI text, any sequence of operations: nothing reads or writes out of
-// bounds, a value written reads back as written, and reading changes nothing.
+// bounds, a value written reads back as written, reading changes nothing, and
+// what the store reads always agrees with the text it would write.
 //
 // Input: byte 0 = number of operations n (mod 24), bytes 1..n = operations
 // (low nibble: which one; high nibble: which names and value), the rest = the
@@ -130,6 +131,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       // Reading never marks the text as changed.
       if (op != 1 && op != 3 && op < 10) Check(store.dirty() == wasDirty);
+    }
+    // The index agrees with the text: a store made from the text as it would
+    // be written reads every value and name alike.
+    MemoryFiles copy;
+    copy.exists = true;
+    copy.content = store.text();
+    IniProfileStore fresh("copy.ini", copy);
+    Check(fresh.IsForeignText() == store.IsForeignText());
+    std::vector<std::string> names, freshNames;
+    store.EnumSections(names);
+    fresh.EnumSections(freshNames);
+    Check(names == freshNames);
+    for (const std::string_view section : kSections) {
+      names.clear();
+      freshNames.clear();
+      const bool found = store.EnumKeys(section, names);
+      Check(found == fresh.EnumKeys(section, freshNames));
+      Check(names == freshNames);
+      if (!found) continue;
+      for (const std::string_view key : kKeys) {
+        Check(store.GetString(section, key, "\x01") == fresh.GetString(section, key, "\x01"));
+        Check(store.GetInt(section, key, -99) == fresh.GetInt(section, key, -99));
+      }
     }
   }
   // Whatever was written reads again from the saved text.

@@ -17,6 +17,8 @@ std::string ItemSection(std::string_view base, std::size_t i, std::size_t j) {
 }  // namespace
 
 bool AddItem(LauncherGroup& group, const LauncherItem& item, std::string_view key, const EncodedFilePlace& place) {
+  // One more would be saved and then dropped at the next load.
+  if (group.size() >= static_cast<std::size_t>(kMaxLauncherGroupItems)) return false;
   LauncherItem copy = item;
   if (item.encoded != 0) {
     EncodedFileAccess& files = place.files ? *place.files : DefaultEncodedFileAccess();

@@ -24,7 +24,8 @@ struct EncodedFilePlace {
 };
 
 // Appends a copy of item. An encoded item's file is encoded first (beside the program, under a
-// name no other item's file has); when that fails nothing is added and the result is false.
+// name no other item's file has); when that fails, or the group already holds
+// kMaxLauncherGroupItems items, nothing is added and the result is false.
 // The original file is not deleted here.
 bool AddItem(LauncherGroup& group, const LauncherItem& item, std::string_view key, const EncodedFilePlace& place);
 // Out-of-range indexes change nothing.

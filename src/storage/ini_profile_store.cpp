@@ -8,11 +8,23 @@
 
 namespace {
 
-bool ValidSectionName(std::string_view name) { return name.find_first_of("\r\n") == std::string_view::npos; }
+bool HasLineBreak(std::string_view text) {
+  for (const char c : text)
+    if (c == '\r' || c == '\n') return true;
+  return false;
+}
 
-// A key line is found by "\n" key "=" and a line starting with "[" ends a section.
+bool ValidSectionName(std::string_view name) { return !HasLineBreak(name); }
+
+// A key line starts with its name and "="; a line starting with "[" (after
+// spaces or tabs, for a header) starts a new block instead.
 bool ValidKeyName(std::string_view name) {
-  return name.find_first_of("\r\n=") == std::string_view::npos && (name.empty() || name.front() != '[');
+  std::size_t first = 0;
+  while (first < name.size() && (name[first] == ' ' || name[first] == '\t')) ++first;
+  if (first < name.size() && name[first] == '[') return false;
+  for (const char c : name)
+    if (c == '\r' || c == '\n' || c == '=') return false;
+  return true;
 }
 
 std::string EncodeLineBreaks(std::string_view value) {
@@ -44,19 +56,19 @@ std::string DecodeLineBreaks(std::string_view value) {
 
 IniProfileStore::IniProfileStore(std::string path, FileAccess& files) : path_(std::move(path)), files_(files) {
   if (path_.empty()) return;
-  switch (files_.ReadAll(path_, text_)) {
+  std::string text;
+  switch (files_.ReadAll(path_, text)) {
     case FileAccess::ReadResult::Ok:
       break;
     case FileAccess::ReadResult::Missing:
-      text_.clear();
+      text.clear();
       break;
     case FileAccess::ReadResult::Failed:
-      text_.clear();
+      text.clear();
       readFailed_ = true;
       break;
   }
-  // The text ends at the first zero byte.
-  if (const auto zero = text_.find('\0'); zero != npos) text_.resize(zero);
+  ini_.Load(std::move(text));  // every byte, whatever it holds
 }
 
 IniProfileStore::~IniProfileStore() { Flush(); }
@@ -65,125 +77,60 @@ bool IniProfileStore::Flush() {
   if (!dirty_ || path_.empty()) return true;
   if (readFailed_) return false;
   bool ok;
-  if (text_.empty()) {
+  if (text().empty()) {
     ok = files_.Remove(path_);
     if (!ok) {
       std::string ignored;
       ok = files_.ReadAll(path_, ignored) == FileAccess::ReadResult::Missing;  // nothing to delete is fine
     }
   } else {
-    ok = files_.ReplaceContent(path_, text_);
+    ok = files_.ReplaceContent(path_, text());
   }
   if (ok) dirty_ = false;
   return ok;
 }
 
-std::size_t IniProfileStore::FindSection(std::string_view section) const {
-  std::string pattern;
-  pattern.reserve(section.size() + 3);
-  pattern += '[';
-  pattern += section;
-  pattern += "]\r";
-  // Only a header line counts, not the same characters inside a value.
-  for (std::size_t at = text_.find(pattern); at != npos; at = text_.find(pattern, at + 1)) {
-    if (at == 0 || text_[at - 1] == '\n') return at + pattern.size();
-  }
-  return npos;
-}
-
-IniProfileStore::Value IniProfileStore::ValueAt(std::size_t start) const {
-  Value v;
-  v.start = start;
-  const std::size_t lf = text_.find('\n', start);
-  v.terminated = lf != npos;
-  v.end = v.terminated ? lf : text_.size();
-  if (v.end > start && text_[v.end - 1] == '\r') --v.end;
-  return v;
-}
-
-IniProfileStore::Value IniProfileStore::FindValue(std::string_view section, std::string_view key) const {
-  if (!ValidSectionName(section) || !ValidKeyName(key)) return {};
-  const std::size_t at = FindSection(section);
-  if (at == npos) return {};
-  std::string pattern;
-  pattern.reserve(key.size() + 2);
-  pattern += '\n';
-  pattern += key;
-  pattern += '=';
-  const std::size_t found = text_.find(pattern, at);
-  if (found == npos) return {};
-  // A key found beyond the next header belongs to a later section.
-  if (text_.find("\n[", at) < found) return {};
-  return ValueAt(found + pattern.size());
-}
-
 bool IniProfileStore::EnumSections(std::vector<std::string>& names) {
-  for (std::size_t line = 0; line < text_.size();) {
-    const std::size_t lf = text_.find('\n', line);
-    if (lf == npos) break;
-    // "[" name "]" CR LF, and a name that can be looked up again
-    if (text_[line] == '[' && lf >= line + 3 && text_[lf - 1] == '\r' && text_[lf - 2] == ']') {
-      const std::string_view name(text_.data() + line + 1, lf - 2 - (line + 1));
-      if (ValidSectionName(name)) names.emplace_back(name);
-    }
-    line = lf + 1;
-  }
+  ini_.SectionNames(names);
   return true;
 }
 
 bool IniProfileStore::DeleteSection(std::string_view section) {
-  if (!ValidSectionName(section)) return true;
-  const std::size_t at = FindSection(section);
-  if (at == npos) return true;
-  const std::size_t header = at - (section.size() + 3);
-  const std::size_t next = text_.find("\n[", at);
-  text_.erase(header, next == npos ? npos : next + 1 - header);
-  dirty_ = true;
+  if (ValidSectionName(section) && ini_.RemoveSection(section)) dirty_ = true;
   return true;
 }
 
 bool IniProfileStore::EnumKeys(std::string_view section, std::vector<std::string>& names) {
-  if (!ValidSectionName(section)) return false;
-  const std::size_t at = FindSection(section);
-  if (at == npos) return false;
-  std::size_t line = (at < text_.size() && text_[at] == '\n') ? at + 1 : at;
-  while (line < text_.size() && text_[line] != '[') {
-    std::size_t lf = text_.find('\n', line);
-    if (lf == npos) lf = text_.size();
-    const std::string_view content(text_.data() + line, lf - line);
-    if (const auto eq = content.find('='); eq != std::string_view::npos) names.emplace_back(content.substr(0, eq));
-    line = lf + 1;
-  }
-  return true;
+  return ValidSectionName(section) && ini_.KeyNames(section, names);
 }
 
 bool IniProfileStore::DeleteKey(std::string_view section, std::string_view key) {
-  const Value v = FindValue(section, key);
-  if (v.start == npos) return false;
-  const std::size_t first = v.start - key.size() - 1;
-  const std::size_t lf = text_.find('\n', v.start);
-  text_.erase(first, lf == npos ? npos : lf + 1 - first);
+  if (!ValidSectionName(section) || !ValidKeyName(key) || !ini_.RemoveKey(section, key)) return false;
   dirty_ = true;
   return true;
 }
 
+std::optional<IniText::Value> IniProfileStore::Find(std::string_view section, std::string_view key) const {
+  if (!ValidSectionName(section) || !ValidKeyName(key)) return std::nullopt;
+  return ini_.Find(section, key);
+}
+
 std::int32_t IniProfileStore::GetInt(std::string_view section, std::string_view key, std::int32_t fallback) {
-  const Value v = FindValue(section, key);
-  if (v.start == npos) return fallback;
-  return ProfileText::ParseInt(std::string_view(text_).substr(v.start, v.end - v.start));
+  const auto v = Find(section, key);
+  return v ? ProfileText::ParseInt(v->text) : fallback;
 }
 
 float IniProfileStore::GetFloat(std::string_view section, std::string_view key, float fallback) {
-  const Value v = FindValue(section, key);
-  if (v.start == npos) return fallback;
-  return ProfileText::ParseFloat(std::string_view(text_).substr(v.start, v.end - v.start));
+  const auto v = Find(section, key);
+  return v ? ProfileText::ParseFloat(v->text) : fallback;
 }
 
 std::string IniProfileStore::GetString(std::string_view section, std::string_view key, std::string_view fallback) {
-  const Value v = FindValue(section, key);
+  const auto v = Find(section, key);
   // A value needs its line end; a last line without one reads as missing.
-  if (v.start == npos || !v.terminated) return std::string(fallback);
-  return DecodeLineBreaks(std::string_view(text_).substr(v.start, v.end - v.start));
+  if (!v || !v->terminated) return std::string(fallback);
+  if (v->text.find(kLineBreakMark) == std::string_view::npos) return std::string(v->text);
+  return DecodeLineBreaks(v->text);
 }
 
 std::size_t IniProfileStore::GetStringToBuffer(std::string_view section, std::string_view key,
@@ -198,10 +145,10 @@ std::size_t IniProfileStore::GetStringToBuffer(std::string_view section, std::st
 
 bool IniProfileStore::GetBinary(std::string_view section, std::string_view key, void* destination,
                                 const void* fallback, std::size_t size) {
-  const Value v = FindValue(section, key);
-  const std::size_t length = (v.start == npos || !v.terminated) ? 0 : v.end - v.start;
+  const auto v = Find(section, key);
+  const std::size_t length = (v && v->terminated) ? v->text.size() : 0;
   if (length != 0 && length / 2 == size && length % 2 == 0) {
-    ProfileText::HexDecode(std::string_view(text_).substr(v.start, length), static_cast<std::uint8_t*>(destination));
+    ProfileText::HexDecode(v->text, static_cast<std::uint8_t*>(destination));
     return true;
   }
   // The fallback may be the destination itself.
@@ -212,11 +159,11 @@ bool IniProfileStore::GetBinary(std::string_view section, std::string_view key, 
 std::size_t IniProfileStore::GetBinaryCopy(std::string_view section, std::string_view key,
                                            std::vector<std::uint8_t>& out, const void* fallback,
                                            std::size_t fallbackSize) {
-  const Value v = FindValue(section, key);
-  const std::size_t length = (v.start == npos || !v.terminated) ? 0 : v.end - v.start;
+  const auto v = Find(section, key);
+  const std::size_t length = (v && v->terminated) ? v->text.size() : 0;
   if (length >= 2 && length % 2 == 0) {
     out.assign(length / 2, 0);
-    ProfileText::HexDecode(std::string_view(text_).substr(v.start, length), out.data());
+    ProfileText::HexDecode(v->text, out.data());
     return out.size();
   }
   if (fallbackSize == 0 || fallback == nullptr) return 0;
@@ -226,35 +173,8 @@ std::size_t IniProfileStore::GetBinaryCopy(std::string_view section, std::string
 }
 
 bool IniProfileStore::Write(std::string_view section, std::string_view key, std::string_view value) {
-  if (!ValidSectionName(section) || !ValidKeyName(key)) return false;
-  std::string line;
-  line.reserve(key.size() + value.size() + 3);
-  line += key;
-  line += '=';
-  line += value;
-  line += "\r\n";
-  std::size_t at = FindSection(section);
-  if (at == npos && !text_.empty() && text_.back() != '\n') {
-    // A hand-edited last line without its line end: end it first, as the
-    // header line it may be.
-    text_ += text_.back() == '\r' ? "\n" : "\r\n";
-    at = FindSection(section);
-  }
-  if (at == npos) {
-    // A new section goes at the end, after an empty line unless it is the first.
-    if (!text_.empty()) text_ += "\r\n";
-    text_ += '[';
-    text_ += section;
-    text_ += "]\r\n";
-    text_ += line;
-  } else if (const Value v = FindValue(section, key); v.start == npos) {
-    // A new key becomes the section's first line.
-    if (at < text_.size() && text_[at] == '\n') text_.insert(at + 1, line);
-    else text_.insert(at, "\n" + line);  // the header's line end was cut short
-  } else {
-    text_.replace(v.start, v.end - v.start, value);
-    if (!v.terminated) text_.replace(v.start + value.size(), npos, "\r\n");
-  }
+  // Foreign text (UTF-16) is never written: Set refuses it.
+  if (!ValidSectionName(section) || !ValidKeyName(key) || !ini_.Set(section, key, value)) return false;
   dirty_ = true;
   return true;
 }
@@ -268,6 +188,7 @@ bool IniProfileStore::WriteFloat(std::string_view section, std::string_view key,
 }
 
 bool IniProfileStore::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  if (!HasLineBreak(value)) return Write(section, key, value);
   return Write(section, key, EncodeLineBreaks(value));
 }
 

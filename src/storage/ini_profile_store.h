@@ -6,15 +6,23 @@
 // after the first preceded by an empty line; "key=value" lines with the newest
 // key first in its section; integers "%d", floats "%f", strings as they are,
 // bytes as uppercase hex pairs.
+//
+// Files as editors leave them are read alike: LF or lone CR line ends (a line
+// added to such a file takes the file's own line end), a UTF-8 byte-order mark
+// (kept), spaces or tabs before a header, any bytes (NUL included, kept). A
+// UTF-16 file is foreign: it reads as empty and is never written (see
+// IsForeignText).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "storage/file_access.h"
+#include "storage/ini_text.h"
 #include "storage/profile_store.h"
 #include "storage/std_file_access.h"
 
@@ -41,8 +49,13 @@ class IniProfileStore : public virtual ProfileStore {
   bool Flush();
 
   const std::string& path() const { return path_; }
-  const std::string& text() const { return text_; }
+  // The file's whole content as it would be written.
+  const std::string& text() const { return ini_.Render(); }
   bool dirty() const { return dirty_; }
+  // The file is not single-byte text (UTF-16): every read gives the default,
+  // every write is refused and the file is left as it is. The caller may tell
+  // the user that the settings cannot be kept.
+  bool IsForeignText() const { return ini_.foreign(); }
 
   bool EnumSections(std::vector<std::string>& names) override;
   bool DeleteSection(std::string_view section) override;
@@ -70,23 +83,12 @@ class IniProfileStore : public virtual ProfileStore {
   static constexpr char kLineBreakMark = '\x1F';
 
  private:
-  static constexpr std::size_t npos = std::string::npos;
-
-  struct Value {
-    std::size_t start = npos;  // first character after "="
-    std::size_t end = npos;    // the CR of the line end, or the LF, or the end of the text
-    bool terminated = false;   // a line feed ends the line
-  };
-
-  // Index just after the header's CR (its LF), or npos.
-  std::size_t FindSection(std::string_view section) const;
-  Value FindValue(std::string_view section, std::string_view key) const;
-  Value ValueAt(std::size_t start) const;
+  std::optional<IniText::Value> Find(std::string_view section, std::string_view key) const;
   bool Write(std::string_view section, std::string_view key, std::string_view value);
 
   std::string path_;
   FileAccess& files_;
-  std::string text_;
+  IniText ini_;
   bool dirty_ = false;
   bool readFailed_ = false;
 };

@@ -2,6 +2,7 @@ list(APPEND VELTA_CORE_SOURCES
   src/storage/file_access.cpp
   src/storage/std_file_access.cpp
   src/storage/profile_text.cpp
+  src/storage/ini_text.cpp
   src/storage/ini_profile_store.cpp)
 list(APPEND VELTA_WIN_SOURCES
   src/storage/win32_file_access.cpp

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "launcher_test_files.h"
 #include "memory_profile_store.h"
 
@@ -147,6 +149,23 @@ TEST(AddItem, PlainItemsAreCopiedAndEncodedOnesPointAtTheirEncodedFile) {
 
   EXPECT_FALSE(AddItem(group, Item(dir + "missing.txt", "m", 1), "pw", place));
   EXPECT_EQ(group.size(), 3u);
+}
+
+// A group holds as many items as a load keeps: one more would be saved and
+// then dropped at the next start.
+TEST(AddItem, AFullGroupTakesNoMoreItems) {
+  const std::string dir = ScratchDir();
+  EncodedFilePlace place{dir};
+  LauncherGroup group(static_cast<std::size_t>(kMaxLauncherGroupItems) - 1);
+  EXPECT_TRUE(AddItem(group, Item("C:\\x.exe", "last"), "", place));
+  EXPECT_FALSE(AddItem(group, Item("C:\\y.exe", "one too many"), "", place));
+  WriteBytes(dir + "secret.txt", {'1', '2', '3'});
+  EXPECT_FALSE(AddItem(group, Item(dir + "secret.txt", "s", 1), "pw", place));
+  EXPECT_EQ(group.size(), static_cast<std::size_t>(kMaxLauncherGroupItems));
+  EXPECT_EQ(group.back().name, "last");
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) ++files;
+  EXPECT_EQ(files, 1u) << "nothing encoded for an item that is not added";
 }
 
 }  // namespace

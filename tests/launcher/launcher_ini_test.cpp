@@ -63,6 +63,91 @@ TEST(TransferLauncherIni, HandEditedCountsLoadSafelyAndSaveBackRoundTrips) {
   EXPECT_EQ(back[11][0].name, "App");
 }
 
+// The exact bytes of a save into a new file and of a second save over it, so
+// that the layout the clock writes cannot drift.
+TEST(TransferLauncherIni, SavesKeepTheirExactLayout) {
+  const std::string ini = ScratchDir() + "Velta.ini";
+  LauncherItem app, notes;
+  app.path = "C:\\Tools\\app.exe";
+  app.name = "App";
+  notes.path = "C:\\Velta\\Notes1A2B3C4D.QZD";
+  notes.name = "Notes";
+  notes.encoded = 1;
+  LauncherGroups groups(10);
+  groups[0] = {app, notes};
+  groups[3] = {notes};
+  {
+    IniProfileStore store(ini);
+    TransferLauncher(store, "Exec", 0, groups);
+  }
+  const auto empty = [](int from, int to) {
+    std::string text;
+    for (int i = from; i <= to; ++i) text += "\r\n[Exec_" + std::to_string(i) + "]\r\nNum=0\r\n";
+    return text;
+  };
+  EXPECT_EQ(FileText(ini), "[Exec]\r\nNum=10\r\n"
+                           "\r\n[Exec_0]\r\nNum=2\r\n"
+                           "\r\n[Exec_0_0]\r\nPass=0\r\nName=App\r\nPath=C:\\Tools\\app.exe\r\n"
+                           "\r\n[Exec_0_1]\r\nPass=1\r\nName=Notes\r\nPath=C:\\Velta\\Notes1A2B3C4D.QZD\r\n" +
+                               empty(1, 2) +
+                               "\r\n[Exec_3]\r\nNum=1\r\n"
+                               "\r\n[Exec_3_0]\r\nPass=1\r\nName=Notes\r\nPath=C:\\Velta\\Notes1A2B3C4D.QZD\r\n" +
+                               empty(4, 9));
+
+  RemoveItem(groups[0], 0);
+  groups[3][0].name = "Renamed";
+  {
+    IniProfileStore store(ini);
+    TransferLauncher(store, "Exec", 0, groups);
+  }
+  // Values change in place; the section of the removed item stays, unread.
+  EXPECT_EQ(FileText(ini), "[Exec]\r\nNum=10\r\n"
+                           "\r\n[Exec_0]\r\nNum=1\r\n"
+                           "\r\n[Exec_0_0]\r\nPass=1\r\nName=Notes\r\nPath=C:\\Velta\\Notes1A2B3C4D.QZD\r\n"
+                           "\r\n[Exec_0_1]\r\nPass=1\r\nName=Notes\r\nPath=C:\\Velta\\Notes1A2B3C4D.QZD\r\n" +
+                               empty(1, 2) +
+                               "\r\n[Exec_3]\r\nNum=1\r\n"
+                               "\r\n[Exec_3_0]\r\nPass=1\r\nName=Renamed\r\nPath=C:\\Velta\\Notes1A2B3C4D.QZD\r\n" +
+                               empty(4, 9));
+}
+
+// The most a file can hold, 100 groups of 1000 items: saved, loaded back whole,
+// and saved again without a byte changed.
+TEST(TransferLauncherIni, TheLargestLauncherRoundTrips) {
+  const std::string ini = ScratchDir() + "Velta.ini";
+  LauncherGroups groups(static_cast<std::size_t>(kMaxLauncherGroups));
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    groups[i].resize(static_cast<std::size_t>(kMaxLauncherGroupItems));
+    for (std::size_t j = 0; j < groups[i].size(); ++j) {
+      groups[i][j].path = "C:\\Apps\\" + std::to_string(i) + "\\" + std::to_string(j) + ".exe";
+      groups[i][j].name = "Item " + std::to_string(j);
+      groups[i][j].encoded = static_cast<std::int32_t>((i + j) % 2);
+    }
+  }
+  {
+    IniProfileStore store(ini);
+    TransferLauncher(store, "Exec", 0, groups);
+  }
+  const std::string saved = FileText(ini);
+  LauncherGroups back;
+  {
+    IniProfileStore store(ini);
+    TransferLauncher(store, "Exec", 1, back);
+    TransferLauncher(store, "Exec", 0, back);
+    EXPECT_EQ(store.text(), saved);
+  }
+  ASSERT_EQ(back.size(), groups.size());
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    ASSERT_EQ(back[i].size(), groups[i].size()) << i;
+    for (std::size_t j = 0; j < groups[i].size(); ++j) {
+      ASSERT_EQ(back[i][j].path, groups[i][j].path) << i << "/" << j;
+      ASSERT_EQ(back[i][j].name, groups[i][j].name) << i << "/" << j;
+      ASSERT_EQ(back[i][j].encoded, groups[i][j].encoded) << i << "/" << j;
+    }
+  }
+  EXPECT_EQ(FileText(ini), saved);
+}
+
 TEST(TransferLauncherIni, AMissingFileLoadsTenEmptyGroupsAndSavesThem) {
   const std::string dir = ScratchDir();
   LauncherGroups groups;

@@ -111,6 +111,55 @@ TEST(IniProfileStoreLayout, DisplayKeySetIntoAnEmptyFileListsTheKeysNewestFirst)
   EXPECT_EQ(store.GetString("QuickTimerMsg", "Format", ""), "Time is Up !");
 }
 
+// Every kind of change, over three store lifetimes on one file: the bytes of a
+// file this store writes itself are fixed, whatever the store does inside.
+TEST(IniProfileStoreLayout, FilesThisStoreWritesKeepTheirExactBytes) {
+  ScratchDir dir;
+  const std::string file = dir.File("Velta.ini");
+  const std::uint8_t blob[5] = {0x00, 0x1F, 0x80, 0xAB, 0xFF};
+  {
+    IniProfileStore store(file);
+    SaveDisplayBlock(store, "Settings", DisplayBlock{});
+    store.WriteString("Adjust", "Server", "ntp.example.org");
+    store.WriteInt("Adjust", "Port", 123);
+    store.WriteFloat("Adjust", "Ratio", 0.125f);
+    store.WriteBinary("X", "Blob", blob, sizeof blob);
+    store.WriteString("Settings", "Format", "%H:%M\r\n%Y");
+    store.WriteString("Exec_0_1", "Name", "");
+  }
+  const std::string first = ScratchDir::Read(file);
+  EXPECT_EQ(first, std::string("[Settings]\r\nFormat=%H:%M\x1F%Y\r\nOption=196616\r\nbottom=200\r\nright=400\r\n"
+                               "top=0\r\nleft=0\r\nFlagDT=1\r\nBackColor=0\r\nForeColor=16777215\r\nFont=") +
+                       kSampleFontHex +
+                       "\r\n\r\n[Adjust]\r\nRatio=0.125000\r\nPort=123\r\nServer=ntp.example.org\r\n"
+                       "\r\n[X]\r\nBlob=001F80ABFF\r\n\r\n[Exec_0_1]\r\nName=\r\n");
+  {
+    IniProfileStore store(file);
+    store.WriteInt("Settings", "left", -7);
+    store.WriteString("Exec_0_1", "Path", "C:\\a b\\c.exe");
+    store.DeleteKey("Adjust", "Port");
+    store.DeleteSection("X");
+    store.WriteInt("Adjust", "Port", 124);
+    store.WriteString("Adjust", "Server", "");
+    store.WriteString("Exec_0_1", "Name", "Tool");
+  }
+  const std::string second = ScratchDir::Read(file);
+  EXPECT_EQ(second, std::string("[Settings]\r\nFormat=%H:%M\x1F%Y\r\nOption=196616\r\nbottom=200\r\nright=400\r\n"
+                                "top=0\r\nleft=-7\r\nFlagDT=1\r\nBackColor=0\r\nForeColor=16777215\r\nFont=") +
+                        kSampleFontHex +
+                        "\r\n\r\n[Adjust]\r\nPort=124\r\nRatio=0.125000\r\nServer=\r\n"
+                        "\r\n[Exec_0_1]\r\nPath=C:\\a b\\c.exe\r\nName=Tool\r\n");
+  {
+    IniProfileStore store(file);
+    store.DeleteSection("Settings");
+    store.DeleteKey("Exec_0_1", "Name");
+    store.WriteInt("New", "k", 1);
+  }
+  EXPECT_EQ(ScratchDir::Read(file),
+            "[Adjust]\r\nPort=124\r\nRatio=0.125000\r\nServer=\r\n\r\n[Exec_0_1]\r\nPath=C:\\a b\\c.exe\r\n"
+            "\r\n[New]\r\nk=1\r\n");
+}
+
 TEST(IniProfileStoreLayout, WritesReplaceInPlaceAndInsertAfterTheirOwnHeader) {
   ScratchDir dir;
   TextStore store("[A]\r\nx=1\r\ny=2\r\n\r\n[B]\r\nx=3\r\n", dir);
@@ -156,7 +205,9 @@ const IntCase kIntCases[] = {
     {"same key in two sections: the second section's", "[A]\r\nk=1\r\n\r\n[B]\r\nk=2\r\n", "B", "k", 2},
     {"same key in two sections: the first section's", "[A]\r\nk=1\r\n\r\n[B]\r\nk=2\r\n", "A", "k", 1},
     {"key only in a later section", "[A]\r\nj=1\r\n\r\n[B]\r\nk=2\r\n", "A", "k", 99},
-    {"line-feed-only file finds no section", "[S]\nk=5\n", "S", "k", 99},
+    {"line feeds alone end lines too", "[S]\nk=5\n", "S", "k", 5},
+    {"lone carriage returns end lines too", "[S]\rj=4\rk=5\r", "S", "k", 5},
+    {"a CR CR LF line ends at its first CR", "[S]\r\nk=5\r\r\nj=1\r\n", "S", "k", 5},
     {"empty value reads 0, not the default", "[S]\r\nk=\r\nm=1\r\n", "S", "k", 0},
     {"empty value is not read from the next line", "[S]\r\nk=\r\n5=x\r\n", "S", "k", 0},
     {"atoi stops at the first non-digit", "[S]\r\nk=42abc\r\n", "S", "k", 42},
@@ -272,19 +323,12 @@ TEST(IniProfileStoreRead, ReadOnlyUseLeavesTheFileAlone) {
   EXPECT_FALSE(ScratchDir::Exists(dir.File("none.ini")));
 }
 
-TEST(IniProfileStoreRead, TheTextEndsAtTheFirstZeroByte) {
-  ScratchDir dir;
-  TextStore store(std::string_view("[S]\r\nk=1\r\n\0[T]\r\nk=2\r\n", 21), dir);
-  EXPECT_EQ(store.text(), "[S]\r\nk=1\r\n");
-  EXPECT_EQ(store.GetInt("T", "k", 99), 99);
-}
-
 TEST(IniProfileStoreSections, EnumSectionsListsHeaderLinesOnly) {
   ScratchDir dir;
   TextStore store("[A]\r\nf=[x]\r\n\r\n[B]\r\n\r\n[C]\n[D]\r\nk=[E]\r\n[a]b]\r\n", dir);
   std::vector<std::string> names{"before"};
   EXPECT_TRUE(store.EnumSections(names));
-  EXPECT_EQ(names, (std::vector<std::string>{"before", "A", "B", "D", "a]b"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"before", "A", "B", "C", "D", "a]b"}));
 }
 
 TEST(IniProfileStoreSections, DeleteSectionRemovesUpToTheNextHeader) {
@@ -397,6 +441,7 @@ TEST(IniProfileStoreNames, NamesThatWouldBreakTheLayoutAreRefused) {
   EXPECT_FALSE(store.WriteInt("S", "a=b", 1));
   EXPECT_FALSE(store.WriteInt("S", "a\r\nb", 1));
   EXPECT_FALSE(store.WriteInt("S", "[T]", 1));
+  EXPECT_FALSE(store.WriteString("S", " \t[T", "]"));  // " \t[T=]" would be a header
   EXPECT_FALSE(store.WriteInt("S\r\n[T", "k", 1));
   EXPECT_EQ(store.text(), "[S]\r\nk=1\r\n");
   EXPECT_FALSE(store.dirty());
@@ -425,20 +470,24 @@ TEST(IniProfileStoreValues, LineBreaksInAStringSurviveWithoutBreakingTheFile) {
 
 TEST(IniProfileStoreValues, ALastLineWithoutLineEndIsCompleted) {
   ScratchDir dir;
-  TextStore store("[S]\r\nk=old value\r", dir);
+  TextStore store("[S]\r\nk=old value", dir);
+  EXPECT_EQ(store.GetString("S", "k", "d"), "d");  // a string needs its line end
   store.WriteString("S", "k", "new");
   EXPECT_EQ(store.text(), "[S]\r\nk=new\r\n");
   EXPECT_EQ(store.GetString("S", "k", ""), "new");
 
-  // A last line without its line end is ended before anything is added.
+  // A last line without its line end is ended, with the file's own, before
+  // anything is added; a lone CR is a line end already.
   struct Case {
     const char* text;
     const char* expected;
   } cases[] = {
       {"[A]\r\nx=1", "[A]\r\nx=1\r\n\r\n[S]\r\nk=v\r\n"},
+      {"[A]\nx=1", "[A]\nx=1\n\n[S]\nk=v\n"},
       {"[S]", "[S]\r\nk=v\r\n"},
-      {"[S]\r", "[S]\r\nk=v\r\n"},
-      {"[A]\r\nx=1\r", "[A]\r\nx=1\r\n\r\n[S]\r\nk=v\r\n"},
+      {"[S]\r", "[S]\rk=v\r"},
+      {"[S]\r\nk=old\r", "[S]\r\nk=v\r"},
+      {"[A]\r\nx=1\r", "[A]\r\nx=1\r\r\n[S]\r\nk=v\r\n"},
   };
   for (const Case& c : cases) {
     TextStore unterminated(c.text, dir);

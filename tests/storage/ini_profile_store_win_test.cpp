@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 
 #include "storage/ini_profile_store.h"
 #include "storage/scratch_dir.h"
@@ -119,6 +120,72 @@ TEST(IniProfileStoreWindows, TheSystemReadsWhatTheStoreWrites) {
   char sections[256] = {};
   const DWORD n = ::GetPrivateProfileSectionNamesA(sections, sizeof sections, file.c_str());
   EXPECT_EQ(std::string(sections, n), std::string("Settings\0Adjust\0Exec\0", 21));
+}
+
+// Files as editors leave them: the store finds what the system's own INI
+// functions find, and after the store wrote into such a file the system finds
+// the new values and every other one as before.
+TEST(IniProfileStoreWindows, HandEditedFilesReadAsTheSystemReadsThem) {
+  struct Case {
+    const char* what;
+    std::string text;
+  } cases[] = {
+      {"CR LF", "[Settings]\r\nleft=10\r\nFormat=%H:%M\r\n\r\n[Adjust]\r\nleft=99\r\nServer=ntp.example.org\r\n"},
+      {"LF", "[Settings]\nleft=10\nFormat=%H:%M\n\n[Adjust]\nleft=99\nServer=ntp.example.org\n"},
+      {"CR", "[Settings]\rleft=10\rFormat=%H:%M\r\r[Adjust]\rleft=99\rServer=ntp.example.org\r"},
+      {"mixed", "[Settings]\nleft=10\r\nFormat=%H:%M\r\r\n[Adjust]\nleft=99\rServer=ntp.example.org\r\n"},
+      {"byte-order mark, indented headers",
+       "\xEF\xBB\xBF  [Settings]\r\nleft=10\r\nFormat=%H:%M\r\n\r\n\t[Adjust]\r\nleft=99\r\nServer=ntp.example.org\r\n"},
+  };
+  const std::pair<const char*, const char*> keys[] = {
+      {"Settings", "left"}, {"Settings", "Format"}, {"Adjust", "left"}, {"Adjust", "Server"},
+      {"Settings", "Server"}, {"New", "k"}, {"Settings", "added"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    const std::string file = FullPath(dir.File("Velta" + std::to_string(n++) + ".ini"));
+    ScratchDir::Write(file, c.text);
+    {
+      IniProfileStore store(file, Win32FileAccess::Instance());
+      for (const auto& [section, key] : keys)
+        EXPECT_EQ(store.GetString(section, key, "<missing>"), SystemGetString(file, section, key))
+            << c.what << ": " << section << "/" << key;
+      store.WriteInt("Settings", "left", -10);
+      store.WriteString("Settings", "added", "yes");
+      store.WriteString("New", "k", "v");
+    }
+    EXPECT_EQ(SystemGetString(file, "Settings", "left"), "-10") << c.what;
+    EXPECT_EQ(SystemGetString(file, "Settings", "added"), "yes") << c.what;
+    EXPECT_EQ(SystemGetString(file, "New", "k"), "v") << c.what;
+    EXPECT_EQ(SystemGetString(file, "Settings", "Format"), "%H:%M") << c.what;
+    EXPECT_EQ(SystemGetString(file, "Adjust", "left"), "99") << c.what;
+    EXPECT_EQ(SystemGetString(file, "Adjust", "Server"), "ntp.example.org") << c.what;
+    char sections[256] = {};
+    const DWORD got = ::GetPrivateProfileSectionNamesA(sections, sizeof sections, file.c_str());
+    EXPECT_EQ(std::string(sections, got), std::string("Settings\0Adjust\0New\0", 20)) << c.what;
+    const std::string written = ScratchDir::Read(file);
+    EXPECT_EQ(written.compare(0, 3, "\xEF\xBB\xBF") == 0, c.text.compare(0, 3, "\xEF\xBB\xBF") == 0) << c.what;
+  }
+}
+
+// A UTF-16 file is settings to the system, but the store cannot keep it as
+// it is: it reads the defaults and leaves the file alone.
+TEST(IniProfileStoreWindows, AUtf16FileIsReadAsDefaultsAndNeverWritten) {
+  ScratchDir dir;
+  const std::string file = FullPath(dir.File("Velta.ini"));
+  const std::wstring wide = L"\xFEFF[Settings]\r\nleft=10\r\n";
+  const std::string bytes(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+  ScratchDir::Write(file, bytes);
+  ASSERT_EQ(SystemGetString(file, "Settings", "left"), "10");
+  {
+    IniProfileStore store(file, Win32FileAccess::Instance());
+    EXPECT_TRUE(store.IsForeignText());
+    EXPECT_EQ(store.GetInt("Settings", "left", 7), 7);
+    EXPECT_FALSE(store.WriteInt("Settings", "left", 20));
+  }
+  EXPECT_EQ(ScratchDir::Read(file), bytes);
+  EXPECT_EQ(SystemGetString(file, "Settings", "left"), "10");
 }
 
 TEST(IniProfileStoreWindows, TheStoreReadsWhatTheSystemWrites) {
