@@ -60,7 +60,7 @@ const std::string& SavedText(int groups) {
     LauncherGroups all = Groups(groups);
     {
       IniProfileStore store("bench.ini", files);
-      TransferLauncher(store, "Exec", 0, all);
+      TransferLauncher(store, "Exec", Transfer::Save, all);
     }
     text = files.content;
   }
@@ -79,7 +79,7 @@ void BM_LauncherIniLoad(benchmark::State& state) {
   for (auto _ : state) {
     LauncherGroups groups;
     IniProfileStore store("bench.ini", files);
-    TransferLauncher(store, "Exec", 1, groups);
+    TransferLauncher(store, "Exec", Transfer::Load, groups);
     benchmark::DoNotOptimize(groups.data());
   }
   Compare(state, "BM_LauncherIniLoad");
@@ -92,7 +92,7 @@ void BM_LauncherIniSave(benchmark::State& state) {
   LauncherGroups groups = Groups(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     IniProfileStore store("bench.ini", files);
-    TransferLauncher(store, "Exec", 0, groups);
+    TransferLauncher(store, "Exec", Transfer::Save, groups);
     if (!store.Flush()) state.SkipWithError("save failed");
   }
   Compare(state, "BM_LauncherIniSave");
@@ -105,7 +105,7 @@ void BM_LauncherIniFirstSave(benchmark::State& state) {
   for (auto _ : state) {
     files.content.clear();
     IniProfileStore store("bench.ini", files);
-    TransferLauncher(store, "Exec", 0, groups);
+    TransferLauncher(store, "Exec", Transfer::Save, groups);
     if (!store.Flush()) state.SkipWithError("save failed");
   }
   Compare(state, "BM_LauncherIniFirstSave");

@@ -75,14 +75,14 @@ std::string AsReadBack(const std::string& text) {
 LauncherGroups Load(MemoryFiles& files, bool* foreign = nullptr) {
   LauncherGroups groups;
   IniProfileStore store("fuzz.ini", files);
-  TransferLauncher(store, "Exec", 1, groups);
+  TransferLauncher(store, "Exec", Transfer::Load, groups);
   if (foreign) *foreign = store.IsForeignText();
   return groups;
 }
 
 void Save(MemoryFiles& files, LauncherGroups& groups) {
   IniProfileStore store("fuzz.ini", files);
-  TransferLauncher(store, "Exec", 0, groups);
+  TransferLauncher(store, "Exec", Transfer::Save, groups);
   Check(store.Flush());
 }
 

@@ -78,7 +78,7 @@ TEST(TransferLauncherIni, SavesKeepTheirExactLayout) {
   groups[3] = {notes};
   {
     IniProfileStore store(ini);
-    TransferLauncher(store, "Exec", 0, groups);
+    TransferLauncher(store, "Exec", Transfer::Save, groups);
   }
   const auto empty = [](int from, int to) {
     std::string text;
@@ -98,7 +98,7 @@ TEST(TransferLauncherIni, SavesKeepTheirExactLayout) {
   groups[3][0].name = "Renamed";
   {
     IniProfileStore store(ini);
-    TransferLauncher(store, "Exec", 0, groups);
+    TransferLauncher(store, "Exec", Transfer::Save, groups);
   }
   // Values change in place; the section of the removed item stays, unread.
   EXPECT_EQ(FileText(ini), "[Exec]\r\nNum=10\r\n"
@@ -126,14 +126,14 @@ TEST(TransferLauncherIni, TheLargestLauncherRoundTrips) {
   }
   {
     IniProfileStore store(ini);
-    TransferLauncher(store, "Exec", 0, groups);
+    TransferLauncher(store, "Exec", Transfer::Save, groups);
   }
   const std::string saved = FileText(ini);
   LauncherGroups back;
   {
     IniProfileStore store(ini);
-    TransferLauncher(store, "Exec", 1, back);
-    TransferLauncher(store, "Exec", 0, back);
+    TransferLauncher(store, "Exec", Transfer::Load, back);
+    TransferLauncher(store, "Exec", Transfer::Save, back);
     EXPECT_EQ(store.text(), saved);
   }
   ASSERT_EQ(back.size(), groups.size());
