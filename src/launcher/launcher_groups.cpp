@@ -1,6 +1,7 @@
 #include "launcher/launcher_groups.h"
 
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -16,14 +17,21 @@ std::string ItemSection(std::string_view base, std::size_t i, std::size_t j) {
 
 }  // namespace
 
+bool PrepareItem(LauncherItem& item, std::string_view key, const EncodedFilePlace& place) {
+  if (item.encoded == 0) return true;
+  FileAccess& files = place.files ? *place.files : StdFileAccess::Instance();
+  std::vector<std::string> folders{place.directory};
+  if (!place.fallbackDirectory.empty()) folders.push_back(place.fallbackDirectory);
+  const EncodedFileOutcome outcome =
+      EncodeNewFile(item.path, folders, item.name, key, files, place.progress, place.isLeadByte);
+  if (!outcome.ok()) return false;
+  item.path = outcome.path;
+  return true;
+}
+
 bool AddItem(LauncherGroup& group, const LauncherItem& item, std::string_view key, const EncodedFilePlace& place) {
   LauncherItem copy = item;
-  if (item.encoded != 0) {
-    EncodedFileAccess& files = place.files ? *place.files : DefaultEncodedFileAccess();
-    const std::string dest = MakeEncodedPath(place.directory, item.name, item.path, files, place.isLeadByte);
-    if (dest.empty() || !EncodeFile(item.path, dest, key, files)) return false;
-    copy.path = dest;
-  }
+  if (!PrepareItem(copy, key, place)) return false;
   group.push_back(std::move(copy));
   return true;
 }

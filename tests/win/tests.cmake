@@ -1,2 +1,3 @@
 list(APPEND VELTA_WIN_TEST_SOURCES
-  win/dialog_test.cpp)
+  win/dialog_test.cpp
+  win/unique_handle_test.cpp)
