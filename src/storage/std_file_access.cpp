@@ -97,7 +97,16 @@ class DescriptorFile : public FileAccess::File {
       if (n <= 0) return Failed(error, n < 0 ? errno : ENOSPC);
       p += n;
       size -= static_cast<std::size_t>(n);
+      written_ += static_cast<unsigned long long>(n);
     }
+#ifdef __linux__
+    // A large file goes to the disk while the rest is still being made, rather than all of it
+    // at Commit's fsync.
+    if (written_ - started_ >= kWriteBehind) {
+      ::sync_file_range(fd_, static_cast<off_t>(started_), static_cast<off_t>(written_ - started_), SYNC_FILE_RANGE_WRITE);
+      started_ = written_;
+    }
+#endif
     return true;
   }
 
@@ -110,6 +119,7 @@ class DescriptorFile : public FileAccess::File {
 
   bool Seek(std::uint64_t offset, FileError& error) override {
     if (SeekFd(fd_, static_cast<long long>(offset), SEEK_SET) < 0) return Failed(error);
+    written_ = started_ = offset;
     return true;
   }
 
@@ -125,7 +135,10 @@ class DescriptorFile : public FileAccess::File {
   }
 
  private:
+  static constexpr unsigned long long kWriteBehind = 8u << 20;
   int fd_;
+  unsigned long long written_ = 0;  // where the next write goes
+  unsigned long long started_ = 0;  // up to where writing to the disk was started
 };
 
 std::unique_ptr<FileAccess::File> OpenWith(const std::string& path, int flags, bool forReading, FileError& error) {

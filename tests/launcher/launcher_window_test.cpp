@@ -463,4 +463,41 @@ TEST_F(LauncherWindowTest, CancellingTheRestoreOfAnEncodedItemLeavesNothingBehin
   EXPECT_EQ(ActiveEncodedRuns(), 0) << "the watcher made beforehand has ended";
 }
 
+// The program of an encoded item has ended but its encoded file cannot be replaced (another
+// program holds it): the plain file is kept, so nothing is lost, and the user is told where it is.
+TEST_F(LauncherWindowTest, AReEncodingThatFailsKeepsThePlainFileAndSaysSo) {
+  const std::string dir = ScratchDir();
+  const std::string plain = CopyOfMarkHelper(dir, "secret.exe");
+  ASSERT_TRUE(EncodeFile(plain, dir + "Secret.QZD", "k3y", Win32FileAccess::Instance()));
+  std::filesystem::remove(plain);
+  const auto encoded = ReadBytes(dir + "Secret.QZD");
+  {
+    UiScript script({UiScript::OnDialog("Input an encoding key", [](HWND w) {
+      ::SetDlgItemTextA(w, IDC_ENCODING_KEY, "k3y");
+      UiScript::Click(w, IDOK);
+    })});
+    ASSERT_TRUE(launcher->RunItem(Item(dir + "Secret.QZD", "Secret", 1)));
+  }
+  ASSERT_NE(MarkTime(dir + "secret.exe.mark"), 0u) << "the restored program runs";
+  EXPECT_EQ(ActiveEncodedRuns(), 1);
+  HANDLE held = ::CreateFileA((dir + "Secret.QZD").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  WriteBytes(dir + "release", {});  // the program ends
+  std::string seen;
+  UiScript script({UiScript::OnMessageBox("could not be encoded again", IDOK, &seen)});
+  for (const DWORD start = ::GetTickCount(); !script.Done() && ::GetTickCount() - start < 20000;) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    ::Sleep(20);
+  }
+  ::CloseHandle(held);
+  EXPECT_TRUE(script.Done()) << "the user is told";
+  EXPECT_NE(seen.find(plain), std::string::npos) << seen;
+  EXPECT_TRUE(Exists(plain)) << "the plain file is kept";
+  EXPECT_EQ(ReadBytes(dir + "Secret.QZD"), encoded) << "the encoded file keeps its earlier content";
+  EXPECT_EQ(Listing(dir), (std::vector<std::string>{"Secret.QZD", "release", "secret.exe", "secret.exe.mark"}));
+  for (int i = 0; i < 100 && ActiveEncodedRuns() != 0; ++i) ::Sleep(20);
+  EXPECT_EQ(ActiveEncodedRuns(), 0);
+}
+
 }  // namespace
