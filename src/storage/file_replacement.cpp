@@ -19,7 +19,8 @@ std::string FileReplacement::RandomName() {
     value = device();
   } catch (...) {
   }
-  value ^= static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() * 2654435761u);
+  const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  value ^= static_cast<std::uint32_t>(now * 2654435761u);
   value += counter.fetch_add(0x9E3779B9u);
   char name[20];
   std::snprintf(name, sizeof name, "~vt%08X.tmp", static_cast<unsigned>(value));

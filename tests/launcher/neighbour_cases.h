@@ -42,9 +42,9 @@ inline void RunNeighbourCases(FileAccess& real) {
   const std::string dir = ScratchDir();
   const std::string sep(1, std::filesystem::path::preferred_separator);
   const std::string key = "neighbour key";
-  // Two chunks and a part: a failure half way comes after whole chunks were written.
-  const auto plain = RandomBytes(kEncodedChunkSize * 2 + 1234, 21);
-  const auto changed = RandomBytes(kEncodedChunkSize * 2 + 99, 22);
+  // A failure half way comes after part of the file was written.
+  const auto plain = RandomBytes((1u << 20) + 1234, 21);
+  const auto changed = RandomBytes((1u << 20) + 99, 22);
   const char kIni[] = "[Settings]\r\nFormat=%H:%M\r\nOption=8\r\n\r\n[Adjust]\r\nServer=pool.example.org\r\n";
   char crcName[32];
   std::snprintf(crcName, sizeof crcName, "Report%08X.QZD", static_cast<unsigned>(Crc32(plain.data(), plain.size())));
