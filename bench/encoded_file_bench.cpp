@@ -4,6 +4,7 @@
 // decoding such a file take at their peak: a few chunks, whatever the file's size.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -104,9 +105,13 @@ long StatusKiB(const char* name) {
 
 // How far the resident memory of this process rises above where it was while `work` runs, in
 // MiB: the peak is reset to the present first (writing 5 to /proc/self/clear_refs), so what
-// the process held before (the other benchmarks' buffers) does not count.
+// the process held before (the other benchmarks' buffers) does not count. Large blocks are
+// mapped afresh for each allocation and unmapped when freed, so that memory an earlier
+// benchmark freed cannot hide what this work takes.
 template <typename Work>
 double PeakRiseMiB(Work&& work) {
+  mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+  malloc_trim(0);
   std::FILE* clear = std::fopen("/proc/self/clear_refs", "w");
   if (!clear) return -1;
   std::fputs("5", clear);
