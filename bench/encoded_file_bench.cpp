@@ -27,10 +27,11 @@ std::string TempDir() {
   return std::string(dir ? dir : "/tmp") + "/";
 }
 
-// The 256 MiB source, written once per run.
+// The 256 MiB source, written once per run and removed at its end.
 const std::string& Source() {
   static const std::string path = [] {
     const std::string p = TempDir() + "velta_bench_256MiB.bin";
+    std::atexit([] { std::remove(Source().c_str()); });
     std::FILE* f = std::fopen(p.c_str(), "wb");
     std::mt19937_64 gen(7);
     std::vector<std::uint64_t> block(1u << 17);
