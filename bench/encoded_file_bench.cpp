@@ -31,7 +31,10 @@ std::string TempDir() {
 const std::string& Source() {
   static const std::string path = [] {
     const std::string p = TempDir() + "velta_bench_256MiB.bin";
-    std::atexit([] { std::remove(Source().c_str()); });
+    // Removed by name: the string itself is gone by the time exit handlers run.
+    static char name[4096];
+    std::snprintf(name, sizeof name, "%s", p.c_str());
+    std::atexit([] { std::remove(name); });
     std::FILE* f = std::fopen(p.c_str(), "wb");
     std::mt19937_64 gen(7);
     std::vector<std::uint64_t> block(1u << 17);
