@@ -16,33 +16,14 @@
 #include <unistd.h>
 
 #include "storage/ini_profile_store.h"
+#include "storage/file_replacement.h"
+#include "storage/memory_file_access.h"
 #include "storage/std_file_access.h"
 
 namespace {
 
-class MemoryFiles : public FileAccess {
- public:
-  std::string content;
-  ReadResult ReadAll(const std::string&, std::string& out) override {
-    out = content;
-    return ReadResult::Ok;
-  }
-  bool WriteAll(const std::string&, std::string_view data) override {
-    pending_.assign(data);
-    return true;
-  }
-  bool Replace(const std::string&, const std::string&) override {
-    content.swap(pending_);
-    return true;
-  }
-  bool Remove(const std::string&) override {
-    content.clear();
-    return true;
-  }
-
- private:
-  std::string pending_;
-};
+// The settings file in memory, so that only the store's own work is measured.
+using MemoryFiles = MemoryFileAccess;
 
 std::string Name(const char* base, int i) { return std::string(base) + "_" + std::to_string(i); }
 std::string Name(const char* base, int i, int j) { return Name(base, i) + "_" + std::to_string(j); }
@@ -106,7 +87,7 @@ const std::string& FullFile() {
   static const std::string text = [] {
     MemoryFiles files;
     { IniProfileStore store("bench.ini", files); TransferAll(store, false); }
-    return files.content;
+    return files.Get("bench.ini");
   }();
   return text;
 }
@@ -124,7 +105,7 @@ BENCHMARK(BM_IniTextMemcpyBaseline);
 
 void BM_IniLoadAll(benchmark::State& state) {
   MemoryFiles files;
-  files.content = FullFile();
+  files.Put("bench.ini", FullFile());
   for (auto _ : state) {
     IniProfileStore store("bench.ini", files);
     TransferAll(store, true);
@@ -136,7 +117,7 @@ BENCHMARK(BM_IniLoadAll);
 
 void BM_IniSaveAll(benchmark::State& state) {
   MemoryFiles files;
-  files.content = FullFile();
+  files.Put("bench.ini", FullFile());
   for (auto _ : state) {
     IniProfileStore store("bench.ini", files);
     TransferAll(store, false);
@@ -165,7 +146,8 @@ BENCHMARK(BM_DiskWriteRenameBaseline);
 
 void BM_IniSaveAllOnDisk(benchmark::State& state) {
   const std::string path = (std::filesystem::temp_directory_path() / "velta_bench.ini").string();
-  StdFileAccess::Instance().ReplaceContent(path, FullFile());
+  FileError error;
+  FileReplacement::Replace(StdFileAccess::Instance(), path, FullFile(), error);
   for (auto _ : state) {
     IniProfileStore store(path);
     TransferAll(store, false);

@@ -10,32 +10,10 @@
 
 #include "launcher/launcher_groups.h"
 #include "storage/ini_profile_store.h"
+#include "storage/memory_file_access.h"
 
 namespace {
 
-class MemoryFiles : public FileAccess {
- public:
-  std::string content;
-  ReadResult ReadAll(const std::string&, std::string& out) override {
-    out = content;
-    return content.empty() ? ReadResult::Missing : ReadResult::Ok;
-  }
-  bool WriteAll(const std::string&, std::string_view data) override {
-    pending_.assign(data);
-    return true;
-  }
-  bool Replace(const std::string&, const std::string&) override {
-    content.swap(pending_);
-    return true;
-  }
-  bool Remove(const std::string&) override {
-    content.clear();
-    return true;
-  }
-
- private:
-  std::string pending_;
-};
 
 LauncherGroups Groups(int groups) {
   LauncherGroups all(static_cast<std::size_t>(groups));
@@ -56,13 +34,14 @@ const std::string& SavedText(int groups) {
   static std::string texts[2];
   std::string& text = texts[groups > 10 ? 1 : 0];
   if (text.empty()) {
-    MemoryFiles files;
+    MemoryFileAccess files;
     LauncherGroups all = Groups(groups);
     {
       IniProfileStore store("bench.ini", files);
       TransferLauncher(store, "Exec", Transfer::Save, all);
+      store.Flush();
     }
-    text = files.content;
+    text = files.Get("bench.ini");
   }
   return text;
 }
@@ -74,8 +53,8 @@ void Compare(benchmark::State& state, const char* name) {
 
 // The clock's start: read the file, load every group.
 void BM_LauncherIniLoad(benchmark::State& state) {
-  MemoryFiles files;
-  files.content = SavedText(static_cast<int>(state.range(0)));
+  MemoryFileAccess files;
+  files.Put("bench.ini", SavedText(static_cast<int>(state.range(0))));
   for (auto _ : state) {
     LauncherGroups groups;
     IniProfileStore store("bench.ini", files);
@@ -87,8 +66,8 @@ void BM_LauncherIniLoad(benchmark::State& state) {
 
 // Every later save: the same items written over the file that holds them.
 void BM_LauncherIniSave(benchmark::State& state) {
-  MemoryFiles files;
-  files.content = SavedText(static_cast<int>(state.range(0)));
+  MemoryFileAccess files;
+  files.Put("bench.ini", SavedText(static_cast<int>(state.range(0))));
   LauncherGroups groups = Groups(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     IniProfileStore store("bench.ini", files);
@@ -100,10 +79,10 @@ void BM_LauncherIniSave(benchmark::State& state) {
 
 // The first save, into a file that has no launcher yet: every section and key is new.
 void BM_LauncherIniFirstSave(benchmark::State& state) {
-  MemoryFiles files;
+  MemoryFileAccess files;
   LauncherGroups groups = Groups(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    files.content.clear();
+    files.Put("bench.ini", "");
     IniProfileStore store("bench.ini", files);
     TransferLauncher(store, "Exec", Transfer::Save, groups);
     if (!store.Flush()) state.SkipWithError("save failed");

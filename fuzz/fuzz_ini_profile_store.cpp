@@ -15,35 +15,10 @@
 #include <vector>
 
 #include "storage/ini_profile_store.h"
+#include "storage/memory_file_access.h"
 
 namespace {
 
-class MemoryFiles : public FileAccess {
- public:
-  std::string content;
-  bool exists = false;
-  ReadResult ReadAll(const std::string&, std::string& out) override {
-    out = content;
-    return exists ? ReadResult::Ok : ReadResult::Missing;
-  }
-  bool WriteAll(const std::string& path, std::string_view data) override {
-    written = std::string(data);
-    return true;
-  }
-  bool Replace(const std::string&, const std::string&) override {
-    content = written;
-    exists = true;
-    return true;
-  }
-  bool Remove(const std::string&) override {
-    content.clear();
-    exists = false;
-    return true;
-  }
-
- private:
-  std::string written;
-};
 
 const std::string kLong(40, 'L');
 const std::string_view kSections[] = {"Settings", "S", "A", "", "Exec_0", kLong, "a]b", "[x"};
@@ -73,9 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 1) return 0;
   const std::size_t count = std::min<std::size_t>(data[0] % 24, size - 1);
   const std::uint8_t* ops = data + 1;
-  MemoryFiles files;
-  files.exists = true;
-  files.content.assign(reinterpret_cast<const char*>(data + 1 + count), size - 1 - count);
+  MemoryFileAccess files;
+  files.Put("fuzz.ini", std::string(reinterpret_cast<const char*>(data + 1 + count), size - 1 - count));
 
   {
     IniProfileStore store("fuzz.ini", files);
@@ -134,9 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // The index agrees with the text: a store made from the text as it would
     // be written reads every value and name alike.
-    MemoryFiles copy;
-    copy.exists = true;
-    copy.content = store.text();
+    MemoryFileAccess copy;
+    copy.Put("copy.ini", store.text());
     IniProfileStore fresh("copy.ini", copy);
     Check(fresh.IsForeignText() == store.IsForeignText());
     std::vector<std::string> names, freshNames;

@@ -13,32 +13,10 @@
 
 #include "launcher/launcher_groups.h"
 #include "storage/ini_profile_store.h"
+#include "storage/memory_file_access.h"
 
 namespace {
 
-class MemoryFiles : public FileAccess {
- public:
-  std::string content;
-  ReadResult ReadAll(const std::string&, std::string& out) override {
-    out = content;
-    return ReadResult::Ok;
-  }
-  bool WriteAll(const std::string&, std::string_view data) override {
-    written_ = std::string(data);
-    return true;
-  }
-  bool Replace(const std::string&, const std::string&) override {
-    content = written_;
-    return true;
-  }
-  bool Remove(const std::string&) override {
-    content.clear();
-    return true;
-  }
-
- private:
-  std::string written_;
-};
 
 void Check(bool condition) {
   if (!condition) std::abort();
@@ -72,7 +50,7 @@ std::string AsReadBack(const std::string& text) {
   return out;
 }
 
-LauncherGroups Load(MemoryFiles& files, bool* foreign = nullptr) {
+LauncherGroups Load(MemoryFileAccess& files, bool* foreign = nullptr) {
   LauncherGroups groups;
   IniProfileStore store("fuzz.ini", files);
   TransferLauncher(store, "Exec", Transfer::Load, groups);
@@ -80,7 +58,7 @@ LauncherGroups Load(MemoryFiles& files, bool* foreign = nullptr) {
   return groups;
 }
 
-void Save(MemoryFiles& files, LauncherGroups& groups) {
+void Save(MemoryFileAccess& files, LauncherGroups& groups) {
   IniProfileStore store("fuzz.ini", files);
   TransferLauncher(store, "Exec", Transfer::Save, groups);
   Check(store.Flush());
@@ -90,9 +68,9 @@ void Save(MemoryFiles& files, LauncherGroups& groups) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
-  MemoryFiles files;
-  files.content.assign(reinterpret_cast<const char*>(data + 1), size - 1);
-  const std::string original = files.content;
+  MemoryFileAccess files;
+  files.Put("fuzz.ini", std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+  const std::string original = files.Get("fuzz.ini");
 
   bool foreign = false;
   LauncherGroups groups = Load(files, &foreign);
@@ -127,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   Save(files, groups);
-  const std::string saved = files.content;
+  const std::string saved = files.Get("fuzz.ini");
   if (foreign) {
     Check(saved == original);  // never written
     return 0;
@@ -141,6 +119,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LauncherGroups again = Load(files);
   Check(Same(again, groups));
   Save(files, again);
-  Check(files.content == saved);
+  Check(files.Get("fuzz.ini") == saved);
   return 0;
 }

@@ -12,6 +12,7 @@
 #define IDD_LAUNCHER           148
 #define IDD_LAUNCHER_ADD       150
 #define IDD_LAUNCHER_ADD_ENCODE 151
+#define IDD_FILE_PROGRESS      152
 
 // Menus
 #define IDR_CONTEXT_MENU       129
@@ -158,3 +159,16 @@
 #define IDC_ENCODING_KEY         1005
 #define IDS_LAUNCHER_NAME_COLUMN 1480
 #define IDS_LAUNCHER_FILE_FILTER 1481
+// Progress of the launcher's file work (152); %1 is the file
+#define IDC_FILE_PROGRESS_TEXT   1020
+#define IDC_FILE_PROGRESS_BAR    1021
+#define IDC_FILE_PROGRESS_PERCENT 1022
+#define IDS_FILE_ENCODING        1482
+#define IDS_FILE_DECODING        1483
+// %1 the restored file, %2 the system's reason
+#define IDS_REENCODE_FAILED      1484
+
+// ---- Settings file ----
+// %1 the settings file, %2 the system's reason
+#define IDS_SETTINGS_NOT_SAVED   1470
+#define IDS_SETTINGS_READ_ONLY   1471

@@ -22,5 +22,17 @@ for b in runs:
     if "bytes_per_second" in b and "bytes_per_second" in base:
         print(f"  {b['name']:<40} {b['bytes_per_second'] / base['bytes_per_second']:8.3f} x the speed of {base['name']}")
     else:
-        print(f"  {b['name']:<40} {b['cpu_time'] / base['cpu_time']:8.2f} x the time of {base['name']}")
+        # Wall-clock time: the work of child processes (md5sum) and of a second thread counts too.
+        print(f"  {b['name']:<40} {b['real_time'] / base['real_time']:8.2f} x the time of {base['name']}")
+turns = [(b["name"], k, v) for b in runs for k, v in b.items() if "_x_" in k]
+if turns:
+    print("\nratios of jobs taken in turn within one benchmark (time):")
+    for name, key, value in turns:
+        job, base = key.split("_x_", 1)
+        print(f"  {job:<10} {value:8.2f} x the time of the {base}   ({name})")
+peaks = [(b["name"], k, v) for b in runs for k, v in b.items() if k.endswith("_peak_MiB")]
+if peaks:
+    print("\npeak memory (resident, MiB):")
+    for name, key, value in peaks:
+        print(f"  {key[:-len('_peak_MiB')]:<10} {value:8.1f} MiB   ({name})")
 PY

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/cli_args.h"
-#include "launcher/encoded_file_access.h"
+#include "cli/cli_files.h"
 #include "launcher/file_encoding.h"
 #include "launcher/md5.h"
 
@@ -23,26 +23,42 @@ int Failed(const char* command, const std::string& message) {
   return kCliFailed;
 }
 
-std::string FullPath(const std::string& path) {
+std::string WithSeparator(std::string folder) {
+  if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') {
 #ifdef _WIN32
-  char buffer[1024];
-  if (_fullpath(buffer, path.c_str(), sizeof buffer)) return buffer;
+    folder += '\\';
 #else
-  if (char* resolved = realpath(path.c_str(), nullptr)) {
-    std::string full(resolved);
-    std::free(resolved);
-    return full;
-  }
+    folder += '/';
 #endif
-  return path;
+  }
+  return folder;
 }
 
-bool Readable(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f) std::fclose(f);
-  return f != nullptr;
+// The message for an encoded-file job that did not come out Ok.
+int Refused(const char* command, const EncodedFileOutcome& outcome, const std::string& file,
+            const std::string& target) {
+  using Status = EncodedFileOutcome::Status;
+  switch (outcome.status) {
+    case Status::Ok:
+      return kCliOk;
+    case Status::Unreadable:
+      return Failed(command, "cannot read " + file + ": " + outcome.error.message);
+    case Status::NotEncoded:
+      return Failed(command, "wrong key or damaged file: " + file);
+    case Status::UnsafePath:
+      if (std::string(command) == "encode")
+        return Failed(command, "cannot encode " + file + ": its path is " + StoredPath::Describe(outcome.pathProblem));
+      return Failed(command, "the stored path \"" + outcome.storedPath + "\" is " +
+                                 StoredPath::Describe(outcome.pathProblem) + "; name the file to write with --to");
+    case Status::TargetExists:
+      return Failed(command, target + " exists; give --force to replace it, or --to to write elsewhere");
+    case Status::WriteFailed:
+      return Failed(command, "could not write " + target + ": " + outcome.error.message);
+    case Status::Cancelled:
+      return Failed(command, "cancelled");
+  }
+  return kCliFailed;
 }
-
 
 }  // namespace
 
@@ -55,38 +71,42 @@ int RunEncode(int argc, char** argv) {
   const auto& rest = args.Positional();
   if (args.Error()) return UsageError("encode", args.ErrorText(), kUsage);
   if (rest.size() != 1 || !name || !key) return UsageError("encode", "expected SRC, --name and --key", kUsage);
-  const std::string source = FullPath(rest[0]);
-  if (!Readable(source)) return Failed("encode", "cannot read " + source);
-  std::string folder = FullPath(dir ? *dir : std::string("."));
-  if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') {
-#ifdef _WIN32
-    folder += '\\';
-#else
-    folder += '/';
-#endif
-  }
-  const std::string dest = MakeEncodedPath(folder, *name, source);
-  if (dest.empty()) return Failed("encode", "no free name for the encoded file in " + folder);
-  if (!EncodeFile(source, dest, *key)) return Failed("encode", "could not write " + dest);
-  std::printf("%s\n", dest.c_str());
+  const std::string source = CliFiles::FullPath(rest[0]);
+  if (const int refused = CliFiles::RefuseUnreadable("encode", source)) return refused;
+  const std::string folder = WithSeparator(CliFiles::FullPath(dir ? *dir : std::string(".")));
+  if (CliFiles::Files().KindOf(folder) != FileAccess::Kind::Directory)
+    return Failed("encode", folder + " is not a folder");
+  const EncodedFileOutcome outcome =
+      EncodeNewFile(source, {folder}, *name, *key, CliFiles::Files(), nullptr, CliFiles::LeadByte());
+  if (!outcome.ok()) return Refused("encode", outcome, source, "a new file in " + folder);
+  std::printf("%s\n", outcome.path.c_str());
   return kCliOk;
 }
 
 int RunDecode(int argc, char** argv) {
-  static const char kUsage[] = "decode FILE --key KEY [--to PATH]";
+  static const char kUsage[] = "decode FILE --key KEY [--to PATH] [--force]";
   CliArgs args(argc, argv, 2);
   const auto key = args.Option("--key");
   const auto to = args.Option("--to");
+  const bool force = args.Flag("--force");
   const auto& rest = args.Positional();
   if (args.Error()) return UsageError("decode", args.ErrorText(), kUsage);
   if (rest.size() != 1 || !key) return UsageError("decode", "expected FILE and --key", kUsage);
-  if (!Readable(rest[0])) return Failed("decode", "cannot read " + rest[0]);
-  EncodedFileInfo info;
-  if (!InspectEncodedFile(rest[0], *key, info)) return Failed("decode", "wrong key or damaged file: " + rest[0]);
-  std::string restored;
-  if (!DecodeFile(rest[0], *key, restored, DefaultEncodedFileAccess(), to ? *to : std::string()))
-    return Failed("decode", "could not write " + (to ? *to : info.storedPath));
-  std::printf("%s\n", restored.c_str());
+  if (to) {
+    if (to->empty()) return UsageError("decode", "--to needs a file name", kUsage);
+    if (CliFiles::Files().KindOf(*to) == FileAccess::Kind::Directory)
+      return UsageError("decode", "--to " + *to + " is a folder; name the file to write", kUsage);
+    if (CliFiles::SameFile(*to, rest[0])) return UsageError("decode", "--to names the encoded file itself", kUsage);
+  }
+  if (const int refused = CliFiles::RefuseUnreadable("decode", rest[0])) return refused;
+  DecodeOptions options;
+  options.to = to ? *to : std::string();
+  // The user named the place with --to; the stored path is only replaced when asked.
+  options.replace = to.has_value() || force;
+  options.isLeadByte = CliFiles::LeadByte();
+  const EncodedFileOutcome outcome = DecodeEncodedFile(rest[0], *key, options, CliFiles::Files());
+  if (!outcome.ok()) return Refused("decode", outcome, rest[0], to ? *to : outcome.storedPath);
+  std::printf("%s\n", outcome.path.c_str());
   return kCliOk;
 }
 
@@ -97,9 +117,10 @@ int RunInfo(int argc, char** argv) {
   const auto& rest = args.Positional();
   if (args.Error()) return UsageError("info", args.ErrorText(), kUsage);
   if (rest.size() != 1 || !key) return UsageError("info", "expected FILE and --key", kUsage);
-  if (!Readable(rest[0])) return Failed("info", "cannot read " + rest[0]);
+  if (const int refused = CliFiles::RefuseUnreadable("info", rest[0])) return refused;
   EncodedFileInfo info;
-  if (!InspectEncodedFile(rest[0], *key, info)) return Failed("info", "wrong key or damaged file: " + rest[0]);
+  const EncodedFileOutcome outcome = InspectEncodedFile(rest[0], *key, info, true, CliFiles::Files());
+  if (!outcome.ok()) return Refused("info", outcome, rest[0], rest[0]);
   std::printf("path: %s\nlength: %llu\nmd5: %s (matches the content)\n", info.storedPath.c_str(),
               static_cast<unsigned long long>(info.contentLength), info.digest.c_str());
   return kCliOk;
@@ -111,8 +132,11 @@ int RunCrc32(int argc, char** argv) {
   const auto& rest = args.Positional();
   if (args.Error()) return UsageError("crc32", args.ErrorText(), kUsage);
   if (rest.size() != 1) return UsageError("crc32", "expected one FILE", kUsage);
-  if (!Readable(rest[0])) return Failed("crc32", "cannot read " + rest[0]);
-  std::printf("%08X\n", static_cast<unsigned>(FileCrc32(rest[0])));
+  if (const int refused = CliFiles::RefuseUnreadable("crc32", rest[0])) return refused;
+  FileError error;
+  const auto crc = FileCrc32(rest[0], CliFiles::Files(), &error);
+  if (!crc) return Failed("crc32", "cannot read " + rest[0] + ": " + error.message);
+  std::printf("%08X\n", static_cast<unsigned>(*crc));
   return kCliOk;
 }
 
@@ -122,15 +146,19 @@ int RunMd5(int argc, char** argv) {
   const auto& rest = args.Positional();
   if (args.Error()) return UsageError("md5", args.ErrorText(), kUsage);
   if (rest.size() != 1) return UsageError("md5", "expected one FILE", kUsage);
-  std::FILE* f = std::fopen(rest[0].c_str(), "rb");
-  if (!f) return Failed("md5", "cannot read " + rest[0]);
+  if (const int refused = CliFiles::RefuseUnreadable("md5", rest[0])) return refused;
+  FileError error;
+  const auto file = CliFiles::Files().OpenRead(rest[0], error);
+  if (!file) return Failed("md5", "cannot read " + rest[0] + ": " + error.message);
   Md5 md5;
   std::vector<char> chunk(1 << 20);
-  std::size_t got;
-  while ((got = std::fread(chunk.data(), 1, chunk.size(), f)) > 0) md5.Update(chunk.data(), got);
-  const bool bad = std::ferror(f) != 0;
-  std::fclose(f);
-  if (bad) return Failed("md5", "read error in " + rest[0]);
+  for (;;) {
+    std::size_t got = 0;
+    if (!file->Read(chunk.data(), chunk.size(), got, error))
+      return Failed("md5", "cannot read " + rest[0] + ": " + error.message);
+    if (got == 0) break;
+    md5.Update(chunk.data(), got);
+  }
   std::printf("%s\n", HexDigest(md5.Final()).c_str());
   return kCliOk;
 }

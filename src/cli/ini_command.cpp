@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli_args.h"
+#include "cli/cli_files.h"
 #include "storage/ini_profile_store.h"
 #include "storage/profile_text.h"
 
@@ -32,8 +33,12 @@ bool ParseInt(const std::string& text, std::int32_t& value) {
 
 // Saves and reports a failed save.
 int Saved(IniProfileStore& store) {
-  if (store.Flush()) return kCliOk;
-  std::fprintf(stderr, "velta-cli ini: could not write %s\n", store.path().c_str());
+  const IniProfileStore::SaveOutcome& outcome = store.Save();
+  if (outcome.ok()) return kCliOk;
+  if (outcome.status == IniProfileStore::SaveOutcome::Status::ReadOnly)
+    std::fprintf(stderr, "velta-cli ini: %s is read-only; nothing was written\n", outcome.path.c_str());
+  else
+    std::fprintf(stderr, "velta-cli ini: could not write %s: %s\n", outcome.path.c_str(), outcome.reason.c_str());
   return kCliFailed;
 }
 
@@ -47,7 +52,9 @@ int RunIni(int argc, char** argv) {
   if (rest.size() < 2) return Usage("expected FILE and ACTION");
   const std::string& action = rest[1];
   const auto want = [&](std::size_t n) { return rest.size() == n + 2; };
-  IniProfileStore store(rest[0]);
+  // A folder or an unreadable file is never taken for an empty settings file.
+  if (const int refused = CliFiles::RefuseUnreadable("ini", rest[0], true)) return refused;
+  IniProfileStore store(rest[0], CliFiles::Files());
 
   if (action == "sections" && want(0)) {
     std::vector<std::string> names;

@@ -26,7 +26,7 @@ const Command kCommands[] = {
     {"format", RunFormat, "format FORMAT [--at \"YYYY-MM-DD HH:MM:SS\"] [--countdown DURATION_MS --elapsed MS]"},
     {"ini", RunIni, "ini FILE sections | keys SECTION | get[-int] SECTION KEY [--default V] | set[-int] SECTION KEY V | delete SECTION [KEY]"},
     {"encode", RunEncode, "encode SRC --name NAME --key KEY [--dir DIR]"},
-    {"decode", RunDecode, "decode FILE --key KEY [--to PATH]"},
+    {"decode", RunDecode, "decode FILE --key KEY [--to PATH] [--force]"},
     {"info", RunInfo, "info FILE --key KEY"},
     {"crc32", RunCrc32, "crc32 FILE"},
     {"md5", RunMd5, "md5 FILE"},

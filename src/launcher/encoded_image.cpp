@@ -1,34 +1,25 @@
 #include "launcher/encoded_image.h"
 
-#include "launcher/md5.h"
-
-void BuildEncodedImage(std::vector<std::uint8_t>& content, std::string_view path, const KeySchedule& key) {
-  const std::string digest = Md5Hex(content.data(), content.size());
+std::string BuildEncodedTrailer(std::string_view path, std::string_view digestHex) {
   const auto a = static_cast<std::uint32_t>(path.size());
-  content.reserve(content.size() + path.size() + kEncodedTrailerSize);
-  content.insert(content.end(), path.begin(), path.end());
-  for (int i = 0; i < 4; ++i) content.push_back(static_cast<std::uint8_t>(a >> (8 * i)));
-  content.insert(content.end(), digest.begin(), digest.end());
-  KeyedBlockTransform(content.data(), content.size(), key, true);
+  std::string trailer(path);
+  for (int i = 0; i < 4; ++i) trailer.push_back(static_cast<char>(a >> (8 * i)));
+  trailer.append(digestHex);
+  return trailer;
 }
 
-bool OpenEncodedImage(std::vector<std::uint8_t>& bytes, const KeySchedule& key, DecodedImage& out) {
-  const std::size_t n = bytes.size();
-  if (n < kEncodedTrailerSize) return false;
-  KeyedBlockTransform(bytes.data(), n, key, false);
-  const std::uint8_t* lengthWord = bytes.data() + n - kEncodedTrailerSize;
+bool ParseEncodedTrailer(const std::uint8_t* tail, std::size_t size, std::uint64_t total, EncodedTrailer& out) {
+  if (total < kEncodedTrailerSize || size < kEncodedTrailerSize || size > total) return false;
+  const std::uint8_t* lengthWord = tail + size - kEncodedTrailerSize;
   const std::uint32_t a = std::uint32_t(lengthWord[0]) | std::uint32_t(lengthWord[1]) << 8 |
                           std::uint32_t(lengthWord[2]) << 16 | std::uint32_t(lengthWord[3]) << 24;
-  if (a > kMaxStoredPathLength || a > n - kEncodedTrailerSize) return false;
-  const std::size_t contentSize = n - kEncodedTrailerSize - a;
-  std::string digest(reinterpret_cast<const char*>(bytes.data() + n - 32), 32);
-  if (Md5Hex(bytes.data(), contentSize) != digest) return false;
-  std::string path(reinterpret_cast<const char*>(bytes.data() + contentSize), a);
-  for (unsigned char c : path) {
-    if (c < 0x20 || c == 0x7F) return false;  // no real path holds these; the file is damaged
+  if (a > kMaxStoredPathLength || a > total - kEncodedTrailerSize || a > size - kEncodedTrailerSize) return false;
+  const std::uint8_t* path = lengthWord - a;
+  for (std::uint32_t i = 0; i < a; ++i) {
+    if (path[i] < 0x20 || path[i] == 0x7F) return false;  // no real path holds these; the file is damaged
   }
-  out.contentSize = contentSize;
-  out.path = std::move(path);
-  out.digest = std::move(digest);
+  out.contentSize = total - kEncodedTrailerSize - a;
+  out.path.assign(reinterpret_cast<const char*>(path), a);
+  out.digest.assign(reinterpret_cast<const char*>(tail + size - 32), 32);
   return true;
 }

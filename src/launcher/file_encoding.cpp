@@ -1,79 +1,300 @@
 #include "launcher/file_encoding.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <memory>
-#include <vector>
 
 #include "launcher/crc32.h"
 #include "launcher/encoded_image.h"
+#include "launcher/keyed_block_transform.h"
+#include "launcher/md5.h"
+#include "launcher/parallel_md5.h"
+#include "storage/file_replacement.h"
 
 namespace {
 
-// Writes data to a temporary name beside target and moves it into place; on failure nothing
-// at target changes and the temporary file is gone. `check` (optional) vets the written copy.
-template <typename Check>
-bool WriteReplacing(EncodedFileAccess& files, const std::string& target, const std::vector<std::uint8_t>& data,
-                    Check&& check) {
-  const std::string temp = target + ".new";
-  if (!files.WriteAll(temp, data.data(), data.size()) || !check(temp) || !files.Replace(temp, target)) {
-    files.Remove(temp);
-    return false;
+using Status = EncodedFileOutcome::Status;
+
+bool Cancelled(FileProgress* progress) { return progress != nullptr && progress->cancelled.load(); }
+
+void Advance(FileProgress* progress, std::uint64_t bytes) {
+  if (progress != nullptr) progress->done.fetch_add(bytes);
+}
+
+// Chunk buffers, left uninitialised: a small file touches only the pages it fills.
+struct Chunks {
+  std::array<std::unique_ptr<std::uint8_t[]>, 3> buffer;
+  Chunks() {
+    for (auto& b : buffer) b.reset(new std::uint8_t[kEncodedChunkSize]);
   }
-  return true;
+  std::uint8_t* operator[](std::uint64_t k) { return buffer[k % 3].get(); }
+};
+
+EncodedFileOutcome Outcome(Status status, FileError error = {}) {
+  EncodedFileOutcome outcome;
+  outcome.status = status;
+  outcome.error = std::move(error);
+  return outcome;
+}
+
+// Encodes the whole of `source` (whose path text is storedPath) into `out`: content blocks as
+// they come, then the last partial block with the path, its length and the digest. The CRC of
+// the content comes from the same pass.
+Status EncodeStream(FileAccess::File& source, std::string_view storedPath, const KeySchedule& schedule,
+                    FileReplacement& out, std::uint32_t& crcOut, FileProgress* progress, FileError& error) {
+  Chunks chunks;
+  ParallelMd5 md5;  // after the buffers: it is gone before they are
+  std::uint32_t crc = 0xFFFFFFFFu;
+  std::uint64_t block = 0;  // blocks written so far
+  std::uint64_t content = 0;
+  std::array<std::uint64_t, 3> ticket{};
+  std::size_t got = 0;
+  for (std::uint64_t k = 0;; ++k) {
+    if (Cancelled(progress)) return Status::Cancelled;
+    if (!FileAccess::ReadFully(source, chunks[k], kEncodedChunkSize, got, error)) return Status::Unreadable;
+    crc = Crc32Update(crc, chunks[k], got);
+    ticket[k % 3] = md5.Add(chunks[k], got);
+    content += got;
+    if (k > 0) {
+      // The chunk before this one was full, so it holds whole blocks, and more follows it.
+      md5.Wait(ticket[(k - 1) % 3]);
+      KeyedBlockTransformBlocks(chunks[k - 1], kEncodedChunkSize / 8, block, schedule, true);
+      if (!out.Write(chunks[k - 1], kEncodedChunkSize, error)) return Status::WriteFailed;
+      block += kEncodedChunkSize / 8;
+      Advance(progress, kEncodedChunkSize);
+    }
+    if (got < kEncodedChunkSize) break;
+  }
+  // The last chunk: its whole blocks, then what is left of it with the trailer.
+  std::uint8_t* last = chunks[content / kEncodedChunkSize];
+  const std::size_t whole = got & ~std::size_t{7};
+  const std::string digest = HexDigest(md5.Final());
+  KeyedBlockTransformBlocks(last, whole / 8, block, schedule, true);
+  if (!out.Write(last, whole, error)) return Status::WriteFailed;
+  block += whole / 8;
+  std::string tail(reinterpret_cast<const char*>(last) + whole, got - whole);
+  tail += BuildEncodedTrailer(storedPath, digest);
+  const std::uint64_t total = content + storedPath.size() + kEncodedTrailerSize;
+  const std::uint64_t blocks = TransformedBlockCount(total);
+  auto* bytes = reinterpret_cast<std::uint8_t*>(tail.data());
+  if (blocks > block) KeyedBlockTransformBlocks(bytes, static_cast<std::size_t>(blocks - block), block, schedule, true);
+  if (!out.Write(bytes, tail.size(), error)) return Status::WriteFailed;
+  Advance(progress, got);
+  crcOut = ~crc;
+  return Status::Ok;
+}
+
+// Opens an encoded file and reads its trailer from its end: the stored path, the content's
+// length and digest. A wrong key fails here (or, rarely, only at the digest).
+Status OpenEncoded(FileAccess& files, const std::string& path, const KeySchedule& schedule,
+                   std::unique_ptr<FileAccess::File>& file, std::uint64_t& total, EncodedTrailer& trailer,
+                   FileError& error) {
+  file = files.OpenRead(path, error);
+  if (!file || !file->Size(total, error)) return Status::Unreadable;
+  if (total < kEncodedTrailerSize) return Status::NotEncoded;
+  const std::uint64_t start = total > kEncodedTailSize ? (total - kEncodedTailSize) & ~std::uint64_t{7} : 0;
+  std::vector<std::uint8_t> tail(static_cast<std::size_t>(total - start));
+  std::size_t got = 0;
+  if (!file->Seek(start, error) || !FileAccess::ReadFully(*file, tail.data(), tail.size(), got, error))
+    return Status::Unreadable;
+  if (got != tail.size()) {
+    error = FileError::Unknown("the file got shorter while it was read");
+    return Status::Unreadable;
+  }
+  const std::uint64_t blocks = TransformedBlockCount(total), first = start / 8;
+  if (blocks > first) KeyedBlockTransformBlocks(tail.data(), static_cast<std::size_t>(blocks - first), first, schedule, false);
+  if (!ParseEncodedTrailer(tail.data(), tail.size(), total, trailer)) return Status::NotEncoded;
+  return Status::Ok;
+}
+
+// Decodes the content of an opened encoded file into `out` (or nowhere) and checks its digest.
+Status DecodeStream(FileAccess::File& file, const EncodedTrailer& trailer, const KeySchedule& schedule,
+                    FileReplacement* out, FileProgress* progress, FileError& error) {
+  if (!file.Seek(0, error)) return Status::Unreadable;
+  Chunks chunks;
+  ParallelMd5 md5;  // after the buffers: it is gone before they are
+  std::array<std::uint64_t, 3> ticket{};
+  const std::uint64_t length = trailer.contentSize;
+  const std::uint64_t end = (length + 7) & ~std::uint64_t{7};  // the block holding the last content byte, whole
+  std::uint64_t position = 0;
+  for (std::uint64_t k = 0; position < length; ++k) {
+    if (Cancelled(progress)) return Status::Cancelled;
+    if (k >= 3) md5.Wait(ticket[k % 3]);  // the buffer's earlier chunk is hashed
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kEncodedChunkSize, end - position));
+    std::size_t got = 0;
+    if (!FileAccess::ReadFully(file, chunks[k], want, got, error)) return Status::Unreadable;
+    if (got != want) {
+      error = FileError::Unknown("the file got shorter while it was read");
+      return Status::Unreadable;
+    }
+    KeyedBlockTransformBlocks(chunks[k], want / 8, position / 8, schedule, false);
+    const std::size_t used = static_cast<std::size_t>(std::min<std::uint64_t>(want, length - position));
+    ticket[k % 3] = md5.Add(chunks[k], used);
+    if (out != nullptr && !out->Write(chunks[k], used, error)) return Status::WriteFailed;
+    position += used;
+    Advance(progress, used);
+  }
+  if (HexDigest(md5.Final()) != trailer.digest) return Status::NotEncoded;
+  return Status::Ok;
+}
+
+EncodedFileOutcome CheckedSource(const std::string& sourcePath, LeadBytePredicate isLeadByte) {
+  EncodedFileOutcome outcome;
+  outcome.pathProblem = StoredPath::Check(sourcePath, StoredPath::kNative, isLeadByte);
+  if (outcome.pathProblem != StoredPath::Problem::None) outcome.status = Status::UnsafePath;
+  return outcome;
+}
+
+std::unique_ptr<FileAccess::File> OpenSource(FileAccess& files, const std::string& path, FileProgress* progress,
+                                             FileError& error) {
+  std::unique_ptr<FileAccess::File> source = files.OpenRead(path, error);
+  std::uint64_t size = 0;
+  if (source && progress != nullptr && source->Size(size, error)) progress->total = size;
+  return source;
 }
 
 }  // namespace
 
-std::uint32_t FileCrc32(const std::string& path) {
-  std::FILE* raw = std::fopen(path.c_str(), "rb");
-  if (!raw) return 0xFFFFFFFFu;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(raw, &std::fclose);
-  constexpr std::size_t kChunk = 0x100000;
-  std::vector<std::uint8_t> buffer(kChunk);
+std::optional<std::uint32_t> FileCrc32(const std::string& path, FileAccess& files, FileError* error) {
+  FileError ignored;
+  FileError& reason = error ? *error : ignored;
+  std::unique_ptr<FileAccess::File> file = files.OpenRead(path, reason);
+  if (!file) return std::nullopt;
+  std::vector<std::uint8_t> buffer(std::size_t{1} << 20);
   std::uint32_t crc = 0xFFFFFFFFu;
-  std::size_t got;
-  while ((got = std::fread(buffer.data(), 1, kChunk, raw)) > 0) crc = Crc32Update(crc, buffer.data(), got);
-  return ~crc;
+  for (;;) {
+    std::size_t got = 0;
+    if (!file->Read(buffer.data(), buffer.size(), got, reason)) return std::nullopt;
+    if (got == 0) return ~crc;
+    crc = Crc32Update(crc, buffer.data(), got);
+  }
 }
 
-bool EncodeFile(const std::string& sourcePath, const std::string& destPath, std::string_view key,
-                EncodedFileAccess& files) {
-  if (sourcePath.size() > kMaxStoredPathLength) return false;
-  std::vector<std::uint8_t> image;
-  if (!files.ReadAll(sourcePath, image)) return false;
-  BuildEncodedImage(image, sourcePath, KeySchedule(key));
-  // What was written must read back byte for byte as the image, which decodes to the content.
-  return WriteReplacing(files, destPath, image, [&](const std::string& temp) {
-    std::vector<std::uint8_t> back;
-    return files.ReadAll(temp, back) && back == image;
-  });
+EncodedFileOutcome EncodeFileTo(const std::string& sourcePath, const std::string& destPath, std::string_view key,
+                                FileAccess& files, FileProgress* progress) {
+  EncodedFileOutcome outcome = CheckedSource(sourcePath, nullptr);
+  if (!outcome.ok()) return outcome;
+  std::unique_ptr<FileAccess::File> source = OpenSource(files, sourcePath, progress, outcome.error);
+  if (!source) return Outcome(Status::Unreadable, outcome.error);
+  FileReplacement out(files, destPath);
+  if (!out.Begin(outcome.error)) return Outcome(Status::WriteFailed, outcome.error);
+  std::uint32_t crc = 0;
+  outcome.status = EncodeStream(*source, sourcePath, KeySchedule(key), out, crc, progress, outcome.error);
+  if (outcome.ok() && !out.Commit(outcome.error)) outcome.status = Status::WriteFailed;
+  if (outcome.ok()) outcome.path = destPath;
+  return outcome;
 }
 
-bool DecodeFile(const std::string& encodedPath, std::string_view key, std::string& restoredPath, EncodedFileAccess& files,
+EncodedFileOutcome EncodeNewFile(const std::string& sourcePath, const std::vector<std::string>& folders,
+                                 std::string_view name, std::string_view key, FileAccess& files,
+                                 FileProgress* progress, LeadBytePredicate isLeadByte) {
+  EncodedFileOutcome outcome = CheckedSource(sourcePath, isLeadByte);
+  if (!outcome.ok()) return outcome;
+  std::unique_ptr<FileAccess::File> source = OpenSource(files, sourcePath, progress, outcome.error);
+  if (!source) return Outcome(Status::Unreadable, outcome.error);
+  // The first folder that takes a new file; the next only when this one refuses.
+  std::unique_ptr<FileReplacement> out;
+  std::string folder;
+  for (const std::string& candidate : folders) {
+    FileError error;
+    if (files.KindOf(candidate) == FileAccess::Kind::Missing && !files.CreateFolders(candidate, error)) {
+      outcome.error = error;
+      continue;
+    }
+    auto attempt = std::make_unique<FileReplacement>(files, candidate + "x.QZD");
+    if (attempt->Begin(error)) {
+      out = std::move(attempt);
+      folder = candidate;
+      break;
+    }
+    outcome.error = error;
+    if (!error.denied) break;
+  }
+  if (!out) return Outcome(Status::WriteFailed, outcome.error);
+  std::uint32_t crc = 0;
+  outcome.status = EncodeStream(*source, sourcePath, KeySchedule(key), *out, crc, progress, outcome.error);
+  if (!outcome.ok()) return outcome;
+  int number = 0;
+  const auto candidates = [&]() -> std::string {
+    return ++number > 999 ? std::string() : EncodedFileName(folder, name, crc, number, isLeadByte);
+  };
+  if (!out->CommitAsNew(candidates, outcome.path, outcome.error)) outcome.status = Status::WriteFailed;
+  return outcome;
+}
+
+EncodedFileOutcome DecodeEncodedFile(const std::string& encodedPath, std::string_view key,
+                                     const DecodeOptions& options, FileAccess& files, FileProgress* progress) {
+  EncodedFileOutcome outcome;
+  const KeySchedule schedule(key);
+  std::unique_ptr<FileAccess::File> file;
+  std::uint64_t total = 0;
+  EncodedTrailer trailer;
+  outcome.status = OpenEncoded(files, encodedPath, schedule, file, total, trailer, outcome.error);
+  if (!outcome.ok()) return outcome;
+  outcome.storedPath = trailer.path;
+  std::string target = options.to;
+  if (target.empty()) {
+    outcome.pathProblem = StoredPath::Check(trailer.path, StoredPath::kNative, options.isLeadByte);
+    if (outcome.pathProblem != StoredPath::Problem::None) {
+      outcome.status = Status::UnsafePath;
+      return outcome;
+    }
+    target = trailer.path;
+  }
+  if (!options.replace && files.KindOf(target) != FileAccess::Kind::Missing) {
+    outcome.status = Status::TargetExists;
+    return outcome;
+  }
+  if (progress != nullptr) progress->total = trailer.contentSize;
+  FileReplacement out(files, target);
+  if (!out.Begin(outcome.error)) {
+    outcome.status = Status::WriteFailed;
+    return outcome;
+  }
+  outcome.status = DecodeStream(*file, trailer, schedule, &out, progress, outcome.error);
+  file.reset();
+  if (!outcome.ok()) return outcome;
+  if (options.replace) {
+    if (!out.Commit(outcome.error)) outcome.status = Status::WriteFailed;
+  } else {
+    bool offered = false;
+    const auto once = [&]() -> std::string { return std::exchange(offered, true) ? std::string() : target; };
+    std::string taken;
+    if (!out.CommitAsNew(once, taken, outcome.error))
+      outcome.status = files.KindOf(target) != FileAccess::Kind::Missing ? Status::TargetExists : Status::WriteFailed;
+  }
+  if (outcome.ok()) outcome.path = target;
+  return outcome;
+}
+
+EncodedFileOutcome InspectEncodedFile(const std::string& encodedPath, std::string_view key, EncodedFileInfo& info,
+                                      bool checkContent, FileAccess& files) {
+  EncodedFileOutcome outcome;
+  const KeySchedule schedule(key);
+  std::unique_ptr<FileAccess::File> file;
+  std::uint64_t total = 0;
+  EncodedTrailer trailer;
+  outcome.status = OpenEncoded(files, encodedPath, schedule, file, total, trailer, outcome.error);
+  if (outcome.ok() && checkContent) outcome.status = DecodeStream(*file, trailer, schedule, nullptr, nullptr, outcome.error);
+  if (!outcome.ok()) return outcome;
+  outcome.storedPath = info.storedPath = trailer.path;
+  info.contentLength = trailer.contentSize;
+  info.digest = trailer.digest;
+  return outcome;
+}
+
+bool EncodeFile(const std::string& sourcePath, const std::string& destPath, std::string_view key, FileAccess& files) {
+  return EncodeFileTo(sourcePath, destPath, key, files).ok();
+}
+
+bool DecodeFile(const std::string& encodedPath, std::string_view key, std::string& restoredPath, FileAccess& files,
                 const std::string& overridePath) {
-  std::vector<std::uint8_t> bytes;
-  if (!files.ReadAll(encodedPath, bytes)) return false;
-  DecodedImage decoded;
-  if (!OpenEncodedImage(bytes, KeySchedule(key), decoded)) return false;
-  const std::string target = overridePath.empty() ? decoded.path : overridePath;
-  if (target.empty()) return false;
-  bytes.resize(decoded.contentSize);
-  if (!WriteReplacing(files, target, bytes, [](const std::string&) { return true; })) return false;
-  restoredPath = target;
-  return true;
-}
-
-bool InspectEncodedFile(const std::string& encodedPath, std::string_view key, EncodedFileInfo& info,
-                        EncodedFileAccess& files) {
-  std::vector<std::uint8_t> bytes;
-  if (!files.ReadAll(encodedPath, bytes)) return false;
-  DecodedImage decoded;
-  if (!OpenEncodedImage(bytes, KeySchedule(key), decoded)) return false;
-  info.storedPath = decoded.path;
-  info.contentLength = decoded.contentSize;
-  info.digest = decoded.digest;
-  return true;
+  DecodeOptions options;
+  options.to = overridePath;
+  const EncodedFileOutcome outcome = DecodeEncodedFile(encodedPath, key, options, files);
+  if (outcome.ok()) restoredPath = outcome.path;
+  return outcome.ok();
 }
 
 std::string SafeFileNamePart(std::string_view name, LeadBytePredicate isLeadByte) {
@@ -96,15 +317,11 @@ std::string SafeFileNamePart(std::string_view name, LeadBytePredicate isLeadByte
   return safe;
 }
 
-std::string MakeEncodedPath(std::string_view directory, std::string_view name, const std::string& sourcePath,
-                            EncodedFileAccess& files, LeadBytePredicate isLeadByte) {
+std::string EncodedFileName(std::string_view folder, std::string_view name, std::uint32_t crc, int number,
+                            LeadBytePredicate isLeadByte) {
   char crcText[9];
-  std::snprintf(crcText, sizeof crcText, "%08X", static_cast<unsigned>(FileCrc32(sourcePath)));
-  const std::string stem = std::string(directory) + SafeFileNamePart(name, isLeadByte) + crcText;
-  std::string path = stem + ".QZD";
-  for (int n = 2; files.Exists(path) || files.Exists(path + ".new"); ++n) {
-    if (n > 999) return std::string();
-    path = stem + "_" + std::to_string(n) + ".QZD";
-  }
-  return path;
+  std::snprintf(crcText, sizeof crcText, "%08X", static_cast<unsigned>(crc));
+  std::string path = std::string(folder) + SafeFileNamePart(name, isLeadByte) + crcText;
+  if (number > 1) path += "_" + std::to_string(number);
+  return path + ".QZD";
 }

@@ -1,49 +1,99 @@
-// Encoded launcher files on disk: encoding, restoring, inspecting and naming them.
+// Encoded launcher files on disk: encoding, restoring, inspecting and naming them. Files are
+// streamed in chunks of kEncodedChunkSize, so a job holds a few chunks whatever the file's
+// size; a new file is written under a temporary name and put in place only when it is whole
+// (FileReplacement), so a failure, a wrong key or a cancel leaves every file as it was.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "launcher/encoded_file_access.h"
+#include "launcher/file_progress.h"
+#include "launcher/stored_path.h"
+#include "storage/file_access.h"
+#include "storage/std_file_access.h"
 
-// CRC-32 of a file's content; 0xFFFFFFFF when it cannot be opened, 0 for an empty file.
-std::uint32_t FileCrc32(const std::string& path);
+// What became of encoding or decoding a file.
+struct EncodedFileOutcome {
+  enum class Status {
+    Ok,
+    Unreadable,    // the source (or the encoded file) could not be opened or read, or is a folder
+    NotEncoded,    // a wrong key, or a damaged or foreign file
+    UnsafePath,    // the path to store, or the stored one, is not a full path of this system
+    TargetExists,  // decoding without replacing: something is at the target already
+    WriteFailed,   // the new file could not be written or put in place
+    Cancelled,     // the user stopped it
+  };
+  Status status = Status::Ok;
+  std::string path;        // the file written: the encoded file, or the restored one
+  std::string storedPath;  // decoding: the path stored in the encoded file
+  FileError error;         // the system's reason for Unreadable and WriteFailed
+  StoredPath::Problem pathProblem = StoredPath::Problem::None;  // for UnsafePath
+  bool ok() const { return status == Status::Ok; }
+};
 
-// Encodes sourcePath into destPath with key. The encoded file is written under a temporary
-// name, flushed, read back and checked to decode to the same content and path, and only then
-// moved onto destPath: on any failure destPath is as it was and no partial file is left.
-// The source is never changed. A source path of more than 259 characters is refused, since
-// it could not be restored.
-bool EncodeFile(const std::string& sourcePath, const std::string& destPath, std::string_view key,
-                EncodedFileAccess& files = DefaultEncodedFileAccess());
+// Bytes read, transformed and written at a time; a job holds three such chunks.
+constexpr std::size_t kEncodedChunkSize = 4u << 20;
 
-// Restores the original file of an encoded file to the path stored in it (or to overridePath
-// when that is not empty) and gives that path back. A wrong key or a damaged or foreign file
-// fails before anything is written. The encoded file is left as it is.
-bool DecodeFile(const std::string& encodedPath, std::string_view key, std::string& restoredPath,
-                EncodedFileAccess& files = DefaultEncodedFileAccess(), const std::string& overridePath = std::string());
+// CRC-32 of a file's content (0 for an empty file); nothing when it cannot be read or is
+// not a file, with the reason in error.
+std::optional<std::uint32_t> FileCrc32(const std::string& path, FileAccess& files = StdFileAccess::Instance(),
+                                       FileError* error = nullptr);
+
+// Encodes sourcePath into destPath with key, replacing what is at destPath. The source is
+// read once and never changed; its path, as given, is what decoding restores to, so it must
+// be a full path of this system (at most 259 characters).
+EncodedFileOutcome EncodeFileTo(const std::string& sourcePath, const std::string& destPath, std::string_view key,
+                                FileAccess& files = StdFileAccess::Instance(), FileProgress* progress = nullptr);
+
+// Encodes sourcePath as a new file in the first of `folders` (each ending in a separator)
+// that can take one; a missing folder is made first. Its name is the display name made safe
+// (SafeFileNamePart), the content's CRC-32 as "%08X" and ".QZD", with "_2", "_3" ... before
+// ".QZD" when that name is taken: never another item's file. The CRC comes from the same
+// single pass over the source as the digest and the encoding; the name is given at the end.
+EncodedFileOutcome EncodeNewFile(const std::string& sourcePath, const std::vector<std::string>& folders,
+                                 std::string_view name, std::string_view key,
+                                 FileAccess& files = StdFileAccess::Instance(), FileProgress* progress = nullptr,
+                                 LeadBytePredicate isLeadByte = nullptr);
+
+struct DecodeOptions {
+  std::string to;         // write here instead of the stored path (which is then not looked at)
+  bool replace = true;    // false: refuse when something is at the target (TargetExists)
+  LeadBytePredicate isLeadByte = nullptr;  // for the stored path's two-byte characters
+};
+
+// Restores the original file of an encoded file: to the stored path, which must be a full
+// path of this system with no "." or ".." parts, or to options.to. A wrong key or a damaged
+// or foreign file is found from the file's end before anything is written; the content is
+// written to a temporary file that takes the target's place only after its digest matched.
+// The encoded file is left as it is.
+EncodedFileOutcome DecodeEncodedFile(const std::string& encodedPath, std::string_view key,
+                                     const DecodeOptions& options = {}, FileAccess& files = StdFileAccess::Instance(),
+                                     FileProgress* progress = nullptr);
 
 struct EncodedFileInfo {
   std::string storedPath;
   std::uint64_t contentLength = 0;
   std::string digest;
 };
-// Decodes in memory only and reports what the file holds; false for a wrong key or damage.
-bool InspectEncodedFile(const std::string& encodedPath, std::string_view key, EncodedFileInfo& info,
-                        EncodedFileAccess& files = DefaultEncodedFileAccess());
+// Reads what an encoded file holds without writing anything; with checkContent the digest
+// is checked against the whole content too.
+EncodedFileOutcome InspectEncodedFile(const std::string& encodedPath, std::string_view key, EncodedFileInfo& info,
+                                      bool checkContent = true, FileAccess& files = StdFileAccess::Instance());
 
-// Tells whether a byte starts a two-byte character in the user's code page (there a trail
-// byte can equal '\\'); nullptr treats every byte as a character of its own.
-using LeadBytePredicate = bool (*)(unsigned char);
+// EncodeFileTo and DecodeEncodedFile (to the stored path or overridePath, replacing), true on success.
+bool EncodeFile(const std::string& sourcePath, const std::string& destPath, std::string_view key,
+                FileAccess& files = StdFileAccess::Instance());
+bool DecodeFile(const std::string& encodedPath, std::string_view key, std::string& restoredPath,
+                FileAccess& files = StdFileAccess::Instance(), const std::string& overridePath = std::string());
 
 // A display name made safe as part of one file name: separators, characters that Windows
 // forbids in names and control characters become '_', and the text is cut to 200 bytes
 // (never inside a two-byte character).
 std::string SafeFileNamePart(std::string_view name, LeadBytePredicate isLeadByte = nullptr);
 
-// directory (ending in a separator) + safe name + the source's CRC-32 as "%08X" + ".QZD".
-// When that file exists already (another item with the same name and content), "_2", "_3"
-// and so on are put before ".QZD" until the name is free; empty when no free name is found.
-std::string MakeEncodedPath(std::string_view directory, std::string_view name, const std::string& sourcePath,
-                            EncodedFileAccess& files = DefaultEncodedFileAccess(), LeadBytePredicate isLeadByte = nullptr);
+// folder + safe name + crc as "%08X" + ("_<number>" from 2 on) + ".QZD".
+std::string EncodedFileName(std::string_view folder, std::string_view name, std::uint32_t crc, int number = 1,
+                            LeadBytePredicate isLeadByte = nullptr);

@@ -1,6 +1,7 @@
 #include "launcher/launcher_groups.h"
 
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -16,16 +17,23 @@ std::string ItemSection(std::string_view base, std::size_t i, std::size_t j) {
 
 }  // namespace
 
+bool PrepareItem(LauncherItem& item, std::string_view key, const EncodedFilePlace& place) {
+  if (item.encoded == 0) return true;
+  FileAccess& files = place.files ? *place.files : StdFileAccess::Instance();
+  std::vector<std::string> folders{place.directory};
+  if (!place.fallbackDirectory.empty()) folders.push_back(place.fallbackDirectory);
+  const EncodedFileOutcome outcome =
+      EncodeNewFile(item.path, folders, item.name, key, files, place.progress, place.isLeadByte);
+  if (!outcome.ok()) return false;
+  item.path = outcome.path;
+  return true;
+}
+
 bool AddItem(LauncherGroup& group, const LauncherItem& item, std::string_view key, const EncodedFilePlace& place) {
   // One more would be saved and then dropped at the next load.
   if (group.size() >= static_cast<std::size_t>(kMaxLauncherGroupItems)) return false;
   LauncherItem copy = item;
-  if (item.encoded != 0) {
-    EncodedFileAccess& files = place.files ? *place.files : DefaultEncodedFileAccess();
-    const std::string dest = MakeEncodedPath(place.directory, item.name, item.path, files, place.isLeadByte);
-    if (dest.empty() || !EncodeFile(item.path, dest, key, files)) return false;
-    copy.path = dest;
-  }
+  if (!PrepareItem(copy, key, place)) return false;
   group.push_back(std::move(copy));
   return true;
 }

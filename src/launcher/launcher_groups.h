@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "launcher/encoded_file_access.h"
 #include "launcher/file_encoding.h"
+#include "launcher/file_progress.h"
 #include "launcher/launcher_item.h"
 #include "storage/profile_store.h"
 
@@ -18,15 +18,21 @@ constexpr std::int32_t kMaxLauncherGroupItems = 1000;
 
 // Where new encoded files go and how names are made safe for the file system.
 struct EncodedFilePlace {
-  std::string directory;  // ends with a separator
+  std::string directory;          // ends with a separator
+  std::string fallbackDirectory;  // used when `directory` refuses new files; may be empty
   LeadBytePredicate isLeadByte = nullptr;
-  EncodedFileAccess* files = nullptr;  // nullptr: DefaultEncodedFileAccess()
+  FileAccess* files = nullptr;         // nullptr: StdFileAccess::Instance()
+  FileProgress* progress = nullptr;    // optional: how far the encoding is, and Cancel
 };
 
-// Appends a copy of item. An encoded item's file is encoded first (beside the program, under a
-// name no other item's file has); when that fails, or the group already holds
-// kMaxLauncherGroupItems items, nothing is added and the result is false.
-// The original file is not deleted here.
+// Makes item ready to be added: an encoded item's file is encoded (in place.directory, or in
+// place.fallbackDirectory when the first will not take it, under a name no other item's file
+// has) and item.path becomes the encoded file's path. A plain item is left as it is. False
+// when the encoding failed or was cancelled; item is then unchanged. The original file is
+// not deleted here.
+bool PrepareItem(LauncherItem& item, std::string_view key, const EncodedFilePlace& place);
+// Appends a copy of item, made ready by PrepareItem; when that fails, or the group already
+// holds kMaxLauncherGroupItems items, nothing is added and the result is false.
 bool AddItem(LauncherGroup& group, const LauncherItem& item, std::string_view key, const EncodedFilePlace& place);
 // Out-of-range indexes change nothing.
 void RemoveItem(LauncherGroup& group, std::size_t index);

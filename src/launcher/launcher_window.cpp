@@ -3,49 +3,115 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <condition_variable>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
 #include "launcher/active_encoded_runs.h"
 #include "launcher/encoding_key_dialog.h"
 #include "launcher/file_encoding.h"
+#include "launcher/file_progress_dialog.h"
 #include "launcher/launcher_add_encode_dialog.h"
 #include "launcher/launcher_groups.h"
 #include "launcher/proposed_name.h"
 #include "launcher/restore_encoded_item.h"
 #include "resource.h"
 #include "storage/app_profile.h"
+#include "storage/settings_place.h"
+#include "storage/win32_file_access.h"
+#include "win/message_box.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
 #include "win/worker_thread.h"
 
 namespace {
 
-// What a watcher thread owns: the started process, the item, the restored file and the key.
-struct WatcherRecord {
-  HANDLE process = nullptr;
-  LauncherItem item;
-  std::string restoredPath;
-  std::string key;
-  EncodedRunCount counted;  // counted from before the thread starts until it is done
-  ~WatcherRecord() {
-    if (process) ::CloseHandle(process);
+constexpr UINT kReencodeFailed = WM_APP + 0x52;  // lParam: a new std::string, the message to show
+
+// "%1" and "%2" of a string-table text replaced.
+std::string Fill(UINT id, const std::string& first, const std::string& second = std::string()) {
+  std::string text = StringTable::Load(id);
+  if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, first);
+  if (const auto at = text.find("%2"); at != std::string::npos) text.replace(at, 2, second);
+  return text;
+}
+
+// One started encoded item, watched by a thread of its own: once the program ends, its
+// restored file is encoded again over the item's encoded file and deleted. The thread is made
+// before anything is decoded, so a restored file never lacks a watcher; until the program is
+// started the thread waits, and it simply ends when nothing was started.
+class EncodedRunWatch {
+ public:
+  EncodedRunWatch(LauncherItem item, std::string key, HWND notify)
+      : item_(std::move(item)), key_(std::move(key)), notify_(notify) {}
+
+  void Watch(HANDLE process, std::string restoredPath) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      process_.reset(process);
+      restoredPath_ = std::move(restoredPath);
+      state_ = State::Watching;
+    }
+    changed_.notify_all();
   }
+
+  void Abandon() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      state_ = State::Abandoned;
+    }
+    changed_.notify_all();
+  }
+
+  void Run() {
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait(lock, [this] { return state_ != State::Waiting; });
+      if (state_ == State::Abandoned) return;
+    }
+    // Without a process to wait for (the file went to a program that was running already),
+    // there is no telling when the file is free again: it is left as it is.
+    if (!process_ || ::WaitForSingleObject(process_.get(), INFINITE) != WAIT_OBJECT_0) return;
+    ::Sleep(100);
+    const EncodedFileOutcome outcome = EncodeFileTo(restoredPath_, item_.path, key_, Win32FileAccess::Instance());
+    // The plain copy goes only once the encoded file has been replaced whole.
+    if (outcome.ok()) {
+      ::DeleteFileA(restoredPath_.c_str());
+      return;
+    }
+    // The plain file is kept, so nothing is lost; the user is told it lies there unencoded.
+    auto* text = new std::string(Fill(IDS_REENCODE_FAILED, restoredPath_, outcome.error.message));
+    if (!::PostMessageA(notify_, kReencodeFailed, 0, reinterpret_cast<LPARAM>(text))) delete text;
+  }
+
+ private:
+  enum class State { Waiting, Watching, Abandoned };
+
+  LauncherItem item_;
+  std::string key_;
+  HWND notify_;
+  EncodedRunCount counted_;  // counted from before anything is decoded until the thread is done
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  State state_ = State::Waiting;
+  KernelHandle process_;
+  std::string restoredPath_;
 };
 
-void WatchEncodedRun(const std::shared_ptr<WatcherRecord>& record) {
-  if (::WaitForSingleObject(record->process, INFINITE) != WAIT_OBJECT_0) return;
-  ::Sleep(100);
-  // The plain copy goes only once the encoded file has been replaced whole.
-  if (EncodeFile(record->restoredPath, record->item.path, record->key))
-    ::DeleteFileA(record->restoredPath.c_str());
+// The full path the system makes of a typed one, so that decoding finds its way back.
+std::string FullPathOf(const std::string& path) {
+  char full[MAX_PATH * 2] = {};
+  const DWORD n = ::GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return (n == 0 || n >= sizeof full) ? path : std::string(full, n);
 }
 
 }  // namespace
 
-LauncherWindow::LauncherWindow(LauncherGroups& groups) : Dialog(IDD_LAUNCHER), groups_(groups) {
+LauncherWindow::LauncherWindow(LauncherGroups& groups)
+    : Dialog(IDD_LAUNCHER), groups_(groups), files_(&Win32FileAccess::Instance()) {
   icon_ = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELTA));
 }
 
@@ -160,41 +226,73 @@ void LauncherWindow::AddFromDialog(const std::string& initialPath) {
     item.path = dialog.path;
     item.name = dialog.name;
   }
-  const EncodedFilePlace place{ProgramDirectory(), AnsiLeadByte};
-  if (AddItem(Group(), item, key, place) && item.encoded != 0) ::DeleteFileA(item.path.c_str());
+  if (item.encoded != 0) {
+    const std::string original = item.path = FullPathOf(item.path);
+    EncodedFilePlace place;
+    place.directory = ProgramDirectory();
+    place.fallbackDirectory = SettingsPlace::AppDataFolder();  // for a program folder that takes no new files
+    place.isLeadByte = AnsiLeadByte;
+    place.files = files_;
+    const bool encoded = FileProgressDialog::Run(hwnd(), Fill(IDS_FILE_ENCODING, item.name), original,
+                                                 [&](FileProgress& progress) {
+                                                   place.progress = &progress;
+                                                   return PrepareItem(item, key, place);
+                                                 });
+    if (!encoded) {
+      FillList();
+      return;
+    }
+    // After encoding, only the encoded file remains.
+    ::DeleteFileA(original.c_str());
+  }
+  Group().push_back(item);
   FillList();
 }
 
-bool LauncherWindow::RunItem(const LauncherItem& item) {
-  std::string file = item.path;
-  std::string key;
-  if (item.encoded != 0) {
-    EncodingKeyDialog keyDialog;
-    if (keyDialog.DoModal(hwnd()) != IDOK) return false;
-    key = keyDialog.key;
-    if (!DecodeFile(item.path, key, file)) return false;
-  }
+bool LauncherWindow::StartFile(const std::string& file, HANDLE* process) {
   const std::string folder = FolderOf(file, AnsiLeadByte);
   SHELLEXECUTEINFOA info{};
   info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;  // a failed start shows no message of its own
+  // Only SEE_MASK_NOCLOSEPROCESS: the system's own "Open with" choice and error messages appear.
+  info.fMask = SEE_MASK_NOCLOSEPROCESS;
   info.lpVerb = "open";
   info.lpFile = file.c_str();
   info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
   info.nShow = SW_SHOWNORMAL;
   if (!::ShellExecuteExA(&info)) return false;
+  KernelHandle started(info.hProcess);
   // A program that never becomes idle must not freeze the clock.
-  if (info.hProcess) ::WaitForInputIdle(info.hProcess, kInputIdleWaitMs);
-  if (item.encoded == 0) {
-    if (info.hProcess) ::CloseHandle(info.hProcess);
-    return true;
+  if (started) ::WaitForInputIdle(started.get(), kInputIdleWaitMs);
+  if (process != nullptr) *process = started.release();
+  return true;
+}
+
+bool LauncherWindow::RunItem(const LauncherItem& item) {
+  if (item.encoded == 0) return StartFile(item.path, nullptr);
+  EncodingKeyDialog keyDialog;
+  if (keyDialog.DoModal(hwnd()) != IDOK) return false;
+  // The watcher comes first: without one the run is refused before anything is decoded.
+  auto watch = std::make_shared<EncodedRunWatch>(item, keyDialog.key, hwnd());
+  if (!WorkerThread::Start([watch] { watch->Run(); })) return false;
+  EncodedFileOutcome outcome;
+  DecodeOptions options;
+  options.isLeadByte = AnsiLeadByte;
+  FileProgressDialog::Run(hwnd(), Fill(IDS_FILE_DECODING, item.name), item.path, [&](FileProgress& progress) {
+    outcome = DecodeEncodedFile(item.path, keyDialog.key, options, *files_, &progress);
+    return outcome.ok();
+  });
+  if (!outcome.ok()) {
+    watch->Abandon();
+    return false;
   }
-  auto record = std::make_shared<WatcherRecord>();
-  record->process = info.hProcess;
-  record->item = item;
-  record->restoredPath = file;
-  record->key = std::move(key);
-  WorkerThread::Start([record] { WatchEncodedRun(record); });
+  HANDLE process = nullptr;
+  if (!StartFile(outcome.path, &process)) {
+    // Nothing runs: the restored copy goes again (the encoded file holds the same content).
+    ::DeleteFileA(outcome.path.c_str());
+    watch->Abandon();
+    return false;
+  }
+  watch->Watch(process, outcome.path);
   return true;
 }
 
@@ -203,7 +301,7 @@ void LauncherWindow::OnDelete() {
   LauncherGroup& group = Group();
   if (selected < 0 || static_cast<std::size_t>(selected) >= group.size()) return;
   if (group[static_cast<std::size_t>(selected)].encoded != 0 &&
-      !RestoreEncodedItem(group[static_cast<std::size_t>(selected)], hwnd()))
+      !RestoreEncodedItem(group[static_cast<std::size_t>(selected)], hwnd(), *files_))
     return;
   RemoveItem(Group(), static_cast<std::size_t>(selected));
   FillList();
@@ -285,6 +383,13 @@ LRESULT LauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       ::SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, 0);
       return 0;
     }
+  }
+  if (message == kReencodeFailed) {
+    const std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(lParam));
+    // Owned by the clock, which is shown even when the launcher is not.
+    HWND owner = ::GetWindow(hwnd(), GW_OWNER);
+    MessageBoxes::Show(*text, MB_OK | MB_ICONWARNING, owner ? owner : hwnd());
+    return 0;
   }
   if (message == WM_DROPFILES) {
     OnDropFiles(reinterpret_cast<HDROP>(wParam));

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "launcher/launcher_item.h"
+#include "storage/file_access.h"
 #include "win/dialog.h"
 
 class LauncherWindow : public Dialog {
@@ -20,10 +21,18 @@ class LauncherWindow : public Dialog {
   // clock when its top is in the upper half of the desktop, just above it otherwise.
   void ToggleLauncher(HWND clock);
   // The add dialog ("ExMode" chooses which), preset with initialPath when it is not empty.
+  // An item to encode is encoded off this thread with a progress window (Cancel adds nothing
+  // and leaves the original as it was), beside the program or, when its folder takes no new
+  // files, in the user's application data folder; then the original is deleted.
   void AddFromDialog(const std::string& initialPath);
-  // Starts an item through the shell; an encoded one is restored first and encoded again by a
-  // watcher thread once the started program has ended.
+  // Starts an item through the shell; an encoded one is restored first (off this thread, with
+  // a progress window) and encoded again by a watcher thread once the started program has
+  // ended. A re-encoding that fails keeps the plain file and tells the user.
   bool RunItem(const LauncherItem& item);
+
+  // The file functions the launcher's file work goes through (the Win32 ones unless a test
+  // puts a slower disk in their place).
+  void SetFileAccess(FileAccess& files) { files_ = &files; }
 
   int currentGroup() const { return current_; }
   int SelectedItem() const;
@@ -41,6 +50,8 @@ class LauncherWindow : public Dialog {
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // ShellExecuteExA with the "open" verb; the started process when asked for and there is one.
+  static bool StartFile(const std::string& file, HANDLE* process);
   void FillList();
   void OnDelete();
   void OnMove(int delta);
@@ -50,6 +61,7 @@ class LauncherWindow : public Dialog {
   void Select(int row);
 
   LauncherGroups& groups_;
+  FileAccess* files_;
   int current_ = 0;
   HICON icon_ = nullptr;
 };

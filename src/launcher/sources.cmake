@@ -3,7 +3,8 @@ list(APPEND VELTA_CORE_SOURCES
   src/launcher/md5.cpp
   src/launcher/crc32.cpp
   src/launcher/encoded_image.cpp
-  src/launcher/encoded_file_access.cpp
+  src/launcher/parallel_md5.cpp
+  src/launcher/stored_path.cpp
   src/launcher/file_encoding.cpp)
 list(APPEND VELTA_CORE_SOURCES
   src/launcher/launcher_groups.cpp)
@@ -14,5 +15,6 @@ list(APPEND VELTA_WIN_SOURCES
   src/launcher/encoding_key_dialog.cpp
   src/launcher/launcher_add_dialog.cpp
   src/launcher/launcher_add_encode_dialog.cpp
+  src/launcher/file_progress_dialog.cpp
   src/launcher/restore_encoded_item.cpp
   src/launcher/launcher_window.cpp)

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "storage/file_replacement.h"
 #include "storage/profile_text.h"
 
 namespace {
@@ -54,10 +55,19 @@ std::string DecodeLineBreaks(std::string_view value) {
 
 }  // namespace
 
-IniProfileStore::IniProfileStore(std::string path, FileAccess& files) : path_(std::move(path)), files_(files) {
+IniProfileStore::IniProfileStore(std::string path, FileAccess& files) : IniProfileStore(std::move(path), {}, files) {}
+
+IniProfileStore::IniProfileStore(std::string path, std::string fallbackPath, FileAccess& files)
+    : path_(std::move(path)), fallbackPath_(std::move(fallbackPath)), files_(files) {
+  // Settings that once had to move to the fallback place are found there first.
+  if (!fallbackPath_.empty() && files_.KindOf(fallbackPath_) == FileAccess::Kind::File) {
+    path_ = fallbackPath_;
+    fallbackPath_.clear();
+  }
   if (path_.empty()) return;
   std::string text;
-  switch (files_.ReadAll(path_, text)) {
+  FileError error;
+  switch (files_.ReadAll(path_, text, error)) {
     case FileAccess::ReadResult::Ok:
       break;
     case FileAccess::ReadResult::Missing:
@@ -66,6 +76,7 @@ IniProfileStore::IniProfileStore(std::string path, FileAccess& files) : path_(st
     case FileAccess::ReadResult::Failed:
       text.clear();
       readFailed_ = true;
+      readError_ = error.message;
       break;
   }
   ini_.Load(std::move(text));  // every byte, whatever it holds
@@ -73,21 +84,62 @@ IniProfileStore::IniProfileStore(std::string path, FileAccess& files) : path_(st
 
 IniProfileStore::~IniProfileStore() { Flush(); }
 
-bool IniProfileStore::Flush() {
-  if (!dirty_ || path_.empty()) return true;
-  if (readFailed_) return false;
-  bool ok;
-  if (text().empty()) {
-    ok = files_.Remove(path_);
-    if (!ok) {
-      std::string ignored;
-      ok = files_.ReadAll(path_, ignored) == FileAccess::ReadResult::Missing;  // nothing to delete is fine
-    }
-  } else {
-    ok = files_.ReplaceContent(path_, text());
+bool IniProfileStore::Flush() { return Save().ok(); }
+
+const IniProfileStore::SaveOutcome& IniProfileStore::Save() {
+  using Status = SaveOutcome::Status;
+  lastSave_ = SaveOutcome{Status::Ok, path_, {}};
+  if (!dirty_ || path_.empty()) return lastSave_;
+  auto failed = [&](Status status, std::string reason) -> const SaveOutcome& {
+    lastSave_.status = status;
+    lastSave_.reason = std::move(reason);
+    return lastSave_;
+  };
+  if (readFailed_) return failed(Status::Failed, readError_);
+  // Under Wine a rename replaces even a read-only file: the attribute is looked at first.
+  if (files_.IsReadOnly(path_)) return failed(Status::ReadOnly, {});
+  FileError error;
+  const std::string& text = this->text();
+  if (text.empty()) {
+    if (!files_.Remove(path_, error) && files_.KindOf(path_) != FileAccess::Kind::Missing)  // nothing to delete is fine
+      return failed(Status::Failed, error.message);
+    dirty_ = false;
+    return lastSave_;
   }
-  if (ok) dirty_ = false;
-  return ok;
+  FileReplacement replacement(files_, path_);
+  if (replacement.Begin(error)) {
+    if (!replacement.Write(text.data(), text.size(), error) || !replacement.Commit(error))
+      return failed(Status::Failed, error.message);
+    dirty_ = false;
+    return lastSave_;
+  }
+  // No temporary file in that folder; the file itself may still be writable (a permission
+  // given for the file alone).
+  if (files_.KindOf(path_) == FileAccess::Kind::File) {
+    FileError inPlace;
+    if (auto file = files_.OpenExisting(path_, inPlace)) {
+      if (file->Write(text.data(), text.size(), inPlace) && file->Commit(inPlace)) {
+        dirty_ = false;
+        return lastSave_;
+      }
+      return failed(Status::Failed, inPlace.message);
+    }
+    if (!inPlace.denied) return failed(Status::Failed, inPlace.message);
+  }
+  // The folder will not take the settings at all: they move to the fallback place for good.
+  if (!error.denied || fallbackPath_.empty()) return failed(Status::Failed, error.message);
+  const std::string fallback = std::exchange(fallbackPath_, std::string());
+  FileError elsewhere;
+  const std::string folder = files_.FolderOf(fallback);
+  if ((!folder.empty() && !files_.CreateFolders(folder, elsewhere)) ||
+      !FileReplacement::Replace(files_, fallback, text, elsewhere)) {
+    lastSave_.path = fallback;
+    return failed(Status::Failed, elsewhere.message);
+  }
+  path_ = fallback;
+  lastSave_.path = fallback;
+  dirty_ = false;
+  return lastSave_;
 }
 
 bool IniProfileStore::EnumSections(std::vector<std::string>& names) {

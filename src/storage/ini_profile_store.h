@@ -28,12 +28,29 @@
 
 class IniProfileStore : public virtual ProfileStore {
  public:
+  // What became of a save.
+  struct SaveOutcome {
+    enum class Status {
+      Ok,        // written, or nothing to write
+      ReadOnly,  // the file is marked read-only: it is never written, the changes stay unsaved
+      Failed,    // the file could not be written (or read before): reason says why
+    };
+    Status status = Status::Ok;
+    std::string path;    // the file written, or the one that could not be
+    std::string reason;  // the system's message for a failure
+    bool ok() const { return status == Status::Ok; }
+  };
+
   // The file at `path`, read and written through `files`.
   explicit IniProfileStore(std::string path, FileAccess& files = StdFileAccess::Instance());
+  // Settings kept at `path`, or, when that folder cannot take them, at `fallbackPath`: the
+  // fallback file is read instead when it exists, and a save that the folder of `path`
+  // refuses (no temporary file there, and the file not writable in place) goes to it.
+  IniProfileStore(std::string path, std::string fallbackPath, FileAccess& files);
 #ifdef _WIN32
-  // The settings file beside the executable: its path with the extension
-  // replaced by "ini" (Velta.exe -> Velta.ini), through the Win32 file
-  // functions. Defined in the Windows library.
+  // The settings file beside the executable: its path with the extension replaced by "ini"
+  // (Velta.exe -> Velta.ini), or %APPDATA%\Orvex's Applications\Velta\Velta.ini when that
+  // folder cannot take it. Through the Win32 file functions; defined in the Windows library.
   IniProfileStore();
 #endif
   // Writes the text back if anything was written (see Flush).
@@ -41,12 +58,16 @@ class IniProfileStore : public virtual ProfileStore {
   IniProfileStore(const IniProfileStore&) = delete;
   IniProfileStore& operator=(const IniProfileStore&) = delete;
 
-  // Writes the text back now if anything was written: replaced in one step
-  // through a temporary file, or the file deleted when the text is empty.
-  // Nothing is written when the file existed but could not be read, so a
-  // passing read failure can never wipe the settings. True when there was
-  // nothing to do or the write succeeded.
+  // Writes the text back now if anything was written: into a new temporary file beside the
+  // settings file, put in its place in one step; or, when no temporary file can be made in
+  // its folder, over the file in place; or at the fallback path (above). An empty text
+  // deletes the file. A file marked read-only is never written, and nothing is written when
+  // the file existed but could not be read, so a passing read failure can never wipe the
+  // settings. The outcome also stays available as lastSave().
+  const SaveOutcome& Save();
+  // Save(), true when it came out Ok.
   bool Flush();
+  const SaveOutcome& lastSave() const { return lastSave_; }
 
   const std::string& path() const { return path_; }
   // The file's whole content as it would be written.
@@ -87,8 +108,11 @@ class IniProfileStore : public virtual ProfileStore {
   bool Write(std::string_view section, std::string_view key, std::string_view value);
 
   std::string path_;
+  std::string fallbackPath_;
   FileAccess& files_;
   IniText ini_;
   bool dirty_ = false;
   bool readFailed_ = false;
+  std::string readError_;
+  SaveOutcome lastSave_;
 };

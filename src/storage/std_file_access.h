@@ -1,16 +1,22 @@
-// FileAccess through the C and C++ standard libraries (native builds,
-// velta-cli and the core tests).
+// FileAccess through the C runtime's file descriptors and std::filesystem: the native
+// builds, velta-cli and the core tests (on Windows through the C runtime's own functions).
 #pragma once
 
 #include "storage/file_access.h"
 
 class StdFileAccess : public FileAccess {
  public:
-  ReadResult ReadAll(const std::string& path, std::string& content) override;
-  bool WriteAll(const std::string& path, std::string_view content) override;
-  bool Replace(const std::string& from, const std::string& to) override;
-  bool Remove(const std::string& path) override;
+  Kind KindOf(const std::string& path) override;
+  bool IsReadOnly(const std::string& path) override;
+  std::unique_ptr<File> OpenRead(const std::string& path, FileError& error) override;
+  std::unique_ptr<File> CreateNew(const std::string& path, FileError& error) override;
+  std::unique_ptr<File> OpenExisting(const std::string& path, FileError& error) override;
+  bool Move(const std::string& from, const std::string& to, bool replace, FileError& error) override;
+  bool Remove(const std::string& path, FileError& error) override;
+  bool CreateFolders(const std::string& path, FileError& error) override;
 
   // One shared instance; it holds no state.
   static StdFileAccess& Instance();
+  // The error for errno value `code`.
+  static FileError ErrorFor(int code);
 };

@@ -4,26 +4,90 @@
 
 #include <algorithm>
 
+#include "win/unique_handle.h"
+
 namespace {
 
-// INVALID_HANDLE_VALUE is the "no file" value of CreateFileA.
-class FileHandle {
+// ERROR_DIRECTORY_NOT_SUPPORTED, which the headers here do not name.
+constexpr DWORD kNotForDirectories = 336;
+
+bool Failed(FileError& error, DWORD code = ::GetLastError()) {
+  error = Win32FileAccess::ErrorFor(code);
+  return false;
+}
+
+class HandleFile : public FileAccess::File {
  public:
-  explicit FileHandle(HANDLE h) : handle_(h) {}
-  ~FileHandle() { Close(); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  bool Close() {
-    const bool ok = !valid() || ::CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
+  explicit HandleFile(FileHandle handle) : handle_(std::move(handle)) {}
+
+  bool Read(void* buffer, std::size_t size, std::size_t& got, FileError& error) override {
+    DWORD n = 0;
+    got = 0;
+    if (!::ReadFile(handle_.get(), buffer, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)), &n, nullptr))
+      return Failed(error);
+    got = n;
+    return true;
+  }
+
+  bool Write(const void* data, std::size_t size, FileError& error) override {
+    const auto* p = static_cast<const BYTE*>(data);
+    while (size > 0) {
+      DWORD wrote = 0;
+      if (!::WriteFile(handle_.get(), p, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)), &wrote, nullptr))
+        return Failed(error);
+      if (wrote == 0) return Failed(error, ERROR_DISK_FULL);
+      p += wrote;
+      size -= wrote;
+    }
+    return true;
+  }
+
+  bool Size(std::uint64_t& size, FileError& error) override {
+    LARGE_INTEGER value{};
+    if (!::GetFileSizeEx(handle_.get(), &value)) return Failed(error);
+    size = static_cast<std::uint64_t>(value.QuadPart);
+    return true;
+  }
+
+  bool Seek(std::uint64_t offset, FileError& error) override {
+    LARGE_INTEGER to{};
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    return ::SetFilePointerEx(handle_.get(), to, nullptr, FILE_BEGIN) || Failed(error);
+  }
+
+  bool Commit(FileError& error) override {
+    bool ok = ::SetEndOfFile(handle_.get()) || Failed(error);
+    ok = ok && (::FlushFileBuffers(handle_.get()) || Failed(error));
+    const HANDLE h = handle_.release();
+    if (!::CloseHandle(h) && ok) ok = Failed(error);
     return ok;
   }
 
  private:
-  HANDLE handle_;
+  FileHandle handle_;
 };
+
+std::unique_ptr<FileAccess::File> Open(const std::string& path, DWORD access, DWORD share, DWORD disposition,
+                                       FileError& error) {
+  // A directory is never opened as a file (without FILE_FLAG_BACKUP_SEMANTICS it fails anyway,
+  // with a less telling "access denied").
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+      disposition != CREATE_NEW) {
+    Failed(error, kNotForDirectories);
+    return nullptr;
+  }
+  FileHandle handle(::CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) {
+    Failed(error);
+    return nullptr;
+  }
+  if (::GetFileType(handle.get()) != FILE_TYPE_DISK) {
+    Failed(error, ERROR_INVALID_FUNCTION);
+    return nullptr;
+  }
+  return std::make_unique<HandleFile>(std::move(handle));
+}
 
 }  // namespace
 
@@ -32,42 +96,91 @@ Win32FileAccess& Win32FileAccess::Instance() {
   return instance;
 }
 
-FileAccess::ReadResult Win32FileAccess::ReadAll(const std::string& path, std::string& content) {
-  content.clear();
-  FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) {
+FileError Win32FileAccess::ErrorFor(unsigned long code) {
+  FileError error;
+  error.code = static_cast<int>(code);
+  char* text = nullptr;
+  const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  if (n > 0 && text != nullptr) {
+    error.message.assign(text, n);
+    while (!error.message.empty() && (error.message.back() == '\n' || error.message.back() == '\r' ||
+                                      error.message.back() == ' ' || error.message.back() == '.'))
+      error.message.pop_back();
+  }
+  if (text != nullptr) ::LocalFree(text);
+  if (error.message.empty())
+    error.message = code == kNotForDirectories ? "An operation is not supported on a directory"
+                                               : "error " + std::to_string(code);
+  error.denied = code == ERROR_ACCESS_DENIED || code == ERROR_WRITE_PROTECT || code == ERROR_NOT_SUPPORTED;
+  // Another program (an antivirus, an indexer, a backup) has the file open for a moment.
+  error.passing = code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED;
+  return error;
+}
+
+FileAccess::Kind Win32FileAccess::KindOf(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = ::GetLastError();
-    return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? ReadResult::Missing
-                                                                             : ReadResult::Failed;
+    return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME)
+               ? Kind::Missing
+               : Kind::Other;
   }
-  char buffer[16384];
-  for (;;) {
-    DWORD got = 0;
-    if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return ReadResult::Failed;
-    if (got == 0) break;
-    content.append(buffer, got);
-  }
-  return ReadResult::Ok;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Kind::Directory;
+  return (attributes & FILE_ATTRIBUTE_DEVICE) ? Kind::Other : Kind::File;
 }
 
-bool Win32FileAccess::WriteAll(const std::string& path, std::string_view content) {
-  FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-  if (!file.valid()) return false;
-  std::size_t done = 0;
-  while (done < content.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
-    DWORD wrote = 0;
-    if (!::WriteFile(file.get(), content.data() + done, chunk, &wrote, nullptr) || wrote == 0) return false;
-    done += wrote;
+bool Win32FileAccess::IsReadOnly(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+         (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+std::unique_ptr<FileAccess::File> Win32FileAccess::OpenRead(const std::string& path, FileError& error) {
+  return Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, error);
+}
+
+std::unique_ptr<FileAccess::File> Win32FileAccess::CreateNew(const std::string& path, FileError& error) {
+  return Open(path, GENERIC_WRITE, 0, CREATE_NEW, error);
+}
+
+std::unique_ptr<FileAccess::File> Win32FileAccess::OpenExisting(const std::string& path, FileError& error) {
+  return Open(path, GENERIC_WRITE, 0, OPEN_EXISTING, error);
+}
+
+bool Win32FileAccess::Move(const std::string& from, const std::string& to, bool replace, FileError& error) {
+  const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+  return ::MoveFileExA(from.c_str(), to.c_str(), flags) || Failed(error);
+}
+
+bool Win32FileAccess::Remove(const std::string& path, FileError& error) {
+  return ::DeleteFileA(path.c_str()) || Failed(error);
+}
+
+bool Win32FileAccess::CreateFolders(const std::string& path, FileError& error) {
+  if (KindOf(path) == Kind::Directory) return true;
+  std::string folder = path;
+  while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  if (folder.empty()) return Failed(error, ERROR_INVALID_NAME);
+  const std::string parent = FolderOf(folder);
+  // The root of a drive or a share always exists; everything below it is made from the top down.
+  if (!parent.empty() && parent.size() < folder.size() && KindOf(parent) == Kind::Missing &&
+      !CreateFolders(parent, error))
+    return false;
+  if (::CreateDirectoryA(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+    if (KindOf(folder) == Kind::Directory) return true;
+    return Failed(error, ERROR_DIRECTORY);
   }
-  if (!::FlushFileBuffers(file.get())) return false;
-  return file.Close();
+  return Failed(error);
 }
 
-bool Win32FileAccess::Replace(const std::string& from, const std::string& to) {
-  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+std::string Win32FileAccess::FolderOf(const std::string& path) {
+  std::size_t end = std::string::npos;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const auto c = static_cast<unsigned char>(path[i]);
+    if (c == '\\' || c == '/') end = i;
+    else if (::IsDBCSLeadByte(c) && i + 1 < path.size()) ++i;  // its second byte is part of the character
+  }
+  return end == std::string::npos ? std::string() : path.substr(0, end + 1);
 }
-
-bool Win32FileAccess::Remove(const std::string& path) { return ::DeleteFileA(path.c_str()) != FALSE; }

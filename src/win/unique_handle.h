@@ -3,11 +3,19 @@
 
 #include <windows.h>
 
+#include <concepts>
 #include <utility>
 
+// Close is a function object that frees the handle. Its value meaning "no handle" is T{}
+// unless Close names another with a static Empty() (CreateFileA's INVALID_HANDLE_VALUE).
 template <typename T, typename Close>
 class UniqueHandle {
  public:
+  static T Empty() {
+    if constexpr (requires { { Close::Empty() } -> std::convertible_to<T>; }) return Close::Empty();
+    else return T{};
+  }
+
   UniqueHandle() = default;
   explicit UniqueHandle(T handle) : handle_(handle) {}
   ~UniqueHandle() { reset(); }
@@ -20,16 +28,16 @@ class UniqueHandle {
   }
 
   T get() const { return handle_; }
-  explicit operator bool() const { return handle_ != T{}; }
+  explicit operator bool() const { return handle_ != Empty(); }
   // Gives up ownership, e.g. after the system took the handle over.
-  T release() { return std::exchange(handle_, T{}); }
-  void reset(T handle = T{}) {
-    if (handle_ != T{}) Close{}(handle_);
+  T release() { return std::exchange(handle_, Empty()); }
+  void reset(T handle = Empty()) {
+    if (handle_ != Empty()) Close{}(handle_);
     handle_ = handle;
   }
 
  private:
-  T handle_{};
+  T handle_ = Empty();
 };
 
 struct GdiObjectClose { void operator()(HGDIOBJ h) const { ::DeleteObject(h); } };
@@ -38,6 +46,11 @@ struct IconClose { void operator()(HICON h) const { ::DestroyIcon(h); } };
 struct MenuClose { void operator()(HMENU h) const { ::DestroyMenu(h); } };
 struct KernelClose { void operator()(HANDLE h) const { ::CloseHandle(h); } };
 struct RegKeyClose { void operator()(HKEY h) const { ::RegCloseKey(h); } };
+// Files from CreateFileA, whose "no handle" value is INVALID_HANDLE_VALUE rather than null.
+struct FileClose {
+  void operator()(HANDLE h) const { ::CloseHandle(h); }
+  static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+};
 
 using FontHandle = UniqueHandle<HFONT, GdiObjectClose>;
 using BrushHandle = UniqueHandle<HBRUSH, GdiObjectClose>;
@@ -49,6 +62,7 @@ using IconHandle = UniqueHandle<HICON, IconClose>;
 using MenuHandle = UniqueHandle<HMENU, MenuClose>;
 using KernelHandle = UniqueHandle<HANDLE, KernelClose>;
 using RegKeyHandle = UniqueHandle<HKEY, RegKeyClose>;
+using FileHandle = UniqueHandle<HANDLE, FileClose>;
 
 // Selects an object into a DC and puts the previous one back on leaving.
 class SelectGuard {

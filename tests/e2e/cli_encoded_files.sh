@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # velta-cli encode/decode/info/crc32/md5 on real files, natively and as the Windows build under
-# Wine; a file encoded on one recovers on the other.
+# Wine; a file encoded on one recovers on the other. Crafted files (made by qzd_craft.py) must
+# not write where they say unless that is a full path and nothing is there; folders and files
+# that cannot be read are refused by every command.
 source "$(dirname "$0")/lib.sh"
 
 native=$VELTA_ROOT/build/native/velta-cli
@@ -47,6 +49,53 @@ if [ -x "$native" ]; then
   done
   msg=$("$native" decode "$enc" --key wrong 2>&1 >/dev/null)
   expect_eq "failure message is one line" "$(echo "$msg" | wc -l)" 1
+
+  # Stored paths that would write elsewhere than a full path of this system: refused, nothing written.
+  mkdir -p crafted/sub && cd crafted || exit 1
+  craft() { printf 'crafted content\n' | python3 "$VELTA_ROOT/tests/e2e/qzd_craft.py" "$1" k "$2"; }
+  craft rel.QZD "relative.txt"
+  craft up.QZD "$work/crafted/sub/../escaped.txt"
+  craft dot.QZD "$work/crafted/./dot.txt"
+  craft win.QZD 'C:\Users\me\notes.txt'
+  for c in "rel.QZD relative.txt" "up.QZD escaped.txt" "dot.QZD dot.txt" "win.QZD notes.txt"; do
+    set -- $c
+    msg=$("$native" decode "$1" --key k 2>&1 >/dev/null); rc=$?
+    expect_eq "decode of a stored path like $1 is refused with 1" "$rc" 1
+    check "and says why ($msg)" bash -c "[[ '$msg' == *'--to'* ]]"
+    check "and writes nothing" [ "$(ls)" = "$(printf 'dot.QZD\nrel.QZD\nsub\nup.QZD\nwin.QZD')" ]
+  done
+  "$native" decode win.QZD --key k --to chosen.txt >/dev/null
+  check "a Windows path decodes natively with --to" grep -q 'crafted content' chosen.txt
+  printf 'the user own file\n' >victim.txt
+  cp victim.txt victim.keep
+  craft victim.QZD "$work/crafted/victim.txt"
+  expect_eq "an existing file at the stored path is not replaced without --force" "$(status "$native" decode victim.QZD --key k)" 1
+  check "and stays as it was" cmp -s victim.txt victim.keep
+  expect_eq "--force replaces it" "$("$native" decode victim.QZD --key k --force)" "$work/crafted/victim.txt"
+  check "with the decoded content" grep -q 'crafted content' victim.txt
+  cp victim.QZD victim.QZD.keep
+  for to in "" "sub" "victim.QZD" "./sub/../victim.QZD"; do
+    expect_eq "--to '$to' is refused with 2" "$(status "$native" decode victim.QZD --key k --to "$to")" 2
+  done
+  check "the encoded file itself is never replaced" cmp -s victim.QZD victim.QZD.keep
+  cd "$work" || exit 1
+
+  # Folders and unreadable files, for every command that reads a file.
+  mkdir -p afolder
+  printf 'secret' >locked.bin
+  chmod 000 locked.bin
+  unprivileged=()
+  [ "$(id -u)" -eq 0 ] && unprivileged=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+  for cmd in "info @ --key k" "decode @ --key k" "encode @ --name N --key k --dir out" "crc32 @" "md5 @" "ini @ sections"; do
+    for input in afolder locked.bin; do
+      args=${cmd/@/$work/$input}
+      # shellcheck disable=SC2086
+      msg=$("${unprivileged[@]}" "$native" $args 2>&1 >/dev/null); rc=$?
+      expect_eq "velta-cli ${cmd%% *} on $input ends with 1" "$rc" 1
+      check "with one message line ($msg)" [ "$(echo "$msg" | wc -l)" = 1 ] && [ -n "$msg" ]
+    done
+  done
+  chmod 600 locked.bin
 fi
 
 if [ -f "$winexe" ]; then
@@ -63,4 +112,44 @@ if [ -f "$winexe" ]; then
     wcli decode "$enc" --key "pass word" --to from_native.bin >/dev/null
     check "a file encoded natively recovers on Windows" cmp -s from_native.bin keep.bin
   fi
+  # Crafted stored paths on Windows: relative, "..", "." and an existing file.
+  cd crafted 2>/dev/null || { mkdir -p crafted && cd crafted; } || exit 1
+  wdir=$(winepath -w "$PWD" 2>/dev/null | tr -d '\r')
+  wcraft() { printf 'crafted content\n' | python3 "$VELTA_ROOT/tests/e2e/qzd_craft.py" "$1" k "$2"; }
+  wcraft wrel.QZD 'relative.txt'
+  wcraft wup.QZD "$wdir\\sub\\..\\wescaped.txt"
+  wcraft wdot.QZD "$wdir\\.\\wdot.txt"
+  wcraft wposix.QZD "/tmp/wposix.txt"
+  before=$(ls)
+  for f in wrel wup wdot wposix; do
+    expect_eq "Windows: decode of $f.QZD is refused with 1" "$(status wcli decode $f.QZD --key k)" 1
+  done
+  check "and writes nothing" [ "$(ls)" = "$before" ]
+  printf 'mine\n' >wvictim.txt
+  wcraft wvictim.QZD "$wdir\\wvictim.txt"
+  expect_eq "Windows: an existing file is not replaced without --force" "$(status wcli decode wvictim.QZD --key k)" 1
+  check "and stays" grep -q mine wvictim.txt
+  wcli decode wvictim.QZD --key k --force >/dev/null
+  check "Windows: --force replaces it" grep -q 'crafted content' wvictim.txt
+  mkdir -p wsub
+  for to in "" "wsub" "wvictim.QZD"; do
+    expect_eq "Windows: --to '$to' is refused with 2" "$(status wcli decode wvictim.QZD --key k --to "$to")" 2
+  done
+  cd "$work" || exit 1
+  # Folders, and a file another program holds open without sharing.
+  mkdir -p wfolder
+  printf 'held' >held.bin
+  wine "$VELTA_BUILD/tests/file_hold_helper.exe" held.bin </dev/null >/dev/null 2>&1 &
+  for i in $(seq 100); do [ -e held.bin.held ] && break; sleep 0.1; done
+  for cmd in "info @ --key k" "decode @ --key k" "encode @ --name N --key k --dir out" "crc32 @" "md5 @" "ini @ sections"; do
+    for input in wfolder held.bin; do
+      # shellcheck disable=SC2086
+      wine "$winexe" ${cmd/@/$input} </dev/null >/dev/null 2>werr.txt; rc=$?
+      msg=$(tr -d '\r' <werr.txt)
+      expect_eq "Windows: velta-cli ${cmd%% *} on $input ends with 1" "$rc" 1
+      check "with a message ($msg)" [ -n "$msg" ]
+    done
+  done
+  rm -f held.bin.held
+  wait
 fi

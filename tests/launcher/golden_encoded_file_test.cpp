@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "launcher/crc32.h"
-#include "launcher/encoded_image.h"
 #include "launcher/file_encoding.h"
 #include "launcher/md5.h"
 #include "launcher_test_files.h"
+#include "whole_buffer_image.h"
 
 namespace {
 
@@ -43,10 +43,10 @@ TEST(GoldenEncodedFile, DecodesToItsContentAndPath) {
   const std::string dir = ScratchDir();
   WriteBytes(dir + kGoldenName, golden);
   std::string restored;
-  ASSERT_TRUE(DecodeFile(dir + kGoldenName, kKey, restored, DefaultEncodedFileAccess(), dir + "notes.txt"));
+  ASSERT_TRUE(DecodeFile(dir + kGoldenName, kKey, restored, StdFileAccess::Instance(), dir + "notes.txt"));
   EXPECT_EQ(ReadBytes(dir + "notes.txt"), std::vector<std::uint8_t>(kContent.begin(), kContent.end()));
   EncodedFileInfo info;
-  ASSERT_TRUE(InspectEncodedFile(dir + kGoldenName, kKey, info));
+  ASSERT_TRUE(InspectEncodedFile(dir + kGoldenName, kKey, info).ok());
   EXPECT_EQ(info.storedPath, kStoredPath);
   EXPECT_EQ(info.contentLength, 41u);
 

@@ -6,17 +6,23 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 
+#include "launcher/active_encoded_runs.h"
 #include "storage/app_profile.h"
 #include "launcher/crc32.h"
+#include "launcher/file_encoding.h"
+#include "launcher/file_progress_dialog.h"
 #include "launcher/launcher_groups.h"
 #include "launcher_test_files.h"
 #include "resource.h"
 #include "ui_script.h"
+#include "storage/faulty_files.h"
+#include "storage/win32_file_access.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
 #include "win/window.h"
@@ -54,6 +60,44 @@ class ExModeSetting {
   DWORD old_ = 0;
   bool hadOld_ = false;
 };
+
+// A step answering the shell's own error message (a message box captioned "Error").
+UiScript::Step ShellErrorBox() {
+  return [](HWND w) {
+    char cls[32] = {};
+    ::GetClassNameA(w, cls, sizeof cls);
+    if (std::string(cls) != "#32770" || UiScript::Title(w) != "Error" || !::IsWindowEnabled(w)) return false;
+    ::PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return true;
+  };
+}
+
+// The launcher's test program (it leaves "<name>.mark" with its start time) copied as `name`.
+std::string CopyOfMarkHelper(const std::string& dir, const std::string& name) {
+  char self[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+  const std::filesystem::path helper = std::filesystem::path(self).parent_path() / "launcher_mark_helper.exe";
+  std::filesystem::copy_file(helper, dir + name, std::filesystem::copy_options::overwrite_existing);
+  return dir + name;
+}
+
+// The process start time written into a mark, once the mark is there (0 after 15 s without).
+unsigned long long MarkTime(const std::string& mark) {
+  for (int i = 0; i < 150; ++i) {
+    if (std::FILE* f = std::fopen(mark.c_str(), "r")) {
+      unsigned long long when = 0;
+      const int got = std::fscanf(f, "started %llu", &when);
+      std::fclose(f);
+      if (got == 1) return when;
+    }
+    ::Sleep(100);
+  }
+  return 0;
+}
+
+// Ticks of a thread timer, counted while file work runs.
+int ticks = 0;
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++ticks; }
 
 LauncherItem Item(const std::string& path, const std::string& name, int encoded = 0) {
   LauncherItem item;
@@ -215,6 +259,8 @@ TEST_F(LauncherWindowTest, DoubleClickWithoutSelectionAndExecuteAllOnAnEmptyTab)
   Press(IDCANCEL);
   EXPECT_FALSE(::IsWindowVisible(W())) << "Close hides";
   EXPECT_TRUE(::IsWindow(W())) << "and does not destroy";
+  // The system says why (its own message, as no SEE_MASK_FLAG_NO_UI is given); it is answered here.
+  UiScript answer({ShellErrorBox()});
   EXPECT_FALSE(launcher->RunItem(groups[0][0])) << "a file that does not exist does not start";
 }
 
@@ -310,6 +356,148 @@ TEST_F(LauncherWindowTest, DeletingAnEncodedItemAsksFirst) {
   Press(IDC_LAUNCHER_DEL);
   EXPECT_TRUE(script.Done());
   EXPECT_EQ(groups[0].size(), 1u) << "Cancel keeps the item";
+}
+
+TEST_F(LauncherWindowTest, ExecuteAllStartsEachItemInOrderAndStopsAtTheFirstThatDoesNotStart) {
+  const std::string dir = ScratchDir();
+  WriteBytes(dir + "release", {});  // the helpers end as soon as they have left their mark
+  groups[0] = {Item(CopyOfMarkHelper(dir, "first.exe"), "First"), Item(CopyOfMarkHelper(dir, "second.exe"), "Second")};
+  groups[1] = {Item(dir + "missing.exe", "Missing"), Item(CopyOfMarkHelper(dir, "third.exe"), "Third")};
+  launcher->ToggleLauncher(clock.hwnd());
+  SelectTab(0);
+  Press(IDC_LAUNCHER_EXECUTE_ALL);
+  const unsigned long long first = MarkTime(dir + "first.exe.mark"), second = MarkTime(dir + "second.exe.mark");
+  ASSERT_NE(first, 0u) << "the first item started";
+  ASSERT_NE(second, 0u) << "the second item started";
+  EXPECT_LT(first, second) << "in the list's order";
+  EXPECT_FALSE(::IsWindowVisible(W())) << "and the launcher hides";
+
+  launcher->ToggleLauncher(clock.hwnd());
+  SelectTab(1);
+  {
+    UiScript answer({ShellErrorBox()});  // the system's message about the missing file
+    Press(IDC_LAUNCHER_EXECUTE_ALL);
+  }
+  ::Sleep(1500);
+  EXPECT_FALSE(Exists(dir + "third.exe.mark")) << "nothing after an item that did not start";
+}
+
+// The progress window of long file work: it appears only after a moment, shows how far the
+// work is, leaves this thread free for every other window (their timers keep firing), keeps
+// its owner disabled meanwhile, and Cancel asks the work to stop.
+TEST_F(LauncherWindowTest, FileWorkRunsBesideTheWindowsWithAProgressWindowAndCancel) {
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &CountTick);
+
+  // Work shorter than the delay never shows the window.
+  bool shown = false;
+  EXPECT_TRUE(FileProgressDialog::Run(W(), "Quick", "C:\\quick.txt", [&](FileProgress&) {
+    ::Sleep(50);
+    return true;
+  }));
+  for (HWND w = ::FindWindowA(nullptr, "Quick"); w; w = nullptr) shown = true;
+  EXPECT_FALSE(shown);
+
+  std::string percent, detail;
+  bool ownerDisabled = false;
+  std::atomic<int> steps{0};
+  UiScript script({[&](HWND w) {
+    if (UiScript::Title(w) != "Restoring Big ..." || steps < 10) return false;
+    percent = UiScript::Text(w, IDC_FILE_PROGRESS_PERCENT);
+    detail = UiScript::Text(w, IDC_FILE_PROGRESS_TEXT);
+    ownerDisabled = !::IsWindowEnabled(W());
+    UiScript::Click(w, IDCANCEL);
+    return true;
+  }});
+  const DWORD start = ::GetTickCount();
+  ticks = 0;
+  const bool finished = FileProgressDialog::Run(W(), "Restoring Big ...", "C:\\Data\\big.bin", [&](FileProgress& progress) {
+    progress.total = 1000;
+    while (!progress.cancelled) {
+      if (progress.done < 1000) progress.done += 10;
+      ++steps;
+      ::Sleep(20);
+      if (::GetTickCount() - start > 20000) return true;  // nobody pressed Cancel
+    }
+    return false;
+  });
+  ::KillTimer(nullptr, timer);
+  EXPECT_TRUE(script.Done()) << "the progress window appeared";
+  EXPECT_FALSE(finished) << "Cancel stopped the work";
+  EXPECT_LT(::GetTickCount() - start, 20000u);
+  EXPECT_GE(ticks, 10) << "this thread's timers kept firing while the work ran";
+  EXPECT_TRUE(ownerDisabled);
+  EXPECT_TRUE(::IsWindowEnabled(W())) << "and the owner is enabled again";
+  EXPECT_EQ(detail, "C:\\Data\\big.bin");
+  EXPECT_NE(percent, "0 %");
+  EXPECT_EQ(::FindWindowA(nullptr, "Restoring Big ..."), nullptr) << "the window is gone";
+  EXPECT_EQ(ActiveEncodedRuns(), 0);
+}
+
+// Restoring to run an item, with Cancel pressed in the progress window: nothing is restored,
+// nothing starts, no temporary file is left, and the encoded file is as it was.
+TEST_F(LauncherWindowTest, CancellingTheRestoreOfAnEncodedItemLeavesNothingBehind) {
+  const std::string dir = ScratchDir();
+  WriteBytes(dir + "big.bin", RandomBytes(20u << 20, 3));
+  ASSERT_TRUE(EncodeFile(dir + "big.bin", dir + "Big.QZD", "k3y", Win32FileAccess::Instance()));
+  std::filesystem::remove(dir + "big.bin");
+  const auto encoded = ReadBytes(dir + "Big.QZD");
+  // A slow disk: the restore lasts beyond the progress window's delay.
+  FaultyFiles slow(Win32FileAccess::Instance());
+  slow.readPauseMs = 150;
+  launcher->SetFileAccess(slow);
+  UiScript script({UiScript::OnDialog("Input an encoding key",
+                                      [](HWND w) {
+                                        ::SetDlgItemTextA(w, IDC_ENCODING_KEY, "k3y");
+                                        UiScript::Click(w, IDOK);
+                                      }),
+                   [](HWND w) {
+                     if (UiScript::Title(w) != "Restoring Big ...") return false;
+                     UiScript::Click(w, IDCANCEL);
+                     return true;
+                   }});
+  EXPECT_FALSE(launcher->RunItem(Item(dir + "Big.QZD", "Big", 1)));
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(Listing(dir), std::vector<std::string>{"Big.QZD"});
+  EXPECT_EQ(ReadBytes(dir + "Big.QZD"), encoded);
+  for (int i = 0; i < 50 && ActiveEncodedRuns() != 0; ++i) ::Sleep(20);
+  EXPECT_EQ(ActiveEncodedRuns(), 0) << "the watcher made beforehand has ended";
+}
+
+// The program of an encoded item has ended but its encoded file cannot be replaced (another
+// program holds it): the plain file is kept, so nothing is lost, and the user is told where it is.
+TEST_F(LauncherWindowTest, AReEncodingThatFailsKeepsThePlainFileAndSaysSo) {
+  const std::string dir = ScratchDir();
+  const std::string plain = CopyOfMarkHelper(dir, "secret.exe");
+  ASSERT_TRUE(EncodeFile(plain, dir + "Secret.QZD", "k3y", Win32FileAccess::Instance()));
+  std::filesystem::remove(plain);
+  const auto encoded = ReadBytes(dir + "Secret.QZD");
+  {
+    UiScript script({UiScript::OnDialog("Input an encoding key", [](HWND w) {
+      ::SetDlgItemTextA(w, IDC_ENCODING_KEY, "k3y");
+      UiScript::Click(w, IDOK);
+    })});
+    ASSERT_TRUE(launcher->RunItem(Item(dir + "Secret.QZD", "Secret", 1)));
+  }
+  ASSERT_NE(MarkTime(dir + "secret.exe.mark"), 0u) << "the restored program runs";
+  EXPECT_EQ(ActiveEncodedRuns(), 1);
+  HANDLE held = ::CreateFileA((dir + "Secret.QZD").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  WriteBytes(dir + "release", {});  // the program ends
+  std::string seen;
+  UiScript script({UiScript::OnMessageBox("could not be encoded again", IDOK, &seen)});
+  for (const DWORD start = ::GetTickCount(); !script.Done() && ::GetTickCount() - start < 20000;) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    ::Sleep(20);
+  }
+  ::CloseHandle(held);
+  EXPECT_TRUE(script.Done()) << "the user is told";
+  EXPECT_NE(seen.find(plain), std::string::npos) << seen;
+  EXPECT_TRUE(Exists(plain)) << "the plain file is kept";
+  EXPECT_EQ(ReadBytes(dir + "Secret.QZD"), encoded) << "the encoded file keeps its earlier content";
+  EXPECT_EQ(Listing(dir), (std::vector<std::string>{"Secret.QZD", "release", "secret.exe", "secret.exe.mark"}));
+  for (int i = 0; i < 100 && ActiveEncodedRuns() != 0; ++i) ::Sleep(20);
+  EXPECT_EQ(ActiveEncodedRuns(), 0);
 }
 
 }  // namespace

@@ -2,7 +2,8 @@ list(APPEND VELTA_CORE_TEST_SOURCES
   launcher/keyed_block_transform_test.cpp
   launcher/md5_crc32_test.cpp
   launcher/file_encoding_test.cpp
-  launcher/golden_encoded_file_test.cpp)
+  launcher/golden_encoded_file_test.cpp
+  launcher/neighbour_test.cpp)
 # Cross-checks against the system's md5sum and zlib run where those exist.
 if(NOT WIN32)
   find_package(ZLIB REQUIRED)
@@ -15,8 +16,11 @@ list(APPEND VELTA_CORE_TEST_SOURCES
 list(APPEND VELTA_WIN_TEST_SOURCES
   launcher/launcher_dialogs_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
-  launcher/launcher_window_test.cpp)
+  launcher/launcher_window_test.cpp
+  launcher/neighbour_win_test.cpp)
 if(WIN32)
   # Started by the launcher in the end-to-end test.
   add_executable(launcher_mark_helper WIN32 launcher/mark_helper.cpp)
+  # Holds a file open without sharing, for velta-cli's unreadable-file checks under Wine.
+  add_executable(file_hold_helper launcher/file_hold_helper.cpp)
 endif()

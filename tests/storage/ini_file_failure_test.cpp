@@ -1,61 +1,58 @@
-// Saving must never cost the settings already on disk.
+// Saving must never cost the settings already on disk, never touch another file, and never
+// fail without saying why.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <string>
 
+#include "storage/faulty_files.h"
 #include "storage/ini_profile_store.h"
 #include "storage/scratch_dir.h"
 #include "storage/std_file_access.h"
 
 namespace {
 
-// The real file functions, with one step made to fail.
-class FailingFiles : public StdFileAccess {
- public:
-  enum class Fault { None, WriteHalfThenFail, Replace, Read };
-  explicit FailingFiles(Fault fault) : fault_(fault) {}
-
-  ReadResult ReadAll(const std::string& path, std::string& content) override {
-    if (fault_ == Fault::Read) return ReadResult::Failed;
-    return StdFileAccess::ReadAll(path, content);
-  }
-  bool WriteAll(const std::string& path, std::string_view content) override {
-    if (fault_ != Fault::WriteHalfThenFail) return StdFileAccess::WriteAll(path, content);
-    StdFileAccess::WriteAll(path, content.substr(0, content.size() / 2));  // the disk filled up half way
-    return false;
-  }
-  bool Replace(const std::string& from, const std::string& to) override {
-    return fault_ != Fault::Replace && StdFileAccess::Replace(from, to);
-  }
-
- private:
-  Fault fault_;
-};
+using Status = IniProfileStore::SaveOutcome::Status;
 
 const char kOld[] = "[Settings]\r\nFormat=%H:%M\r\nOption=8\r\n\r\n[QuickTimerMsg]\r\nForeColor=255\r\n";
+const char kNew[] = "[Settings]\r\nFormat=%H:%M\r\nOption=4\r\n\r\n[QuickTimerMsg]\r\nForeColor=255\r\n";
 
-TEST(IniProfileStoreFailure, AFailedSaveLeavesTheOldFileWhole) {
+std::set<std::string> Names(const ScratchDir& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) names.insert(entry.path().filename().string());
+  return names;
+}
+
+TEST(IniProfileStoreFailure, AFailedSaveLeavesTheOldFileWholeAndSaysWhy) {
   struct Case {
     const char* what;
-    FailingFiles::Fault fault;
+    long long writeFailsAfter;
+    bool moveFails;
+    long long readFailsAfter;
   } cases[] = {
-      {"write fails half way", FailingFiles::Fault::WriteHalfThenFail},
-      {"the replacing step fails", FailingFiles::Fault::Replace},
-      {"the file could not be read", FailingFiles::Fault::Read},
+      {"write fails half way", 20, false, -1},
+      {"the replacing step fails", -1, true, -1},
+      {"the file could not be read", -1, false, 10},
   };
   for (const Case& c : cases) {
     ScratchDir dir;
     const std::string file = dir.File("Velta.ini");
     ScratchDir::Write(file, kOld);
-    FailingFiles files(c.fault);
-    {
-      IniProfileStore store(file, files);
-      store.WriteString("Settings", "Format", "%Y");
-      store.WriteInt("Settings", "left", 10);
-      EXPECT_FALSE(store.Flush()) << c.what;
-    }  // and the destructor's attempt fails the same way
+    FaultyFiles files(StdFileAccess::Instance());
+    files.writeFailsAfter = c.writeFailsAfter;
+    files.moveFailsForGood = c.moveFails;
+    files.readFailsAfter = c.readFailsAfter;
+    IniProfileStore store(file, files);
+    store.WriteString("Settings", "Format", "%Y");
+    store.WriteInt("Settings", "left", 10);
+    const IniProfileStore::SaveOutcome& outcome = store.Save();
+    EXPECT_EQ(outcome.status, Status::Failed) << c.what;
+    EXPECT_EQ(outcome.path, file) << c.what;
+    EXPECT_FALSE(outcome.reason.empty()) << c.what;
+    EXPECT_FALSE(store.Flush()) << c.what;
     EXPECT_EQ(ScratchDir::Read(file), kOld) << c.what;
-    EXPECT_FALSE(ScratchDir::Exists(FileAccess::TemporaryPathFor(file))) << c.what;
+    EXPECT_EQ(Names(dir), std::set<std::string>{"Velta.ini"}) << c.what << ": no temporary file is left";
   }
 }
 
@@ -63,7 +60,8 @@ TEST(IniProfileStoreFailure, AFileThatCouldNotBeReadIsNeverDeletedEither) {
   ScratchDir dir;
   const std::string file = dir.File("Velta.ini");
   ScratchDir::Write(file, kOld);
-  FailingFiles files(FailingFiles::Fault::Read);
+  FaultyFiles files(StdFileAccess::Instance());
+  files.readFailsAfter = 0;
   {
     IniProfileStore store(file, files);
     store.WriteInt("Settings", "left", 10);
@@ -73,24 +71,114 @@ TEST(IniProfileStoreFailure, AFileThatCouldNotBeReadIsNeverDeletedEither) {
   EXPECT_EQ(ScratchDir::Read(file), kOld);
 }
 
-TEST(IniProfileStoreFailure, ASuccessfulSaveLeavesNoTemporaryFile) {
+// Temporary files of other programs, and names that look like ours, are none of the store's
+// business: the save uses a name of its own and leaves them as they are.
+TEST(IniProfileStoreFailure, ASaveTouchesNoOtherFile) {
   ScratchDir dir;
   const std::string file = dir.File("Velta.ini");
   ScratchDir::Write(file, kOld);
-  FailingFiles files(FailingFiles::Fault::None);
+  for (const char* other : {"Velta.ini.tmp", "Velta.ini.new", "Velta.ini.old", "Velta.tmp"})
+    ScratchDir::Write(dir.File(other), std::string("not ours: ") + other);
   {
-    IniProfileStore store(file, files);
+    IniProfileStore store(file);
     store.WriteInt("Settings", "Option", 4);
-    EXPECT_TRUE(store.Flush());
+    EXPECT_TRUE(store.Save().ok());
     EXPECT_FALSE(store.dirty());
   }
-  EXPECT_EQ(ScratchDir::Read(file), "[Settings]\r\nFormat=%H:%M\r\nOption=4\r\n\r\n[QuickTimerMsg]\r\nForeColor=255\r\n");
-  EXPECT_FALSE(ScratchDir::Exists(FileAccess::TemporaryPathFor(file)));
-  // A temporary file left by an earlier crash is simply replaced.
-  ScratchDir::Write(FileAccess::TemporaryPathFor(file), "stale");
-  { IniProfileStore store(file); store.WriteInt("Settings", "Option", 8); }
+  EXPECT_EQ(ScratchDir::Read(file), kNew);
+  EXPECT_EQ(Names(dir), (std::set<std::string>{"Velta.ini", "Velta.ini.new", "Velta.ini.old", "Velta.ini.tmp", "Velta.tmp"}));
+  for (const char* other : {"Velta.ini.tmp", "Velta.ini.new", "Velta.ini.old", "Velta.tmp"})
+    EXPECT_EQ(ScratchDir::Read(dir.File(other)), std::string("not ours: ") + other);
+}
+
+// A file marked read-only is the user's decision: it is never written (a rename would replace
+// it under Wine), and the caller learns so.
+TEST(IniProfileStoreFailure, AReadOnlyFileIsNeverWritten) {
+  ScratchDir dir;
+  const std::string file = dir.File("Velta.ini");
+  ScratchDir::Write(file, kOld);
+  std::filesystem::permissions(file, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                         std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::remove);
+  ASSERT_TRUE(StdFileAccess::Instance().IsReadOnly(file));
+  {
+    IniProfileStore store(file, dir.File("fallback.ini"), StdFileAccess::Instance());
+    EXPECT_EQ(store.GetString("Settings", "Format", ""), "%H:%M");
+    store.WriteInt("Settings", "Option", 4);
+    const IniProfileStore::SaveOutcome& outcome = store.Save();
+    EXPECT_EQ(outcome.status, Status::ReadOnly);
+    EXPECT_EQ(outcome.path, file);
+    store.DeleteSection("Settings");
+    store.DeleteSection("QuickTimerMsg");
+    EXPECT_EQ(store.Save().status, Status::ReadOnly) << "nor deleted";
+  }
   EXPECT_EQ(ScratchDir::Read(file), kOld);
-  EXPECT_FALSE(ScratchDir::Exists(FileAccess::TemporaryPathFor(file)));
+  EXPECT_TRUE(StdFileAccess::Instance().IsReadOnly(file));
+  EXPECT_EQ(Names(dir), std::set<std::string>{"Velta.ini"});
+  std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+}
+
+// No temporary file can be made in the folder (a permission for the file alone): the file is
+// written in place. Neither works: the settings go to the fallback place for good, and are
+// read from there next time.
+TEST(IniProfileStoreFailure, AFolderThatRefusesNewFilesIsWrittenInPlaceOrLeftForTheFallback) {
+  ScratchDir dir;
+  std::filesystem::create_directories(dir.File("program"));
+  const std::string file = dir.File("program/Velta.ini");
+  const std::string fallback = dir.File("appdata/Orvex/Velta/Velta.ini");
+  ScratchDir::Write(file, kOld);
+  FaultyFiles files(StdFileAccess::Instance());
+  files.deniedFolder = dir.File("program");
+  {
+    IniProfileStore store(file, fallback, files);
+    store.WriteInt("Settings", "Option", 4);
+    const IniProfileStore::SaveOutcome& outcome = store.Save();
+    EXPECT_EQ(outcome.status, Status::Ok);
+    EXPECT_EQ(outcome.path, file);
+  }
+  EXPECT_EQ(ScratchDir::Read(file), kNew) << "written in place";
+  EXPECT_FALSE(ScratchDir::Exists(fallback));
+
+  files.existingDenied = true;
+  {
+    IniProfileStore store(file, fallback, files);
+    store.WriteInt("Settings", "Option", 2);
+    const IniProfileStore::SaveOutcome& outcome = store.Save();
+    EXPECT_EQ(outcome.status, Status::Ok);
+    EXPECT_EQ(outcome.path, fallback);
+    EXPECT_EQ(store.path(), fallback);
+  }
+  EXPECT_EQ(ScratchDir::Read(file), kNew) << "the program's copy stays as it was";
+  EXPECT_EQ(ScratchDir::Read(fallback),
+            "[Settings]\r\nFormat=%H:%M\r\nOption=2\r\n\r\n[QuickTimerMsg]\r\nForeColor=255\r\n");
+  {
+    IniProfileStore store(file, fallback, files);
+    EXPECT_EQ(store.path(), fallback) << "read from the fallback place first once it exists";
+    EXPECT_EQ(store.GetInt("Settings", "Option", 0), 2);
+  }
+
+  // Without a fallback place the failure is told, with the system's reason.
+  IniProfileStore store(file, files);
+  store.WriteInt("Settings", "Option", 1);
+  const IniProfileStore::SaveOutcome& outcome = store.Save();
+  EXPECT_EQ(outcome.status, Status::Failed);
+  EXPECT_EQ(outcome.reason, FaultyFiles::Denied().message);
+  EXPECT_EQ(ScratchDir::Read(file), kNew);
+  EXPECT_EQ(Names(dir), (std::set<std::string>{"appdata", "program"}));
+}
+
+TEST(IniProfileStoreFailure, AReplaceHeldForAMomentIsTriedAgain) {
+  ScratchDir dir;
+  const std::string file = dir.File("Velta.ini");
+  ScratchDir::Write(file, kOld);
+  FaultyFiles files(StdFileAccess::Instance());
+  files.movesHeldFor = 2;
+  IniProfileStore store(file, files);
+  store.WriteInt("Settings", "Option", 4);
+  EXPECT_TRUE(store.Save().ok());
+  EXPECT_EQ(files.pauses, 2);
+  EXPECT_EQ(ScratchDir::Read(file), kNew);
+  EXPECT_EQ(Names(dir), std::set<std::string>{"Velta.ini"});
 }
 
 TEST(IniProfileStoreFailure, UnwritableAndUnreadablePlacesFailQuietly) {
@@ -107,7 +195,9 @@ TEST(IniProfileStoreFailure, UnwritableAndUnreadablePlacesFailQuietly) {
     IniProfileStore store(dir.File("Velta.ini"));
     EXPECT_EQ(store.text(), "");
     store.WriteInt("S", "k", 1);
-    EXPECT_FALSE(store.Flush());
+    const IniProfileStore::SaveOutcome& outcome = store.Save();
+    EXPECT_EQ(outcome.status, Status::Failed);
+    EXPECT_FALSE(outcome.reason.empty());
   }
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("Velta.ini")));
 }

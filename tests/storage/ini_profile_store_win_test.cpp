@@ -5,11 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <utility>
 
+#include "storage/file_replacement.h"
 #include "storage/ini_profile_store.h"
 #include "storage/scratch_dir.h"
+#include "storage/settings_place.h"
 #include "storage/win32_file_access.h"
 
 namespace {
@@ -50,6 +54,12 @@ TEST(IniProfileStoreWindows, TheDefaultFileIsTheExecutablesPathWithIni) {
   EXPECT_EQ(::GetFileAttributesA(expected.c_str()), INVALID_FILE_ATTRIBUTES) << "an empty text deletes the file";
 }
 
+std::set<std::string> Names(const ScratchDir& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) names.insert(entry.path().filename().string());
+  return names;
+}
+
 TEST(IniProfileStoreWindows, Win32FilesReplaceInOneStepAndReportFailures) {
   ScratchDir dir;
   Win32FileAccess& files = Win32FileAccess::Instance();
@@ -57,25 +67,88 @@ TEST(IniProfileStoreWindows, Win32FilesReplaceInOneStepAndReportFailures) {
   std::string content;
   EXPECT_EQ(files.ReadAll(file, content), FileAccess::ReadResult::Missing);
   EXPECT_EQ(files.ReadAll(dir.File("no/such/Velta.ini"), content), FileAccess::ReadResult::Missing);
-  EXPECT_EQ(files.ReadAll(dir.path().string(), content), FileAccess::ReadResult::Failed);  // a folder
+  FileError error;
+  EXPECT_EQ(files.ReadAll(dir.path().string(), content, error), FileAccess::ReadResult::Failed);  // a folder
+  EXPECT_FALSE(error.message.empty());
 
-  ASSERT_TRUE(files.ReplaceContent(file, "first"));
-  ASSERT_TRUE(files.ReplaceContent(file, "second, longer"));
+  ASSERT_TRUE(FileReplacement::Replace(files, file, "first", error));
+  ASSERT_TRUE(FileReplacement::Replace(files, file, "second, longer", error));
   EXPECT_EQ(files.ReadAll(file, content), FileAccess::ReadResult::Ok);
   EXPECT_EQ(content, "second, longer");
-  EXPECT_EQ(::GetFileAttributesA(FileAccess::TemporaryPathFor(file).c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(Names(dir), std::set<std::string>{"Velta.ini"});
 
-  // A file another program holds open without sharing cannot be replaced; it stays as it was.
+  // A file another program holds open without sharing cannot be replaced (after a few tries);
+  // it stays as it was, and the system's reason is told.
   HANDLE held = ::CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_EQ(files.ReadAll(file, content), FileAccess::ReadResult::Failed);
-  EXPECT_FALSE(files.ReplaceContent(file, "third"));
+  EXPECT_FALSE(FileReplacement::Replace(files, file, "third", error));
+  EXPECT_TRUE(error.passing);
+  EXPECT_FALSE(error.message.empty());
   ::CloseHandle(held);
   EXPECT_EQ(ScratchDir::Read(file), "second, longer");
-  EXPECT_EQ(::GetFileAttributesA(FileAccess::TemporaryPathFor(file).c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(Names(dir), std::set<std::string>{"Velta.ini"});
 
-  EXPECT_TRUE(files.Remove(file));
-  EXPECT_FALSE(files.Remove(file));
+  // New files only where nothing is; moves that replace only when asked.
+  EXPECT_EQ(files.CreateNew(file, error), nullptr);
+  ScratchDir::Write(dir.File("other.ini"), "other");
+  EXPECT_FALSE(files.Move(dir.File("other.ini"), file, false, error));
+  EXPECT_EQ(ScratchDir::Read(file), "second, longer");
+  EXPECT_TRUE(files.Move(dir.File("other.ini"), file, true, error));
+  EXPECT_EQ(ScratchDir::Read(file), "other");
+  EXPECT_EQ(files.OpenRead(dir.path().string(), error), nullptr) << "a folder is no file";
+  EXPECT_EQ(files.KindOf(dir.path().string()), FileAccess::Kind::Directory);
+
+  EXPECT_TRUE(files.Remove(file, error));
+  EXPECT_FALSE(files.Remove(file, error));
+  EXPECT_EQ(error.code, ERROR_FILE_NOT_FOUND);
+}
+
+// Under Wine a rename replaces even a file marked read-only: the store must look first.
+TEST(IniProfileStoreWindows, AReadOnlySettingsFileIsNeverWritten) {
+  ScratchDir dir;
+  const std::string file = dir.File("Velta.ini");
+  const std::string old = "[Settings]\r\nOption=8\r\n";
+  ScratchDir::Write(file, old);
+  ASSERT_TRUE(::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+  {
+    IniProfileStore store(file, Win32FileAccess::Instance());
+    store.WriteInt("Settings", "Option", 4);
+    const IniProfileStore::SaveOutcome& outcome = store.Save();
+    EXPECT_EQ(outcome.status, IniProfileStore::SaveOutcome::Status::ReadOnly);
+    EXPECT_EQ(outcome.path, file);
+  }
+  EXPECT_EQ(ScratchDir::Read(file), old);
+  EXPECT_NE(::GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_READONLY, 0u) << "the attribute stays";
+  EXPECT_EQ(Names(dir), std::set<std::string>{"Velta.ini"});
+  ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The settings found in the user's application data folder are the ones read, once they exist.
+TEST(IniProfileStoreWindows, TheApplicationDataCopyIsReadFirstWhenItExists) {
+  const std::string appData = SettingsPlace::AppDataIni();
+  ASSERT_FALSE(appData.empty());
+  EXPECT_NE(appData.find("\\Orvex's Applications\\velta_win_tests\\velta_win_tests.ini"), std::string::npos)
+      << appData;
+  std::string beside = ModulePath();
+  beside.replace(beside.size() - 3, 3, "ini");
+  ::DeleteFileA(beside.c_str());
+  ::DeleteFileA(appData.c_str());
+  { IniProfileStore store; EXPECT_EQ(store.path(), beside); }
+  FileError error;
+  ASSERT_TRUE(Win32FileAccess::Instance().CreateFolders(SettingsPlace::AppDataFolder(), error)) << error.message;
+  ScratchDir::Write(appData, "[Settings]\r\nOption=6\r\n");
+  {
+    IniProfileStore store;
+    EXPECT_EQ(store.path(), appData);
+    EXPECT_EQ(store.GetInt("Settings", "Option", 0), 6);
+    store.WriteInt("Settings", "Option", 7);
+    EXPECT_TRUE(store.Save().ok());
+  }
+  EXPECT_EQ(ScratchDir::Read(appData), "[Settings]\r\nOption=7\r\n");
+  EXPECT_EQ(::GetFileAttributesA(beside.c_str()), INVALID_FILE_ATTRIBUTES);
+  ::DeleteFileA(appData.c_str());
+  ::RemoveDirectoryA(SettingsPlace::AppDataFolder().c_str());
 }
 
 TEST(IniProfileStoreWindows, AFileHeldOpenWhileLoadingIsNotOverwrittenBySaving) {

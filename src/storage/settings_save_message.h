@@ -1,0 +1,19 @@
+// Tells the user that the settings could not be saved: once per run, naming the file and the
+// system's reason, so that a failing save is never silent and never nags at every save.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "storage/ini_profile_store.h"
+
+class SettingsSaveMessage {
+ public:
+  // Nothing for an Ok outcome. Otherwise, the first time in this run only, a warning owned by
+  // `owner`: the file is read-only (IDS_SETTINGS_READ_ONLY), or could not be written and why
+  // (IDS_SETTINGS_NOT_SAVED). True when the message was shown.
+  static bool ShowOnce(const IniProfileStore::SaveOutcome& outcome, HWND owner);
+  // The message's text for an outcome that is not Ok (empty for Ok), in the resource set in effect.
+  static std::string Text(const IniProfileStore::SaveOutcome& outcome);
+};

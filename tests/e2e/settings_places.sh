@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Where the clock's files go when the program's folder will not take them: a read-only
+# Velta.ini is never written; with the program's folder unwritable the clock still starts, its
+# settings go to %APPDATA%\Orvex's Applications\Velta\Velta.ini and are read from there at the
+# next start, and new encoded launcher items are kept in that folder as well.
+source "$(dirname "$0")/lib.sh"
+
+appdata=$(wine cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
+appdata_dir="$(winepath -u "$appdata" 2>/dev/null | tr -d '\r')/Orvex's Applications/Velta"
+locked=
+# A folder that refuses new files even to root: immutable where that can be set.
+lock() {
+  if [ "$(id -u)" -ne 0 ]; then chmod a-w "$1"; else chattr +i "$1" 2>/dev/null; fi
+  if touch "$1/.probe" 2>/dev/null; then rm -f "$1/.probe"; chmod u+w "$1"; return 1; fi
+  locked=$1
+}
+unlock() { chattr -i "$1" 2>/dev/null; chmod u+w "$1"; locked=; }
+cleanup() {
+  stop_velta
+  [ -n "$locked" ] && unlock "$locked"
+  rm -rf "$appdata_dir"
+  rmdir "$(dirname "$appdata_dir")" 2>/dev/null
+}
+trap cleanup EXIT
+rm -rf "$appdata_dir"
+value_of() { [ -f "$1" ] && tr -d '\r' <"$1" | sed -n "s/^$2=//p" | head -n 1; }
+wait_value() {  # wait_value FILE KEY EXPECTED
+  local i
+  for i in $(seq 50); do [ "$(value_of "$1" "$2")" = "$3" ] && return 0; sleep 0.1; done
+  return 1
+}
+info_of() { driver info Velta | sed -n "s/^$1 //p"; }
+
+# 1. A read-only settings file stays as it is, attribute and all (a rename would replace it under Wine).
+dir=$(sandbox settings_read_only)
+printf '[Settings]\r\nFormat=%%H:%%M\r\nOption=196616\r\n' >"$dir/Velta.ini"
+cp "$dir/Velta.ini" "$dir.keep"
+chmod a-w "$dir/Velta.ini"
+start_velta "$dir"
+check "the clock starts with a read-only Velta.ini" wait_window
+sleep 1
+driver command Velta 32775   # Window Frame: stored at once
+sleep 1
+driver command Velta 32772   # Exit: stored again
+check "and ends" velta_ended 15
+check "the read-only Velta.ini is unchanged" cmp -s "$dir/Velta.ini" "$dir.keep"
+check "and still read-only" [ -z "$(find "$dir/Velta.ini" -perm /222)" ]
+expect_eq "no other file appeared beside it" "$(ls "$dir" | tr '\n' ' ')" "Velta.exe Velta.ini "
+check "and nothing went elsewhere" [ ! -e "$appdata_dir/Velta.ini" ]
+chmod u+w "$dir/Velta.ini"
+rm -f "$dir.keep"
+
+# 2. The program's folder takes no new files.
+dir=$(sandbox settings_appdata)
+docs=$VELTA_ROOT/build/e2e/settings_appdata_docs
+rm -rf "$docs"; mkdir -p "$docs"
+printf 'a secret worth keeping\n' >"$docs/secret.txt"
+if ! lock "$dir"; then
+  ok "skipped: no way to make a folder unwritable here"
+  exit 0
+fi
+start_velta "$dir"
+check "the clock starts in a folder it cannot write" wait_window
+sleep 1
+driver command Velta 32775   # Window Frame off: stored at once
+check "the changed setting is saved under %APPDATA%" wait_value "$appdata_dir/Velta.ini" Option 196620
+check "nothing was written beside the program" [ ! -e "$dir/Velta.ini" ]
+
+# A new encoded launcher item is kept there too.
+settings_key="HKCU\\Software\\Orvex's Applications\\Velta\\Settings"
+wine reg add "$settings_key" /v ExMode /t REG_DWORD /d 1 /f </dev/null >/dev/null 2>&1
+driver command Velta 32800
+sleep 1
+driver launcher-press Velta 3
+if driver wait Add 10 >/dev/null; then
+  driver set-text Add 1002 "$(winepath -w "$docs/secret.txt" 2>/dev/null | tr -d '\r')"
+  driver set-text Add 1007 Secret
+  driver press Add 1004
+  sleep 0.3
+  driver set-text Add 1005 k3y
+  driver press Add 1
+  driver gone Add 10
+  sleep 1
+else
+  not_ok "the add dialog opens"
+fi
+wine reg delete "$settings_key" /v ExMode /f </dev/null >/dev/null 2>&1
+qzd=$(ls "$appdata_dir"/Secret*.QZD 2>/dev/null | head -n 1)
+check "the encoded file went to the same folder ($(basename "${qzd:-none}"))" [ -f "$qzd" ]
+check "and the original is gone" [ ! -e "$docs/secret.txt" ]
+if [ -x "$VELTA_ROOT/build/native/velta-cli" ] && [ -f "$qzd" ]; then
+  "$VELTA_ROOT/build/native/velta-cli" decode "$qzd" --key k3y --to "$docs/check.txt" >/dev/null
+  check "it decodes to the original" grep -q 'a secret worth keeping' "$docs/check.txt"
+fi
+driver command Velta 32772
+check "Exit ends the clock" velta_ended 15
+check "with its settings under %APPDATA%, naming the item" grep -q "Secret" "$appdata_dir/Velta.ini"
+
+start_velta "$dir"
+check "the clock starts again" wait_window
+sleep 1
+expect_eq "the setting is read from %APPDATA% (no frame)" "$(info_of thickframe)" 0
+driver command Velta 32772
+check "and ends" velta_ended 15
+unlock "$dir"
+check "the program's folder holds only the program" [ "$(ls "$dir")" = Velta.exe ]
