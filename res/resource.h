@@ -172,3 +172,4 @@
 // %1 the settings file, %2 the system's reason
 #define IDS_SETTINGS_NOT_SAVED   1470
 #define IDS_SETTINGS_READ_ONLY   1471
+#define IDS_SETTINGS_FOREIGN     1472

@@ -11,6 +11,7 @@
 #include "quicktimer/quick_timer_dialog.h"
 #include "resource.h"
 #include "storage/ini_profile_store.h"
+#include "storage/settings_save_message.h"
 #include "timesync/time_adjust_dialog.h"
 #include "timesync/time_adjustment.h"
 #include "win/message_box.h"
@@ -56,7 +57,14 @@ bool ClockWindow::TransferSettings(Transfer direction) {
   }
   TransferTimeAdjustSettings(store, adjust, direction);
   TransferLauncher(store, "Exec", direction, launcherGroups_);
-  return direction == Transfer::Load || store.Flush();
+  if (direction == Transfer::Load) {
+    if (store.IsForeignText()) SettingsSaveMessage::ShowForeignTextOnce(store.path(), nullptr);
+    return true;
+  }
+  const IniProfileStore::SaveOutcome& outcome = store.Save();
+  // Once the window is being destroyed the message has no owner.
+  SettingsSaveMessage::ShowOnce(outcome, ::IsWindowVisible(hwnd()) ? hwnd() : nullptr);
+  return outcome.ok();
 }
 
 void ClockWindow::AdjustTimeInBackground() {

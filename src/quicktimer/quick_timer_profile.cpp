@@ -4,6 +4,7 @@
 
 #include "storage/ini_profile_store.h"
 #include "storage/registry_profile_store.h"
+#include "storage/settings_save_message.h"
 
 namespace {
 
@@ -48,7 +49,9 @@ void TimerAction::Load() {
 bool TimerAction::SaveFaces() {
   IniProfileStore file;
   TransferFaces(file, Transfer::Save);
-  return file.Flush();
+  const IniProfileStore::SaveOutcome& outcome = file.Save();
+  SettingsSaveMessage::ShowOnce(outcome, nullptr);
+  return outcome.ok();
 }
 
 void TimerAction::SaveChoices() {

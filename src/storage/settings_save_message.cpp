@@ -32,6 +32,13 @@ std::string SettingsSaveMessage::Text(const IniProfileStore::SaveOutcome& outcom
   return Fill(StringTable::Load(IDS_SETTINGS_NOT_SAVED), outcome.path, outcome.reason);
 }
 
+bool SettingsSaveMessage::ShowForeignTextOnce(const std::string& path, HWND owner) {
+  static std::atomic<bool> shown{false};
+  if (shown.exchange(true)) return false;
+  MessageBoxes::Show(Fill(StringTable::Load(IDS_SETTINGS_FOREIGN), path, {}), MB_OK | MB_ICONWARNING, owner);
+  return true;
+}
+
 bool SettingsSaveMessage::ShowOnce(const IniProfileStore::SaveOutcome& outcome, HWND owner) {
   static std::atomic<bool> shown{false};
   if (outcome.ok() || shown.exchange(true)) return false;

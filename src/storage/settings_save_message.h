@@ -16,4 +16,7 @@ class SettingsSaveMessage {
   static bool ShowOnce(const IniProfileStore::SaveOutcome& outcome, HWND owner);
   // The message's text for an outcome that is not Ok (empty for Ok), in the resource set in effect.
   static std::string Text(const IniProfileStore::SaveOutcome& outcome);
+  // The first time in this run only: the settings file at `path` is not single-byte text, so the
+  // defaults are used and the file is left as it is (IDS_SETTINGS_FOREIGN). True when shown.
+  static bool ShowForeignTextOnce(const std::string& path, HWND owner);
 };

@@ -39,10 +39,14 @@ chmod a-w "$dir/Velta.ini"
 start_velta "$dir"
 check "the clock starts with a read-only Velta.ini" wait_window
 sleep 1
-driver command Velta 32775   # Window Frame: stored at once
-sleep 1
-driver command Velta 32772   # Exit: stored again
-check "and ends" velta_ended 15
+driver command Velta $ID_WINDOW_FRAME   # stored at once: refused, and the user is told
+box=$(driver message-box - 15)
+check "the user is told the file is read-only ($(echo "$box" | sed -n 's/^text //p' | head -c 80))" \
+  bash -c "echo '$box' | grep -q 'read-only'"
+driver press-message-box - $IDOK
+sleep 0.5
+driver command Velta $ID_EXIT   # stored again, and told no more
+check "and ends without a second message" velta_ended 15
 check "the read-only Velta.ini is unchanged" cmp -s "$dir/Velta.ini" "$dir.keep"
 check "and still read-only" [ -z "$(find "$dir/Velta.ini" -perm /222)" ]
 expect_eq "no other file appeared beside it" "$(ls "$dir" | tr '\n' ' ')" "Velta.exe Velta.ini "
@@ -62,23 +66,23 @@ fi
 start_velta "$dir"
 check "the clock starts in a folder it cannot write" wait_window
 sleep 1
-driver command Velta 32775   # Window Frame off: stored at once
+driver command Velta $ID_WINDOW_FRAME   # frameless: stored at once
 check "the changed setting is saved under %APPDATA%" wait_value "$appdata_dir/Velta.ini" Option 196620
 check "nothing was written beside the program" [ ! -e "$dir/Velta.ini" ]
 
 # A new encoded launcher item is kept there too.
 settings_key="HKCU\\Software\\Orvex's Applications\\Velta\\Settings"
 wine reg add "$settings_key" /v ExMode /t REG_DWORD /d 1 /f </dev/null >/dev/null 2>&1
-driver command Velta 32800
+driver command Velta $ID_LAUNCHER
 sleep 1
-driver launcher-press Velta 3
+driver launcher-press Velta $IDC_LAUNCHER_ADD
 if driver wait Add 10 >/dev/null; then
-  driver set-text Add 1002 "$(winepath -w "$docs/secret.txt" 2>/dev/null | tr -d '\r')"
-  driver set-text Add 1007 Secret
-  driver press Add 1004
+  driver set-text Add $IDC_LAUNCHER_ADD_PATH "$(winepath -w "$docs/secret.txt" 2>/dev/null | tr -d '\r')"
+  driver set-text Add $IDC_LAUNCHER_ADD_NAME Secret
+  driver press Add $IDC_LAUNCHER_ADD_ENCODE
   sleep 0.3
-  driver set-text Add 1005 k3y
-  driver press Add 1
+  driver set-text Add $IDC_LAUNCHER_ADD_KEY k3y
+  driver press Add $IDOK
   driver gone Add 10
   sleep 1
 else
@@ -92,7 +96,7 @@ if [ -x "$VELTA_ROOT/build/native/velta-cli" ] && [ -f "$qzd" ]; then
   "$VELTA_ROOT/build/native/velta-cli" decode "$qzd" --key k3y --to "$docs/check.txt" >/dev/null
   check "it decodes to the original" grep -q 'a secret worth keeping' "$docs/check.txt"
 fi
-driver command Velta 32772
+driver command Velta $ID_EXIT
 check "Exit ends the clock" velta_ended 15
 check "with its settings under %APPDATA%, naming the item" grep -q "Secret" "$appdata_dir/Velta.ini"
 
@@ -100,7 +104,7 @@ start_velta "$dir"
 check "the clock starts again" wait_window
 sleep 1
 expect_eq "the setting is read from %APPDATA% (no frame)" "$(info_of thickframe)" 0
-driver command Velta 32772
+driver command Velta $ID_EXIT
 check "and ends" velta_ended 15
 unlock "$dir"
 check "the program's folder holds only the program" [ "$(ls "$dir")" = Velta.exe ]
