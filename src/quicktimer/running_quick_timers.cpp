@@ -26,7 +26,15 @@ void RunningQuickTimers::Add(std::unique_ptr<RunningTimer> entry) {
   CellsChanged();
 }
 
+std::int32_t RunningQuickTimers::selectedCell() const {
+  for (std::size_t i = 0; i < running_.size(); ++i) {
+    if (running_[i].get() == selected_) return static_cast<std::int32_t>(i);
+  }
+  return -1;
+}
+
 void RunningQuickTimers::Finish(std::unique_ptr<RunningTimer> entry) {
+  if (entry.get() == selected_) selected_ = nullptr;
   entry->End();
   entry->action.SaveFaces();
   if (entry->InHandler()) finishing_.push_back(std::move(entry));
@@ -135,7 +143,7 @@ void RunningQuickTimers::UpdateTip() const {
 
 void RunningQuickTimers::ShowCellMenu(int cell, POINT at) {
   if (cell < 0 || static_cast<std::size_t>(cell) >= running_.size()) return;
-  selected_ = cell;
+  selected_ = running_[static_cast<std::size_t>(cell)].get();
   MenuHandle menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CELL_MENU)));
   HMENU popup = ::GetSubMenu(menu.get(), 0);
   if (popup == nullptr) return;
@@ -164,9 +172,10 @@ bool RunningQuickTimers::OnCommand(WORD id) {
     case ID_QT_EXECUTE_APP: bit = TimerActionState::kExecuteApplication; break;
     default: return false;
   }
-  // The selected index may be stale: the entries may have moved or gone since the click.
-  if (selected_ < 0 || static_cast<std::size_t>(selected_) >= running_.size()) return true;
-  const auto at = running_.begin() + selected_;
+  // The entries may have moved or gone since the click: the command is for the pressed one, if it still runs.
+  const std::int32_t cell = selectedCell();
+  if (cell < 0) return true;
+  const auto at = running_.begin() + cell;
   if (id != ID_QT_STOP) {
     (*at)->action.flags ^= bit;
     return true;
