@@ -107,16 +107,30 @@ void RunningQuickTimers::RebuildTooltips() {
   ::SendMessageA(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOMATIC, MAKELPARAM(static_cast<WORD>(-1), 0));
   const QuickTimerCells::Rect client = Client();
   for (std::size_t i = 0; i < running_.size(); ++i) {
-    const auto cell = QuickTimerCells::CellRect(static_cast<std::int32_t>(i), client);
-    if (!cell) break;
-    TTTOOLINFOA tool{};
-    tool.cbSize = TTTOOLINFOA_V1_SIZE;
-    tool.uFlags = 0;
-    tool.hwnd = host_;
-    tool.uId = reinterpret_cast<UINT_PTR>(running_[i].get());
-    tool.rect = ToRect(*cell);
+    TTTOOLINFOA tool = Tool(i, client);
     tool.lpszText = LPSTR_TEXTCALLBACKA;
     ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+TTTOOLINFOA RunningQuickTimers::Tool(std::size_t index, const QuickTimerCells::Rect& client) const {
+  TTTOOLINFOA tool{};
+  tool.cbSize = TTTOOLINFOA_V1_SIZE;
+  tool.uFlags = 0;
+  tool.hwnd = host_;
+  tool.uId = reinterpret_cast<UINT_PTR>(running_[index].get());
+  // A client too narrow for any cell leaves the tip nowhere until it grows.
+  const auto cell = QuickTimerCells::CellRect(static_cast<std::int32_t>(index), client);
+  if (cell) tool.rect = ToRect(*cell);
+  return tool;
+}
+
+void RunningQuickTimers::PlaceTips() {
+  if (tooltip_ == nullptr) return;
+  const QuickTimerCells::Rect client = Client();
+  for (std::size_t i = 0; i < running_.size(); ++i) {
+    TTTOOLINFOA tool = Tool(i, client);
+    ::SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 #include <memory>
@@ -52,6 +53,8 @@ class RunningQuickTimers {
   bool OnCommand(WORD id);
   // The tooltips' request for a cell's text; false when it is not theirs.
   bool OnNotify(NMHDR* header);
+  // The host's client area has changed (size, frame): each tip goes where its cell now is.
+  void PlaceTips();
   // Mouse messages for the tooltips, and their text at this moment.
   void RelayEvent(MSG* msg) const;
   void UpdateTip() const;
@@ -59,6 +62,8 @@ class RunningQuickTimers {
  private:
   QuickTimerCells::Rect Client() const;
   void RebuildTooltips();
+  // The tool of entry `index`, at its cell in `client`.
+  TTTOOLINFOA Tool(std::size_t index, const QuickTimerCells::Rect& client) const;
   void CellsChanged();
   // An entry taken out of the running ones: it ends and saves its faces. One
   // whose window is inside one of its own handlers is kept until that returns.
