@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "face/colour_button.h"
+#include "face/colour_grid.h"
 #include "launcher/ui_script.h"
 #include "quicktimer/quick_timer_cells.h"
 #include "quicktimer/running_timer.h"
@@ -109,6 +111,30 @@ TEST_F(ClockWithCounterWindow, StopWhileTheColourDropDownOfItsDisplaySettingsIsO
                      if (ClassOf(w) != "#32768") return false;
                      ::SendMessageA(clock, WM_COMMAND, ID_QT_STOP, 0);
                      ::EndMenu();
+                     return true;
+                   }});
+  EXPECT_TRUE(clock_.quickTimers().running().empty());
+  EXPECT_FALSE(::IsWindow(counter_));
+  EXPECT_EQ(FindDisplayDialog(), nullptr);
+}
+
+// "..." of the colour drop-down opens the system's colour dialog over the
+// display settings; the QuickTimer stops while it is open.
+TEST_F(ClockWithCounterWindow, StopWhileTheColourDialogOfItsDisplaySettingsIsOpen) {
+  HWND clock = clock_.hwnd();
+  EditCounterFace({UiScript::OnDialog("Display Setting", [](HWND d) { UiScript::Click(d, IDC_TEXT_COLOUR); }),
+                   [](HWND w) {
+                     if (ClassOf(w) != "#32768") return false;
+                     // The grid's last cell is "...".
+                     const int other = ColourButton::kFirstCellId + ColourGrid::kOtherCell;
+                     HWND button = ::GetDlgItem(FindDisplayDialog(), IDC_TEXT_COLOUR);
+                     ::EndMenu();
+                     ::PostMessageA(button, WM_COMMAND, other, 0);
+                     return true;
+                   },
+                   [clock](HWND w) {
+                     if (UiScript::Title(w) == "Display Setting" || ClassOf(w) != "#32770") return false;
+                     ::SendMessageA(clock, WM_COMMAND, ID_QT_STOP, 0);
                      return true;
                    }});
   EXPECT_TRUE(clock_.quickTimers().running().empty());
