@@ -19,15 +19,6 @@ constexpr const char* kTimeChoices[] = {"3", "5", "10", "15", "20", "30", "45", 
 void SetCheck(HWND dialog, int id, bool on) { ::CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
 bool GetCheck(HWND dialog, int id) { return ::IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
-// What the display-settings dialog edits of a face; its place and option bits stay the window's.
-void TakeLook(ClockFace& face, const ClockFace& look) {
-  face.font = look.font;
-  face.textColour = look.textColour;
-  face.backColour = look.backColour;
-  face.flagDT = look.flagDT;
-  face.format = look.format;
-}
-
 }  // namespace
 
 QuickTimerDialog::QuickTimerDialog() : Dialog(IDD_QUICKTIMER) { settings_.Load(); }
@@ -145,8 +136,8 @@ bool QuickTimerDialog::SaveFaces() {
     IniProfileStore file;
     stored.TransferFaces(file, Transfer::Load);
   }
-  if (counterFaceEdited_) TakeLook(stored.counterFace, settings_.counterFace);
-  if (messageFaceEdited_) TakeLook(stored.messageFace, settings_.messageFace);
+  if (counterFaceEdited_) stored.counterFace.CopyLookFrom(settings_.counterFace);
+  if (messageFaceEdited_) stored.messageFace.CopyLookFrom(settings_.messageFace);
   settings_.counterFace.CopySettingsFrom(stored.counterFace);
   settings_.messageFace.CopySettingsFrom(stored.messageFace);
   if (!counterFaceEdited_ && !messageFaceEdited_) return true;

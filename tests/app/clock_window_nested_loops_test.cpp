@@ -1,6 +1,7 @@
-// A QuickTimer's counter window runs loops of its own (its display-settings
-// dialog, the colour drop-down inside it) while the clock goes on: the poll,
-// the cell menu's Stop and the end of the clock itself come in through them.
+// Dialogs run loops of their own while the clock goes on. A QuickTimer's
+// counter window's display settings (and the colour drop-down and dialog inside
+// them): the poll, the cell menu's Stop and the end of the clock come in
+// through them. The clock's own display settings: its tray menu still works.
 #include "app/clock_window.h"
 
 #include <gtest/gtest.h>
@@ -153,6 +154,39 @@ TEST_F(ClockWithCounterWindow, ClockDestroyedWhileTheCounterWindowsDialogRuns) {
   IniProfileStore store;
   EXPECT_EQ(store.GetInt("QuickTimerDlg", "left", -1), 500) << "the ended QuickTimer saved its counter face";
   EXPECT_NE(store.GetString("Settings", "Format", ""), "") << "the clock saved its settings";
+}
+
+// The clock's own display settings disable it, but its tray icon's menu still
+// reaches it: what that menu switches meanwhile ("Topmost", "Window Frame")
+// stays switched when the dialog ends with OK, which brings only the look.
+TEST(ClockWindowDisplaySettings, OptionsSwitchedFromTheTrayMeanwhileStaySwitched) {
+  IniProfileStore probe;
+  const std::string file = probe.path();
+  ::DeleteFileA(file.c_str());
+  ClockWindow clock;
+  ASSERT_TRUE(clock.CreateModeless(nullptr));
+  ::ShowWindow(clock.hwnd(), SW_SHOWNOACTIVATE);
+  const std::uint32_t before = clock.face().option;
+  ASSERT_TRUE(before & OptTopmost);
+  ASSERT_FALSE(before & OptFrameless);
+  HWND window = clock.hwnd();
+  UiScript script({UiScript::OnDialog("Display Setting", [window](HWND d) {
+    ::SendMessageA(window, WM_COMMAND, ID_TOPMOST, 0);
+    ::SendMessageA(window, WM_COMMAND, ID_WINDOW_FRAME, 0);
+    ::SetDlgItemTextA(d, IDC_FORMAT, "%H:%M");
+    UiScript::Click(d, IDOK);
+  })});
+  ::SendMessageA(window, WM_COMMAND, ID_DISPLAY_SETTING, 0);
+  ASSERT_TRUE(script.Done());
+  EXPECT_EQ(clock.face().format, "%H:%M") << "the dialog's look";
+  EXPECT_FALSE(clock.face().option & OptTopmost) << "switched off from the tray meanwhile";
+  EXPECT_TRUE(clock.face().option & OptFrameless) << "switched on from the tray meanwhile";
+  EXPECT_FALSE(::GetWindowLongA(window, GWL_STYLE) & WS_THICKFRAME) << "the window is frameless, as its option says";
+  IniProfileStore store;
+  EXPECT_EQ(static_cast<std::uint32_t>(store.GetInt("Settings", "Option", 0)), clock.face().option) << "and saved so";
+  ::DestroyWindow(window);
+  Window::SetMainWindow(nullptr);
+  ::DeleteFileA(file.c_str());
 }
 
 // The clock runs modally, as it does in the program, and the user ends it
