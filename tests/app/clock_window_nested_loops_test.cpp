@@ -44,6 +44,29 @@ HWND FindDisplayDialog() {
   return found;
 }
 
+// Should a step never find its window, the owned dialogs are cancelled and any
+// menu closed after ten seconds, so that the test fails instead of waiting for good.
+class Watchdog {
+ public:
+  Watchdog() : timer_(::SetTimer(nullptr, 0, 10000, &Watchdog::Bite)) {}
+  ~Watchdog() { ::KillTimer(nullptr, timer_); }
+  Watchdog(const Watchdog&) = delete;
+  Watchdog& operator=(const Watchdog&) = delete;
+
+ private:
+  static void CALLBACK Bite(HWND, UINT, UINT_PTR, DWORD) {
+    ::EndMenu();
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND w, LPARAM) -> BOOL {
+          if (ClassOf(w) == "#32770" && ::GetWindow(w, GW_OWNER) != nullptr) ::PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+          return TRUE;
+        },
+        0);
+  }
+  UINT_PTR timer_;
+};
+
 class ClockWithCounterWindow : public testing::Test {
  protected:
   void SetUp() override {
@@ -82,6 +105,7 @@ class ClockWithCounterWindow : public testing::Test {
   // (and the loops it opens) until it has acted. Returns once the dialog has gone.
   void EditCounterFace(std::vector<UiScript::Step> inside) {
     UiScript script(std::move(inside));
+    Watchdog watchdog;
     ::SendMessageA(counter_, WM_COMMAND, ID_DISPLAY_SETTING, 0);
     EXPECT_TRUE(script.Done()) << "every step ran inside the dialog";
   }
@@ -176,7 +200,10 @@ TEST(ClockWindowDisplaySettings, OptionsSwitchedFromTheTrayMeanwhileStaySwitched
     ::SetDlgItemTextA(d, IDC_FORMAT, "%H:%M");
     UiScript::Click(d, IDOK);
   })});
-  ::SendMessageA(window, WM_COMMAND, ID_DISPLAY_SETTING, 0);
+  {
+    Watchdog watchdog;
+    ::SendMessageA(window, WM_COMMAND, ID_DISPLAY_SETTING, 0);
+  }
   ASSERT_TRUE(script.Done());
   EXPECT_EQ(clock.face().format, "%H:%M") << "the dialog's look";
   EXPECT_FALSE(clock.face().option & OptTopmost) << "switched off from the tray meanwhile";
@@ -229,7 +256,10 @@ TEST(ClockWindowModal, DISABLED_ClosedWhileACounterWindowsDialogRunsGoesAtOnce) 
         return true;
       },
   });
-  EXPECT_EQ(clock.DoModal(), IDCANCEL);
+  {
+    Watchdog watchdog;
+    EXPECT_EQ(clock.DoModal(), IDCANCEL);
+  }
   EXPECT_TRUE(script.Done());
   EXPECT_FALSE(s_visibleAfterClose) << "the clock was still on screen 300 ms after it was closed";
   EXPECT_TRUE(clock.quickTimers().running().empty());
