@@ -255,6 +255,7 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;  // the face paints every pixel
     case WM_SIZE: {
       const LRESULT result = Default();
+      quickTimers_.PlaceTips();  // the cells move with the client area
       ::InvalidateRect(hwnd(), nullptr, TRUE);
       return result;
     }

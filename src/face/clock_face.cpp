@@ -86,12 +86,16 @@ BOOL ClockFace::UpdateWindowShape(HDC dc, HWND window, BOOL enable, const Overla
 }
 
 void ClockFace::CopySettingsFrom(const ClockFace& other) {
+  CopyLookFrom(other);
+  windowRect = other.windowRect;
+  option = other.option;
+}
+
+void ClockFace::CopyLookFrom(const ClockFace& other) {
   font = other.font;
   textColour = other.textColour;
   backColour = other.backColour;
   flagDT = other.flagDT;
-  windowRect = other.windowRect;
-  option = other.option;
   format = other.format;
 }
 

@@ -40,6 +40,9 @@ class ClockFace {
 
   // Copies the settings (font, colours, FlagDT, rectangle, Option, format); never the variant.
   void CopySettingsFrom(const ClockFace& other);
+  // Copies the look alone (font, colours, FlagDT, format): what the display-settings
+  // dialog edits. The rectangle and the Option word stay the window's.
+  void CopyLookFrom(const ClockFace& other);
 
   // Loads or saves the settings as the display key set in `section` of the
   // store. Keys in order: "Font", "ForeColor", "BackColor", "FlagDT", "left",

@@ -36,7 +36,9 @@ void DisplaySettingsDialog::UseCountdownVariant() {
 bool DisplaySettingsDialog::EditFace(ClockFace& target, HWND owner) {
   face_->CopySettingsFrom(target);
   if (DoModal(owner) != IDOK) return false;
-  target.CopySettingsFrom(*face_);
+  // The look only: the window's place and option bits may have changed while
+  // the dialog ran (the clock's tray menu works meanwhile), and they are not its to set.
+  target.CopyLookFrom(*face_);
   return true;
 }
 

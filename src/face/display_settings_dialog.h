@@ -32,7 +32,7 @@ class DisplaySettingsDialog : public Dialog {
   const std::vector<std::string>& tokens() const { return tokens_; }
 
   // Copies `target`'s settings in, runs the dialog modally and, only when it
-  // ends with OK, copies the settings back. True after OK.
+  // ends with OK, copies the look it edits back. True after OK.
   bool EditFace(ClockFace& target, HWND owner = nullptr);
 
  protected:

@@ -1,8 +1,13 @@
 #include "quicktimer/quick_timer_cells.h"
 
+#include <algorithm>
+
 std::optional<QuickTimerCells::Rect> QuickTimerCells::CellRect(std::int32_t index, const Rect& client) {
-  const std::int32_t perRow = (client.right - client.left) / kCellSize;
-  if (perRow <= 0 || index < 0) return std::nullopt;
+  const std::int32_t width = client.right - client.left;
+  if (width < kCellSize || index < 0) return std::nullopt;
+  // Cell c ends at 21 c + 22: a row takes the cells that end inside the width
+  // (one at the least), so none is drawn beyond the window, out of reach.
+  const std::int32_t perRow = std::max<std::int32_t>(1, (width - 1) / kPitch);
   const std::int32_t column = index % perRow;
   const std::int32_t row = index / perRow;
   Rect cell{};

@@ -19,7 +19,8 @@ class QuickTimerCells {
   static constexpr std::int32_t kCellSize = 20;
   static constexpr std::int32_t kPitch = 21;  // a one-pixel gap between cells and between rows
 
-  // Cell `index` in the client rectangle; none when not even one cell fits across.
+  // Cell `index` in the client rectangle: rows of the cells that fit across whole, one
+  // at the least; none when the client is narrower than a cell.
   static std::optional<Rect> CellRect(std::int32_t index, const Rect& client);
   // The first of `count` cells containing the point, or -1.
   static std::int32_t HitTest(std::int32_t x, std::int32_t y, const Rect& client, std::int32_t count);

@@ -8,6 +8,7 @@
 #include "face/display_settings_dialog.h"
 #include "quicktimer/quick_timer_input.h"
 #include "resource.h"
+#include "storage/ini_profile_store.h"
 #include "win/message_box.h"
 #include "win/string_table.h"
 
@@ -124,9 +125,23 @@ void QuickTimerDialog::Browse(int editId, std::string& path, const char* extensi
   ::SetDlgItemTextA(hwnd(), editId, path.c_str());
 }
 
-void QuickTimerDialog::EditFace(ClockFace& face) {
+bool QuickTimerDialog::EditFace(ClockFace& face) {
   DisplaySettingsDialog dialog(face);
-  dialog.EditFace(face, hwnd());
+  return dialog.EditFace(face, hwnd());
+}
+
+bool QuickTimerDialog::SaveFaces() {
+  TimerAction stored;
+  {
+    IniProfileStore file;
+    stored.TransferFaces(file, Transfer::Load);
+  }
+  if (counterFaceEdited_) stored.counterFace.CopyLookFrom(settings_.counterFace);
+  if (messageFaceEdited_) stored.messageFace.CopyLookFrom(settings_.messageFace);
+  settings_.counterFace.CopySettingsFrom(stored.counterFace);
+  settings_.messageFace.CopySettingsFrom(stored.messageFace);
+  if (!counterFaceEdited_ && !messageFaceEdited_) return true;
+  return settings_.SaveFaces();
 }
 
 void QuickTimerDialog::OnOK() {
@@ -151,12 +166,12 @@ void QuickTimerDialog::OnOK() {
     else settings_.flags &= ~check.bit;
   }
   settings_.SaveChoices();
-  settings_.SaveFaces();
+  SaveFaces();
   Dialog::OnOK();
 }
 
 void QuickTimerDialog::OnCancel() {
-  settings_.SaveFaces();
+  SaveFaces();
   Dialog::OnCancel();
 }
 
@@ -180,10 +195,10 @@ bool QuickTimerDialog::OnCommand(WORD id, WORD code, HWND control) {
       if (code == BN_CLICKED) Browse(IDC_QT_APP, settings_.app, "exe", "ExeFile (*.exe)\0*.exe\0\0");
       return true;
     case IDC_QT_COUNTER_SETTING:
-      if (code == BN_CLICKED) EditFace(settings_.counterFace);
+      if (code == BN_CLICKED && EditFace(settings_.counterFace)) counterFaceEdited_ = true;
       return true;
     case IDC_QT_MESSAGE_SETTING:
-      if (code == BN_CLICKED) EditFace(settings_.messageFace);
+      if (code == BN_CLICKED && EditFace(settings_.messageFace)) messageFaceEdited_ = true;
       return true;
     default:
       return Dialog::OnCommand(id, code, control);

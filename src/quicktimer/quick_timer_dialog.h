@@ -1,7 +1,8 @@
 // The QuickTimer dialog: the time in minutes, the actions and their paths and
 // the look of the two windows; "Start" hands its record to the clock window.
-// The choices are stored only by "Start"; the windows' faces whichever way the
-// dialog ends, since they are the windows' and not a choice of this start.
+// The choices are stored only by "Start"; a new look given to a window's face
+// whichever way the dialog ends, since it is the window's and not a choice of
+// this start.
 #pragma once
 
 #include <windows.h>
@@ -30,7 +31,12 @@ class QuickTimerDialog : public Dialog {
   void PutControls();
   void ApplyEnablingRule();
   void Browse(int editId, std::string& path, const char* extension, const char* filter);
-  void EditFace(ClockFace& face);
+  // True when the user confirmed a new look.
+  bool EditFace(ClockFace& face);
+  // Takes the faces as they are stored now (a QuickTimer that ended while the
+  // dialog was open has saved where its windows were) and stores the look the
+  // user gave them here; false when that could not be written.
+  bool SaveFaces();
   std::string ItemText(int id) const;
 
   TimerAction settings_;
@@ -40,4 +46,6 @@ class QuickTimerDialog : public Dialog {
   bool message_ = false;
   bool sound_ = false;
   bool execute_ = false;
+  bool counterFaceEdited_ = false;
+  bool messageFaceEdited_ = false;
 };

@@ -26,7 +26,15 @@ void RunningQuickTimers::Add(std::unique_ptr<RunningTimer> entry) {
   CellsChanged();
 }
 
+std::int32_t RunningQuickTimers::selectedCell() const {
+  for (std::size_t i = 0; i < running_.size(); ++i) {
+    if (running_[i].get() == selected_) return static_cast<std::int32_t>(i);
+  }
+  return -1;
+}
+
 void RunningQuickTimers::Finish(std::unique_ptr<RunningTimer> entry) {
+  if (entry.get() == selected_) selected_ = nullptr;
   entry->End();
   entry->action.SaveFaces();
   if (entry->InHandler()) finishing_.push_back(std::move(entry));
@@ -99,16 +107,30 @@ void RunningQuickTimers::RebuildTooltips() {
   ::SendMessageA(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOMATIC, MAKELPARAM(static_cast<WORD>(-1), 0));
   const QuickTimerCells::Rect client = Client();
   for (std::size_t i = 0; i < running_.size(); ++i) {
-    const auto cell = QuickTimerCells::CellRect(static_cast<std::int32_t>(i), client);
-    if (!cell) break;
-    TTTOOLINFOA tool{};
-    tool.cbSize = TTTOOLINFOA_V1_SIZE;
-    tool.uFlags = 0;
-    tool.hwnd = host_;
-    tool.uId = reinterpret_cast<UINT_PTR>(running_[i].get());
-    tool.rect = ToRect(*cell);
+    TTTOOLINFOA tool = Tool(i, client);
     tool.lpszText = LPSTR_TEXTCALLBACKA;
     ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+TTTOOLINFOA RunningQuickTimers::Tool(std::size_t index, const QuickTimerCells::Rect& client) const {
+  TTTOOLINFOA tool{};
+  tool.cbSize = TTTOOLINFOA_V1_SIZE;
+  tool.uFlags = 0;
+  tool.hwnd = host_;
+  tool.uId = reinterpret_cast<UINT_PTR>(running_[index].get());
+  // A client too narrow for any cell leaves the tip nowhere until it grows.
+  const auto cell = QuickTimerCells::CellRect(static_cast<std::int32_t>(index), client);
+  if (cell) tool.rect = ToRect(*cell);
+  return tool;
+}
+
+void RunningQuickTimers::PlaceTips() {
+  if (tooltip_ == nullptr) return;
+  const QuickTimerCells::Rect client = Client();
+  for (std::size_t i = 0; i < running_.size(); ++i) {
+    TTTOOLINFOA tool = Tool(i, client);
+    ::SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 
@@ -135,7 +157,7 @@ void RunningQuickTimers::UpdateTip() const {
 
 void RunningQuickTimers::ShowCellMenu(int cell, POINT at) {
   if (cell < 0 || static_cast<std::size_t>(cell) >= running_.size()) return;
-  selected_ = cell;
+  selected_ = running_[static_cast<std::size_t>(cell)].get();
   MenuHandle menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CELL_MENU)));
   HMENU popup = ::GetSubMenu(menu.get(), 0);
   if (popup == nullptr) return;
@@ -164,9 +186,10 @@ bool RunningQuickTimers::OnCommand(WORD id) {
     case ID_QT_EXECUTE_APP: bit = TimerActionState::kExecuteApplication; break;
     default: return false;
   }
-  // The selected index may be stale: the entries may have moved or gone since the click.
-  if (selected_ < 0 || static_cast<std::size_t>(selected_) >= running_.size()) return true;
-  const auto at = running_.begin() + selected_;
+  // The entries may have moved or gone since the click: the command is for the pressed one, if it still runs.
+  const std::int32_t cell = selectedCell();
+  if (cell < 0) return true;
+  const auto at = running_.begin() + cell;
   if (id != ID_QT_STOP) {
     (*at)->action.flags ^= bit;
     return true;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 #include <memory>
@@ -29,7 +30,8 @@ class RunningQuickTimers {
   // An entry's position is its cell's index.
   const std::vector<std::unique_ptr<RunningTimer>>& running() const { return running_; }
   HWND tooltip() const { return tooltip_; }
-  std::int32_t selectedCell() const { return selected_; }
+  // The position now of the entry whose cell was pressed last, or -1 once it has ended.
+  std::int32_t selectedCell() const;
 
   // Appends a started QuickTimer: its cell appears and the poll timer runs.
   void Add(std::unique_ptr<RunningTimer> entry);
@@ -47,10 +49,12 @@ class RunningQuickTimers {
   int HitCell(POINT at) const;
   // Selects the cell and shows the cell menu at a point of the host's client area.
   void ShowCellMenu(int cell, POINT at);
-  // A command of the cell menu for the selected cell; false for any other command.
+  // A command of the cell menu for the selected entry; false for any other command.
   bool OnCommand(WORD id);
   // The tooltips' request for a cell's text; false when it is not theirs.
   bool OnNotify(NMHDR* header);
+  // The host's client area has changed (size, frame): each tip goes where its cell now is.
+  void PlaceTips();
   // Mouse messages for the tooltips, and their text at this moment.
   void RelayEvent(MSG* msg) const;
   void UpdateTip() const;
@@ -58,6 +62,8 @@ class RunningQuickTimers {
  private:
   QuickTimerCells::Rect Client() const;
   void RebuildTooltips();
+  // The tool of entry `index`, at its cell in `client`.
+  TTTOOLINFOA Tool(std::size_t index, const QuickTimerCells::Rect& client) const;
   void CellsChanged();
   // An entry taken out of the running ones: it ends and saves its faces. One
   // whose window is inside one of its own handlers is kept until that returns.
@@ -67,5 +73,7 @@ class RunningQuickTimers {
   std::vector<std::unique_ptr<RunningTimer>> running_;
   std::vector<std::unique_ptr<RunningTimer>> finishing_;
   HWND tooltip_ = nullptr;  // a child popup of the host: it goes with it
-  std::int32_t selected_ = -1;
+  // The entry whose cell was pressed last: the cell menu's commands are for it,
+  // wherever it has moved since (the poll runs during the menu). Null once it has ended.
+  const RunningTimer* selected_ = nullptr;
 };

@@ -236,6 +236,36 @@ TEST_F(ClockWindowBehaviour, PollMovesTheSurvivorsTipToCellZeroAndDropsTheTipsWi
   EXPECT_FALSE(TakeTimer(ClockWindow::kPollTimer)) << "no poll without QuickTimers";
 }
 
+// The cells are placed in the client area, the first row centred: a clock made
+// smaller, or one that gains or loses its frame, has its cells elsewhere, and
+// each cell's tip goes with it.
+TEST_F(ClockWindowBehaviour, EachTipFollowsItsCellWhenTheClientAreaChanges) {
+  AddTimer(TimerActionState::kMessageWindow);
+  AddTimer(TimerActionState::kMessageWindow);
+  const auto tipsAtTheCells = [this](const char* when) {
+    HWND tooltip = window_.quickTimers().tooltip();
+    ASSERT_NE(tooltip, nullptr) << when;
+    ASSERT_EQ(::SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0), 2) << when;
+    for (int i = 0; i < 2; ++i) {
+      TTTOOLINFOA tool{};
+      tool.cbSize = TTTOOLINFOA_V1_SIZE;
+      ASSERT_TRUE(::SendMessageA(tooltip, TTM_ENUMTOOLSA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tool)));
+      EXPECT_EQ(tool.uId, reinterpret_cast<UINT_PTR>(window_.quickTimers().running()[i].get())) << when;
+      EXPECT_EQ((QuickTimerCells::Rect{tool.rect.left, tool.rect.top, tool.rect.right, tool.rect.bottom}), Cell(i))
+          << when << ": cell " << i;
+    }
+  };
+  tipsAtTheCells("as started");
+  RECT r;
+  ::GetWindowRect(hwnd(), &r);
+  ::MoveWindow(hwnd(), r.left, r.top, r.right - r.left, (r.bottom - r.top) / 2, TRUE);
+  tipsAtTheCells("half as high");
+  ::SendMessageA(hwnd(), WM_COMMAND, ID_WINDOW_FRAME, 0);
+  tipsAtTheCells("the frame toggled");
+  ::MoveWindow(hwnd(), r.left, r.top, 30, 60, TRUE);
+  tipsAtTheCells("one cell across");
+}
+
 // Stop from the cell menu while the entry's counter window has its own menu open:
 // the window goes at once, its object only once its menu has returned.
 HWND g_clock = nullptr;

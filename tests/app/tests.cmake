@@ -1,6 +1,7 @@
 list(APPEND VELTA_WIN_TEST_SOURCES
   app/clock_window_settings_test.cpp
   app/clock_window_cells_test.cpp
+  app/clock_window_nested_loops_test.cpp
   app/clock_window_behaviour_test.cpp
   app/context_menu_test.cpp
   app/icon_menu_test.cpp

@@ -26,7 +26,7 @@ next=$major.$minor.$((patch + 1))
 dist=$work/dist
 made=$("$VELTA_ROOT/package.sh" --out "$dist" 2>"$work/package.log")
 check "package.sh makes the two packages" [ $? -eq 0 ]
-expect_eq "named after the project's version" "$(basename -a $made | tr '\n' ' ')" \
+expect_eq "named after the project's version" "$(printf '%s\n' "$made" | sed 's|.*/||' | tr '\n' ' ')" \
   "velta-$version-win64.zip velta-$version-win64.msi "
 zip=$dist/velta-$version-win64.zip
 msi=$dist/velta-$version-win64.msi

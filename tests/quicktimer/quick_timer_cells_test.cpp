@@ -15,10 +15,10 @@ TEST(QuickTimerCells, CellRectangles) {
   } const cases[] = {
       {"first cell of a 400 x 200 client", {0, 0, 400, 200}, 0, {2, 92, 22, 112}},
       {"second cell", {0, 0, 400, 200}, 1, {23, 92, 43, 112}},
-      {"last cell of the first row (20 across)", {0, 0, 400, 200}, 19, {401, 92, 421, 112}},
-      {"first cell of the second row lies below the first row", {0, 0, 400, 200}, 20, {2, 113, 22, 133}},
-      {"second row, second cell", {0, 0, 400, 200}, 21, {23, 113, 43, 133}},
-      {"third row", {0, 0, 400, 200}, 40, {2, 134, 22, 154}},
+      {"last cell of the first row (19 across) ends at the right edge", {0, 0, 400, 200}, 18, {380, 92, 400, 112}},
+      {"first cell of the second row lies below the first row", {0, 0, 400, 200}, 19, {2, 113, 22, 133}},
+      {"second row, second cell", {0, 0, 400, 200}, 20, {23, 113, 43, 133}},
+      {"third row", {0, 0, 400, 200}, 38, {2, 134, 22, 154}},
       {"client not at the origin", {10, 50, 410, 250}, 1, {33, 142, 53, 162}},
       {"odd height truncates", {0, 0, 100, 41}, 0, {2, 12, 22, 32}},
       {"exactly one cell wide: one per row", {0, 0, 20, 20}, 1, {2, 23, 22, 43}},
@@ -27,6 +27,43 @@ TEST(QuickTimerCells, CellRectangles) {
     const auto cell = QuickTimerCells::CellRect(c.index, c.client);
     ASSERT_TRUE(cell.has_value()) << c.name;
     EXPECT_EQ(*cell, c.expected) << c.name;
+  }
+}
+
+// Cells are a pixel apart, so fewer fit across than the width holds cell
+// widths: a row takes only those that end inside the client area, where they
+// can be seen and pressed.
+TEST(QuickTimerCells, EveryCellOfARowLiesInsideTheClientArea) {
+  for (std::int32_t width = 22; width <= 450; ++width) {
+    const Rect client{7, 0, 7 + width, 60};
+    int across = 0;
+    for (int index = 0;; ++index) {
+      const auto cell = QuickTimerCells::CellRect(index, client);
+      ASSERT_TRUE(cell.has_value()) << width;
+      if (cell->top != QuickTimerCells::CellRect(0, client)->top) break;
+      EXPECT_LE(cell->right, client.right) << "cell " << index << " of a client " << width << " wide";
+      ++across;
+    }
+    EXPECT_EQ(across, (width - 1) / QuickTimerCells::kPitch) << width << ": as many as fit";
+  }
+}
+
+// Rows go on below the first until the client area ends; a QuickTimer whose
+// cell lies beyond it can be neither seen nor stopped (no cell menu for it).
+// Left out of the run (DISABLED_): where such cells should go is not decided;
+// a 400 x 200 clock shows 95 cells, one 100 x 30 shows 4.
+TEST(QuickTimerCells, DISABLED_EveryRunningQuickTimerHasACellInsideTheClientArea) {
+  const struct {
+    Rect client;
+    int running;
+  } cases[] = {{{0, 0, 400, 200}, 96}, {{0, 0, 100, 30}, 5}};
+  for (const auto& c : cases) {
+    for (int index = 0; index < c.running; ++index) {
+      const auto cell = QuickTimerCells::CellRect(index, c.client);
+      ASSERT_TRUE(cell.has_value());
+      EXPECT_LE(cell->bottom, c.client.bottom) << "cell " << index << " of a client " << c.client.right << " x "
+                                               << c.client.bottom;
+    }
   }
 }
 

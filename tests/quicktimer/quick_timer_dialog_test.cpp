@@ -240,4 +240,66 @@ TEST(QuickTimerDialog, CancelKeepsAChangedCounterWindowFace) {
   ClearStoredSettings();
 }
 
+// A QuickTimer that ends while the dialog is open saves where its windows
+// were. However the dialog ends, that stays: the dialog writes no more than
+// the look its user gave a face, and a QuickTimer it starts opens its windows
+// where they were last.
+TEST(QuickTimerDialog, KeepsWhereTheWindowsOfAQuickTimerThatEndedMeanwhileWere) {
+  const struct {
+    const char* name;
+    bool editCounterFace;
+    int button;
+  } cases[] = {{"Cancel", false, IDCANCEL}, {"Start", false, IDOK}, {"Cancel after a new look", true, IDCANCEL}};
+  for (const auto& c : cases) {
+    ClearStoredSettings();
+    {
+      TimerAction before;
+      before.counterFace.windowRect = RECT{10, 20, 310, 170};
+      before.messageFace.windowRect = RECT{30, 40, 330, 190};
+      ASSERT_TRUE(before.SaveFaces());
+    }
+    UiScript script({UiScript::OnDialog("Display Setting", [](HWND d) {
+      ::SetDlgItemTextA(d, IDC_FORMAT, "%T left");
+      UiScript::Click(d, IDOK);
+    })});
+    static int s_button;
+    s_button = c.button;
+    ScriptedQuickTimer dialog([&c](HWND d) {
+      // Meanwhile a running QuickTimer ends; its windows had been dragged.
+      TimerAction ended;
+      {
+        IniProfileStore file;
+        ended.TransferFaces(file, Transfer::Load);
+      }
+      ended.counterFace.windowRect = RECT{600, 500, 900, 650};
+      ended.messageFace.windowRect = RECT{620, 520, 920, 670};
+      ended.SaveFaces();
+      if (c.editCounterFace) ::PostMessageA(::GetDlgItem(d, IDC_QT_COUNTER_SETTING), BM_CLICK, 0, 0);
+      else ::PostMessageA(d, WM_COMMAND, s_button, 0);
+    });
+    const UINT_PTR end = c.editCounterFace ? ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+      for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32770", nullptr); w;
+           w = ::FindWindowExA(nullptr, w, "#32770", nullptr)) {
+        if (::GetDlgItem(w, IDC_QT_MINUTES) != nullptr && ::IsWindowEnabled(w)) ::PostMessageA(w, WM_COMMAND, s_button, 0);
+      }
+    }) : 0;
+    EXPECT_EQ(dialog.DoModal(), c.button) << c.name;
+    if (end != 0) ::KillTimer(nullptr, end);
+    EXPECT_EQ(script.Done(), c.editCounterFace) << c.name;
+
+    IniProfileStore store;
+    EXPECT_EQ(store.GetInt("QuickTimerDlg", "left", -1), 600) << c.name << ": the counter window's place";
+    EXPECT_EQ(store.GetInt("QuickTimerMsg", "top", -1), 520) << c.name << ": the message window's place";
+    if (c.editCounterFace) EXPECT_EQ(store.GetString("QuickTimerDlg", "Format", ""), "%T left") << c.name;
+    if (c.button == IDOK) {
+      EXPECT_EQ(dialog.settings().counterFace.windowRect.left, 600) << c.name << ": the started QuickTimer's counter";
+      EXPECT_EQ(dialog.settings().messageFace.windowRect.left, 620) << c.name;
+    }
+    store.DeleteSection("QuickTimerDlg");
+    store.DeleteSection("QuickTimerMsg");
+    store.Flush();
+  }
+  ClearStoredSettings();
+}
+
 }  // namespace
