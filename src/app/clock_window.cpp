@@ -303,6 +303,9 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         POINT cursor;
         ::GetCursorPos(&cursor);
         ShowContextMenu(cursor.x, cursor.y);
+        // The rule for a menu opened from the notification area: a message to the window
+        // after it, or the next menu opened from the icon can close at once.
+        ::PostMessageA(hwnd(), WM_NULL, 0, 0);
       }
       return 1;
     default:

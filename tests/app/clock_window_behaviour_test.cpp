@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/tray_icon.h"
 #include "quicktimer/quick_timer_cells.h"
 #include "quicktimer/running_timer.h"
 #include "quicktimer/timer_action.h"
@@ -247,10 +248,36 @@ void CALLBACK StopInsideCounterMenu(HWND, UINT, UINT_PTR id, DWORD) {
   ::EndMenu();
 }
 
+bool g_menuSeen = false;
+
 void CALLBACK CloseAnyMenu(HWND, UINT, UINT_PTR id, DWORD) {
   if (::FindWindowA("#32768", nullptr) == nullptr) return;
+  g_menuSeen = true;
   ::KillTimer(nullptr, id);
   ::EndMenu();
+}
+
+// Takes every message posted to `window` from the queue (paints are not posted) and counts the WM_NULLs.
+int TakePostedNulls(HWND window) {
+  MSG msg;
+  int nulls = 0;
+  while (::PeekMessageA(&msg, window, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE)) nulls += msg.message == WM_NULL ? 1 : 0;
+  return nulls;
+}
+
+TEST_F(ClockWindowBehaviour, TheTrayMenuIsFollowedByAMessageToTheClock) {
+  TakePostedNulls(hwnd());
+  // The menu opened from the icon as the shell asks for it, and closed.
+  for (const LPARAM click : {LPARAM{WM_RBUTTONUP}, LPARAM{WM_LBUTTONUP}}) {
+    g_menuSeen = false;
+    ::SetTimer(nullptr, 0, 50, CloseAnyMenu);
+    EXPECT_EQ(::SendMessageA(hwnd(), TrayIcon::kCallbackMessage, 1, click), 1);
+    ASSERT_TRUE(g_menuSeen) << click;
+    EXPECT_EQ(TakePostedNulls(hwnd()), 1) << "after the menu from the icon, for " << click;
+  }
+  // Other mouse messages over the icon open nothing and post nothing.
+  EXPECT_EQ(::SendMessageA(hwnd(), TrayIcon::kCallbackMessage, 1, WM_MOUSEMOVE), 1);
+  EXPECT_EQ(TakePostedNulls(hwnd()), 0);
 }
 
 TEST_F(ClockWindowBehaviour, StoppingATimerWhoseCounterWindowRunsAMenu) {
