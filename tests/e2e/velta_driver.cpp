@@ -30,6 +30,8 @@
 //   velta_driver msgbox-press ID           answer that message box
 //   velta_driver message-box - SECONDS     wait for a message box: caption, text, icon, buttons
 //   velta_driver press-message-box - ID    press a button of that message box
+//   velta_driver locale -                  the system's code page and the user's locale, as this
+//                                          environment gives them to a program: "acp N", "user 0xLCID"
 #include <windows.h>
 
 #include <cstdio>
@@ -277,6 +279,10 @@ int main(int argc, char** argv) {
     for (int id = IDOK; id <= IDCONTINUE; ++id) buttons += ::GetDlgItem(box, id) != nullptr ? 1 : 0;
     std::printf("caption %s\ntext %s\nicon %d\nbuttons %d\n", Utf8Title(box).c_str(),
                 Utf8Title(::GetDlgItem(box, 0xFFFF)).c_str(), icon ? 1 : 0, buttons);
+    return 0;
+  }
+  if (verb == "locale") {
+    std::printf("acp %u\nuser 0x%04lx\n", ::GetACP(), static_cast<unsigned long>(::GetUserDefaultLCID()));
     return 0;
   }
   HWND w = Find(title);
