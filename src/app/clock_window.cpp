@@ -41,7 +41,7 @@ BOOL ClockWindow::OnInitDialog() {
   ApplyFrameSetting();
   if (face_.option & OptTrayIcon) ShowTrayIcon(true);
   ApplyTopmost();
-  if (face_.option & OptAdjustAtStart) AdjustTimeInBackground();
+  if (face_.option & OptAdjustAtStart) AdjustTimeInBackground(AdjustOrigin::kStartUp);
   ArmMinuteTimer();
   return TRUE;
 }
@@ -59,11 +59,11 @@ bool ClockWindow::TransferSettings(Transfer direction) {
   return direction == Transfer::Load || store.Flush();
 }
 
-void ClockWindow::AdjustTimeInBackground() {
+void ClockWindow::AdjustTimeInBackground(AdjustOrigin origin) {
   TimeAdjustJob job;
   job.settings = adjust;
   job.clock = hwnd();
-  job.option = face_.option & (OptAdjustAtStart | OptAdjustMessage);
+  job.origin = origin;
   StartTimeAdjustment(job);
 }
 
@@ -226,7 +226,7 @@ bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
       if (ShowTimeAdjustDialog(adjust, face_.option)) TransferSettings(Transfer::Save);
       return true;
     case ID_EXECUTE_ADJUST:
-      AdjustTimeInBackground();
+      AdjustTimeInBackground(AdjustOrigin::kCommand);
       return true;
     case ID_VERSION: {
       Dialog version(IDD_VERSION);
@@ -250,6 +250,10 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       ::InvalidateRect(hwnd(), nullptr, TRUE);
       return result;
     }
+    case kTimeAdjustedMessage:
+      // A worker's result, shown here: the message boxes belong to the clock.
+      ReportTimeAdjustment(hwnd(), wParam, lParam, adjust, face_.option);
+      return 0;
     case WM_QUERYDRAGICON:
       return reinterpret_cast<LRESULT>(icon_.get());
     case WM_TIMER:

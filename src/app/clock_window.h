@@ -17,6 +17,7 @@
 #include "launcher/launcher_window.h"
 #include "quicktimer/running_quick_timers.h"
 #include "timesync/time_adjust_settings.h"
+#include "timesync/time_adjustment.h"
 #include "win/unique_handle.h"
 
 class ClockWindow : public FaceWindow {
@@ -56,8 +57,9 @@ class ClockWindow : public FaceWindow {
   void OnTimer(UINT_PTR id);
   void OnDestroy();
   void ArmMinuteTimer();
-  // Starts one time-adjustment worker with copies of the settings and option bits.
-  void AdjustTimeInBackground();
+  // Starts one time-adjustment worker with a copy of the settings; its outcome
+  // comes back as kTimeAdjustedMessage.
+  void AdjustTimeInBackground(AdjustOrigin origin);
 
   // Context menu, mouse and tray.
   void ShowContextMenu(int x, int y);
