@@ -18,6 +18,9 @@
 
 namespace {
 constexpr UINT kHoverPeriod = 2000;
+// How long the end of the session may wait for started encoded programs to end, so
+// their files are encoded again: less than the system allows an application.
+constexpr std::uint32_t kEndSessionWaitMs = 3000;
 }  // namespace
 
 ClockWindow::ClockWindow()
@@ -111,6 +114,17 @@ void ClockWindow::OnDestroy() {
   TransferSettings(Transfer::Save);
   // Every QuickTimer still running ends with the window: sounds stop, windows close, faces are saved.
   quickTimers_.EndAll();
+}
+
+void ClockWindow::OnEndSession() {
+  // As at Exit, but nothing is asked or shown: the session ends whatever the clock would say.
+  ShowTrayIcon(false);
+  TransferSettings(Transfer::Save);
+  quickTimers_.EndAll();
+  // The started programs are being closed too; each watcher encodes its file again as its
+  // program ends. What is still running when the wait is over stays as it is.
+  WaitForEncodedRuns(kEndSessionWaitMs);
+  EndDialog(IDCANCEL);
 }
 
 void ClockWindow::ShowTrayIcon(bool add) {
@@ -267,6 +281,12 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       OnDestroy();
       return Default();
+    case WM_QUERYENDSESSION:
+      // Never held up by the clock: what Exit would refuse is handled at WM_ENDSESSION.
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam) OnEndSession();
+      return 0;
     case WM_RBUTTONUP: {
       POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       ::ClientToScreen(hwnd(), &at);

@@ -56,6 +56,9 @@ class ClockWindow : public FaceWindow {
   void OnPaint();
   void OnTimer(UINT_PTR id);
   void OnDestroy();
+  // The user signs out or the system shuts down: the settings saved, the QuickTimers ended,
+  // encoded runs given a moment to be encoded again, the clock ended; no dialog on the way.
+  void OnEndSession();
   void ArmMinuteTimer();
   // Starts one time-adjustment worker with a copy of the settings; its outcome
   // comes back as kTimeAdjustedMessage.

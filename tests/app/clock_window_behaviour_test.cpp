@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/tray_icon.h"
+#include "launcher/active_encoded_runs.h"
 #include "quicktimer/quick_timer_cells.h"
 #include "quicktimer/running_timer.h"
 #include "quicktimer/timer_action.h"
@@ -255,6 +258,31 @@ void CALLBACK CloseAnyMenu(HWND, UINT, UINT_PTR id, DWORD) {
   g_menuSeen = true;
   ::KillTimer(nullptr, id);
   ::EndMenu();
+}
+
+TEST_F(ClockWindowBehaviour, TheEndOfTheSessionSavesAtOnceAndWaitsOnlyForEncodedRuns) {
+  window_.face().option ^= OptTopmost;  // a change the clock saves only at its next occasion
+  const std::uint32_t option = window_.face().option;
+  // A cancelled end of the session changes nothing.
+  EXPECT_EQ(::SendMessageA(hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+  ::SendMessageA(hwnd(), WM_ENDSESSION, FALSE, 0);
+  EXPECT_EQ(::GetFileAttributesA(file_.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing saved";
+
+  // A started encoded program that ends a moment later: the clock says yes at once,
+  // then waits for it before it goes, and saves while the message is handled.
+  auto run = std::make_unique<EncodedRunCount>();
+  std::atomic<bool> ended{false};
+  std::thread program([&] {
+    ::Sleep(150);
+    ended = true;
+    run.reset();
+  });
+  EXPECT_EQ(::SendMessageA(hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE) << "asked while Exit would refuse";
+  EXPECT_EQ(::SendMessageA(hwnd(), WM_ENDSESSION, TRUE, 0), 0);
+  EXPECT_TRUE(ended) << "the run ended before the clock went on";
+  program.join();
+  IniProfileStore saved(file_);
+  EXPECT_EQ(static_cast<std::uint32_t>(saved.GetInt("Settings", "Option", 0)), option);
 }
 
 // Takes every message posted to `window` from the queue (paints are not posted) and counts the WM_NULLs.

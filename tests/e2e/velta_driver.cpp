@@ -11,6 +11,7 @@
 //                                          the point in window coordinates
 //   velta_driver menu SECONDS              rect of the open popup menu, once one is shown
 //   velta_driver post TITLE MSG WPARAM LPARAM   post any message
+//   velta_driver send TITLE MSG WPARAM LPARAM   send any message and print its result
 //   velta_driver exstyle-remove TITLE BITS clear extended style bits with SetWindowLongPtr
 //   velta_driver dialog-set OWNERTITLE ID TEXT     set a control's text in the owned dialog
 //   velta_driver dialog-check OWNERTITLE ID 0|1    set a check box in the owned dialog
@@ -418,6 +419,13 @@ int main(int argc, char** argv) {
     if (::GetWindowRgn(w, probe) == ERROR) std::printf("none\n");
     else std::printf("%s\n", ::PtInRegion(probe, std::atoi(argv[3]), std::atoi(argv[4])) ? "in" : "out");
     ::DeleteObject(probe);
+    return 0;
+  }
+  if (verb == "send" && argc > 5) {
+    const LRESULT result = ::SendMessageA(w, static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
+                                          static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)),
+                                          static_cast<LPARAM>(std::strtoul(argv[5], nullptr, 0)));
+    std::printf("%lld\n", static_cast<long long>(result));
     return 0;
   }
   if (verb == "post" && argc > 5) {
