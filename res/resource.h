@@ -139,6 +139,8 @@
 // The standard messages of a refused number in a dialog field.
 #define IDS_VALIDATE_UNSIGNED  14700
 #define IDS_VALIDATE_RANGE     14701
+// The question when setting the clock was refused for want of rights.
+#define IDS_ADJUST_NEEDS_ADMIN 14702
 
 // ---- Launcher window and dialogs ----
 #define IDC_LAUNCHER_LIST        1000

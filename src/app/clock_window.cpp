@@ -19,6 +19,9 @@
 
 namespace {
 constexpr UINT kHoverPeriod = 2000;
+// How long the end of the session may wait for started encoded programs to end, so
+// their files are encoded again: less than the system allows an application.
+constexpr std::uint32_t kEndSessionWaitMs = 3000;
 }  // namespace
 
 ClockWindow::ClockWindow()
@@ -42,7 +45,7 @@ BOOL ClockWindow::OnInitDialog() {
   ApplyFrameSetting();
   if (face_.option & OptTrayIcon) ShowTrayIcon(true);
   ApplyTopmost();
-  if (face_.option & OptAdjustAtStart) AdjustTimeInBackground();
+  if (face_.option & OptAdjustAtStart) AdjustTimeInBackground(AdjustOrigin::kStartUp);
   ArmMinuteTimer();
   return TRUE;
 }
@@ -67,11 +70,11 @@ bool ClockWindow::TransferSettings(Transfer direction) {
   return outcome.ok();
 }
 
-void ClockWindow::AdjustTimeInBackground() {
+void ClockWindow::AdjustTimeInBackground(AdjustOrigin origin) {
   TimeAdjustJob job;
   job.settings = adjust;
   job.clock = hwnd();
-  job.option = face_.option & (OptAdjustAtStart | OptAdjustMessage);
+  job.origin = origin;
   StartTimeAdjustment(job);
 }
 
@@ -119,6 +122,18 @@ void ClockWindow::OnDestroy() {
   TransferSettings(Transfer::Save);
   // Every QuickTimer still running ends with the window: sounds stop, windows close, faces are saved.
   quickTimers_.EndAll();
+}
+
+void ClockWindow::OnEndSession() {
+  // As at Exit, but nothing is asked or shown: the session ends whatever the clock would say.
+  SettingsSaveMessage::Silence();
+  ShowTrayIcon(false);
+  TransferSettings(Transfer::Save);
+  quickTimers_.EndAll();
+  // The started programs are being closed too; each watcher encodes its file again as its
+  // program ends. What is still running when the wait is over stays as it is.
+  WaitForEncodedRuns(kEndSessionWaitMs);
+  EndDialog(IDCANCEL);
 }
 
 void ClockWindow::ShowTrayIcon(bool add) {
@@ -234,7 +249,7 @@ bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
       if (ShowTimeAdjustDialog(adjust, face_.option)) TransferSettings(Transfer::Save);
       return true;
     case ID_EXECUTE_ADJUST:
-      AdjustTimeInBackground();
+      AdjustTimeInBackground(AdjustOrigin::kCommand);
       return true;
     case ID_VERSION: {
       Dialog version(IDD_VERSION);
@@ -259,6 +274,10 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       ::InvalidateRect(hwnd(), nullptr, TRUE);
       return result;
     }
+    case kTimeAdjustedMessage:
+      // A worker's result, shown here: the message boxes belong to the clock.
+      ReportTimeAdjustment(hwnd(), wParam, lParam, adjust, face_.option);
+      return 0;
     case WM_QUERYDRAGICON:
       return reinterpret_cast<LRESULT>(icon_.get());
     case WM_TIMER:
@@ -272,6 +291,12 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       OnDestroy();
       return Default();
+    case WM_QUERYENDSESSION:
+      // Never held up by the clock: what Exit would refuse is handled at WM_ENDSESSION.
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam) OnEndSession();
+      return 0;
     case WM_RBUTTONUP: {
       POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       ::ClientToScreen(hwnd(), &at);
@@ -312,6 +337,9 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         POINT cursor;
         ::GetCursorPos(&cursor);
         ShowContextMenu(cursor.x, cursor.y);
+        // The rule for a menu opened from the notification area: a message to the window
+        // after it, or the next menu opened from the icon can close at once.
+        ::PostMessageA(hwnd(), WM_NULL, 0, 0);
       }
       return 1;
     default:

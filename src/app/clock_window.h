@@ -17,6 +17,7 @@
 #include "launcher/launcher_window.h"
 #include "quicktimer/running_quick_timers.h"
 #include "timesync/time_adjust_settings.h"
+#include "timesync/time_adjustment.h"
 #include "win/unique_handle.h"
 
 class ClockWindow : public FaceWindow {
@@ -55,9 +56,13 @@ class ClockWindow : public FaceWindow {
   void OnPaint();
   void OnTimer(UINT_PTR id);
   void OnDestroy();
+  // The user signs out or the system shuts down: the settings saved, the QuickTimers ended,
+  // encoded runs given a moment to be encoded again, the clock ended; no dialog on the way.
+  void OnEndSession();
   void ArmMinuteTimer();
-  // Starts one time-adjustment worker with copies of the settings and option bits.
-  void AdjustTimeInBackground();
+  // Starts one time-adjustment worker with a copy of the settings; its outcome
+  // comes back as kTimeAdjustedMessage.
+  void AdjustTimeInBackground(AdjustOrigin origin);
 
   // Context menu, mouse and tray.
   void ShowContextMenu(int x, int y);

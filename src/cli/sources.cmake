@@ -7,3 +7,7 @@ set(VELTA_CLI_SOURCES
   src/cli/ini_command.cpp
   src/cli/encoded_file_command.cpp
   src/cli/ntp_command.cpp)
+# Setting the system clock is the Windows build's: natively there is no "adjust".
+if(WIN32)
+  list(APPEND VELTA_CLI_SOURCES src/cli/adjust_command.cpp)
+endif()

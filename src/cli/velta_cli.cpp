@@ -13,6 +13,9 @@ int RunInfo(int argc, char** argv);
 int RunCrc32(int argc, char** argv);
 int RunMd5(int argc, char** argv);
 int RunNtp(int argc, char** argv);
+#ifdef _WIN32
+int RunAdjust(int argc, char** argv);
+#endif
 
 namespace {
 
@@ -31,6 +34,9 @@ const Command kCommands[] = {
     {"crc32", RunCrc32, "crc32 FILE"},
     {"md5", RunMd5, "md5 FILE"},
     {"ntp", RunNtp, "ntp HOST [--port P] [--timeout MS] [--retry N]"},
+#ifdef _WIN32
+    {"adjust", RunAdjust, "adjust [--server HOST] [--port P] [--timeout MS] [--retry N]"},
+#endif
 };
 
 int Usage(FILE* out) {

@@ -27,12 +27,34 @@ std::tm ClockFace::LocalNow() {
 
 void ClockFace::Draw(HDC dc, RECT rect) { DrawAt(dc, rect, LocalNow(), ::GetTickCount()); }
 
-std::string ClockFace::ExpandText(const std::tm& local, std::uint32_t tickNow) const {
-  return TimeFormatter::Expand(format, local, false, nullptr, tickNow);
+namespace {
+
+// The stored format is text of the system's code page.
+std::wstring FromSystemCodePage(const std::string& text) {
+  if (text.empty()) return {};
+  const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
 }
 
-void ClockFace::DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t tickNow) {
-  FontHandle textFont(::CreateFontIndirectA(&font));
+}  // namespace
+
+std::string ClockFace::ExpandText(const std::tm& local, std::uint32_t tickNow) const {
+  return TimeFormatter::Expand(format, local, IsCountdown() != FALSE, ShownCountdown(), tickNow);
+}
+
+std::wstring ClockFace::ExpandTextWide(const std::tm& local, std::uint32_t tickNow) const {
+  return TimeFormatter::Expand(FromSystemCodePage(format), local, IsCountdown() != FALSE, ShownCountdown(), tickNow);
+}
+
+void ClockFace::DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t tickNow, TextEdges edges) {
+  LOGFONTA drawn = font;
+  // Smoothed edges are blends of text and background: in a see-through shape they would
+  // stay as a fringe of neither colour around every letter.
+  if (edges == TextEdges::kSharp) drawn.lfQuality = NONANTIALIASED_QUALITY;
+  FontHandle textFont(::CreateFontIndirectA(&drawn));
   BrushHandle background(::CreateSolidBrush(backColour));
   RECT enlarged;
   {
@@ -45,18 +67,19 @@ void ClockFace::DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t ti
     // The outline lies one pixel outside `rect`; the interior is exactly `rect`.
     ::Rectangle(dc, enlarged.left, enlarged.top, enlarged.right, enlarged.bottom);
 
-    const std::string expanded = ExpandText(local, tickNow);
+    // Drawn wide: the names of the user's locale show whatever the system's code page is.
+    const std::wstring expanded = ExpandTextWide(local, tickNow);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, textColour);
     // DT_MODIFYSTRING would let DrawText write past the text it is given; a
     // hand-edited FlagDT must not bring it in.
     const auto flags = static_cast<UINT>(flagDT) & ~static_cast<UINT>(DT_MODIFYSTRING);
-    ::DrawTextA(dc, expanded.data(), static_cast<int>(expanded.size()), &text, flags | DT_CALCRECT);
+    ::DrawTextW(dc, expanded.data(), static_cast<int>(expanded.size()), &text, flags | DT_CALCRECT);
     // Centre the block in the enlarged rectangle; the division truncates toward zero.
     const int dx = ((enlarged.right - enlarged.left) - (text.right - text.left)) / 2;
     const int dy = ((enlarged.bottom - enlarged.top) - (text.bottom - text.top)) / 2;
     ::OffsetRect(&text, dx, dy);
-    ::DrawTextA(dc, expanded.data(), static_cast<int>(expanded.size()), &text, flags);
+    ::DrawTextW(dc, expanded.data(), static_cast<int>(expanded.size()), &text, flags);
   }
   if (option & OptInverted) ::InvertRect(dc, &enlarged);
 }
@@ -76,7 +99,8 @@ BOOL ClockFace::UpdateWindowShape(HDC dc, HWND window, BOOL enable, const Overla
   ::GetClientRect(window, &client);
   OffscreenImage image;
   if (!image.Create(client.right - client.left, client.bottom - client.top, 24)) return FALSE;
-  Draw(image.dc(), client);  // virtual: a countdown face draws its own text
+  // The shape is exactly the text's pixels, and each of them shows the text colour.
+  DrawAt(image.dc(), client, LocalNow(), ::GetTickCount(), TextEdges::kSharp);
   if (overlay) overlay(image.dc(), client, true);
   RegionHandle region;
   if (!image.BuildRegion(region, backColour)) return FALSE;

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "face/face_options.h"
+#include "face/tick_countdown.h"
 
 #include "storage/profile_store.h"
 
@@ -33,10 +34,18 @@ class ClockFace {
   BOOL UpdateWindowShape(HDC dc, HWND window, BOOL enable, const Overlay& overlay = {});
   virtual BOOL IsCountdown() const { return FALSE; }
 
+  // How the text's edges are drawn: as the font and the system's smoothing make
+  // them, or sharp, every pixel of the text in the text colour.
+  enum class TextEdges { kSystem, kSharp };
   // Draw for a given local time and tick count (Draw passes the current ones).
-  void DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t tickNow);
-  // The text Draw shows for that moment.
-  virtual std::string ExpandText(const std::tm& local, std::uint32_t tickNow) const;
+  void DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t tickNow,
+              TextEdges edges = TextEdges::kSystem);
+  // The text Draw shows for that moment: the stored format is in the system's
+  // code page; the wide text holds the names as the user's locale has them.
+  std::string ExpandText(const std::tm& local, std::uint32_t tickNow) const;
+  std::wstring ExpandTextWide(const std::tm& local, std::uint32_t tickNow) const;
+  // The countdown a countdown face shows; none for a plain face.
+  virtual const TickCountdown* ShownCountdown() const { return nullptr; }
 
   // Copies the settings (font, colours, FlagDT, rectangle, Option, format); never the variant.
   void CopySettingsFrom(const ClockFace& other);

@@ -12,7 +12,7 @@ class CountdownFace : public ClockFace {
   explicit CountdownFace(UINT formatStringId) : ClockFace(formatStringId) {}
 
   BOOL IsCountdown() const override { return TRUE; }
-  std::string ExpandText(const std::tm& local, std::uint32_t tickNow) const override;
+  const TickCountdown* ShownCountdown() const override { return countdown ? &*countdown : nullptr; }
 
   // The countdown shown; none in a face that is only being edited.
   std::optional<TickCountdown> countdown;

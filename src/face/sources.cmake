@@ -3,7 +3,6 @@ list(APPEND VELTA_CORE_SOURCES
   src/face/region_runs.cpp)
 list(APPEND VELTA_WIN_SOURCES
   src/face/clock_face.cpp
-  src/face/countdown_face.cpp
   src/face/offscreen_image.cpp
   src/face/colour_grid.cpp
   src/face/colour_button.cpp

@@ -3,25 +3,39 @@
 #include <array>
 #include <clocale>
 #include <cstring>
+#include <cwchar>
 
 #include "face/tick_countdown.h"
 
 namespace {
 
-void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
-  std::string out;
+template <typename Char>
+using Text = std::basic_string<Char>;
+template <typename Char>
+using TextView = std::basic_string_view<Char>;
+
+// The formats and texts this file makes up itself are ASCII: widened one unit each.
+template <typename Char>
+Text<Char> Ascii(std::string_view text) {
+  return Text<Char>(text.begin(), text.end());
+}
+
+template <typename Char>
+void ReplaceAll(Text<Char>& text, TextView<Char> from, TextView<Char> to) {
+  Text<Char> out;
   out.reserve(text.size());
   std::size_t pos = 0;
-  for (std::size_t hit; (hit = text.find(from, pos)) != std::string::npos; pos = hit + from.size()) {
+  for (std::size_t hit; (hit = text.find(from, pos)) != Text<Char>::npos; pos = hit + from.size()) {
     out.append(text, pos, hit - pos);
     out.append(to);
   }
   if (pos == 0) return;  // nothing replaced
-  out.append(text, pos, std::string::npos);
+  out.append(text, pos, Text<Char>::npos);
   text.swap(out);
 }
 
-void AppendNumber(std::string& out, long long value, int width, char pad, bool noPadding) {
+template <typename Char>
+void AppendNumber(Text<Char>& out, long long value, int width, char pad, bool noPadding) {
   std::array<char, 24> digits{};
   int n = 0;
   const bool negative = value < 0;
@@ -31,11 +45,11 @@ void AppendNumber(std::string& out, long long value, int width, char pad, bool n
     digits[n++] = static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;
   } while (magnitude != 0);
-  if (negative) out.push_back('-');
+  if (negative) out.push_back(static_cast<Char>('-'));
   if (!noPadding) {
-    for (int i = n + (negative ? 1 : 0); i < width; ++i) out.push_back(pad);
+    for (int i = n + (negative ? 1 : 0); i < width; ++i) out.push_back(static_cast<Char>(pad));
   }
-  while (n > 0) out.push_back(digits[--n]);
+  while (n > 0) out.push_back(static_cast<Char>(digits[--n]));
 }
 
 // Weeks in an ISO 8601 year: 53 when it starts or ends on a Thursday.
@@ -79,27 +93,47 @@ bool FieldsValid(const std::tm& t) {
          t.tm_year >= -1900 && t.tm_year <= 8099;
 }
 
-// One conversion through the C runtime, for the texts that come from the locale.
-void AppendFromRuntime(std::string& out, const char* conversion, const std::tm& t) {
+// One conversion through the C runtime, for the texts that come from the locale:
+// narrow in the locale's own code page, or wide (UTF-16 on Windows), which holds
+// the locale's names whatever the system's code page is.
+std::size_t RuntimeFormat(char* buffer, std::size_t size, const char* conversion, const std::tm& t) {
+  return std::strftime(buffer, size, conversion, &t);
+}
+std::size_t RuntimeFormat(wchar_t* buffer, std::size_t size, const char* conversion, const std::tm& t) {
+  const std::wstring wide = Ascii<wchar_t>(conversion);
+  return std::wcsftime(buffer, size, wide.c_str(), &t);
+}
+
+template <typename Char>
+void AppendFromRuntime(Text<Char>& out, const char* conversion, const std::tm& t) {
   if (!FieldsValid(t)) {
-    out.push_back('?');  // the Windows runtime aborts on out-of-range fields
+    out.push_back(static_cast<Char>('?'));  // the Windows runtime aborts on out-of-range fields
     return;
   }
-  std::array<char, 256> small{};
-  std::size_t n = std::strftime(small.data(), small.size(), conversion, &t);
+  std::array<Char, 256> small{};
+  std::size_t n = RuntimeFormat(small.data(), small.size(), conversion, t);
   if (n != 0) {
     out.append(small.data(), n);
     return;
   }
-  std::string big(4096, '\0');
-  n = std::strftime(big.data(), big.size(), conversion, &t);
+  Text<Char> big(4096, Char{});
+  n = RuntimeFormat(big.data(), big.size(), conversion, t);
   out.append(big.data(), n);
 }
 
-void AppendFormatted(std::string& out, std::string_view format, const std::tm& t);
+template <typename Char>
+void AppendFormatted(Text<Char>& out, TextView<Char> format, const std::tm& t);
+
+// A format of this file's own, expanded into `out`.
+template <typename Char>
+void AppendAsciiFormatted(Text<Char>& out, std::string_view format, const std::tm& t) {
+  const Text<Char> own = Ascii<Char>(format);
+  AppendFormatted<Char>(out, own, t);
+}
 
 // Produces one conversion; false when the character is not one.
-bool AppendConversion(std::string& out, char conversion, bool alternate, const std::tm& t) {
+template <typename Char>
+bool AppendConversion(Text<Char>& out, Char conversion, bool alternate, const std::tm& t) {
   const long long year = 1900LL + t.tm_year;
   const bool np = alternate;  // "#" drops leading zeros and blanks from numbers
   switch (conversion) {
@@ -111,17 +145,17 @@ bool AppendConversion(std::string& out, char conversion, bool alternate, const s
     case 'p': AppendFromRuntime(out, "%p", t); return true;
     case 'Z': AppendFromRuntime(out, "%Z", t); return true;
     case 'c':
-      if (alternate) AppendFormatted(out, "%A, %B %#d, %Y %H:%M:%S", t);
-      else if (ClassicTimeLocale()) AppendFormatted(out, "%a %b %e %H:%M:%S %Y", t);
+      if (alternate) AppendAsciiFormatted(out, "%A, %B %#d, %Y %H:%M:%S", t);
+      else if (ClassicTimeLocale()) AppendAsciiFormatted(out, "%a %b %e %H:%M:%S %Y", t);
       else AppendFromRuntime(out, "%c", t);
       return true;
     case 'x':
-      if (alternate) AppendFormatted(out, "%A, %B %#d, %Y", t);
-      else if (ClassicTimeLocale()) AppendFormatted(out, "%m/%d/%y", t);
+      if (alternate) AppendAsciiFormatted(out, "%A, %B %#d, %Y", t);
+      else if (ClassicTimeLocale()) AppendAsciiFormatted(out, "%m/%d/%y", t);
       else AppendFromRuntime(out, "%x", t);
       return true;
     case 'X':
-      if (ClassicTimeLocale()) AppendFormatted(out, "%H:%M:%S", t);
+      if (ClassicTimeLocale()) AppendAsciiFormatted(out, "%H:%M:%S", t);
       else AppendFromRuntime(out, "%X", t);
       return true;
     case 'C': AppendNumber(out, year / 100 - (year % 100 < 0 ? 1 : 0), 2, '0', np); return true;
@@ -151,29 +185,30 @@ bool AppendConversion(std::string& out, char conversion, bool alternate, const s
           DaysFromCivil(year, static_cast<unsigned>(t.tm_mon + 1), static_cast<unsigned>(t.tm_mday)) *
               86400 + t.tm_hour * 3600LL + t.tm_min * 60LL + t.tm_sec;
       long long minutes = (asUtc - static_cast<long long>(instant)) / 60;
-      out.push_back(minutes < 0 ? '-' : '+');
+      out.push_back(static_cast<Char>(minutes < 0 ? '-' : '+'));
       if (minutes < 0) minutes = -minutes;
       AppendNumber(out, minutes / 60 * 100 + minutes % 60, 4, '0', false);
       return true;
     }
-    case 'D': AppendFormatted(out, "%m/%d/%y", t); return true;
-    case 'F': AppendFormatted(out, "%Y-%m-%d", t); return true;
-    case 'T': AppendFormatted(out, "%H:%M:%S", t); return true;
-    case 'R': AppendFormatted(out, "%H:%M", t); return true;
-    case 'r': AppendFormatted(out, "%I:%M:%S %p", t); return true;
-    case 'n': out.push_back('\n'); return true;
-    case 't': out.push_back('\t'); return true;
-    case '%': out.push_back('%'); return true;
+    case 'D': AppendAsciiFormatted(out, "%m/%d/%y", t); return true;
+    case 'F': AppendAsciiFormatted(out, "%Y-%m-%d", t); return true;
+    case 'T': AppendAsciiFormatted(out, "%H:%M:%S", t); return true;
+    case 'R': AppendAsciiFormatted(out, "%H:%M", t); return true;
+    case 'r': AppendAsciiFormatted(out, "%I:%M:%S %p", t); return true;
+    case 'n': out.push_back(static_cast<Char>('\n')); return true;
+    case 't': out.push_back(static_cast<Char>('\t')); return true;
+    case '%': out.push_back(static_cast<Char>('%')); return true;
     default: return false;
   }
 }
 
-void AppendFormatted(std::string& out, std::string_view format, const std::tm& t) {
+template <typename Char>
+void AppendFormatted(Text<Char>& out, TextView<Char> format, const std::tm& t) {
   const std::size_t size = format.size();
   std::size_t i = 0;
   while (i < size) {
-    const std::size_t percent = format.find('%', i);
-    if (percent == std::string_view::npos) {
+    const std::size_t percent = format.find(static_cast<Char>('%'), i);
+    if (percent == TextView<Char>::npos) {
       out.append(format.substr(i));
       return;
     }
@@ -195,39 +230,65 @@ void AppendFormatted(std::string& out, std::string_view format, const std::tm& t
   }
 }
 
-std::string Decimal(std::uint32_t value) {
-  std::string s;
+template <typename Char>
+Text<Char> Decimal(std::uint32_t value) {
+  Text<Char> s;
   AppendNumber(s, value, 1, '0', false);
   return s;
+}
+
+template <typename Char>
+Text<Char> Substitute(TextView<Char> format, const TickCountdown* countdown, std::uint32_t tickNow) {
+  Text<Char> minutes = Ascii<Char>("0"), seconds = minutes, total = minutes;
+  if (countdown != nullptr) {
+    const std::uint32_t left = countdown->Remaining(tickNow) / 1000;
+    minutes = Decimal<Char>(left / 60);
+    seconds = Decimal<Char>(left % 60);
+    total = Decimal<Char>(left);
+  }
+  Text<Char> text(format);
+  ReplaceAll<Char>(text, Ascii<Char>("%Q"), minutes);
+  ReplaceAll<Char>(text, Ascii<Char>("%q"), seconds);
+  ReplaceAll<Char>(text, Ascii<Char>("%T"), total);
+  return text;
+}
+
+template <typename Char>
+Text<Char> Calendar(TextView<Char> format, const std::tm& local) {
+  Text<Char> out;
+  out.reserve(format.size() + format.size() / 2 + 8);
+  AppendFormatted<Char>(out, format, local);
+  return out;
 }
 
 }  // namespace
 
 std::string TimeFormatter::SubstituteCountdown(std::string_view format, const TickCountdown* countdown,
                                                std::uint32_t tickNow) {
-  std::string minutes = "0", seconds = "0", total = "0";
-  if (countdown != nullptr) {
-    const std::uint32_t left = countdown->Remaining(tickNow) / 1000;
-    minutes = Decimal(left / 60);
-    seconds = Decimal(left % 60);
-    total = Decimal(left);
-  }
-  std::string text(format);
-  ReplaceAll(text, "%Q", minutes);
-  ReplaceAll(text, "%q", seconds);
-  ReplaceAll(text, "%T", total);
-  return text;
+  return Substitute<char>(format, countdown, tickNow);
+}
+
+std::wstring TimeFormatter::SubstituteCountdown(std::wstring_view format, const TickCountdown* countdown,
+                                                std::uint32_t tickNow) {
+  return Substitute<wchar_t>(format, countdown, tickNow);
 }
 
 std::string TimeFormatter::FormatCalendar(std::string_view format, const std::tm& local) {
-  std::string out;
-  out.reserve(format.size() + format.size() / 2 + 8);
-  AppendFormatted(out, format, local);
-  return out;
+  return Calendar<char>(format, local);
+}
+
+std::wstring TimeFormatter::FormatCalendar(std::wstring_view format, const std::tm& local) {
+  return Calendar<wchar_t>(format, local);
 }
 
 std::string TimeFormatter::Expand(std::string_view format, const std::tm& local, bool countdownVariant,
                                   const TickCountdown* countdown, std::uint32_t tickNow) {
+  if (!countdownVariant) return FormatCalendar(format, local);
+  return FormatCalendar(SubstituteCountdown(format, countdown, tickNow), local);
+}
+
+std::wstring TimeFormatter::Expand(std::wstring_view format, const std::tm& local, bool countdownVariant,
+                                   const TickCountdown* countdown, std::uint32_t tickNow) {
   if (!countdownVariant) return FormatCalendar(format, local);
   return FormatCalendar(SubstituteCountdown(format, countdown, tickNow), local);
 }

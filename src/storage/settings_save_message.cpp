@@ -17,7 +17,11 @@ std::string Fill(std::string text, const std::string& file, const std::string& r
   return text;
 }
 
+std::atomic<bool> g_silenced{false};
+
 }  // namespace
+
+void SettingsSaveMessage::Silence() { g_silenced = true; }
 
 std::string SettingsSaveMessage::Text(const IniProfileStore::SaveOutcome& outcome) {
   using Status = IniProfileStore::SaveOutcome::Status;
@@ -34,14 +38,14 @@ std::string SettingsSaveMessage::Text(const IniProfileStore::SaveOutcome& outcom
 
 bool SettingsSaveMessage::ShowForeignTextOnce(const std::string& path, HWND owner) {
   static std::atomic<bool> shown{false};
-  if (shown.exchange(true)) return false;
+  if (g_silenced || shown.exchange(true)) return false;
   MessageBoxes::Show(Fill(StringTable::Load(IDS_SETTINGS_FOREIGN), path, {}), MB_OK | MB_ICONWARNING, owner);
   return true;
 }
 
 bool SettingsSaveMessage::ShowOnce(const IniProfileStore::SaveOutcome& outcome, HWND owner) {
   static std::atomic<bool> shown{false};
-  if (outcome.ok() || shown.exchange(true)) return false;
+  if (outcome.ok() || g_silenced || shown.exchange(true)) return false;
   MessageBoxes::Show(Text(outcome), MB_OK | MB_ICONWARNING, owner);
   return true;
 }

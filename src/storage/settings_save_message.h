@@ -19,4 +19,6 @@ class SettingsSaveMessage {
   // The first time in this run only: the settings file at `path` is not single-byte text, so the
   // defaults are used and the file is left as it is (IDS_SETTINGS_FOREIGN). True when shown.
   static bool ShowForeignTextOnce(const std::string& path, HWND owner);
+  // From now on nothing is shown (the session ends: nothing may wait for the user).
+  static void Silence();
 };

@@ -1,22 +1,34 @@
 #include "timesync/time_adjustment.h"
 
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "resource.h"
+#include "timesync/adjust_arguments.h"
 #include "timesync/time_sync_client.h"
 #include "timesync/utc_time_fields.h"
 #include "win/string_table.h"
+#include "win/unique_handle.h"
 #include "win/worker_thread.h"
 
-bool SetSystemTimeClock(const SYSTEMTIME& utcTime) { return ::SetSystemTime(&utcTime) != FALSE; }
+DWORD SetSystemTimeClock(const SYSTEMTIME& utcTime) {
+  if (::SetSystemTime(&utcTime)) return ERROR_SUCCESS;
+  const DWORD error = ::GetLastError();
+  return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+}
 
-bool AdjustSystemTime(const TimeAdjustSettings& settings, const SystemClockSetter& setClock) {
+AdjustOutcome AdjustSystemTime(const TimeAdjustSettings& settings, const SystemClockSetter& setClock) {
   // A negative time-out (a hand-edited file) would mean a wait of weeks.
-  if (settings.timeoutMs < 0) return false;
+  if (settings.timeoutMs < 0) return AdjustOutcome::kFailed;
   NtpSample sample;
   if (!FetchServerTime(settings.server, settings.port, static_cast<std::uint32_t>(settings.timeoutMs),
                        settings.retries, sample))
-    return false;
+    return AdjustOutcome::kFailed;
   const auto fields = ToUtcTimeFields(PlatformSocketApi().UtcNowMicros() + sample.Offset());
-  if (!fields) return false;
+  if (!fields) return AdjustOutcome::kFailed;
   SYSTEMTIME utc{};
   utc.wYear = static_cast<WORD>(fields->year);
   utc.wMonth = static_cast<WORD>(fields->month);
@@ -26,26 +38,111 @@ bool AdjustSystemTime(const TimeAdjustSettings& settings, const SystemClockSette
   utc.wMinute = static_cast<WORD>(fields->minute);
   utc.wSecond = static_cast<WORD>(fields->second);
   utc.wMilliseconds = static_cast<WORD>(fields->milliseconds);
-  return setClock(utc);
+  switch (setClock(utc)) {
+    case ERROR_SUCCESS:
+      return AdjustOutcome::kAdjusted;
+    case ERROR_PRIVILEGE_NOT_HELD:
+      return AdjustOutcome::kNeedsRights;
+    default:
+      return AdjustOutcome::kFailed;
+  }
 }
 
 UINT TimeAdjustWorker(const TimeAdjustJob& job, const SystemClockSetter& setClock) {
   if (job.clock == nullptr) return 0;
-  if (AdjustSystemTime(job.settings, setClock)) {
-    if (job.option & OptAdjustMessage) {
-      const std::string text = StringTable::Load(IDS_ADJUST_SUCCEEDED);
-      const std::string caption = StringTable::AppName();
-      ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_ICONINFORMATION);
-    }
-    // A window that has gone meanwhile makes this a harmless failure.
-    ::InvalidateRect(job.clock, nullptr, FALSE);
-  } else {
-    const std::string text = StringTable::Load(IDS_ADJUST_FAILED);
-    ::MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK);
-  }
+  const AdjustOutcome outcome = AdjustSystemTime(job.settings, setClock);
+  // A window that has gone meanwhile makes this a harmless failure.
+  ::PostMessageA(job.clock, kTimeAdjustedMessage, static_cast<WPARAM>(outcome), static_cast<LPARAM>(job.origin));
   return 0;
 }
 
 bool StartTimeAdjustment(const TimeAdjustJob& job) {
   return WorkerThread::Start([job] { TimeAdjustWorker(job); });
+}
+
+namespace {
+
+// velta-cli.exe beside the running program.
+std::string CliPath() {
+  std::vector<char> path(MAX_PATH);
+  for (;;) {
+    const DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) break;
+    path.resize(path.size() * 2);
+  }
+  std::string folder(path.data());
+  // Backslash search from the end is safe in a double-byte code page only when done
+  // character by character: CharPrevA steps over whole characters.
+  const char* begin = folder.c_str();
+  const char* end = begin + folder.size();
+  const char* at = end;
+  while (at > begin) {
+    at = ::CharPrevA(begin, at);
+    if (*at == '\\' || *at == '/') break;
+  }
+  folder.resize(static_cast<std::size_t>(at - begin));
+  return folder.empty() ? std::string("velta-cli.exe") : folder + "\\velta-cli.exe";
+}
+
+int Show(HWND clock, UINT textId, const char* caption, UINT style) {
+  const std::string text = StringTable::Load(textId);
+  // Owned by the clock, which is topmost, and brought forward: the answer of a worker
+  // never opens behind other windows or under the clock.
+  return ::MessageBoxA(clock, text.c_str(), caption, style | MB_SETFOREGROUND);
+}
+
+}  // namespace
+
+bool RunElevatedAdjustment(HWND clock, const TimeAdjustSettings& settings) {
+  const std::string file = CliPath();
+  const std::string parameters = AdjustArguments::Build(settings);
+  SHELLEXECUTEINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.hwnd = clock;  // the consent prompt belongs to the clock
+  info.lpVerb = "runas";
+  info.lpFile = file.c_str();
+  info.lpParameters = parameters.c_str();
+  info.nShow = SW_HIDE;
+  if (!::ShellExecuteExA(&info)) return false;  // refused consent included
+  if (info.hProcess == nullptr) return false;
+  auto process = std::make_shared<KernelHandle>(info.hProcess);
+  return WorkerThread::Start([process, clock] {
+    DWORD code = 1;
+    if (::WaitForSingleObject(process->get(), INFINITE) != WAIT_OBJECT_0 ||
+        !::GetExitCodeProcess(process->get(), &code))
+      code = 1;
+    const AdjustOutcome outcome = code == 0 ? AdjustOutcome::kAdjusted : AdjustOutcome::kFailed;
+    ::PostMessageA(clock, kTimeAdjustedMessage, static_cast<WPARAM>(outcome),
+                   static_cast<LPARAM>(AdjustOrigin::kElevated));
+  });
+}
+
+void ReportTimeAdjustment(HWND clock, WPARAM outcome, LPARAM origin, const TimeAdjustSettings& current,
+                          std::uint32_t option, const ElevatedAdjustment& runElevated) {
+  const auto from = static_cast<AdjustOrigin>(origin);
+  switch (static_cast<AdjustOutcome>(outcome)) {
+    case AdjustOutcome::kAdjusted:
+      if (option & OptAdjustMessage) {
+        const std::string caption = StringTable::AppName();
+        Show(clock, IDS_ADJUST_SUCCEEDED, caption.c_str(), MB_ICONINFORMATION);
+      }
+      // Repainted with the new time; the paint also arms the minute timer against it.
+      ::InvalidateRect(clock, nullptr, FALSE);
+      return;
+    case AdjustOutcome::kNeedsRights:
+      if (from != AdjustOrigin::kElevated) {
+        const std::string caption = StringTable::AppName();
+        if (Show(clock, IDS_ADJUST_NEEDS_ADMIN, caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES) {
+          if (runElevated && runElevated(clock, current)) return;  // its outcome comes later
+        } else if (from == AdjustOrigin::kStartUp) {
+          return;  // at start-up the question was the one report of the failure
+        }
+      }
+      break;
+    default:
+      break;
+  }
+  Show(clock, IDS_ADJUST_FAILED, nullptr, MB_OK);
 }

@@ -31,10 +31,11 @@ INT_PTR Dialog::DoModal(HWND owner) {
   while (!ending_ && hwnd() != nullptr) {
     if (!PumpMessage()) break;
   }
-  // Give the activation back before the dialog goes, so the owner does not lose it.
+  // As the system's EndDialog does: the owner is enabled before the dialog is hidden, so the
+  // activation the hidden dialog gives up can go back to the owner and not to another program.
+  if (disableOwner) ::EnableWindow(owner, TRUE);
   if (hwnd() != nullptr) ::SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
                                         SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
-  if (disableOwner) ::EnableWindow(owner, TRUE);
   if (owner != nullptr && ::GetActiveWindow() == hwnd()) ::SetActiveWindow(owner);
   if (hwnd() != nullptr) ::DestroyWindow(hwnd());
   modal_ = false;

@@ -6,10 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "app/tray_icon.h"
+#include "launcher/active_encoded_runs.h"
 #include "quicktimer/quick_timer_cells.h"
 #include "quicktimer/running_timer.h"
 #include "quicktimer/timer_action.h"
@@ -277,10 +281,61 @@ void CALLBACK StopInsideCounterMenu(HWND, UINT, UINT_PTR id, DWORD) {
   ::EndMenu();
 }
 
+bool g_menuSeen = false;
+
 void CALLBACK CloseAnyMenu(HWND, UINT, UINT_PTR id, DWORD) {
   if (::FindWindowA("#32768", nullptr) == nullptr) return;
+  g_menuSeen = true;
   ::KillTimer(nullptr, id);
   ::EndMenu();
+}
+
+TEST_F(ClockWindowBehaviour, TheEndOfTheSessionSavesAtOnceAndWaitsOnlyForEncodedRuns) {
+  window_.face().option ^= OptTopmost;  // a change the clock saves only at its next occasion
+  const std::uint32_t option = window_.face().option;
+  // A cancelled end of the session changes nothing.
+  EXPECT_EQ(::SendMessageA(hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+  ::SendMessageA(hwnd(), WM_ENDSESSION, FALSE, 0);
+  EXPECT_EQ(::GetFileAttributesA(file_.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing saved";
+
+  // A started encoded program that ends a moment later: the clock says yes at once,
+  // then waits for it before it goes, and saves while the message is handled.
+  auto run = std::make_unique<EncodedRunCount>();
+  std::atomic<bool> ended{false};
+  std::thread program([&] {
+    ::Sleep(150);
+    ended = true;
+    run.reset();
+  });
+  EXPECT_EQ(::SendMessageA(hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE) << "asked while Exit would refuse";
+  EXPECT_EQ(::SendMessageA(hwnd(), WM_ENDSESSION, TRUE, 0), 0);
+  EXPECT_TRUE(ended) << "the run ended before the clock went on";
+  program.join();
+  IniProfileStore saved(file_);
+  EXPECT_EQ(static_cast<std::uint32_t>(saved.GetInt("Settings", "Option", 0)), option);
+}
+
+// Takes every message posted to `window` from the queue (paints are not posted) and counts the WM_NULLs.
+int TakePostedNulls(HWND window) {
+  MSG msg;
+  int nulls = 0;
+  while (::PeekMessageA(&msg, window, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE)) nulls += msg.message == WM_NULL ? 1 : 0;
+  return nulls;
+}
+
+TEST_F(ClockWindowBehaviour, TheTrayMenuIsFollowedByAMessageToTheClock) {
+  TakePostedNulls(hwnd());
+  // The menu opened from the icon as the shell asks for it, and closed.
+  for (const LPARAM click : {LPARAM{WM_RBUTTONUP}, LPARAM{WM_LBUTTONUP}}) {
+    g_menuSeen = false;
+    ::SetTimer(nullptr, 0, 50, CloseAnyMenu);
+    EXPECT_EQ(::SendMessageA(hwnd(), TrayIcon::kCallbackMessage, 1, click), 1);
+    ASSERT_TRUE(g_menuSeen) << click;
+    EXPECT_EQ(TakePostedNulls(hwnd()), 1) << "after the menu from the icon, for " << click;
+  }
+  // Other mouse messages over the icon open nothing and post nothing.
+  EXPECT_EQ(::SendMessageA(hwnd(), TrayIcon::kCallbackMessage, 1, WM_MOUSEMOVE), 1);
+  EXPECT_EQ(TakePostedNulls(hwnd()), 0);
 }
 
 TEST_F(ClockWindowBehaviour, StoppingATimerWhoseCounterWindowRunsAMenu) {

@@ -10,9 +10,9 @@ mkdir -p "$SHOTS"
 # Command and control ids by name (ID_EXIT, IDC_QT_MINUTES, ...), read from the
 # resource header the program is built with, and the few system values the scripts use.
 eval "$(sed -nE 's/^#define[[:space:]]+(ID[A-Z0-9_]*)[[:space:]]+([0-9]+)[[:space:]]*$/\1=\2/p' "$VELTA_ROOT/res/resource.h")"
-IDOK=1 IDCANCEL=2
+IDOK=1 IDCANCEL=2 IDYES=6 IDNO=7
 VK_RETURN=0x0D VK_ESCAPE=0x1B
-WM_ACTIVATEAPP=0x001C WM_MOUSEMOVE=0x0200 WM_LBUTTONUP=0x0202 WM_RBUTTONUP=0x0205
+WM_QUERYENDSESSION=0x0011 WM_ENDSESSION=0x0016 WM_ACTIVATEAPP=0x001C WM_MOUSEMOVE=0x0200 WM_LBUTTONUP=0x0202 WM_RBUTTONUP=0x0205
 TRAY_CALLBACK=0x0410  # the tray icon's message to the clock (WM_USER + 16)
 WS_EX_TOPMOST=0x8
 

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Time adjustment in the running clock: the settings dialog (both languages),
 # "Execute Time Adjustment" against time servers on 127.0.0.1 and the message
-# boxes of its worker. Under Wine SetSystemTime accepts only changes under half
-# a second, so the host's clock is never moved.
+# boxes that report it, owned by the clock. Under Wine SetSystemTime accepts only
+# changes under half a second and refuses larger ones for want of rights (error
+# 1314, as Windows refuses a standard user), so the host's clock is never moved
+# and the question about administrator rights can be driven: its "Yes" runs
+# "velta-cli adjust" through the "runas" verb, which Wine starts without a prompt.
 source "$(dirname "$0")/lib.sh"
 SERVER_PIDS=()
 cleanup() {
@@ -45,9 +48,38 @@ ini_value() { tr -d '\r' <"$1" | awk -v s="[$2]" -v k="$3" '$0 == s { on = 1; ne
 start_server true --shift 0.3; AHEAD_PORT=$PORT
 start_server true --shift -0.3; BEHIND_PORT=$PORT
 start_server hour-off; HOUR_PORT=$PORT
+start_server hour-off --hold 2; HELD_HOUR_PORT=$PORT  # slow enough to catch velta-cli running
 start_server silent; SILENT_PORT=$PORT
 
-dir=$(sandbox time_adjust)
+# The clock with velta-cli beside it, as the packages put them.
+sandbox_with_cli() {
+  local d
+  d=$(sandbox "$1")
+  cp "$VELTA_BUILD/velta-cli.exe" "$d/"
+  echo "$d"
+}
+
+# velta-cli adjust on its own: the exchange and the setting of the clock, with its exit status.
+cli() {
+  local out rc
+  out=$(cd "$VELTA_BUILD" && wine ./velta-cli.exe "$@" </dev/null 2>&1)
+  rc=$?
+  printf '%s\n' "${out//$'\r'/}"
+  return $rc
+}
+out=$(cli adjust --server 127.0.0.1 --port "$AHEAD_PORT" --timeout 2000 --retry 1); rc=$?
+expect_eq "velta-cli adjust sets the clock from a server 0.3 s ahead" "$rc" 0
+out=$(cli adjust --server 127.0.0.1 --port "$HOUR_PORT" --timeout 2000 --retry 1; echo "rc=$?")
+check "an hour off is refused for want of rights ($(echo "$out" | head -n 1))" grep -q 'administrator rights' <<<"$out"
+expect_eq "with exit status 1" "$(echo "$out" | sed -n 's/^rc=//p')" 1
+out=$(cli adjust --server 127.0.0.1 --port "$SILENT_PORT" --timeout 500 --retry 1; echo "rc=$?")
+expect_eq "a silent server fails with exit status 1" "$(echo "$out" | sed -n 's/^rc=//p')" 1
+out=$(cli adjust --server 127.0.0.1 --timeout -5; echo "rc=$?")
+expect_eq "a negative time-out is a usage error" "$(echo "$out" | sed -n 's/^rc=//p')" 2
+out=$(cli adjust 127.0.0.1; echo "rc=$?")
+expect_eq "so is a host without --server" "$(echo "$out" | sed -n 's/^rc=//p')" 2
+
+dir=$(sandbox_with_cli time_adjust)
 start_velta "$dir"
 check "the clock window appears" driver wait Velta 20
 sleep 1
@@ -85,16 +117,44 @@ driver command Velta $ID_EXECUTE_ADJUST
 check "no message after a success with the message switched off" \
   bash -c "! wine '$VELTA_BUILD/tests/velta_driver.exe' message-box - 4 </dev/null >/dev/null 2>&1"
 
-# A server an hour off: SetSystemTime refuses, message 125 with the default caption and an OK button.
+# A server an hour off: setting the clock is refused for want of rights. The clock asks
+# first, in a message box of its own; "No" ends with message 125, owned by the clock too.
 configure "$HOUR_PORT" 2000 1 1
 driver command Velta $ID_EXECUTE_ADJUST
 box=$(driver message-box - 15)
-expect_eq "an hour off shows message 125" "$(echo "$box" | field text)" "It failed in time adjustment !"
+expect_eq "an hour off asks about administrator rights first" "$(echo "$box" | field text)" \
+  "Setting the clock needs administrator rights. Set it as administrator now?"
+expect_eq "captioned with the application's name" "$(echo "$box" | field caption)" "Velta"
+expect_eq "with Yes and No" "$(echo "$box" | field buttons)" 2
+expect_eq "owned by the clock" "$(echo "$box" | field owner)" "Velta"
+shot "$SHOTS/time_adjust_needs_rights.png"
+driver press-message-box - $IDNO
+box=$(driver message-box - 15)
+expect_eq "\"No\" ends with message 125" "$(echo "$box" | field text)" "It failed in time adjustment !"
 check "with the system's default caption ($(echo "$box" | field caption))" \
   [ "$(echo "$box" | field caption)" != "Velta" ]
 expect_eq "no icon" "$(echo "$box" | field icon)" 0
 expect_eq "one button" "$(echo "$box" | field buttons)" 1
+expect_eq "owned by the clock as well" "$(echo "$box" | field owner)" "Velta"
 shot "$SHOTS/time_adjust_failed.png"
+driver press-message-box - $IDOK
+sleep 0.5
+
+# "Yes": the whole adjustment again in velta-cli adjust, with the settings of the dialog;
+# it is refused the same way under Wine and its exit status ends in message 125.
+configure "$HELD_HOUR_PORT" 5000 2 1
+driver command Velta $ID_EXECUTE_ADJUST
+box=$(driver message-box - 15)
+expect_eq "the question again" "$(echo "$box" | field buttons) $(echo "$box" | field owner)" "2 Velta"
+driver press-message-box - $IDYES
+line=$(driver process velta-cli.exe 10)
+check "\"Yes\" runs velta-cli.exe from the clock's folder ($line)" \
+  grep -qi "time_adjust\\\\velta-cli.exe\"\\? adjust " <<<"$line"
+expect_eq "with the dialog's settings" "${line#* adjust }" "--server 127.0.0.1 --port $HELD_HOUR_PORT --timeout 5000 --retry 2"
+box=$(driver message-box - 15)
+expect_eq "its refusal ends in message 125" "$(echo "$box" | field text)" "It failed in time adjustment !"
+expect_eq "owned by the clock" "$(echo "$box" | field owner)" "Velta"
+check "and velta-cli has ended" bash -c "! wine '$VELTA_BUILD/tests/velta_driver.exe' process velta-cli.exe 0.2 </dev/null >/dev/null 2>&1"
 driver press-message-box - $IDOK
 sleep 0.5
 
@@ -152,6 +212,23 @@ sleep 0.3
 driver key Velta $VK_ESCAPE
 check "Esc ends it" velta_ended 10
 
+# An hour off at start-up: no elevation without asking; the question once, and "No" ends it there.
+dir=$(sandbox_with_cli time_adjust_start_rights)
+printf '[Settings]\r\nOption=%d\r\n\r\n[Adjust]\r\nServer=127.0.0.1\r\nPort=%s\r\nTimeOut=2000\r\nRetry=1\r\n' \
+  $(( 0x30008 | 0x100000 | 0x200000 )) "$HOUR_PORT" >"$dir/Velta.ini"
+start_velta "$dir"
+check "the clock starts with OptAdjustAtStart and a server an hour off" driver wait Velta 20
+box=$(driver message-box - 15)
+expect_eq "the question about administrator rights at start-up" "$(echo "$box" | field text)" \
+  "Setting the clock needs administrator rights. Set it as administrator now?"
+check "and no velta-cli runs before it is answered" \
+  bash -c "! wine '$VELTA_BUILD/tests/velta_driver.exe' process velta-cli.exe 0.2 </dev/null >/dev/null 2>&1"
+driver press-message-box - $IDNO
+check "\"No\" at start-up shows nothing more" \
+  bash -c "! wine '$VELTA_BUILD/tests/velta_driver.exe' message-box - 3 </dev/null >/dev/null 2>&1"
+driver key Velta $VK_ESCAPE
+check "Esc ends it" velta_ended 10
+
 # The Japanese dialog.
 dir=$(sandbox time_adjust_ja)
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
@@ -163,6 +240,17 @@ expect_eq "the Japanese dialog 147" "$title" "時刻合わせ"
 sleep 0.5
 shot "$SHOTS/time_adjust_dialog_ja.png"
 driver close-dialog Velta
+sleep 0.3
+configure "$HOUR_PORT" 2000 1 1
+driver command Velta $ID_EXECUTE_ADJUST
+box=$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver message-box - 15)
+expect_eq "the Japanese question" "$(echo "$box" | field text)" \
+  "時計を合わせるには管理者の権限が必要です。管理者として今すぐ合わせますか?"
+shot "$SHOTS/time_adjust_needs_rights_ja.png"
+driver press-message-box - $IDNO
+box=$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver message-box - 15)
+expect_eq "then the Japanese message 125" "$(echo "$box" | field text)" "時刻合わせに失敗しました !"
+driver press-message-box - $IDOK
 sleep 0.3
 driver key Velta $VK_ESCAPE
 check "Esc ends the Japanese clock" velta_ended 10

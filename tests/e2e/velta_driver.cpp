@@ -11,6 +11,7 @@
 //                                          the point in window coordinates
 //   velta_driver menu SECONDS              rect of the open popup menu, once one is shown
 //   velta_driver post TITLE MSG WPARAM LPARAM   post any message
+//   velta_driver send TITLE MSG WPARAM LPARAM   send any message and print its result
 //   velta_driver exstyle-remove TITLE BITS clear extended style bits with SetWindowLongPtr
 //   velta_driver dialog-set OWNERTITLE ID TEXT     set a control's text in the owned dialog
 //   velta_driver dialog-check OWNERTITLE ID 0|1    set a check box in the owned dialog
@@ -28,9 +29,15 @@
 //   velta_driver press TITLE ID            click button ID of the dialog TITLE (BM_CLICK)
 //   velta_driver msgbox SECONDS            text of a visible message box of any window
 //   velta_driver msgbox-press ID           answer that message box
-//   velta_driver message-box - SECONDS     wait for a message box: caption, text, icon, buttons
+//   velta_driver message-box - SECONDS     wait for a message box: caption, text, icon, buttons and
+//                                          the title of its owner window ("owner" alone when it has none)
 //   velta_driver press-message-box - ID    press a button of that message box
+//   velta_driver process NAME SECONDS      wait for a process of that executable name; its command line
+//   velta_driver locale -                  the system's code page and the user's locale, as this
+//                                          environment gives them to a program: "acp N", "user 0xLCID"
 #include <windows.h>
+#include <tlhelp32.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -194,6 +201,42 @@ bool ListRowRect(HWND listView, int index, RECT* out) {
   return ok;
 }
 
+// The UTF-8 command line of a running process with that executable name, read from
+// its process parameters; empty when there is none.
+std::string ProcessCommandLine(const char* exeName) {
+  using QueryFn = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  static const auto query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  if (query == nullptr) return {};
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return {};
+  std::string line;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32First(snapshot, &entry); more && line.empty(); more = ::Process32Next(snapshot, &entry)) {
+    if (_stricmp(entry.szExeFile, exeName) != 0) continue;
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID);
+    if (process == nullptr) continue;
+    PROCESS_BASIC_INFORMATION basic{};
+    PEB peb{};
+    RTL_USER_PROCESS_PARAMETERS parameters{};
+    if (query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) == 0 &&
+        ::ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, nullptr) &&
+        ::ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof parameters, nullptr)) {
+      std::wstring wide(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
+      if (::ReadProcessMemory(process, parameters.CommandLine.Buffer, wide.data(), parameters.CommandLine.Length,
+                              nullptr)) {
+        char utf8[4096] = {};
+        ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, utf8, sizeof utf8, nullptr, nullptr);
+        line = utf8;
+      }
+    }
+    ::CloseHandle(process);
+  }
+  ::CloseHandle(snapshot);
+  return line;
+}
+
 int Usage() {
   std::fprintf(stderr, "usage: velta_driver wait|gone|info|key|command|close|dialog-title TITLE [ARG]\n");
   return 2;
@@ -275,8 +318,27 @@ int main(int argc, char** argv) {
     }
     int buttons = 0;
     for (int id = IDOK; id <= IDCONTINUE; ++id) buttons += ::GetDlgItem(box, id) != nullptr ? 1 : 0;
-    std::printf("caption %s\ntext %s\nicon %d\nbuttons %d\n", Utf8Title(box).c_str(),
-                Utf8Title(::GetDlgItem(box, 0xFFFF)).c_str(), icon ? 1 : 0, buttons);
+    HWND owner = ::GetWindow(box, GW_OWNER);
+    std::printf("caption %s\ntext %s\nicon %d\nbuttons %d\nowner %s\n", Utf8Title(box).c_str(),
+                Utf8Title(::GetDlgItem(box, 0xFFFF)).c_str(), icon ? 1 : 0, buttons,
+                owner ? Utf8Title(owner).c_str() : "");
+    return 0;
+  }
+  if (verb == "process") {
+    const DWORD until = ::GetTickCount() + static_cast<DWORD>((arg ? std::atof(arg) : 10) * 1000);
+    do {
+      const std::string line = ProcessCommandLine(title);
+      if (!line.empty()) {
+        std::printf("%s\n", line.c_str());
+        return 0;
+      }
+      ::Sleep(20);
+    } while (static_cast<LONG>(until - ::GetTickCount()) > 0);
+    std::printf("no process \"%s\"\n", title);
+    return 1;
+  }
+  if (verb == "locale") {
+    std::printf("acp %u\nuser 0x%04lx\n", ::GetACP(), static_cast<unsigned long>(::GetUserDefaultLCID()));
     return 0;
   }
   HWND w = Find(title);
@@ -357,6 +419,13 @@ int main(int argc, char** argv) {
     if (::GetWindowRgn(w, probe) == ERROR) std::printf("none\n");
     else std::printf("%s\n", ::PtInRegion(probe, std::atoi(argv[3]), std::atoi(argv[4])) ? "in" : "out");
     ::DeleteObject(probe);
+    return 0;
+  }
+  if (verb == "send" && argc > 5) {
+    const LRESULT result = ::SendMessageA(w, static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
+                                          static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)),
+                                          static_cast<LPARAM>(std::strtoul(argv[5], nullptr, 0)));
+    std::printf("%lld\n", static_cast<long long>(result));
     return 0;
   }
   if (verb == "post" && argc > 5) {

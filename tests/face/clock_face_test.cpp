@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <string>
 
 #include "face/countdown_face.h"
@@ -143,11 +144,83 @@ TEST(ClockFaceDraw, DrawLeavesTheDcAsItWas) {
   EXPECT_EQ(::GetCurrentObject(canvas.dc(), OBJ_BRUSH), brushBefore);
 }
 
+// The C runtime in another locale for one test, as the clock takes the user's at start-up.
+class ScopedLocale {
+ public:
+  explicit ScopedLocale(const char* name) : previous_(std::setlocale(LC_ALL, nullptr)) {
+    ok_ = std::setlocale(LC_ALL, name) != nullptr;
+  }
+  ~ScopedLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
+  bool ok() const { return ok_; }
+
+ private:
+  std::string previous_;
+  bool ok_ = false;
+};
+
+std::wstring LocaleText(LCID locale, LCTYPE what) {
+  wchar_t text[128] = {};
+  ::GetLocaleInfoW(locale, what, text, 128);
+  return text;
+}
+
+// Draws `text` wide where the face would put it.
+void DrawReference(const ClockFace& face, HDC dc, const std::wstring& text) {
+  FontHandle font(::CreateFontIndirectA(&face.font));
+  SelectGuard select(dc, font.get());
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, face.textColour);
+  RECT r{0, 0, 400, 200};
+  ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &r, face.flagDT | DT_CALCRECT);
+  ::OffsetRect(&r, (402 - (r.right - r.left)) / 2, (202 - (r.bottom - r.top)) / 2);
+  ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &r, face.flagDT);
+}
+
+TEST(ClockFaceDraw, NamesInTheUsersLanguageWhateverTheSystemCodePage) {
+  // A user whose region differs from the system's language: the runtime's names come
+  // in code page 932 while the stored format and the system are code page 1252. Drawn
+  // narrow, the Shift-JIS bytes of the names showed as Latin letters.
+  const struct {
+    const char* runtimeLocale;
+    LCID lcid;
+  } cases[] = {{"Japanese_Japan.932", MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT)},
+               {"Russian_Russia.1251", MAKELCID(MAKELANGID(LANG_RUSSIAN, SUBLANG_RUSSIAN_RUSSIA), SORT_DEFAULT)}};
+  for (const auto& c : cases) {
+    ScopedLocale locale(c.runtimeLocale);
+    ASSERT_TRUE(locale.ok()) << c.runtimeLocale;
+    ClockFace face;
+    face.format = "%B %A";
+    // The locale's own names for December and Thursday, from the system.
+    const std::wstring expected =
+        LocaleText(c.lcid, LOCALE_SMONTHNAME12) + L" " + LocaleText(c.lcid, LOCALE_SDAYNAME4);
+    ASSERT_GT(expected.size(), 2u) << c.runtimeLocale;
+    EXPECT_EQ(face.ExpandTextWide(Moment(), 0), expected) << c.runtimeLocale;
+
+    BitmapCanvas drawn(400, 200), reference(400, 200);
+    face.DrawAt(drawn.dc(), RECT{0, 0, 400, 200}, Moment(), 0);
+    reference.Fill(face.backColour);
+    DrawReference(face, reference.dc(), expected);
+    int different = 0;
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 400; ++x) different += drawn.Pixel(x, y) != reference.Pixel(x, y);
+    EXPECT_EQ(different, 0) << c.runtimeLocale;
+    EXPECT_GT(drawn.LitBounds(face.backColour).right, 0) << c.runtimeLocale;
+  }
+  // The format's own text is read in the system's code page, beside the locale's names.
+  if (::GetACP() == 1252) {
+    ScopedLocale locale("Japanese_Japan.932");
+    ClockFace face;
+    face.format = "\xE9t\xE9 %Y";  // "été" in code page 1252
+    EXPECT_EQ(face.ExpandTextWide(Moment(), 0), L"\u00e9t\u00e9 2026");
+  }
+}
+
 TEST(CountdownFace, SubstitutesItsCountdownAndKeepsTheFormat) {
   CountdownFace face(119);  // "Remaining %Q minutes and %q seconds !"
   TickCountdown countdown{300000, 1000};
   face.countdown = countdown;
   EXPECT_EQ(face.ExpandText(Moment(), 1000 + 174500), "Remaining 2 minutes and 5 seconds !");
+  EXPECT_EQ(face.ExpandTextWide(Moment(), 1000 + 174500), L"Remaining 2 minutes and 5 seconds !");
   EXPECT_EQ(face.format, "Remaining %Q minutes and %q seconds !");
   ClockFace plain(120);
   EXPECT_EQ(plain.format, "Time is Up !");

@@ -175,6 +175,43 @@ TEST(UpdateWindowShape, CutsAFramelessWindowToItsText) {
   EXPECT_GT(lit, 50);
 }
 
+TEST(UpdateWindowShape, SmoothedTextLeavesNoBlendedEdgeInTheShape) {
+  // A font that asks for smoothed edges whatever the system's setting, as a font
+  // picked on a system with font smoothing on may.
+  ClockFace face = TextFace();
+  face.textColour = RGB(255, 255, 0);
+  face.backColour = RGB(0, 0, 128);
+  face.font.lfHeight = -40;
+  face.font.lfQuality = ANTIALIASED_QUALITY;
+  auto blended = [&face](COLORREF c) { return c != face.textColour && c != face.backColour; };
+
+  // Framed, the clock keeps its smooth text: blends of the two colours at the edges.
+  OffscreenImage framed;
+  ASSERT_TRUE(framed.Create(300, 80));
+  face.Draw(framed.dc(), RECT{0, 0, 300, 80});
+  int smooth = 0;
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 300; ++x) smooth += blended(PixelOf(framed, x, y));
+  ASSERT_GT(smooth, 20) << "this system draws the font without smoothing: nothing to tell apart";
+
+  // See-through, every pixel inside the shape is the text colour, every one outside the background.
+  ShapedWindow window(0);
+  face.option |= OptTransparent;
+  OffscreenImage target;
+  ASSERT_TRUE(target.Create(300, 80));
+  ASSERT_TRUE(face.UpdateWindowShape(target.dc(), window.get(), TRUE));
+  RegionHandle shape(::CreateRectRgn(0, 0, 0, 0));
+  ASSERT_NE(::GetWindowRgn(window.get(), shape.get()), ERROR);
+  int inside = 0;
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 300; ++x) {
+      const bool in = ::PtInRegion(shape.get(), x, y) != FALSE;
+      ASSERT_EQ(PixelOf(target, x, y), in ? face.textColour : face.backColour) << x << "," << y;
+      inside += in;
+    }
+  EXPECT_GT(inside, 100);
+}
+
 TEST(UpdateWindowShape, RemovesTheShapeWhenItMayNotApply) {
   struct Case {
     const char* name;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -25,6 +26,9 @@ std::tm Sample() {
   return t;
 }
 
+// The ASCII texts of the tables, for the wide path.
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
 struct CountdownCase {
   const char* name;
   const char* format;
@@ -44,6 +48,10 @@ TEST_P(CountdownSubstitution, Expands) {
   const std::string text =
       TimeFormatter::Expand(c.format, Sample(), c.countdownVariant, c.attached ? &countdown : nullptr, c.now);
   EXPECT_EQ(text, c.expected);
+  // The wide path is the same walk over wide text.
+  EXPECT_EQ(TimeFormatter::Expand(Wide(c.format), Sample(), c.countdownVariant, c.attached ? &countdown : nullptr,
+                                  c.now),
+            Wide(c.expected));
 }
 
 const CountdownCase kCountdownCases[] = {
@@ -80,6 +88,7 @@ class CalendarExpansion : public testing::TestWithParam<CalendarCase> {};
 
 TEST_P(CalendarExpansion, Expands) {
   EXPECT_EQ(TimeFormatter::FormatCalendar(GetParam().format, Sample()), GetParam().expected);
+  EXPECT_EQ(TimeFormatter::FormatCalendar(Wide(GetParam().format), Sample()), Wide(GetParam().expected));
 }
 
 const CalendarCase kCalendarCases[] = {
@@ -144,6 +153,35 @@ TEST(CalendarExpansion, LongFormatHasNoLengthLimit) {
   const std::string text = TimeFormatter::FormatCalendar(format, Sample());
   EXPECT_EQ(text, expected);
   EXPECT_GT(text.size(), 2000u);
+}
+
+// Sets the C runtime's locale for one test, as the clock sets the user's at start-up.
+class ScopedLocale {
+ public:
+  explicit ScopedLocale(const char* name) : previous_(std::setlocale(LC_ALL, nullptr)) {
+    ok_ = std::setlocale(LC_ALL, name) != nullptr;
+  }
+  ~ScopedLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
+  bool ok() const { return ok_; }
+
+ private:
+  std::string previous_;
+  bool ok_ = false;
+};
+
+TEST(WideCalendarExpansion, NamesOfTheLocaleWhateverTheSystemCodePage) {
+  // Japanese names in a runtime whose narrow texts would be Shift-JIS (Windows) or
+  // UTF-8 (glibc): the wide path holds them as characters either way, and the
+  // format's own non-ASCII text and the numbers around them stay as they were.
+#ifdef _WIN32
+  ScopedLocale japanese("Japanese_Japan.932");
+#else
+  ScopedLocale japanese("ja_JP.UTF-8");
+#endif
+  ASSERT_TRUE(japanese.ok()) << "a Japanese locale is needed (tools/deps.sh makes ja_JP.UTF-8)";
+  EXPECT_EQ(TimeFormatter::FormatCalendar(L"%Y\u5e74%B%d\u65e5 %A %H:%M", Sample()),
+            L"2026\u5e7412\u670810\u65e5 \u6728\u66dc\u65e5 09:05");
+  EXPECT_EQ(TimeFormatter::Expand(L"%B: %Q \u5206", Sample(), true, nullptr, 0), L"12\u6708: 0 \u5206");
 }
 
 TEST(CalendarExpansion, StoredFormatIsNotChanged) {

@@ -12,7 +12,8 @@ if(NOT WIN32)
 endif()
 list(APPEND VELTA_CORE_TEST_SOURCES
   launcher/launcher_groups_test.cpp
-  launcher/launcher_ini_test.cpp)
+  launcher/launcher_ini_test.cpp
+  launcher/active_encoded_runs_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
   launcher/launcher_dialogs_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES

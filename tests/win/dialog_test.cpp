@@ -67,6 +67,34 @@ TEST(ModalDialog, DisablesItsOwnerOnlyWhileRunning) {
   EXPECT_TRUE(::IsWindowEnabled(owner.hwnd()));
 }
 
+// The owner hears WM_ENABLE; it notes whether the dialog was still on screen then.
+class EnableWatcher : public Window {
+ public:
+  HWND dialog = nullptr;
+  int dialogVisibleAtEnable = -1;
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_ENABLE && wParam && dialog != nullptr) dialogVisibleAtEnable = ::IsWindowVisible(dialog) ? 1 : 0;
+    return Window::WindowProc(message, wParam, lParam);
+  }
+};
+
+TEST(ModalDialog, EnablesItsOwnerBeforeItIsHidden) {
+  // Hidden first, the dialog would pass the activation on while its owner is still
+  // disabled, and the system would give it to another program's window.
+  EnableWatcher owner;
+  ASSERT_TRUE(owner.Create(0, "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr));
+  ScriptedDialog dialog([&owner](HWND w) {
+    owner.dialog = w;
+    ::PostMessageA(w, WM_CLOSE, 0, 0);
+  });
+  dialog.DoModal(owner.hwnd());
+  EXPECT_EQ(owner.dialogVisibleAtEnable, 1);
+  EXPECT_TRUE(::IsWindowEnabled(owner.hwnd()));
+  ::DestroyWindow(owner.hwnd());
+}
+
 TEST(ModalDialog, MissingTemplateFails) {
   class Missing : public Dialog {
    public:

@@ -2,5 +2,6 @@ list(APPEND VELTA_CORE_TEST_SOURCES
   win/monitor_fit_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
   win/dialog_test.cpp
+  win/com_apartment_test.cpp
   win/monitor_placement_test.cpp
   win/unique_handle_test.cpp)
