@@ -15,15 +15,16 @@ INT_PTR CALLBACK Dialog::StaticDialogProc(HWND window, UINT message, WPARAM wPar
 INT_PTR Dialog::DoModal(HWND owner) {
   if (owner == nullptr) owner = MainWindow();
   if (owner != nullptr && !::IsWindow(owner)) owner = nullptr;
-  const bool disableOwner = owner != nullptr && ::IsWindowEnabled(owner);
+  owner_ = owner;
+  ownerDisabled_ = owner != nullptr && ::IsWindowEnabled(owner);
   modal_ = true;
   ending_ = false;
   result_ = -1;
-  if (disableOwner) ::EnableWindow(owner, FALSE);
+  if (ownerDisabled_) ::EnableWindow(owner, FALSE);
   HWND window = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
                                      StaticDialogProc, reinterpret_cast<LPARAM>(this));
   if (window == nullptr) {
-    if (disableOwner) ::EnableWindow(owner, TRUE);
+    ReleaseOwner();
     modal_ = false;
     return -1;
   }
@@ -31,15 +32,20 @@ INT_PTR Dialog::DoModal(HWND owner) {
   while (!ending_ && hwnd() != nullptr) {
     if (!PumpMessage()) break;
   }
-  // As the system's EndDialog does: the owner is enabled before the dialog is hidden, so the
-  // activation the hidden dialog gives up can go back to the owner and not to another program.
-  if (disableOwner) ::EnableWindow(owner, TRUE);
-  if (hwnd() != nullptr) ::SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
-                                        SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
-  if (owner != nullptr && ::GetActiveWindow() == hwnd()) ::SetActiveWindow(owner);
+  ReleaseOwner();
   if (hwnd() != nullptr) ::DestroyWindow(hwnd());
   modal_ = false;
   return result_;
+}
+
+// As the system's EndDialog does: the owner is enabled before the dialog is hidden, so the
+// activation the hidden dialog gives up can go back to the owner and not to another program.
+void Dialog::ReleaseOwner() {
+  if (ownerDisabled_ && owner_ != nullptr) ::EnableWindow(owner_, TRUE);
+  ownerDisabled_ = false;
+  if (hwnd() == nullptr) return;
+  ::SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+  if (owner_ != nullptr && ::GetActiveWindow() == hwnd()) ::SetActiveWindow(owner_);
 }
 
 bool Dialog::CreateModeless(HWND parent) {
@@ -50,6 +56,10 @@ bool Dialog::CreateModeless(HWND parent) {
 
 void Dialog::EndDialog(INT_PTR result) {
   result_ = result;
+  // Ended at once for the user, as the system's dialogs are: the window goes and its owner is
+  // back, even when a nested loop (a dialog of another window) keeps this one's loop from
+  // returning yet.
+  if (modal_ && !ending_) ReleaseOwner();
   ending_ = true;
   // Wake the modal loop if it is waiting.
   if (hwnd() != nullptr) ::PostMessageA(hwnd(), WM_NULL, 0, 0);

@@ -30,9 +30,13 @@ class Dialog : public Window {
 
  private:
   static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // Gives a modal dialog's owner back (enabled, activated) and hides the dialog.
+  void ReleaseOwner();
 
   UINT templateId_;
   bool modal_ = false;
+  HWND owner_ = nullptr;
+  bool ownerDisabled_ = false;
   bool ending_ = false;
   INT_PTR result_ = -1;
 };

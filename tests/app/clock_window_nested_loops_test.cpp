@@ -220,9 +220,7 @@ TEST(ClockWindowDisplaySettings, OptionsSwitchedFromTheTrayMeanwhileStaySwitched
 // (Esc, Exit, closing it) while a counter window's dialog is open. The clock's
 // own loop can only return once the dialog's has, but the user's command takes
 // effect at once: the clock disappears, as a dialog ended with EndDialog does.
-// Left out of the run (DISABLED_): the clock stays on screen, and usable,
-// until the counter window's dialog has been closed.
-TEST(ClockWindowModal, DISABLED_ClosedWhileACounterWindowsDialogRunsGoesAtOnce) {
+TEST(ClockWindowModal, ClosedWhileACounterWindowsDialogRunsGoesAtOnce) {
   IniProfileStore probe;
   const std::string file = probe.path();
   ::DeleteFileA(file.c_str());
