@@ -86,7 +86,9 @@ void TransferAll(ProfileStore& store, bool load) {
 const std::string& FullFile() {
   static const std::string text = [] {
     MemoryFiles files;
-    { IniProfileStore store("bench.ini", files); TransferAll(store, false); }
+    IniProfileStore store("bench.ini", files);
+    TransferAll(store, false);
+    store.Flush();
     return files.Get("bench.ini");
   }();
   return text;
@@ -121,6 +123,7 @@ void BM_IniSaveAll(benchmark::State& state) {
   for (auto _ : state) {
     IniProfileStore store("bench.ini", files);
     TransferAll(store, false);
+    if (!store.Flush()) state.SkipWithError("save failed");
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * FullFile().size()));
   state.SetLabel("vs:BM_IniTextMemcpyBaseline");

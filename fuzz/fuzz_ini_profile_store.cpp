@@ -128,6 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(store.GetInt(section, key, -99) == fresh.GetInt(section, key, -99));
       }
     }
+    store.Flush();
   }
   // Whatever was written reads again from the saved text.
   IniProfileStore again("fuzz.ini", files);

@@ -61,12 +61,12 @@ bool ClockWindow::TransferSettings(Transfer direction) {
   TransferTimeAdjustSettings(store, adjust, direction);
   TransferLauncher(store, "Exec", direction, launcherGroups_);
   if (direction == Transfer::Load) {
-    if (store.IsForeignText()) SettingsSaveMessage::ShowForeignTextOnce(store.path(), nullptr);
+    if (store.IsForeignText()) SettingsSaveMessage::Process().ShowForeignTextOnce(store.path(), nullptr);
     return true;
   }
   const IniProfileStore::SaveOutcome& outcome = store.Save();
   // Once the window is being destroyed the message has no owner.
-  SettingsSaveMessage::ShowOnce(outcome, ::IsWindowVisible(hwnd()) ? hwnd() : nullptr);
+  SettingsSaveMessage::Process().ShowOnce(outcome, ::IsWindowVisible(hwnd()) ? hwnd() : nullptr);
   return outcome.ok();
 }
 
@@ -126,7 +126,7 @@ void ClockWindow::OnDestroy() {
 
 void ClockWindow::OnEndSession() {
   // As at Exit, but nothing is asked or shown: the session ends whatever the clock would say.
-  SettingsSaveMessage::Silence();
+  SettingsSaveMessage::Process().Silence();
   ShowTrayIcon(false);
   TransferSettings(Transfer::Save);
   quickTimers_.EndAll();

@@ -50,7 +50,7 @@ bool TimerAction::SaveFaces() {
   IniProfileStore file;
   TransferFaces(file, Transfer::Save);
   const IniProfileStore::SaveOutcome& outcome = file.Save();
-  SettingsSaveMessage::ShowOnce(outcome, nullptr);
+  SettingsSaveMessage::Process().ShowOnce(outcome, nullptr);
   return outcome.ok();
 }
 

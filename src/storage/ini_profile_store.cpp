@@ -82,8 +82,6 @@ IniProfileStore::IniProfileStore(std::string path, std::string fallbackPath, Fil
   ini_.Load(std::move(text));  // every byte, whatever it holds
 }
 
-IniProfileStore::~IniProfileStore() { Flush(); }
-
 bool IniProfileStore::Flush() { return Save().ok(); }
 
 const IniProfileStore::SaveOutcome& IniProfileStore::Save() {

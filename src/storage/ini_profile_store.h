@@ -1,6 +1,6 @@
 // Settings kept as INI text in one file: the whole file is read when the store
-// is made, every operation works on that text, and the text is written back
-// when the store ends, only if something was written.
+// is made, every operation works on that text, and Save (or Flush) writes the
+// text back, only if something was written. Nothing is written otherwise.
 //
 // Layout as written: CR LF line ends; "[name]" header lines, each section
 // after the first preceded by an empty line; "key=value" lines with the newest
@@ -53,8 +53,8 @@ class IniProfileStore : public virtual ProfileStore {
   // folder cannot take it. Through the Win32 file functions; defined in the Windows library.
   IniProfileStore();
 #endif
-  // Writes the text back if anything was written (see Flush).
-  ~IniProfileStore() override;
+  // Writes nothing: what was written is saved only by Save or Flush, whose result the caller sees.
+  ~IniProfileStore() override = default;
   IniProfileStore(const IniProfileStore&) = delete;
   IniProfileStore& operator=(const IniProfileStore&) = delete;
 

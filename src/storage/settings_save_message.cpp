@@ -17,11 +17,12 @@ std::string Fill(std::string text, const std::string& file, const std::string& r
   return text;
 }
 
-std::atomic<bool> g_silenced{false};
-
 }  // namespace
 
-void SettingsSaveMessage::Silence() { g_silenced = true; }
+SettingsSaveMessage& SettingsSaveMessage::Process() {
+  static SettingsSaveMessage process;
+  return process;
+}
 
 std::string SettingsSaveMessage::Text(const IniProfileStore::SaveOutcome& outcome) {
   using Status = IniProfileStore::SaveOutcome::Status;
@@ -37,15 +38,13 @@ std::string SettingsSaveMessage::Text(const IniProfileStore::SaveOutcome& outcom
 }
 
 bool SettingsSaveMessage::ShowForeignTextOnce(const std::string& path, HWND owner) {
-  static std::atomic<bool> shown{false};
-  if (g_silenced || shown.exchange(true)) return false;
+  if (silenced_ || foreignShown_.exchange(true)) return false;
   MessageBoxes::Show(Fill(StringTable::Load(IDS_SETTINGS_FOREIGN), path, {}), MB_OK | MB_ICONWARNING, owner);
   return true;
 }
 
 bool SettingsSaveMessage::ShowOnce(const IniProfileStore::SaveOutcome& outcome, HWND owner) {
-  static std::atomic<bool> shown{false};
-  if (outcome.ok() || g_silenced || shown.exchange(true)) return false;
+  if (outcome.ok() || silenced_ || saveShown_.exchange(true)) return false;
   MessageBoxes::Show(Text(outcome), MB_OK | MB_ICONWARNING, owner);
   return true;
 }

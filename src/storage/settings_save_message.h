@@ -4,21 +4,31 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 #include "storage/ini_profile_store.h"
 
 class SettingsSaveMessage {
  public:
-  // Nothing for an Ok outcome. Otherwise, the first time in this run only, a warning owned by
-  // `owner`: the file is read-only (IDS_SETTINGS_READ_ONLY), or could not be written and why
+  // The process's own: "once per run" is once for it.
+  static SettingsSaveMessage& Process();
+
+  // Nothing for an Ok outcome. Otherwise, the first time only, a warning owned by `owner`:
+  // the file is read-only (IDS_SETTINGS_READ_ONLY), or could not be written and why
   // (IDS_SETTINGS_NOT_SAVED). True when the message was shown.
-  static bool ShowOnce(const IniProfileStore::SaveOutcome& outcome, HWND owner);
+  bool ShowOnce(const IniProfileStore::SaveOutcome& outcome, HWND owner);
+  // The first time only: the settings file at `path` is not single-byte text, so the defaults
+  // are used and the file is left as it is (IDS_SETTINGS_FOREIGN). True when shown.
+  bool ShowForeignTextOnce(const std::string& path, HWND owner);
+  // From now on nothing is shown (the session ends: nothing may wait for the user).
+  void Silence() { silenced_ = true; }
+
   // The message's text for an outcome that is not Ok (empty for Ok), in the resource set in effect.
   static std::string Text(const IniProfileStore::SaveOutcome& outcome);
-  // The first time in this run only: the settings file at `path` is not single-byte text, so the
-  // defaults are used and the file is left as it is (IDS_SETTINGS_FOREIGN). True when shown.
-  static bool ShowForeignTextOnce(const std::string& path, HWND owner);
-  // From now on nothing is shown (the session ends: nothing may wait for the user).
-  static void Silence();
+
+ private:
+  std::atomic<bool> silenced_{false};
+  std::atomic<bool> saveShown_{false};
+  std::atomic<bool> foreignShown_{false};
 };

@@ -23,7 +23,7 @@ TEST(ClockFaceProfile, SavesTheTenKeysNewestFirst) {
   ScratchDir dir;
   const std::string file = dir.File("Velta.ini");
   ClockFace face;
-  { IniProfileStore store(file); face.TransferProfile(store, "QuickTimerDlg", Transfer::Save); }
+  { IniProfileStore store(file); face.TransferProfile(store, "QuickTimerDlg", Transfer::Save); store.Flush(); }
   IniProfileStore store(file);
   std::vector<std::string> keys;
   ASSERT_TRUE(store.EnumKeys("QuickTimerDlg", keys));
@@ -50,7 +50,7 @@ TEST(ClockFaceProfile, LoadsWhatWasSaved) {
   saved.windowRect = RECT{-300, 20, -10, 120};  // off to the left: kept as it is
   saved.option = 0x80000000u | OptFrameless;
   saved.format = "%H:%M\r\n%Y";
-  { IniProfileStore store(file); saved.TransferProfile(store, "Settings", Transfer::Save); }
+  { IniProfileStore store(file); saved.TransferProfile(store, "Settings", Transfer::Save); store.Flush(); }
   ClockFace loaded;
   { IniProfileStore store(file); loaded.TransferProfile(store, "Settings", Transfer::Load); }
   EXPECT_TRUE(SameSettings(saved, loaded));
@@ -116,6 +116,7 @@ TEST(ClockFaceProfile, TheSettingsFileIsBesideTheExecutable) {
   loaded.TransferProfile(store, "Settings", Transfer::Load);
   EXPECT_EQ(loaded.format, "beside");
   ::DeleteFileA(file.c_str());
+  probe.Flush();
 }
 
 }  // namespace

@@ -45,6 +45,7 @@ TEST(TransferLauncherIni, HandEditedCountsLoadSafelyAndSaveBackRoundTrips) {
   {
     IniProfileStore store(ini);
     TransferLauncher(store, "Exec", Transfer::Save, groups);
+    store.Flush();
   }
   const std::string text = FileText(ini);
   EXPECT_NE(text.find("[Exec]\r\nNum=12\r\n"), std::string::npos) << text.substr(0, 200);
@@ -79,6 +80,7 @@ TEST(TransferLauncherIni, SavesKeepTheirExactLayout) {
   {
     IniProfileStore store(ini);
     TransferLauncher(store, "Exec", Transfer::Save, groups);
+    store.Flush();
   }
   const auto empty = [](int from, int to) {
     std::string text;
@@ -99,6 +101,7 @@ TEST(TransferLauncherIni, SavesKeepTheirExactLayout) {
   {
     IniProfileStore store(ini);
     TransferLauncher(store, "Exec", Transfer::Save, groups);
+    store.Flush();
   }
   // Values change in place; the section of the removed item stays, unread.
   EXPECT_EQ(FileText(ini), "[Exec]\r\nNum=10\r\n"
@@ -127,6 +130,7 @@ TEST(TransferLauncherIni, TheLargestLauncherRoundTrips) {
   {
     IniProfileStore store(ini);
     TransferLauncher(store, "Exec", Transfer::Save, groups);
+    store.Flush();
   }
   const std::string saved = FileText(ini);
   LauncherGroups back;
@@ -135,6 +139,7 @@ TEST(TransferLauncherIni, TheLargestLauncherRoundTrips) {
     TransferLauncher(store, "Exec", Transfer::Load, back);
     TransferLauncher(store, "Exec", Transfer::Save, back);
     EXPECT_EQ(store.text(), saved);
+    store.Flush();
   }
   ASSERT_EQ(back.size(), groups.size());
   for (std::size_t i = 0; i < groups.size(); ++i) {
@@ -156,6 +161,7 @@ TEST(TransferLauncherIni, AMissingFileLoadsTenEmptyGroupsAndSavesThem) {
     TransferLauncher(store, "Exec", Transfer::Load, groups);
     EXPECT_EQ(groups.size(), 10u);
     TransferLauncher(store, "Exec", Transfer::Save, groups);
+    store.Flush();
   }
   IniProfileStore store(dir + "none.ini");
   EXPECT_EQ(store.GetInt("Exec", "Num", -1), 10);

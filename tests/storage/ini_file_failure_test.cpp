@@ -53,6 +53,7 @@ TEST(IniProfileStoreFailure, AFailedSaveLeavesTheOldFileWholeAndSaysWhy) {
     EXPECT_FALSE(store.Flush()) << c.what;
     EXPECT_EQ(ScratchDir::Read(file), kOld) << c.what;
     EXPECT_EQ(Names(dir), std::set<std::string>{"Velta.ini"}) << c.what << ": no temporary file is left";
+    store.Flush();
   }
 }
 
@@ -67,6 +68,7 @@ TEST(IniProfileStoreFailure, AFileThatCouldNotBeReadIsNeverDeletedEither) {
     store.WriteInt("Settings", "left", 10);
     store.DeleteSection("Settings");  // leaves an empty text, which would delete the file
     EXPECT_EQ(store.text(), "");
+    store.Flush();
   }
   EXPECT_EQ(ScratchDir::Read(file), kOld);
 }
@@ -84,6 +86,7 @@ TEST(IniProfileStoreFailure, ASaveTouchesNoOtherFile) {
     store.WriteInt("Settings", "Option", 4);
     EXPECT_TRUE(store.Save().ok());
     EXPECT_FALSE(store.dirty());
+    store.Flush();
   }
   EXPECT_EQ(ScratchDir::Read(file), kNew);
   EXPECT_EQ(Names(dir), (std::set<std::string>{"Velta.ini", "Velta.ini.new", "Velta.ini.old", "Velta.ini.tmp", "Velta.tmp"}));
@@ -135,6 +138,7 @@ TEST(IniProfileStoreFailure, AFolderThatRefusesNewFilesIsWrittenInPlaceOrLeftFor
     const IniProfileStore::SaveOutcome& outcome = store.Save();
     EXPECT_EQ(outcome.status, Status::Ok);
     EXPECT_EQ(outcome.path, file);
+    store.Flush();
   }
   EXPECT_EQ(ScratchDir::Read(file), kNew) << "written in place";
   EXPECT_FALSE(ScratchDir::Exists(fallback));
@@ -147,6 +151,7 @@ TEST(IniProfileStoreFailure, AFolderThatRefusesNewFilesIsWrittenInPlaceOrLeftFor
     EXPECT_EQ(outcome.status, Status::Ok);
     EXPECT_EQ(outcome.path, fallback);
     EXPECT_EQ(store.path(), fallback);
+    store.Flush();
   }
   EXPECT_EQ(ScratchDir::Read(file), kNew) << "the program's copy stays as it was";
   EXPECT_EQ(ScratchDir::Read(fallback),
@@ -165,6 +170,7 @@ TEST(IniProfileStoreFailure, AFolderThatRefusesNewFilesIsWrittenInPlaceOrLeftFor
   EXPECT_EQ(outcome.reason, FaultyFiles::Denied().message);
   EXPECT_EQ(ScratchDir::Read(file), kNew);
   EXPECT_EQ(Names(dir), (std::set<std::string>{"appdata", "program"}));
+  store.Flush();
 }
 
 TEST(IniProfileStoreFailure, AReplaceHeldForAMomentIsTriedAgain) {
@@ -179,6 +185,7 @@ TEST(IniProfileStoreFailure, AReplaceHeldForAMomentIsTriedAgain) {
   EXPECT_EQ(files.pauses, 2);
   EXPECT_EQ(ScratchDir::Read(file), kNew);
   EXPECT_EQ(Names(dir), std::set<std::string>{"Velta.ini"});
+  store.Flush();
 }
 
 TEST(IniProfileStoreFailure, UnwritableAndUnreadablePlacesFailQuietly) {
@@ -198,6 +205,7 @@ TEST(IniProfileStoreFailure, UnwritableAndUnreadablePlacesFailQuietly) {
     const IniProfileStore::SaveOutcome& outcome = store.Save();
     EXPECT_EQ(outcome.status, Status::Failed);
     EXPECT_FALSE(outcome.reason.empty());
+    store.Flush();
   }
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("Velta.ini")));
 }

@@ -79,7 +79,7 @@ class TextStore : public IniProfileStore {
 TEST(IniProfileStoreLayout, DisplayKeySetIntoAnEmptyFileListsTheKeysNewestFirst) {
   ScratchDir dir;
   const std::string file = dir.File("Velta.ini");
-  { IniProfileStore store(file); SaveDisplayBlock(store, "Settings", DisplayBlock{}); }
+  { IniProfileStore store(file); SaveDisplayBlock(store, "Settings", DisplayBlock{}); store.Flush(); }
   EXPECT_EQ(ScratchDir::Read(file), kSettingsBlock);
   EXPECT_EQ(std::string(kSampleFontHex).size(), 120u);
 
@@ -87,7 +87,7 @@ TEST(IniProfileStoreLayout, DisplayKeySetIntoAnEmptyFileListsTheKeysNewestFirst)
   DisplayBlock message;
   message.fore = 255;
   message.format = "Time is Up !";
-  { IniProfileStore store(file); SaveDisplayBlock(store, "QuickTimerMsg", message); }
+  { IniProfileStore store(file); SaveDisplayBlock(store, "QuickTimerMsg", message); store.Flush(); }
   const std::string twoSections = ScratchDir::Read(file);
   ASSERT_EQ(twoSections.substr(0, kSettingsBlock.size()), kSettingsBlock);
   EXPECT_EQ(twoSections.substr(kSettingsBlock.size(), 19), "\r\n[QuickTimerMsg]\r\n");
@@ -98,6 +98,7 @@ TEST(IniProfileStoreLayout, DisplayKeySetIntoAnEmptyFileListsTheKeysNewestFirst)
     IniProfileStore store(file);
     SaveDisplayBlock(store, "Settings", DisplayBlock{});
     SaveDisplayBlock(store, "QuickTimerMsg", message);
+    store.Flush();
   }
   EXPECT_EQ(ScratchDir::Read(file), twoSections);
 
@@ -126,6 +127,7 @@ TEST(IniProfileStoreLayout, FilesThisStoreWritesKeepTheirExactBytes) {
     store.WriteBinary("X", "Blob", blob, sizeof blob);
     store.WriteString("Settings", "Format", "%H:%M\r\n%Y");
     store.WriteString("Exec_0_1", "Name", "");
+    store.Flush();
   }
   const std::string first = ScratchDir::Read(file);
   EXPECT_EQ(first, std::string("[Settings]\r\nFormat=%H:%M\x1F%Y\r\nOption=196616\r\nbottom=200\r\nright=400\r\n"
@@ -142,6 +144,7 @@ TEST(IniProfileStoreLayout, FilesThisStoreWritesKeepTheirExactBytes) {
     store.WriteInt("Adjust", "Port", 124);
     store.WriteString("Adjust", "Server", "");
     store.WriteString("Exec_0_1", "Name", "Tool");
+    store.Flush();
   }
   const std::string second = ScratchDir::Read(file);
   EXPECT_EQ(second, std::string("[Settings]\r\nFormat=%H:%M\x1F%Y\r\nOption=196616\r\nbottom=200\r\nright=400\r\n"
@@ -154,6 +157,7 @@ TEST(IniProfileStoreLayout, FilesThisStoreWritesKeepTheirExactBytes) {
     store.DeleteSection("Settings");
     store.DeleteKey("Exec_0_1", "Name");
     store.WriteInt("New", "k", 1);
+    store.Flush();
   }
   EXPECT_EQ(ScratchDir::Read(file),
             "[Adjust]\r\nPort=124\r\nRatio=0.125000\r\nServer=\r\n\r\n[Exec_0_1]\r\nPath=C:\\a b\\c.exe\r\n"
@@ -168,6 +172,7 @@ TEST(IniProfileStoreLayout, WritesReplaceInPlaceAndInsertAfterTheirOwnHeader) {
   store.WriteInt("B", "x", 30);      // B's x, not A's
   store.WriteString("A", "x", "");   // emptied in place
   EXPECT_EQ(store.text(), "[A]\r\nx=\r\ny=-40\r\n\r\n[B]\r\nz=new\r\nx=30\r\n");
+  store.Flush();
 }
 
 TEST(IniProfileStoreLayout, FloatsAreWrittenWithSixDecimals) {
@@ -181,6 +186,7 @@ TEST(IniProfileStoreLayout, FloatsAreWrittenWithSixDecimals) {
   EXPECT_FLOAT_EQ(store.GetFloat("F", "half", 0.0f), 1.5f);
   EXPECT_FLOAT_EQ(store.GetFloat("F", "neg", 0.0f), -0.25f);
   EXPECT_FLOAT_EQ(store.GetFloat("F", "missing", 7.0f), 7.0f);
+  store.Flush();
 }
 
 struct IntCase {
@@ -314,6 +320,7 @@ TEST(IniProfileStoreRead, ReadOnlyUseLeavesTheFileAlone) {
     store.DeleteSection("Missing");  // nothing to delete: nothing changes
     store.DeleteKey("Settings", "Missing");
     EXPECT_FALSE(store.dirty());
+    store.Flush();
   }
   EXPECT_EQ(ScratchDir::Read(file), content);
   EXPECT_EQ(std::filesystem::last_write_time(file), mtime);
@@ -348,6 +355,7 @@ TEST(IniProfileStoreSections, DeleteSectionRemovesUpToTheNextHeader) {
     EXPECT_TRUE(store.DeleteSection(c.section));
     EXPECT_EQ(store.text(), c.expected) << c.section;
     EXPECT_EQ(store.dirty(), std::string(c.section) != "D");
+    store.Flush();
   }
 }
 
@@ -360,6 +368,7 @@ TEST(IniProfileStoreSections, RemovingEverySectionDeletesTheFile) {
     store.DeleteSection("B");
     store.DeleteSection("A");
     EXPECT_EQ(store.text(), "");
+    store.Flush();
   }
   EXPECT_FALSE(ScratchDir::Exists(file));
   // Deleting the file once more (it is gone) is no failure.
@@ -368,6 +377,7 @@ TEST(IniProfileStoreSections, RemovingEverySectionDeletesTheFile) {
   again.DeleteSection("A");
   EXPECT_TRUE(again.Flush());
   EXPECT_FALSE(ScratchDir::Exists(file));
+  again.Flush();
 }
 
 TEST(IniProfileStoreKeys, EnumKeysListsTheSectionsKeysInFileOrder) {
@@ -409,6 +419,7 @@ TEST(IniProfileStoreKeys, DeleteKeyRemovesItsWholeLine) {
     TextStore store(kText, dir);
     EXPECT_EQ(store.DeleteKey(c.section, c.key), c.deleted) << c.section << "/" << c.key;
     EXPECT_EQ(store.text(), c.expected) << c.section << "/" << c.key;
+    store.Flush();
   }
 }
 
@@ -421,6 +432,7 @@ TEST(IniProfileStoreNames, LongNamesWork) {
     store.WriteInt(section, key, 5);
     store.WriteString(section, otherKey, "v");
     store.WriteInt(section.substr(0, 28), key.substr(0, 29), 6);
+    store.Flush();
   }
   IniProfileStore store(file);
   EXPECT_EQ(store.GetInt(section, key, 0), 5);
@@ -433,6 +445,7 @@ TEST(IniProfileStoreNames, LongNamesWork) {
   EXPECT_TRUE(store.DeleteKey(section, otherKey));
   EXPECT_TRUE(store.DeleteSection(section));
   EXPECT_EQ(store.text(), "[" + section.substr(0, 28) + "]\r\n" + key.substr(0, 29) + "=6\r\n");
+  store.Flush();
 }
 
 TEST(IniProfileStoreNames, NamesThatWouldBreakTheLayoutAreRefused) {
@@ -446,19 +459,21 @@ TEST(IniProfileStoreNames, NamesThatWouldBreakTheLayoutAreRefused) {
   EXPECT_EQ(store.text(), "[S]\r\nk=1\r\n");
   EXPECT_FALSE(store.dirty());
   EXPECT_EQ(store.GetInt("S", "a=b", 7), 7);
+  store.Flush();
 }
 
 TEST(IniProfileStoreValues, LineBreaksInAStringSurviveWithoutBreakingTheFile) {
   ScratchDir dir;
   const std::string file = dir.File("Velta.ini");
   const std::string twoLines = "%H:%M\r\n%Y/%m/%d";
-  { IniProfileStore store(file); store.WriteString("Settings", "Format", twoLines); store.WriteInt("Settings", "x", 1); }
+  { IniProfileStore store(file); store.WriteString("Settings", "Format", twoLines); store.WriteInt("Settings", "x", 1); store.Flush(); }
   const std::string written = ScratchDir::Read(file);
   EXPECT_EQ(written, "[Settings]\r\nx=1\r\nFormat=%H:%M\x1F%Y/%m/%d\r\n");
   {
     IniProfileStore store(file);
     EXPECT_EQ(store.GetString("Settings", "Format", ""), twoLines);
     store.WriteString("Settings", "Format", twoLines);
+    store.Flush();
   }
   EXPECT_EQ(ScratchDir::Read(file), written);
   // A lone CR or LF is a line break too, read back as CR LF.
@@ -466,6 +481,7 @@ TEST(IniProfileStoreValues, LineBreaksInAStringSurviveWithoutBreakingTheFile) {
   store.WriteString("Settings", "Format", "a\nb\rc");
   EXPECT_EQ(store.GetString("Settings", "Format", ""), "a\r\nb\r\nc");
   EXPECT_EQ(store.GetInt("Settings", "x", 0), 1);
+  store.Flush();
 }
 
 TEST(IniProfileStoreValues, ALastLineWithoutLineEndIsCompleted) {
@@ -494,7 +510,9 @@ TEST(IniProfileStoreValues, ALastLineWithoutLineEndIsCompleted) {
     unterminated.WriteString("S", "k", "v");
     EXPECT_EQ(unterminated.text(), c.expected);
     EXPECT_EQ(unterminated.GetString("S", "k", ""), "v");
+    unterminated.Flush();
   }
+  store.Flush();
 }
 
 TEST(IniProfileStoreValues, AnyTextReadsBackAsWritten) {
@@ -510,6 +528,7 @@ TEST(IniProfileStoreValues, AnyTextReadsBackAsWritten) {
   std::vector<std::string> names;
   store.EnumSections(names);
   EXPECT_EQ(names, std::vector<std::string>{"S"});
+  store.Flush();
 }
 
 }  // namespace

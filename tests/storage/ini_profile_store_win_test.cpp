@@ -44,12 +44,14 @@ TEST(IniProfileStoreWindows, TheDefaultFileIsTheExecutablesPathWithIni) {
     IniProfileStore store;
     EXPECT_EQ(store.path(), expected);
     store.WriteInt("Settings", "Option", 8);
+    store.Flush();
   }
   EXPECT_EQ(ScratchDir::Read(expected), "[Settings]\r\nOption=8\r\n");
   {
     IniProfileStore store;
     EXPECT_EQ(store.GetInt("Settings", "Option", 0), 8);
     store.DeleteSection("Settings");
+    store.Flush();
   }
   EXPECT_EQ(::GetFileAttributesA(expected.c_str()), INVALID_FILE_ATTRIBUTES) << "an empty text deletes the file";
 }
@@ -117,6 +119,7 @@ TEST(IniProfileStoreWindows, AReadOnlySettingsFileIsNeverWritten) {
     const IniProfileStore::SaveOutcome& outcome = store.Save();
     EXPECT_EQ(outcome.status, IniProfileStore::SaveOutcome::Status::ReadOnly);
     EXPECT_EQ(outcome.path, file);
+    store.Flush();
   }
   EXPECT_EQ(ScratchDir::Read(file), old);
   EXPECT_NE(::GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_READONLY, 0u) << "the attribute stays";
@@ -163,6 +166,7 @@ TEST(IniProfileStoreWindows, AFileHeldOpenWhileLoadingIsNotOverwrittenBySaving) 
   store.WriteInt("Settings", "left", 5);
   EXPECT_FALSE(store.Flush());
   EXPECT_EQ(ScratchDir::Read(file), old);
+  store.Flush();
 }
 
 TEST(IniProfileStoreWindows, TheSystemReadsWhatTheStoreWrites) {
@@ -179,6 +183,7 @@ TEST(IniProfileStoreWindows, TheSystemReadsWhatTheStoreWrites) {
     store.WriteInt("Adjust", "Port", 123);
     store.WriteFloat("Adjust", "Ratio", 1.5f);
     store.WriteInt("Exec", "left", 7);  // the same key in another section
+    store.Flush();
   }
   EXPECT_EQ(SystemGetString(file, "Settings", "Font"), "007F80FF");
   EXPECT_EQ(::GetPrivateProfileIntA("Settings", "ForeColor", -1, file.c_str()), 16777215u);
@@ -227,6 +232,7 @@ TEST(IniProfileStoreWindows, HandEditedFilesReadAsTheSystemReadsThem) {
       store.WriteInt("Settings", "left", -10);
       store.WriteString("Settings", "added", "yes");
       store.WriteString("New", "k", "v");
+      store.Flush();
     }
     EXPECT_EQ(SystemGetString(file, "Settings", "left"), "-10") << c.what;
     EXPECT_EQ(SystemGetString(file, "Settings", "added"), "yes") << c.what;
@@ -256,6 +262,7 @@ TEST(IniProfileStoreWindows, AUtf16FileIsReadAsDefaultsAndNeverWritten) {
     EXPECT_TRUE(store.IsForeignText());
     EXPECT_EQ(store.GetInt("Settings", "left", 7), 7);
     EXPECT_FALSE(store.WriteInt("Settings", "left", 20));
+    store.Flush();
   }
   EXPECT_EQ(ScratchDir::Read(file), bytes);
   EXPECT_EQ(SystemGetString(file, "Settings", "left"), "10");

@@ -164,6 +164,7 @@ TEST_P(IniLineEnds, EveryKeyReadsBackAndAWriteChangesOnlyItsOwnLines) {
     EXPECT_EQ(names, (std::vector<std::string>{"Format", "left", "top"}));
     op.apply(store);
     EXPECT_EQ(store.text(), Join(after));
+    EXPECT_TRUE(store.Flush());
   }
   EXPECT_EQ(ScratchDir::Read(file), Join(after));
 
@@ -172,6 +173,7 @@ TEST_P(IniLineEnds, EveryKeyReadsBackAndAWriteChangesOnlyItsOwnLines) {
     IniProfileStore store(file);
     for (const Read& r : ValuesOf(after)) EXPECT_EQ(store.GetString(r.section, r.key, "?"), r.value) << r.key;
     op.apply(store);
+    EXPECT_TRUE(store.Flush());
   }
   EXPECT_EQ(ScratchDir::Read(file), Join(after));
 }
@@ -199,6 +201,7 @@ TEST(IniLineEnds, RepeatedSavesOfTheClockKeepEverySection) {
       store.WriteInt("Settings", "left", 10);
       store.WriteString("Settings", "Font", "00");
       store.WriteString("Exec_0_0", "Name", "Tool");
+      store.Flush();
     }
     EXPECT_EQ(ScratchDir::Read(file), text) << (eol[0] == '\r' ? "CR" : "LF");
   }
@@ -240,6 +243,7 @@ TEST(IniIndex, SectionsOfAnySizeFindTheirKeysAlike) {
     EXPECT_EQ(store.GetString("S", "k0", "none"), "none");
     store.WriteString("S", "k0", "again");
     EXPECT_EQ(store.text(), "[T]\r\nk0=t\r\n\r\n\r\n[S]\r\nk0=again\r\n");  // as before: an empty line more
+    store.Flush();
   }
 }
 
@@ -256,6 +260,7 @@ TEST(IniBytes, NulBytesAndBinaryGarbageSurviveASave) {
     EXPECT_EQ(store.GetString("S", "bin", ""), std::string("a\0b", 3));
     store.WriteInt("S", "k", 5);
     store.WriteInt("T", "j", 6);
+    store.Flush();
   }
   std::string after = before;
   after.replace(after.find("k=1"), 3, "k=5");
@@ -310,6 +315,7 @@ TEST(IniEditors, AByteOrderMarkAndIndentedHeadersKeepTheirValues) {
     EXPECT_EQ(names, (std::vector<std::string>{"Settings", "Adjust"}));
     store.WriteInt("Settings", "left", 20);
     store.WriteInt("Adjust", "Retry", 3);
+    store.Flush();
   }
   EXPECT_EQ(ScratchDir::Read(file), "\xEF\xBB\xBF  [Settings]\r\nleft=20\r\n\r\n\t[Adjust]\r\nRetry=3\r\nPort=123\r\n");
 
@@ -320,6 +326,7 @@ TEST(IniEditors, AByteOrderMarkAndIndentedHeadersKeepTheirValues) {
     store.DeleteSection("Settings");
     store.DeleteSection("Adjust");
     store.WriteInt("New", "k", 1);
+    store.Flush();
   }
   EXPECT_EQ(ScratchDir::Read(file), "\xEF\xBB\xBF[New]\r\nk=1\r\n");
 }

@@ -44,18 +44,27 @@ TEST(SettingsSaveMessage, NamesTheFileAndTheSystemsReason) {
 }
 
 TEST(SettingsSaveMessage, IsShownOncePerRun) {
-  EXPECT_FALSE(SettingsSaveMessage::ShowOnce(IniProfileStore::SaveOutcome{}, nullptr)) << "nothing to tell";
+  SettingsSaveMessage messages;
+  EXPECT_FALSE(messages.ShowOnce(IniProfileStore::SaveOutcome{}, nullptr)) << "nothing to tell";
   const IniProfileStore::SaveOutcome failed{Status::Failed, "C:\\x\\Velta.ini", "The disk is full"};
   std::string seen;
   {
     UiScript script({UiScript::OnMessageBox("could not be saved", IDOK, &seen)});
-    EXPECT_TRUE(SettingsSaveMessage::ShowOnce(failed, nullptr));
+    EXPECT_TRUE(messages.ShowOnce(failed, nullptr));
     EXPECT_TRUE(script.Done());
   }
   EXPECT_NE(seen.find("The disk is full"), std::string::npos) << seen;
   // The next failing save of the same run says nothing (no box to answer: this returns at once).
-  EXPECT_FALSE(SettingsSaveMessage::ShowOnce(failed, nullptr));
-  EXPECT_FALSE(SettingsSaveMessage::ShowOnce(IniProfileStore::SaveOutcome{Status::ReadOnly, "C:\\x", ""}, nullptr));
+  EXPECT_FALSE(messages.ShowOnce(failed, nullptr));
+  EXPECT_FALSE(messages.ShowOnce(IniProfileStore::SaveOutcome{Status::ReadOnly, "C:\\x", ""}, nullptr));
+}
+
+// Once the session ends nothing may wait for the user: not even the first failure is shown.
+TEST(SettingsSaveMessage, ASilencedRunShowsNothing) {
+  SettingsSaveMessage messages;
+  messages.Silence();
+  EXPECT_FALSE(messages.ShowOnce(IniProfileStore::SaveOutcome{Status::Failed, "C:\\x\\Velta.ini", "gone"}, nullptr));
+  EXPECT_FALSE(messages.ShowForeignTextOnce("C:\\x\\Velta.ini", nullptr));
 }
 
 }  // namespace

@@ -109,6 +109,7 @@ TEST(TimeAdjustSettingsIni, SavesSectionAdjustAndReadsItBack) {
   {
     IniProfileStore store(file);
     EXPECT_TRUE(TransferTimeAdjustSettings(store, saved, Transfer::Save));
+    store.Flush();
   }
   const std::string text = ScratchDir::Read(file);
   EXPECT_NE(text.find("[Settings]\r\nFormat=%H:%M\r\n"), std::string::npos) << "other sections stay: " << text;
