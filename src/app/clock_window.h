@@ -1,8 +1,11 @@
 // The clock window: a captionless modal dialog whose life is the process's.
 // It keeps start-up, the order of its paint, its commands and the sequence of
-// its settings; the face window base does frame, topmost and see-through, the
-// running QuickTimers draw their own cells, the context menu and tray icon
-// are objects of their own.
+// its settings; the face window base does frame, topmost, see-through and the
+// DPI of its monitor, the running QuickTimers draw their own cells, the
+// context menu and tray icon are objects of their own. It comes back to the
+// right time and place after sleep, a locked session, a change of the
+// displays, of the work area or of the time zone, and puts its tray icon back
+// when the taskbar is recreated.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +20,7 @@
 #include "launcher/launcher_window.h"
 #include "quicktimer/running_quick_timers.h"
 #include "timesync/time_adjust_settings.h"
+#include "win/session_notification.h"
 #include "win/unique_handle.h"
 
 class ClockWindow : public FaceWindow {
@@ -40,8 +44,10 @@ class ClockWindow : public FaceWindow {
   LauncherWindow* launcherWindow() { return launcherWindow_.get(); }
   RunningQuickTimers& quickTimers() { return quickTimers_; }
 
-  // Milliseconds from `second` (0-59) to the next whole minute.
-  static UINT MinuteTimerPeriod(int second) { return 60000u - 1000u * static_cast<UINT>(second); }
+  // Milliseconds from `second`.`millisecond` of the local time to the next
+  // whole minute: at least 1, so that a tick that came a little early (or in a
+  // leap second) comes again as the minute turns instead of a minute later.
+  static UINT MinuteTimerPeriod(int second, int millisecond);
 
  protected:
   BOOL OnInitDialog() override;
@@ -50,12 +56,21 @@ class ClockWindow : public FaceWindow {
   bool PreTranslateMessage(MSG* msg) override;
   void OnMouseMove() override;
   void DrawOverlay(HDC dc, const RECT& client, bool forShape) override;
+  void OnDpiChanged(int dpi, const RECT* suggested) override;
+  // Displays, work area, resume from sleep, unlock: back on the desktop, drawn
+  // at once, the minute timer armed from this moment.
+  void OnDesktopChanged() override;
 
  private:
   void OnPaint();
   void OnTimer(UINT_PTR id);
   void OnDestroy();
   void ArmMinuteTimer();
+  // The runtime's time zone again (after a change of the time or the zone), then the face anew.
+  void OnTimeChanged();
+  // The window's icons at its DPI; the tray's at the shell's.
+  void LoadWindowIcons();
+  void LoadTrayIcon();
   // Starts one time-adjustment worker with copies of the settings and option bits.
   void AdjustTimeInBackground();
 
@@ -71,7 +86,11 @@ class ClockWindow : public FaceWindow {
   void ToggleLauncher();
   bool IsLauncherVisible() const;
 
-  IconHandle icon_;
+  IconHandle smallIcon_;  // window (small), at the window's DPI
+  IconHandle bigIcon_;    // window (big), drag image, minimised paint
+  IconHandle trayIcon_;   // notification area, at the shell's DPI
+  UINT taskbarCreated_ = 0;
+  SessionNotification session_;
   ClockFace face_;
   RunningQuickTimers quickTimers_;
   LauncherGroups launcherGroups_;

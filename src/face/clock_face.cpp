@@ -1,13 +1,18 @@
 #include "face/clock_face.h"
 
+#include "face/face_metrics.h"
 #include "face/offscreen_image.h"
 #include "face/time_formatter.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
+#include "win/window_dpi.h"
 
 ClockFace::ClockFace() {
   ::SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0);
-  font.lfHeight = -24;
+  font.lfHeight = FaceMetrics::kDefaultFontHeight;
+  // A window's first place is in screen pixels: the first-start size at the screen's DPI.
+  const ScreenRect first = FaceMetrics(DpiScale(WindowDpi::System().ForSystem())).FirstStartRect();
+  windowRect = RECT{first.left, first.top, first.right, first.bottom};
 }
 
 ClockFace::ClockFace(UINT formatStringId) : ClockFace() {
@@ -25,6 +30,14 @@ std::tm ClockFace::LocalNow() {
   return local;
 }
 
+LOGFONTA ClockFace::FontAtDpi(int dpi) const {
+  const DpiScale scale(dpi);
+  LOGFONTA scaled = font;
+  scaled.lfHeight = scale.FontHeightAtDpi(font.lfHeight);
+  scaled.lfWidth = scale.FontHeightAtDpi(font.lfWidth);
+  return scaled;
+}
+
 void ClockFace::Draw(HDC dc, RECT rect) { DrawAt(dc, rect, LocalNow(), ::GetTickCount()); }
 
 std::string ClockFace::ExpandText(const std::tm& local, std::uint32_t tickNow) const {
@@ -32,7 +45,8 @@ std::string ClockFace::ExpandText(const std::tm& local, std::uint32_t tickNow) c
 }
 
 void ClockFace::DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t tickNow) {
-  FontHandle textFont(::CreateFontIndirectA(&font));
+  const LOGFONTA drawFont = FontAtDpi(drawDpi);
+  FontHandle textFont(::CreateFontIndirectA(&drawFont));
   BrushHandle background(::CreateSolidBrush(backColour));
   RECT enlarged;
   {

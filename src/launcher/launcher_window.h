@@ -9,6 +9,7 @@
 
 #include "launcher/launcher_item.h"
 #include "win/dialog.h"
+#include "win/unique_handle.h"
 
 class LauncherWindow : public Dialog {
  public:
@@ -48,8 +49,12 @@ class LauncherWindow : public Dialog {
   void OnDropFiles(HDROP drop);
   LauncherGroup& Group();
   void Select(int row);
+  // The window's icons at its DPI; the list's column and the tab buttons sized to the controls.
+  void LoadIcons(int dpi);
+  void SizeColumnAndTabs(int dpi);
 
   LauncherGroups& groups_;
   int current_ = 0;
-  HICON icon_ = nullptr;
+  IconHandle smallIcon_;
+  IconHandle bigIcon_;
 };

@@ -35,7 +35,7 @@ void CounterWindow::Close() {
 }
 
 BOOL CounterWindow::OnInitDialog() {
-  Dialog::OnInitDialog();
+  FaceWindow::OnInitDialog();
   ApplyTopmost();
   ApplyFrameSetting();
   return TRUE;

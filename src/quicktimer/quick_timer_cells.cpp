@@ -1,22 +1,30 @@
 #include "quicktimer/quick_timer_cells.h"
 
-std::optional<QuickTimerCells::Rect> QuickTimerCells::CellRect(std::int32_t index, const Rect& client) {
-  const std::int32_t perRow = (client.right - client.left) / kCellSize;
+QuickTimerCells::Metrics QuickTimerCells::MetricsAt(DpiScale scale) {
+  return Metrics{scale.Scale(kCellSize), scale.Scale(kPitch),        scale.Scale(2),
+                 scale.Scale(kPictureSize), scale.Scale(2), scale.Scale(3)};
+}
+
+std::optional<QuickTimerCells::Rect> QuickTimerCells::CellRect(std::int32_t index, const Rect& client,
+                                                               DpiScale scale) {
+  const Metrics m = MetricsAt(scale);
+  const std::int32_t perRow = (client.right - client.left) / m.cell;
   if (perRow <= 0 || index < 0) return std::nullopt;
   const std::int32_t column = index % perRow;
   const std::int32_t row = index / perRow;
   Rect cell{};
-  cell.left = client.left + kPitch * column + 2;
-  cell.right = cell.left + kCellSize;
+  cell.left = client.left + m.pitch * column + m.margin;
+  cell.right = cell.left + m.cell;
   // The first row is centred vertically; further rows follow below it, never over it.
-  cell.top = client.top + (client.bottom - client.top - kCellSize) / 2 + kPitch * row + 2;
-  cell.bottom = cell.top + kCellSize;
+  cell.top = client.top + (client.bottom - client.top - m.cell) / 2 + m.pitch * row + m.margin;
+  cell.bottom = cell.top + m.cell;
   return cell;
 }
 
-std::int32_t QuickTimerCells::HitTest(std::int32_t x, std::int32_t y, const Rect& client, std::int32_t count) {
+std::int32_t QuickTimerCells::HitTest(std::int32_t x, std::int32_t y, const Rect& client, std::int32_t count,
+                                      DpiScale scale) {
   for (std::int32_t i = 0; i < count; ++i) {
-    const std::optional<Rect> cell = CellRect(i, client);
+    const std::optional<Rect> cell = CellRect(i, client, scale);
     if (!cell) return -1;
     if (cell->Contains(x, y)) return i;
   }

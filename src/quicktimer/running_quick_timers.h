@@ -11,6 +11,7 @@
 
 #include "quicktimer/quick_timer_cells.h"
 #include "quicktimer/running_timer.h"
+#include "win/dpi_scale.h"
 
 class RunningQuickTimers {
  public:
@@ -25,6 +26,9 @@ class RunningQuickTimers {
   // The window the cells are drawn on; it receives the poll timer, the cell
   // menu's commands and the tooltips' notifications.
   void Attach(HWND host) { host_ = host; }
+  // The DPI of the host: the cells, their pictures and their tooltips' places follow it.
+  void SetDpi(int dpi);
+  DpiScale scale() const { return scale_; }
 
   // An entry's position is its cell's index.
   const std::vector<std::unique_ptr<RunningTimer>>& running() const { return running_; }
@@ -67,5 +71,6 @@ class RunningQuickTimers {
   std::vector<std::unique_ptr<RunningTimer>> running_;
   std::vector<std::unique_ptr<RunningTimer>> finishing_;
   HWND tooltip_ = nullptr;  // a child popup of the host: it goes with it
+  DpiScale scale_;
   std::int32_t selected_ = -1;
 };
