@@ -19,7 +19,6 @@
 #include "timesync/time_adjust_dialog.h"
 #include "timesync/time_adjustment.h"
 #include "win/message_box.h"
-#include "win/monitor_placement.h"
 #include "win/string_table.h"
 #include "win/window_dpi.h"
 
@@ -47,7 +46,7 @@ BOOL ClockWindow::OnInitDialog() {
   TransferSettings(Transfer::Load);
   // A stored place off every screen (a monitor gone, a hand-edited file) would leave
   // the clock out of reach: it comes back; one partly on a screen stays where it is.
-  MonitorPlacement::System().KeepOnMonitor(hwnd(), true, false);
+  KeepOnDesktop();
   launcherWindow_ = std::make_unique<LauncherWindow>(launcherGroups_);
   launcherWindow_->Create(hwnd());
   ::SetWindowTextA(hwnd(), StringTable::AppName().c_str());
@@ -86,7 +85,7 @@ void ClockWindow::OnDpiChanged(int dpi, const RECT* suggested) {
 }
 
 void ClockWindow::OnDesktopChanged() {
-  FaceWindow::OnDesktopChanged();
+  KeepOnDesktop();
   // Drawn now, not when the system gets round to it: the face may show the time it went to sleep with.
   ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   // Also when no paint came (a hidden clock): the next minute is measured from now.
@@ -104,8 +103,7 @@ bool ClockWindow::TransferSettings(Transfer direction) {
   if (direction == Transfer::Save) ::GetWindowRect(hwnd(), &face_.windowRect);
   face_.TransferProfile(store, "Settings", direction);
   if (direction == Transfer::Load) {
-    const RECT& r = face_.windowRect;
-    ::MoveWindow(hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    PlaceWindow(face_.windowRect);
   }
   TransferTimeAdjustSettings(store, adjust, direction);
   TransferLauncher(store, "Exec", direction, launcherGroups_);

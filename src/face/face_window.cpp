@@ -24,13 +24,25 @@ BOOL FaceWindow::OnInitDialog() {
 
 void FaceWindow::OnDpiChanged(int dpi, const RECT* suggested) {
   dpi_ = DpiScale(dpi).dpi();
-  if (suggested != nullptr)
+  // The system suggests the size scaled to the new DPI; a rectangle the program puts the
+  // window at is meant in pixels as it is, and a stored one would grow at every start.
+  if (suggested != nullptr && !placing_)
     ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                    suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
   ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
-void FaceWindow::OnDesktopChanged() { MonitorPlacement::System().KeepOnMonitor(hwnd(), true, false); }
+void FaceWindow::PlaceWindow(const RECT& r) {
+  placing_ = true;
+  ::MoveWindow(hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  placing_ = false;
+}
+
+void FaceWindow::KeepOnDesktop() {
+  placing_ = true;
+  MonitorPlacement::System().KeepOnMonitor(hwnd(), true, false);
+  placing_ = false;
+}
 
 void FaceWindow::ApplyFrameSetting() {
   if (face_ != nullptr && (face_->option & OptFrameless)) ModifyStyle(WS_THICKFRAME, 0, SWP_FRAMECHANGED);

@@ -38,10 +38,17 @@ class FaceWindow : public Dialog {
   BOOL OnInitDialog() override;
   // WM_DPICHANGED: the window takes the rectangle the system suggests for the
   // new DPI and draws anew (font and see-through shape are made at each paint).
+  // While the program places the window itself, only the DPI is taken.
   virtual void OnDpiChanged(int dpi, const RECT* suggested);
-  // The displays or the work area changed: a window left wholly outside its
-  // monitor's work area comes back; one still partly visible stays.
-  virtual void OnDesktopChanged();
+  // Puts the window at a rectangle in screen pixels (a stored one): it keeps
+  // that size even where the move takes it to a monitor of another DPI.
+  void PlaceWindow(const RECT& r);
+  // A window wholly outside its monitor's work area comes back onto it (as it is
+  // placed at a stored rectangle, and after the desktop changed); one still partly
+  // visible stays where it is.
+  void KeepOnDesktop();
+  // The displays or the work area changed: KeepOnDesktop.
+  virtual void OnDesktopChanged() { KeepOnDesktop(); }
 
   // The face shown; none until the derived window sets it.
   ClockFace* shownFace() const { return face_; }
@@ -81,4 +88,5 @@ class FaceWindow : public Dialog {
   ClockFace* face_ = nullptr;
   UINT hoverPeriod_;
   int dpi_ = DpiScale::kBaseDpi;
+  bool placing_ = false;
 };
