@@ -72,7 +72,12 @@ measure() {  # measure DPI: one run of the clock at that DPI
   shot "$SHOTS/${tag}_quicktimer.png"
   read -r l t r b <<<"${M[$dpi,quicktimer]}"
   crop "$SHOTS/${tag}_quicktimer.png" "$((r - l))x$((b - t))+$l+$t" "$SHOTS/${tag}_quicktimer.png"
+  # (Whatever the dialog remembers from other runs: thirty minutes, only the message at the end.)
+  driver dialog-set Velta "$IDC_QT_MINUTES" 30
   driver dialog-check Velta "$IDC_QT_COUNTER" 0
+  driver dialog-check Velta "$IDC_QT_MESSAGE" 1
+  driver dialog-check Velta "$IDC_QT_SOUND" 0
+  driver dialog-check Velta "$IDC_QT_EXECUTE" 0
   driver dialog-click Velta "$IDOK"
   sleep 1.5
   shot "$SHOTS/${tag}_cell.png"
@@ -128,3 +133,12 @@ check "the preview's text is about 1.5 x as tall (${M[96,preview]} -> ${M[144,pr
   ratio_between "${M[96,preview]}" "${M[144,preview]}" 1.35 1.65
 expect_eq "a QuickTimer cell at 96 DPI is 20 x 20" "${M[96,cellw]} ${M[96,cellh]}" "20 20"
 expect_eq "a QuickTimer cell at 144 DPI is 30 x 30" "${M[144,cellw]} ${M[144,cellh]}" "30 30"
+
+# What the clock stored at 144 DPI means the same at any DPI.
+stored() {  # stored DPI KEY: a value of section "Settings" of that run's file
+  awk -F= -v key="$2" '/^\[/ { s = ($0 ~ /^\[Settings\]/) } s && $1 == key { print $2 }' \
+    "$VELTA_ROOT/build/e2e/dpi$1/Velta.ini" | tr -d '\r'
+}
+expect_eq "the font is stored as a 96-DPI font at 144 DPI too (lfHeight -24)" "$(stored 144 Font | cut -c1-8)" "E8FFFFFF"
+expect_eq "the window is stored in screen pixels: 600 x 300" \
+  "$(( $(stored 144 right) - $(stored 144 left) )) $(( $(stored 144 bottom) - $(stored 144 top) ))" "600 300"
