@@ -7,6 +7,16 @@ trap 'stop_velta' EXIT
 
 info_value() { driver info Velta | sed -n "s/^$1 //p"; }
 tray_visible() { driver info "Wine System Tray" | sed -n 's/^visible //p'; }
+# Waits up to three seconds for the shell's tray window to be shown (1) or not (0).
+tray_becomes() {
+  local i
+  for i in $(seq 30); do
+    [ "$(tray_visible)" = "$1" ] && return 0
+    [ "$1" = 0 ] && [ -z "$(tray_visible)" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
 
 # Watches the clock's pixels in the background; `watched` waits for the answer and
 # leaves it in WATCHED ("no change" or the time of the first change).
@@ -71,17 +81,16 @@ shot "$SHOTS/desktop_after_resume.png"
 # ---- the taskbar recreated (Explorer restarted) ----
 expect_eq "the tray icon is there" "$(tray_visible)" 1
 driver tray-delete Velta
-sleep 1
-check "a new shell knows no icons" [ "$(tray_visible)" != 1 ]
+check "a new shell knows no icons" tray_becomes 0
 driver taskbar-created Velta
-sleep 1
-expect_eq "TaskbarCreated puts the clock's icon back" "$(tray_visible)" 1
+check "TaskbarCreated puts the clock's icon back" tray_becomes 1
 driver command Velta $ID_TASKTRAY
-sleep 1
+check "TaskTray off removes it" tray_becomes 0
 driver taskbar-created Velta
 sleep 1
 check "with TaskTray off it stays away" [ "$(tray_visible)" != 1 ]
 driver command Velta $ID_TASKTRAY
+check "TaskTray on brings it back" tray_becomes 1
 
 # ---- the keyboard's context menu opens at the clock's top-left corner ----
 # Without a window manager the keys go to the window under the pointer: it stays on the clock.
