@@ -35,6 +35,12 @@
 #define IDI_TIME_ADJUST        158
 #define IDI_LAUNCHER           159
 #define IDI_EXECUTE_ADJUST     160
+// The cell picture (IDB_CELLS, 16 x 16) drawn again for the cells of larger DPIs
+#define IDB_CELLS_20           161
+#define IDB_CELLS_24           162
+#define IDB_CELLS_32           163
+#define IDB_CELLS_40           164
+#define IDB_CELLS_48           165
 
 // String table
 #define IDS_TOKEN_Y4           105

@@ -53,6 +53,24 @@ velta_wine_prefix_ja() {
   echo "$ja"
 }
 
+# A copy of the prefix whose screen has another DPI ("LogPixels": 96 is 100 %, 144 is 150 %).
+# Wine reports that DPI to every program and stretches nothing; it has one DPI for all monitors.
+velta_wine_prefix_dpi() {  # velta_wine_prefix_dpi DPI -> prints the prefix
+  velta_wine_prefix
+  local dpi=$1
+  local copy=$VELTA_ROOT/build/wineprefix-$dpi
+  if [ ! -f "$copy/.velta-ready" ]; then
+    rm -rf "$copy"
+    cp -a "$WINEPREFIX" "$copy"
+    rm -f "$copy/.velta-ready"
+    WINEPREFIX=$copy wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+      </dev/null >/dev/null 2>&1
+    WINEPREFIX=$copy wineserver -w
+    touch "$copy/.velta-ready"
+  fi
+  echo "$copy"
+}
+
 # Wine's background processes inherit every pipe of the command that starts
 # them; start them detached so test runners are not held open.
 velta_wine_start() {

@@ -3,7 +3,12 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+
 #include "app/context_menu.h"
+#include "app/icon_menu_metrics.h"
 #include "app/tray_icon.h"
 #include "face/display_settings_dialog.h"
 #include "launcher/active_encoded_runs.h"
@@ -16,6 +21,7 @@
 #include "timesync/time_adjustment.h"
 #include "win/message_box.h"
 #include "win/string_table.h"
+#include "win/window_dpi.h"
 
 namespace {
 constexpr UINT kHoverPeriod = 2000;
@@ -24,30 +30,76 @@ constexpr UINT kHoverPeriod = 2000;
 constexpr std::uint32_t kEndSessionWaitMs = 3000;
 }  // namespace
 
-ClockWindow::ClockWindow()
-    : FaceWindow(IDD_CLOCK, kHoverPeriod),
-      icon_(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELTA), IMAGE_ICON,
-                                            16, 16, LR_DEFAULTCOLOR))) {
+ClockWindow::ClockWindow() : FaceWindow(IDD_CLOCK, kHoverPeriod) {
   face_.option |= OptTrayIcon | OptMenuIcons;
   SetFace(&face_);
 }
 
+UINT ClockWindow::MinuteTimerPeriod(int second, int millisecond) {
+  const int period = 60000 - 1000 * second - millisecond;
+  return static_cast<UINT>(std::max(period, 1));
+}
+
 BOOL ClockWindow::OnInitDialog() {
-  Dialog::OnInitDialog();
+  FaceWindow::OnInitDialog();
   Window::SetMainWindow(hwnd());
   quickTimers_.Attach(hwnd());
-  ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
-  ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
+  quickTimers_.SetDpi(dpi());
+  LoadWindowIcons();
+  LoadTrayIcon();
   TransferSettings(Transfer::Load);
+  // A stored place off every screen (a monitor gone, a hand-edited file) would leave
+  // the clock out of reach: it comes back; one partly on a screen stays where it is.
+  KeepOnDesktop();
   launcherWindow_ = std::make_unique<LauncherWindow>(launcherGroups_);
   launcherWindow_->Create(hwnd());
   ::SetWindowTextA(hwnd(), StringTable::AppName().c_str());
   ApplyFrameSetting();
+  taskbarCreated_ = TrayIcon::RegisterTaskbarCreated(hwnd());
   if (face_.option & OptTrayIcon) ShowTrayIcon(true);
+  session_.Register(hwnd());
   ApplyTopmost();
   if (face_.option & OptAdjustAtStart) AdjustTimeInBackground(AdjustOrigin::kStartUp);
   ArmMinuteTimer();
   return TRUE;
+}
+
+void ClockWindow::LoadWindowIcons() {
+  HINSTANCE module = ::GetModuleHandleA(nullptr);
+  const WindowDpi& system = WindowDpi::System();
+  IconHandle small(system.LoadIconAt(module, IDI_VELTA, system.SystemMetric(SM_CXSMICON, dpi())));
+  IconHandle big(system.LoadIconAt(module, IDI_VELTA, system.SystemMetric(SM_CXICON, dpi())));
+  // The window holds the new icons before the old ones go.
+  ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  bigIcon_ = std::move(big);
+  smallIcon_ = std::move(small);
+}
+
+void ClockWindow::LoadTrayIcon() {
+  const WindowDpi& system = WindowDpi::System();
+  trayIcon_.reset(system.LoadIconAt(::GetModuleHandleA(nullptr), IDI_VELTA,
+                                    system.SystemMetric(SM_CXSMICON, system.ForSystem())));
+}
+
+void ClockWindow::OnDpiChanged(int dpi, const RECT* suggested) {
+  FaceWindow::OnDpiChanged(dpi, suggested);
+  quickTimers_.SetDpi(dpi);
+  LoadWindowIcons();
+}
+
+void ClockWindow::OnDesktopChanged() {
+  KeepOnDesktop();
+  // Drawn now, not when the system gets round to it: the face may show the time it went to sleep with.
+  ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  // Also when no paint came (a hidden clock): the next minute is measured from now.
+  ArmMinuteTimer();
+}
+
+void ClockWindow::OnTimeChanged() {
+  // The runtime keeps the zone it read first; a new zone or daylight-saving rule is read again.
+  _tzset();
+  ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 bool ClockWindow::TransferSettings(Transfer direction) {
@@ -55,8 +107,7 @@ bool ClockWindow::TransferSettings(Transfer direction) {
   if (direction == Transfer::Save) ::GetWindowRect(hwnd(), &face_.windowRect);
   face_.TransferProfile(store, "Settings", direction);
   if (direction == Transfer::Load) {
-    const RECT& r = face_.windowRect;
-    ::MoveWindow(hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    PlaceWindow(face_.windowRect);
   }
   TransferTimeAdjustSettings(store, adjust, direction);
   TransferLauncher(store, "Exec", direction, launcherGroups_);
@@ -79,7 +130,9 @@ void ClockWindow::AdjustTimeInBackground(AdjustOrigin origin) {
 }
 
 void ClockWindow::ArmMinuteTimer() {
-  ::SetTimer(hwnd(), kMinuteTimer, MinuteTimerPeriod(ClockFace::LocalNow().tm_sec), nullptr);
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  ::SetTimer(hwnd(), kMinuteTimer, MinuteTimerPeriod(now.wSecond, now.wMilliseconds), nullptr);
 }
 
 void ClockWindow::DrawOverlay(HDC dc, const RECT& client, bool forShape) { quickTimers_.Draw(dc, client, forShape); }
@@ -96,9 +149,11 @@ void ClockWindow::OnPaint() {
     ::SendMessageA(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client;
     ::GetClientRect(hwnd(), &client);
-    const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
-    const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-    ::DrawIcon(dc, x, y, icon_.get());
+    const int cx = WindowDpi::System().SystemMetric(SM_CXICON, dpi());
+    const int cy = WindowDpi::System().SystemMetric(SM_CYICON, dpi());
+    const int x = (client.right - client.left - cx + 1) / 2;
+    const int y = (client.bottom - client.top - cy + 1) / 2;
+    ::DrawIconEx(dc, x, y, bigIcon_.get(), cx, cy, 0, nullptr, DI_NORMAL);
     return;
   }
   PaintFace(dc, true);
@@ -118,6 +173,7 @@ void ClockWindow::OnTimer(UINT_PTR id) {
 }
 
 void ClockWindow::OnDestroy() {
+  session_.Unregister();
   ShowTrayIcon(false);
   TransferSettings(Transfer::Save);
   // Every QuickTimer still running ends with the window: sounds stop, windows close, faces are saved.
@@ -138,11 +194,15 @@ void ClockWindow::OnEndSession() {
 
 void ClockWindow::ShowTrayIcon(bool add) {
   const std::string tip = StringTable::AppName();
-  TrayIcon::Tray(hwnd(), icon_.get(), TrayIcon::kCallbackMessage, add ? tip.c_str() : nullptr, add);
+  TrayIcon::Tray(hwnd(), trayIcon_.get(), TrayIcon::kCallbackMessage, add ? tip.c_str() : nullptr, add);
 }
 
 void ClockWindow::ShowContextMenu(int x, int y) {
-  ContextMenu menu(icon_.get());
+  // Drawn at the DPI of the monitor it opens on (the tray's may not be the clock's).
+  const int menuDpi = WindowDpi::System().ForPoint(POINT{x, y});
+  IconHandle windowIcon(WindowDpi::System().LoadIconAt(::GetModuleHandleA(nullptr), IDI_VELTA,
+                                                       IconMenuMetrics(DpiScale(menuDpi)).PictureSize()));
+  ContextMenu menu(windowIcon.get(), menuDpi);
   if (!menu.Load(face_.option)) return;
   iconMenu_ = menu.iconMenu();
   menu.Track(hwnd(), x, y);
@@ -262,6 +322,14 @@ bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
 }
 
 LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+    // Explorer started again: the shell has forgotten the icon. Its DPI may be new too.
+    if (face_.option & OptTrayIcon) {
+      LoadTrayIcon();
+      ShowTrayIcon(true);
+    }
+    return 0;
+  }
   switch (message) {
     case WM_PAINT:
       OnPaint();
@@ -279,15 +347,35 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       ReportTimeAdjustment(hwnd(), wParam, lParam, adjust, face_.option);
       return 0;
     case WM_QUERYDRAGICON:
-      return reinterpret_cast<LRESULT>(icon_.get());
+      return reinterpret_cast<LRESULT>(bigIcon_.get());
     case WM_TIMER:
       OnTimer(static_cast<UINT_PTR>(wParam));
       return Default();
     case WM_TIMECHANGE: {
       const LRESULT result = Default();
-      ::InvalidateRect(hwnd(), nullptr, TRUE);
+      OnTimeChanged();
       return result;
     }
+    case WM_SETTINGCHANGE:
+      if (lParam != 0 && _stricmp(reinterpret_cast<const char*>(lParam), "TimeZone") == 0) OnTimeChanged();
+      return FaceWindow::WindowProc(message, wParam, lParam);  // the work area
+    case WM_POWERBROADCAST:
+      // Back from sleep or hibernation: the face still shows the time it went to sleep with.
+      if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) OnDesktopChanged();
+      return Default();
+    case WM_WTSSESSION_CHANGE:
+      if (wParam == WTS_SESSION_UNLOCK) OnDesktopChanged();
+      return Default();
+    case WM_CONTEXTMENU:
+      // From the keyboard (the menu key, Shift+F10) the position is -1, -1: the menu
+      // opens at the clock's top-left corner. A right click has opened it already.
+      if (GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1) {
+        RECT window;
+        ::GetWindowRect(hwnd(), &window);
+        ShowContextMenu(window.left, window.top);
+        return 0;
+      }
+      return Default();
     case WM_DESTROY:
       OnDestroy();
       return Default();

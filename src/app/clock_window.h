@@ -1,8 +1,11 @@
 // The clock window: a captionless modal dialog whose life is the process's.
 // It keeps start-up, the order of its paint, its commands and the sequence of
-// its settings; the face window base does frame, topmost and see-through, the
-// running QuickTimers draw their own cells, the context menu and tray icon
-// are objects of their own.
+// its settings; the face window base does frame, topmost, see-through and the
+// DPI of its monitor, the running QuickTimers draw their own cells, the
+// context menu and tray icon are objects of their own. It comes back to the
+// right time and place after sleep, a locked session, a change of the
+// displays, of the work area or of the time zone, and puts its tray icon back
+// when the taskbar is recreated.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +21,7 @@
 #include "quicktimer/running_quick_timers.h"
 #include "timesync/time_adjust_settings.h"
 #include "timesync/time_adjustment.h"
+#include "win/session_notification.h"
 #include "win/unique_handle.h"
 
 class ClockWindow : public FaceWindow {
@@ -41,8 +45,10 @@ class ClockWindow : public FaceWindow {
   LauncherWindow* launcherWindow() { return launcherWindow_.get(); }
   RunningQuickTimers& quickTimers() { return quickTimers_; }
 
-  // Milliseconds from `second` (0-59) to the next whole minute.
-  static UINT MinuteTimerPeriod(int second) { return 60000u - 1000u * static_cast<UINT>(second); }
+  // Milliseconds from `second`.`millisecond` of the local time to the next
+  // whole minute: at least 1, so that a tick that came a little early (or in a
+  // leap second) comes again as the minute turns instead of a minute later.
+  static UINT MinuteTimerPeriod(int second, int millisecond);
 
  protected:
   BOOL OnInitDialog() override;
@@ -51,6 +57,10 @@ class ClockWindow : public FaceWindow {
   bool PreTranslateMessage(MSG* msg) override;
   void OnMouseMove() override;
   void DrawOverlay(HDC dc, const RECT& client, bool forShape) override;
+  void OnDpiChanged(int dpi, const RECT* suggested) override;
+  // Displays, work area, resume from sleep, unlock: back on the desktop, drawn
+  // at once, the minute timer armed from this moment.
+  void OnDesktopChanged() override;
 
  private:
   void OnPaint();
@@ -63,6 +73,11 @@ class ClockWindow : public FaceWindow {
   // Starts one time-adjustment worker with a copy of the settings; its outcome
   // comes back as kTimeAdjustedMessage.
   void AdjustTimeInBackground(AdjustOrigin origin);
+  // The runtime's time zone again (after a change of the time or the zone), then the face anew.
+  void OnTimeChanged();
+  // The window's icons at its DPI; the tray's at the shell's.
+  void LoadWindowIcons();
+  void LoadTrayIcon();
 
   // Context menu, mouse and tray.
   void ShowContextMenu(int x, int y);
@@ -76,7 +91,11 @@ class ClockWindow : public FaceWindow {
   void ToggleLauncher();
   bool IsLauncherVisible() const;
 
-  IconHandle icon_;
+  IconHandle smallIcon_;  // window (small), at the window's DPI
+  IconHandle bigIcon_;    // window (big), drag image, minimised paint
+  IconHandle trayIcon_;   // notification area, at the shell's DPI
+  UINT taskbarCreated_ = 0;
+  SessionNotification session_;
   ClockFace face_;
   RunningQuickTimers quickTimers_;
   LauncherGroups launcherGroups_;

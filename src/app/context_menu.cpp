@@ -26,7 +26,7 @@ bool ContextMenu::Load(std::uint32_t option) {
   HMENU loaded = ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CONTEXT_MENU));
   if (loaded == nullptr) return false;
   if (option & OptMenuIcons) {
-    iconMenu_ = std::make_unique<IconMenu>();
+    iconMenu_ = std::make_unique<IconMenu>(DpiScale(dpi_));
     iconMenu_->Attach(loaded);
     iconMenu_->MakeOwnerDrawn();
     iconMenu_->SetCheckImage(IDI_CHECK, IconMenu::kIcon);

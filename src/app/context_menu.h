@@ -8,12 +8,14 @@
 #include <memory>
 
 #include "app/icon_menu.h"
+#include "win/dpi_scale.h"
 #include "win/unique_handle.h"
 
 class ContextMenu {
  public:
-  // `windowIcon` is the window's own icon, shown at "Display Setting..."; it stays the caller's.
-  explicit ContextMenu(HICON windowIcon) : windowIcon_(windowIcon) {}
+  // `windowIcon` is the window's own icon at the menu's picture size, shown at
+  // "Display Setting..."; it stays the caller's. `dpi`: where the menu is shown.
+  explicit ContextMenu(HICON windowIcon, int dpi = DpiScale::kBaseDpi) : windowIcon_(windowIcon), dpi_(dpi) {}
 
   // Loads the menu (an icon menu with pictures when `option` has OptMenuIcons) and sets the
   // checks and grays of `option`. False when the menu resource cannot be loaded.
@@ -30,6 +32,7 @@ class ContextMenu {
 
  private:
   HICON windowIcon_;
+  int dpi_;
   MenuHandle plain_;
   std::unique_ptr<IconMenu> iconMenu_;
 };

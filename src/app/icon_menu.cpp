@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "win/unique_handle.h"
+#include "win/window_dpi.h"
 
 namespace {
 
@@ -32,15 +33,15 @@ Shared& shared() {
 
 constexpr UINT kTextFlags = DT_NOCLIP | DT_EXPANDTABS | DT_SINGLELINE | DT_VCENTER;
 
-// The menu font of the system, or the GUI font when the metrics cannot be read.
-FontHandle MenuFont() {
+// The menu font of the system at the menu's DPI, or the GUI font when the metrics cannot be read.
+FontHandle MenuFont(DpiScale scale) {
   NONCLIENTMETRICSA metrics{};
   metrics.cbSize = sizeof(metrics);
-  if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-    return FontHandle(::CreateFontIndirectA(&metrics.lfMenuFont));
-  LOGFONTA gui{};
-  ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(gui), &gui);
-  return FontHandle(::CreateFontIndirectA(&gui));
+  LOGFONTA font{};
+  if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) font = metrics.lfMenuFont;
+  else ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+  const LOGFONTA scaled = WindowDpi::System().SystemFontAt(font, scale.dpi());
+  return FontHandle(::CreateFontIndirectA(&scaled));
 }
 
 // DrawText of narrow text in the user's code page. The text goes through its wide form, so
@@ -60,14 +61,20 @@ std::size_t AcceleratorTab(const std::string& text) {
   return (tab != std::string::npos && tab > 0) ? tab : std::string::npos;
 }
 
-void DrawPicture(HDC dc, const RECT& box, const IconMenuItem& item, UINT extra) {
-  if (!item.HasPicture()) return;
-  const UINT type = item.kind() == IconMenuItem::Picture::kBitmap ? DST_BITMAP : DST_ICON;
-  ::DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(item.picture()), 0, box.left, box.top,
-               box.right - box.left, box.bottom - box.top, type | extra);
+// A picture at its own size (the menu's picture size), at the left of the box and
+// centred in its height: a picture drawn at any other size would be blurred.
+void DrawImage(HDC dc, const RECT& box, HANDLE image, UINT drawType, int size, UINT extra) {
+  const int top = box.top + (box.bottom - box.top - size) / 2;
+  ::DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(image), 0, box.left, top, size, size, drawType | extra);
 }
 
-void DrawItemText(HDC dc, const RECT& area, const std::string& text) {
+void DrawPicture(HDC dc, const RECT& box, const IconMenuItem& item, int size, UINT extra) {
+  if (!item.HasPicture()) return;
+  const UINT type = item.kind() == IconMenuItem::Picture::kBitmap ? DST_BITMAP : DST_ICON;
+  DrawImage(dc, box, item.picture(), type, size, extra);
+}
+
+void DrawItemText(HDC dc, const RECT& area, const std::string& text, int acceleratorWidth) {
   const std::size_t tab = AcceleratorTab(text);
   RECT r = area;
   if (tab == std::string::npos) {
@@ -76,14 +83,14 @@ void DrawItemText(HDC dc, const RECT& area, const std::string& text) {
   }
   DrawMenuText(dc, text.data(), static_cast<int>(tab), &r, kTextFlags | DT_LEFT);
   RECT accelerator = area;
-  accelerator.left = area.right - IconMenu::kAcceleratorWidth;
+  accelerator.left = area.right - acceleratorWidth;
   DrawMenuText(dc, text.data() + tab + 1, static_cast<int>(text.size() - tab - 1), &accelerator,
               kTextFlags | DT_LEFT);
 }
 
 }  // namespace
 
-IconMenu::IconMenu() {
+IconMenu::IconMenu(DpiScale scale) : scale_(scale), metrics_(scale) {
   Shared& s = shared();
   if (s.items == nullptr) s.items = new std::vector<std::unique_ptr<IconMenuItem>>();
   ++s.live;
@@ -148,8 +155,11 @@ bool IconMenu::SetCheckImage(UINT resourceId, int kind) {
   if (kind == kBitmap) { imageType = IMAGE_BITMAP; drawType = DST_BITMAP; }
   else if (kind == kIcon) { imageType = IMAGE_ICON; drawType = DST_ICON; }
   else return false;
-  HANDLE image = ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), imageType, 16, 16,
-                              LR_DEFAULTCOLOR);
+  HINSTANCE module = ::GetModuleHandleA(nullptr);
+  const int size = metrics_.PictureSize();
+  HANDLE image = kind == kIcon ? static_cast<HANDLE>(WindowDpi::System().LoadIconAt(module, resourceId, size))
+                               : ::LoadImageA(module, MAKEINTRESOURCEA(resourceId), imageType, size, size,
+                                              LR_DEFAULTCOLOR);
   if (image == nullptr) return false;
   Shared& s = shared();
   s.check.Free();
@@ -168,8 +178,7 @@ bool IconMenu::SetItemPicture(UINT command, UINT resourceId, int kind) {
     return false;
   }
   if (kind == kIcon) {
-    auto icon = static_cast<HICON>(
-        ::LoadImageA(module, MAKEINTRESOURCEA(resourceId), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    HICON icon = WindowDpi::System().LoadIconAt(module, resourceId, metrics_.PictureSize());
     if (icon == nullptr) return false;
     if (SetItemIcon(command, icon, true)) return true;
     ::DestroyIcon(icon);
@@ -211,31 +220,27 @@ IconMenuItem* IconMenu::Lookup(ULONG_PTR itemData, UINT id) {
   return FindItem(id);
 }
 
-SIZE IconMenu::MeasureText(HDC dc, const std::string& text, bool submenu) {
+SIZE IconMenu::MeasureText(HDC dc, const std::string& text, bool submenu, const IconMenuMetrics& metrics) {
   const std::size_t tab = AcceleratorTab(text);
   const int length = static_cast<int>(tab == std::string::npos ? text.size() : tab);
   RECT r{0, 0, 0, 0};
   // Vertical centring means nothing to a measurement, and some systems move the
   // measured rectangle by half its height for it: measure without it.
   DrawMenuText(dc, text.data(), length, &r, DT_CALCRECT | (kTextFlags & ~DT_VCENTER));
-  LONG width = r.right - r.left;
-  if (tab != std::string::npos) width += kAcceleratorWidth;
-  width += kPictureColumn;
-  if (submenu) width += kSubmenuArrow;
-  LONG height = r.bottom - r.top + 2;
-  if (height < kMinimumHeight) height = kMinimumHeight;
-  return SIZE{width, height};
+  const IconMenuMetrics::Size size =
+      metrics.ItemSize(r.right - r.left, r.bottom - r.top, tab != std::string::npos, submenu);
+  return SIZE{size.width, size.height};
 }
 
 void IconMenu::MeasureItem(MEASUREITEMSTRUCT* measure) const {
   if (measure == nullptr || measure->CtlType != ODT_MENU) return;
   const IconMenuItem* item = Lookup(measure->itemData, measure->itemID);
   if (item == nullptr) return;
-  FontHandle font = MenuFont();
+  FontHandle font = MenuFont(scale_);
   MemoryDcHandle display(::CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
   if (!display) return;
   SelectGuard select(display.get(), font.get());
-  const SIZE size = MeasureText(display.get(), item->text, item->submenu);
+  const SIZE size = MeasureText(display.get(), item->text, item->submenu, metrics_);
   measure->itemWidth = static_cast<UINT>(size.cx);
   measure->itemHeight = static_cast<UINT>(size.cy);
 }
@@ -246,7 +251,7 @@ void IconMenu::DrawItem(const DRAWITEMSTRUCT* draw) const {
   if (item == nullptr) return;
   HDC dc = draw->hDC;
   const RECT& r = draw->rcItem;
-  FontHandle font = MenuFont();
+  FontHandle font = MenuFont(scale_);
   SelectGuard selectFont(dc, font.get());
   SelectGuard selectPen(dc, ::GetStockObject(NULL_PEN));
   ::SetBkColor(dc, ::GetSysColor(COLOR_MENU));
@@ -272,25 +277,30 @@ void IconMenu::DrawItem(const DRAWITEMSTRUCT* draw) const {
     }
   }
 
-  const RECT box{r.left + 1, r.top + 1, r.left + kPictureRight, r.bottom - 1};
-  const RECT textArea{r.left + kTextLeft, r.top, r.right, r.bottom};
+  const int margin = metrics_.PictureMargin();
+  const int picture = metrics_.PictureSize();
+  const int accelerator = metrics_.AcceleratorWidth();
+  const RECT box{r.left + margin, r.top + margin, r.left + metrics_.PictureRight(), r.bottom - margin};
+  const RECT textArea{r.left + metrics_.TextLeft(), r.top, r.right, r.bottom};
   if (grayed) {
-    DrawPicture(dc, box, *item, DSS_DISABLED);
+    DrawPicture(dc, box, *item, picture, DSS_DISABLED);
     if (checked) DrawCheck(dc, box, *item, true);
-    DrawItemText(dc, textArea, item->text);
-    // The same text again, one pixel up and left in gray: an embossed look.
+    DrawItemText(dc, textArea, item->text, accelerator);
+    // The same text again, a pixel up and left in gray: an embossed look.
+    const int shift = scale_.Scale(1);
     ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
-    DrawItemText(dc, RECT{r.left + kTextLeft - 1, r.top - 1, r.right - 1, r.bottom - 1}, item->text);
+    DrawItemText(dc, RECT{textArea.left - shift, r.top - shift, r.right - shift, r.bottom - shift}, item->text,
+                 accelerator);
   } else {
-    DrawPicture(dc, box, *item, 0);
+    DrawPicture(dc, box, *item, picture, 0);
     if (checked && !DrawCheck(dc, box, *item, false) && !selected) {
       // A checked item with its own picture: the picture in a pressed frame across the item.
       RECT whole = r;
       ::DrawFrameControl(dc, &whole, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_CHECKED);
       ::DrawEdge(dc, &whole, BDR_RAISEDINNER, BF_RECT | BF_FLAT);
-      DrawPicture(dc, box, *item, 0);
+      DrawPicture(dc, box, *item, picture, 0);
     }
-    DrawItemText(dc, textArea, item->text);
+    DrawItemText(dc, textArea, item->text, accelerator);
   }
 }
 
@@ -303,16 +313,17 @@ bool IconMenu::DrawCheck(HDC dc, const RECT& box, const IconMenuItem& item, bool
                      (info.fType & MFT_RADIOCHECK) != 0;
   const SharedImage& image = radio ? shared().radio : shared().check;
   if (image.handle != nullptr) {
-    ::DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(image.handle), 0, box.left, box.top,
-                 box.right - box.left, box.bottom - box.top, image.drawType | (inactive ? DSS_DISABLED : 0));
+    DrawImage(dc, box, image.handle, image.drawType, metrics_.PictureSize(), inactive ? DSS_DISABLED : 0);
   } else if (radio) {
+    const int outer = scale_.Scale(4);
+    const int inner = scale_.Scale(5);
     BrushHandle gray(::CreateSolidBrush(RGB(0x80, 0x80, 0x80)));
     {
       SelectGuard select(dc, gray.get());
-      ::Ellipse(dc, box.left + 4, box.top + 4, box.right - 4, box.bottom - 4);
+      ::Ellipse(dc, box.left + outer, box.top + outer, box.right - outer, box.bottom - outer);
     }
     SelectGuard select(dc, ::GetStockObject(BLACK_BRUSH));
-    ::Ellipse(dc, box.left + 5, box.top + 5, box.right - 5, box.bottom - 5);
+    ::Ellipse(dc, box.left + inner, box.top + inner, box.right - inner, box.bottom - inner);
   } else {
     RECT frame = box;
     ::DrawFrameControl(dc, &frame, DFC_BUTTON, DFCS_CHECKED | (inactive ? DFCS_INACTIVE : 0));

@@ -1,6 +1,7 @@
 // A menu drawn by the application: every item of a loaded menu becomes
-// owner-drawn, with a 16 x 16 picture in a column at its left; a checked item
-// with a picture shows it in a pressed frame.
+// owner-drawn, with a picture (16 x 16 at 96 DPI) in a column at its left; a
+// checked item with a picture shows it in a pressed frame. Pictures, fonts and
+// measures are those of the DPI the menu is shown at.
 //
 // Item records, the check image and the radio image are shared by all icon
 // menus of the process (user-interface thread only): they are created with
@@ -14,20 +15,14 @@
 #include <string>
 
 #include "app/icon_menu_item.h"
+#include "app/icon_menu_metrics.h"
+#include "win/dpi_scale.h"
 
 class IconMenu {
  public:
   enum ImageKind : int { kBitmap = 1, kIcon = 2 };
 
-  // Layout of an item rectangle (L, T, R, B), in pixels.
-  static constexpr int kPictureRight = 18;      // picture box (L + 1, T + 1, L + 18, B - 1)
-  static constexpr int kTextLeft = 22;          // text starts at L + 22
-  static constexpr int kAcceleratorWidth = 50;  // the accelerator column: the item's last 50 pixels
-  static constexpr int kMinimumHeight = 18;
-  static constexpr int kPictureColumn = 18;     // extra width for the picture column
-  static constexpr int kSubmenuArrow = 16;      // and for the arrow of an item that opens a submenu
-
-  IconMenu();
+  explicit IconMenu(DpiScale scale = DpiScale());
   ~IconMenu();
   IconMenu(const IconMenu&) = delete;
   IconMenu& operator=(const IconMenu&) = delete;
@@ -39,7 +34,9 @@ class IconMenu {
   // Turns every item of the attached menu, at all levels, into an owner-drawn item.
   void MakeOwnerDrawn();
 
-  // The picture for checked items without one of their own (kind kBitmap or kIcon, 16 x 16).
+  const IconMenuMetrics& metrics() const { return metrics_; }
+
+  // The picture for checked items without one of their own (kind kBitmap or kIcon, picture-sized).
   bool SetCheckImage(UINT resourceId, int kind);
   // Loads a resource picture and gives it to the item with `command` (owned by the record).
   bool SetItemPicture(UINT command, UINT resourceId, int kind);
@@ -52,7 +49,8 @@ class IconMenu {
   void DrawItem(const DRAWITEMSTRUCT* draw) const;
 
   // The size an item of `text` asks for, measured with the font selected in `dc`.
-  static SIZE MeasureText(HDC dc, const std::string& text, bool submenu);
+  static SIZE MeasureText(HDC dc, const std::string& text, bool submenu,
+                          const IconMenuMetrics& metrics = IconMenuMetrics());
 
   // The shared records (for the owner and for tests).
   static IconMenuItem* FindItem(UINT command);
@@ -66,4 +64,6 @@ class IconMenu {
 
   HMENU menu_ = nullptr;
   int depth_ = 1;
+  DpiScale scale_;
+  IconMenuMetrics metrics_;
 };

@@ -1,3 +1,5 @@
+list(APPEND VELTA_CORE_SOURCES
+  src/app/icon_menu_metrics.cpp)
 list(APPEND VELTA_WIN_SOURCES
   src/app/clock_app.cpp
   src/app/clock_window.cpp

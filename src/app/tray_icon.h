@@ -18,4 +18,9 @@ class TrayIcon {
 
   // Adds or deletes the icon; the shell's answer is returned and nobody needs to look at it.
   static BOOL Tray(HWND window, HICON icon, UINT callbackMessage, const char* tip, bool add, UINT id = kId);
+
+  // The message the shell sends every top-level window when the taskbar has been
+  // (re)created, after Explorer restarted: icons must be added again. Lets it
+  // through to `window` even when this program runs with more rights than the shell.
+  static UINT RegisterTaskbarCreated(HWND window);
 };

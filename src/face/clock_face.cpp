@@ -1,13 +1,18 @@
 #include "face/clock_face.h"
 
+#include "face/face_metrics.h"
 #include "face/offscreen_image.h"
 #include "face/time_formatter.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
+#include "win/window_dpi.h"
 
 ClockFace::ClockFace() {
   ::SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0);
-  font.lfHeight = -24;
+  font.lfHeight = FaceMetrics::kDefaultFontHeight;
+  // A window's first place is in screen pixels: the first-start size at the screen's DPI.
+  const ScreenRect first = FaceMetrics(DpiScale(WindowDpi::System().ForSystem())).FirstStartRect();
+  windowRect = RECT{first.left, first.top, first.right, first.bottom};
 }
 
 ClockFace::ClockFace(UINT formatStringId) : ClockFace() {
@@ -23,6 +28,14 @@ std::tm ClockFace::LocalNow() {
   localtime_r(&now, &local);
 #endif
   return local;
+}
+
+LOGFONTA ClockFace::FontAtDpi(int dpi) const {
+  const DpiScale scale(dpi);
+  LOGFONTA scaled = font;
+  scaled.lfHeight = scale.FontHeightAtDpi(font.lfHeight);
+  scaled.lfWidth = scale.FontHeightAtDpi(font.lfWidth);
+  return scaled;
 }
 
 void ClockFace::Draw(HDC dc, RECT rect) { DrawAt(dc, rect, LocalNow(), ::GetTickCount()); }
@@ -50,7 +63,7 @@ std::wstring ClockFace::ExpandTextWide(const std::tm& local, std::uint32_t tickN
 }
 
 void ClockFace::DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t tickNow, TextEdges edges) {
-  LOGFONTA drawn = font;
+  LOGFONTA drawn = FontAtDpi(drawDpi);
   // Smoothed edges are blends of text and background: in a see-through shape they would
   // stay as a fringe of neither colour around every letter.
   if (edges == TextEdges::kSharp) drawn.lfQuality = NONANTIALIASED_QUALITY;

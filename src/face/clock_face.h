@@ -14,6 +14,7 @@
 #include "face/tick_countdown.h"
 
 #include "storage/profile_store.h"
+#include "win/dpi_scale.h"
 
 class ClockFace {
  public:
@@ -61,6 +62,11 @@ class ClockFace {
 
   static std::tm LocalNow();
 
+  // The font as it is made for drawing at `dpi`: the stored font is a 96-DPI
+  // font, so a settings file looks the same on every display.
+  LOGFONTA FontAtDpi(int dpi) const;
+
+  // The stored font: "lfHeight" is a 96-DPI value.
   LOGFONTA font{};
   COLORREF textColour = 0x00FFFFFF;
   COLORREF backColour = 0x00000000;
@@ -68,4 +74,8 @@ class ClockFace {
   RECT windowRect{0, 0, 400, 200};
   std::uint32_t option = OptTopmost;
   std::string format = "%Y/%m/%d (%a) %H:%M";
+
+  // Not a setting: the DPI of what Draw draws on, kept up to date by the
+  // window or dialog that shows the face.
+  int drawDpi = DpiScale::kBaseDpi;
 };

@@ -3,7 +3,9 @@
 #include <commdlg.h>
 
 #include "face/colour_grid.h"
+#include "face/face_metrics.h"
 #include "win/unique_handle.h"
+#include "win/window_dpi.h"
 
 bool ColourButton::SubclassItem(HWND dialog, int id) {
   HWND button = ::GetDlgItem(dialog, id);
@@ -28,7 +30,8 @@ void ColourButton::DropDown() {
   RECT r;
   ::GetWindowRect(hwnd(), &r);
   ColourGrid grid;
-  if (!grid.Build(kFirstCellId, colour_, 16)) return;
+  if (!grid.Build(kFirstCellId, colour_, FaceMetrics::kSwatchSize, DpiScale(WindowDpi::System().ForWindow(hwnd()))))
+    return;
   grid_ = &grid;
   ::TrackPopupMenu(grid.menu(), TPM_RIGHTBUTTON, r.left, r.bottom, 0, hwnd(), nullptr);
   grid_ = nullptr;
@@ -61,23 +64,25 @@ void ColourButton::OnColourDialog() {
 void ColourButton::DrawItem(const DRAWITEMSTRUCT* item) {
   HDC dc = item->hDC;
   SavedDcGuard saved(dc);
+  const DpiScale scale(WindowDpi::System().ForWindow(hwnd()));
   RECT r = item->rcItem;
-  const RECT arrowBox{r.right - 18, r.top + 2, r.right - 2, r.bottom - 2};
+  const int margin = scale.Scale(2);
+  const RECT arrowBox{r.right - scale.Scale(18), r.top + margin, r.right - margin, r.bottom - margin};
   const bool disabled = (item->itemState & ODS_DISABLED) != 0;
   ::SetBkColor(dc, disabled ? RGB(0x80, 0x80, 0x80) : RGB(0xFF, 0xFF, 0xFF));
   ::SelectObject(dc, ::GetStockObject(disabled ? LTGRAY_BRUSH : WHITE_BRUSH));
   UINT arrow = DFCS_SCROLLDOWN | (disabled ? DFCS_INACTIVE : 0);
   RECT frame = r;
-  r.right -= 16;
+  r.right -= scale.Scale(16);
   ::Rectangle(dc, r.left, r.top, r.right, r.bottom);
   ::InflateRect(&r, -1, -1);
-  ColourGrid::DrawCell(dc, r, colour_, item->itemAction, item->itemState);
+  ColourGrid::DrawCell(dc, r, colour_, item->itemAction, item->itemState, scale);
   ::DrawEdge(dc, &frame, EDGE_SUNKEN, BF_RECT);
   if ((item->itemAction & ODA_SELECT) && (item->itemState & ODS_SELECTED)) arrow |= DFCS_FLAT;
   RECT a = arrowBox;
   ::DrawFrameControl(dc, &a, DFC_SCROLL, arrow);
   if (item->itemState & ODS_FOCUS) {
-    ::InflateRect(&r, -2, -2);
+    ::InflateRect(&r, -margin, -margin);
     ::DrawFocusRect(dc, &r);
   }
 }

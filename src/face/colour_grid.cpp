@@ -1,5 +1,7 @@
 #include "face/colour_grid.h"
 
+#include "face/face_metrics.h"
+
 ColourGrid::ColourGrid() {
   PALETTEENTRY palette[20] = {};
   auto stock = static_cast<HPALETTE>(::GetStockObject(DEFAULT_PALETTE));
@@ -19,10 +21,12 @@ int ColourGrid::FindCell(COLORREF colour) const {
   return kOtherCell;
 }
 
-bool ColourGrid::Build(UINT firstId, COLORREF current, int size) {
+bool ColourGrid::Build(UINT firstId, COLORREF current, int size, DpiScale scale) {
   menu_.reset(::CreatePopupMenu());
   if (!menu_) return false;
-  cellSize_ = RECT{0, 0, size - 4, size + 4};
+  scale_ = scale;
+  const FaceMetrics::Size cell = FaceMetrics(scale).GridCell(size);
+  cellSize_ = RECT{0, 0, cell.width, cell.height};
   // Column by column, each top to bottom; a break starts each column after the first.
   for (int i = 0; i < columns_ * rows_; ++i) {
     UINT flags = MF_OWNERDRAW;
@@ -44,10 +48,11 @@ void ColourGrid::MeasureItem(MEASUREITEMSTRUCT* item) const {
 }
 
 void ColourGrid::DrawItem(const DRAWITEMSTRUCT* item) const {
-  DrawCell(item->hDC, item->rcItem, static_cast<COLORREF>(item->itemData), item->itemAction, item->itemState);
+  DrawCell(item->hDC, item->rcItem, static_cast<COLORREF>(item->itemData), item->itemAction, item->itemState,
+           scale_);
 }
 
-void ColourGrid::DrawCell(HDC dc, RECT q, COLORREF colour, UINT action, UINT state) {
+void ColourGrid::DrawCell(HDC dc, RECT q, COLORREF colour, UINT action, UINT state, DpiScale scale) {
   SavedDcGuard saved(dc);
   ::SelectObject(dc, ::GetStockObject(NULL_PEN));
   const bool selected = (state & ODS_SELECTED) != 0;
@@ -74,8 +79,9 @@ void ColourGrid::DrawCell(HDC dc, RECT q, COLORREF colour, UINT action, UINT sta
     return;
   }
   BrushHandle brush(::CreateSolidBrush(colour));
-  PenHandle pen(::CreatePen(PS_SOLID, 1, RGB(0x80, 0x80, 0x80)));
+  PenHandle pen(::CreatePen(PS_SOLID, scale.Scale(1), RGB(0x80, 0x80, 0x80)));
   SelectGuard penScope(dc, pen.get());
   SelectGuard brushScope(dc, brush.get());
-  ::Rectangle(dc, q.left + 3, q.top + 3, q.right - 3, q.bottom - 3);
+  const int inset = scale.Scale(3);
+  ::Rectangle(dc, q.left + inset, q.top + inset, q.right - inset, q.bottom - inset);
 }

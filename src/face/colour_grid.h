@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "win/dpi_scale.h"
 #include "win/unique_handle.h"
 
 class ColourGrid {
@@ -23,8 +24,8 @@ class ColourGrid {
   ColourGrid& operator=(const ColourGrid&) = delete;
 
   // Creates the popup: cell i carries command firstId + i; the cell of `current`
-  // is checked. Cells measure (size - 4) x (size + 4).
-  bool Build(UINT firstId, COLORREF current, int size);
+  // is checked. Cells measure (size - 4) x (size + 4) at 96 DPI, scaled to `scale`.
+  bool Build(UINT firstId, COLORREF current, int size, DpiScale scale = DpiScale());
   HMENU menu() const { return menu_.get(); }
 
   COLORREF Cell(int index) const { return cells_[static_cast<size_t>(index)]; }
@@ -34,12 +35,13 @@ class ColourGrid {
   void MeasureItem(MEASUREITEMSTRUCT* item) const;
   void DrawItem(const DRAWITEMSTRUCT* item) const;
   // One cell (or a colour button's swatch) in `q` of `dc`, for the given draw action and state.
-  static void DrawCell(HDC dc, RECT q, COLORREF colour, UINT action, UINT state);
+  static void DrawCell(HDC dc, RECT q, COLORREF colour, UINT action, UINT state, DpiScale scale = DpiScale());
 
  private:
   int columns_ = kColumns;
   int rows_ = kRows;
   RECT cellSize_{};
+  DpiScale scale_;
   std::array<COLORREF, kCells> cells_{};  // index = column * rows + row
   MenuHandle menu_;
 };

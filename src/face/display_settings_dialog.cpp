@@ -6,6 +6,7 @@
 #include "resource.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
+#include "win/window_dpi.h"
 
 DisplaySettingsDialog::DisplaySettingsDialog(Variant variant)
     : Dialog(IDD_DISPLAY_SETTINGS),
@@ -113,13 +114,17 @@ void DisplaySettingsDialog::AddToken() {
 }
 
 void DisplaySettingsDialog::ChooseFaceFont() {
-  LOGFONTA font = face_->font;
+  // The dialog shows the font as it looks here; the face keeps it as a 96-DPI font.
+  const DpiScale scale(WindowDpi::System().ForWindow(hwnd()));
+  LOGFONTA font = face_->FontAtDpi(scale.dpi());
   CHOOSEFONTA choose{};
   choose.lStructSize = sizeof(choose);
   choose.hwndOwner = hwnd();
   choose.lpLogFont = &font;
   choose.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
   if (!::ChooseFontA(&choose)) return;
+  font.lfHeight = scale.StoredFontHeight(font.lfHeight);
+  font.lfWidth = scale.StoredFontHeight(font.lfWidth);
   face_->font = font;
   RedrawPreview();
 }
@@ -136,6 +141,7 @@ void DisplaySettingsDialog::DrawPreview(const DRAWITEMSTRUCT* item) {
   ::FrameRect(dc, &inside, ::GetSysColorBrush(COLOR_3DSHADOW));
   ::InflateRect(&inside, -1, -1);
   ::IntersectClipRect(dc, inside.left, inside.top, inside.right, inside.bottom);
+  face_->drawDpi = WindowDpi::System().ForWindow(hwnd());
   face_->Draw(dc, inside);
 }
 

@@ -2,6 +2,8 @@
 
 #include "face/face_options.h"
 #include "resource.h"
+#include "win/monitor_placement.h"
+#include "win/window_dpi.h"
 
 void FaceWindow::SetFaceMenuStates(HMENU menu, std::uint32_t option) {
   auto check = [menu](UINT command, bool on) {
@@ -12,6 +14,34 @@ void FaceWindow::SetFaceMenuStates(HMENU menu, std::uint32_t option) {
   check(ID_WINDOW_FRAME, option & OptFrameless);
   if (option & OptFrameless) check(ID_TRANSPARENT, option & OptTransparent);
   else ::EnableMenuItem(menu, ID_TRANSPARENT, MF_BYCOMMAND | MF_GRAYED);
+}
+
+BOOL FaceWindow::OnInitDialog() {
+  Dialog::OnInitDialog();
+  dpi_ = WindowDpi::System().ForWindow(hwnd());
+  return TRUE;
+}
+
+void FaceWindow::OnDpiChanged(int dpi, const RECT* suggested) {
+  dpi_ = DpiScale(dpi).dpi();
+  // The system suggests the size scaled to the new DPI; a rectangle the program puts the
+  // window at is meant in pixels as it is, and a stored one would grow at every start.
+  if (suggested != nullptr && !placing_)
+    ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void FaceWindow::PlaceWindow(const RECT& r) {
+  placing_ = true;
+  ::MoveWindow(hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  placing_ = false;
+}
+
+void FaceWindow::KeepOnDesktop() {
+  placing_ = true;
+  MonitorPlacement::System().KeepOnMonitor(hwnd(), true, false);
+  placing_ = false;
 }
 
 void FaceWindow::ApplyFrameSetting() {
@@ -77,6 +107,7 @@ void FaceWindow::OnMouseMove() {
 
 void FaceWindow::PaintFace(HDC dc, bool seeThroughAllowed) {
   if (face_ == nullptr) return;
+  face_->drawDpi = dpi_;
   const ClockFace::Overlay overlay = [this](HDC target, const RECT& rect, bool forShape) {
     DrawOverlay(target, rect, forShape);
   };
@@ -96,6 +127,18 @@ LRESULT FaceWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam != kHoverTimer) break;
       OnHoverTimer();
       return 0;
+    case WM_DPICHANGED: {
+      // The dialog manager scales the controls of a dialog first.
+      const LRESULT result = Default();
+      OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return result;
+    }
+    case WM_DISPLAYCHANGE:
+      OnDesktopChanged();
+      return Default();
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETWORKAREA) OnDesktopChanged();
+      return Default();
     case WM_STYLECHANGING:
       // Nothing may take the window out of the topmost band while it is meant to be there.
       if (face_ != nullptr && (face_->option & OptTopmost) && static_cast<int>(wParam) == GWL_EXSTYLE)

@@ -3,7 +3,9 @@
 // a window does with its face's option bits: the sizing frame (hidden when
 // frameless, shown while the mouse is over the window), the topmost band, the
 // see-through shape and its paint, moving the window by its face, and the
-// menu items and commands for these.
+// menu items and commands for these. It draws at the DPI of its monitor and
+// follows it when the window moves to a monitor of another scale, and it
+// comes back onto the desktop when the displays or the work area change.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +14,7 @@
 
 #include "face/clock_face.h"
 #include "win/dialog.h"
+#include "win/dpi_scale.h"
 
 class FaceWindow : public Dialog {
  public:
@@ -26,6 +29,26 @@ class FaceWindow : public Dialog {
  protected:
   // `hoverPeriodMs`: how often the hover timer looks whether the mouse has left.
   FaceWindow(UINT templateId, UINT hoverPeriodMs) : Dialog(templateId), hoverPeriod_(hoverPeriodMs) {}
+
+  // The DPI the window draws at: its monitor's.
+  int dpi() const { return dpi_; }
+  DpiScale scale() const { return DpiScale(dpi_); }
+
+  // Dialog initialisation: takes the window's DPI.
+  BOOL OnInitDialog() override;
+  // WM_DPICHANGED: the window takes the rectangle the system suggests for the
+  // new DPI and draws anew (font and see-through shape are made at each paint).
+  // While the program places the window itself, only the DPI is taken.
+  virtual void OnDpiChanged(int dpi, const RECT* suggested);
+  // Puts the window at a rectangle in screen pixels (a stored one): it keeps
+  // that size even where the move takes it to a monitor of another DPI.
+  void PlaceWindow(const RECT& r);
+  // A window wholly outside its monitor's work area comes back onto it (as it is
+  // placed at a stored rectangle, and after the desktop changed); one still partly
+  // visible stays where it is.
+  void KeepOnDesktop();
+  // The displays or the work area changed: KeepOnDesktop.
+  virtual void OnDesktopChanged() { KeepOnDesktop(); }
 
   // The face shown; none until the derived window sets it.
   ClockFace* shownFace() const { return face_; }
@@ -64,4 +87,6 @@ class FaceWindow : public Dialog {
  private:
   ClockFace* face_ = nullptr;
   UINT hoverPeriod_;
+  int dpi_ = DpiScale::kBaseDpi;
+  bool placing_ = false;
 };

@@ -1,6 +1,7 @@
 list(APPEND VELTA_CORE_SOURCES
   src/face/time_formatter.cpp
-  src/face/region_runs.cpp)
+  src/face/region_runs.cpp
+  src/face/face_metrics.cpp)
 list(APPEND VELTA_WIN_SOURCES
   src/face/clock_face.cpp
   src/face/offscreen_image.cpp

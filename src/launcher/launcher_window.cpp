@@ -24,7 +24,9 @@
 #include "storage/win32_file_access.h"
 #include "win/message_box.h"
 #include "win/string_table.h"
+#include "win/dpi_scale.h"
 #include "win/unique_handle.h"
+#include "win/window_dpi.h"
 #include "win/worker_thread.h"
 
 namespace {
@@ -111,9 +113,7 @@ std::string FullPathOf(const std::string& path) {
 }  // namespace
 
 LauncherWindow::LauncherWindow(LauncherGroups& groups)
-    : Dialog(IDD_LAUNCHER), groups_(groups), files_(&Win32FileAccess::Instance()) {
-  icon_ = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELTA));
-}
+    : Dialog(IDD_LAUNCHER), groups_(groups), files_(&Win32FileAccess::Instance()) {}
 
 bool LauncherWindow::Create(HWND clock) { return CreateModeless(clock); }
 
@@ -132,20 +132,17 @@ LauncherGroup& LauncherWindow::Group() {
 
 BOOL LauncherWindow::OnInitDialog() {
   Dialog::OnInitDialog();
-  ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-  ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  const int dpi = WindowDpi::System().ForWindow(hwnd());
+  LoadIcons(dpi);
   ::SetWindowLongPtrA(hwnd(), GWL_EXSTYLE, ::GetWindowLongPtrA(hwnd(), GWL_EXSTYLE) & ~WS_EX_APPWINDOW);
   ::DragAcceptFiles(hwnd(), TRUE);
 
   HWND list = Item(IDC_LAUNCHER_LIST);
   ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  RECT client{};
-  ::GetClientRect(list, &client);
   std::string title = StringTable::Load(IDS_LAUNCHER_NAME_COLUMN);
   LVCOLUMNA column{};
-  column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+  column.mask = LVCF_FMT | LVCF_TEXT;
   column.fmt = LVCFMT_LEFT;
-  column.cx = client.right - client.left - 20;
   column.pszText = title.data();
   ::SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
 
@@ -158,16 +155,38 @@ BOOL LauncherWindow::OnInitDialog() {
     tab.pszText = text;
     ::SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tab));
   }
+  SizeColumnAndTabs(dpi);
+  TabCtrl_SetCurSel(tabs, current_);
+  FillList();
+  return FALSE;  // no focus: a hidden window that took the focus would take the activation from the clock
+}
+
+void LauncherWindow::LoadIcons(int dpi) {
+  HINSTANCE module = ::GetModuleHandleA(nullptr);
+  const WindowDpi& system = WindowDpi::System();
+  IconHandle small(system.LoadIconAt(module, IDI_VELTA, system.SystemMetric(SM_CXSMICON, dpi)));
+  IconHandle big(system.LoadIconAt(module, IDI_VELTA, system.SystemMetric(SM_CXICON, dpi)));
+  ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  bigIcon_ = std::move(big);
+  smallIcon_ = std::move(small);
+}
+
+void LauncherWindow::SizeColumnAndTabs(int dpi) {
+  const DpiScale scale(dpi);
+  HWND list = Item(IDC_LAUNCHER_LIST);
+  RECT client{};
+  ::GetClientRect(list, &client);
+  ListView_SetColumnWidth(list, 0, client.right - client.left - scale.Scale(20));
+
+  HWND tabs = Item(IDC_LAUNCHER_TABS);
   ::GetClientRect(tabs, &client);
-  int width = (client.right - client.left) / 5 - 3;
-  const int height = (client.bottom - client.top) / 2 - 2;
+  int width = (client.right - client.left) / 5 - scale.Scale(3);
+  const int height = (client.bottom - client.top) / 2 - scale.Scale(2);
   TabCtrl_SetItemSize(tabs, width, height);
   // Two rows of five: where the control puts more space between buttons than that allows
   // for, narrow the buttons until five fit in a row.
   while (TabCtrl_GetRowCount(tabs) > 2 && width > 8) TabCtrl_SetItemSize(tabs, --width, height);
-  TabCtrl_SetCurSel(tabs, current_);
-  FillList();
-  return FALSE;  // no focus: a hidden window that took the focus would take the activation from the clock
 }
 
 void LauncherWindow::FillList() {
@@ -390,6 +409,17 @@ LRESULT LauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND owner = ::GetWindow(hwnd(), GW_OWNER);
     MessageBoxes::Show(*text, MB_OK | MB_ICONWARNING, owner ? owner : hwnd());
     return 0;
+  }
+  if (message == WM_DPICHANGED) {
+    // Moved to a monitor of another scale: the dialog manager scales the controls, the
+    // window takes the suggested rectangle, and the column, tabs and icons follow.
+    const LRESULT result = Default();
+    if (const auto* r = reinterpret_cast<const RECT*>(lParam))
+      ::SetWindowPos(hwnd(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    LoadIcons(HIWORD(wParam));
+    SizeColumnAndTabs(HIWORD(wParam));
+    return result;
   }
   if (message == WM_DROPFILES) {
     OnDropFiles(reinterpret_cast<HDROP>(wParam));

@@ -10,6 +10,7 @@
 #include "launcher/launcher_item.h"
 #include "storage/file_access.h"
 #include "win/dialog.h"
+#include "win/unique_handle.h"
 
 class LauncherWindow : public Dialog {
  public:
@@ -59,9 +60,13 @@ class LauncherWindow : public Dialog {
   void OnDropFiles(HDROP drop);
   LauncherGroup& Group();
   void Select(int row);
+  // The window's icons at its DPI; the list's column and the tab buttons sized to the controls.
+  void LoadIcons(int dpi);
+  void SizeColumnAndTabs(int dpi);
 
   LauncherGroups& groups_;
   FileAccess* files_;
   int current_ = 0;
-  HICON icon_ = nullptr;
+  IconHandle smallIcon_;
+  IconHandle bigIcon_;
 };

@@ -2,7 +2,6 @@
 
 #include "face/display_settings_dialog.h"
 #include "resource.h"
-#include "win/monitor_placement.h"
 #include "win/unique_handle.h"
 
 namespace {
@@ -18,11 +17,10 @@ bool CounterWindow::ShowFace(ClockFace* face) {
     return true;
   }
   if (face == nullptr || !CreateModeless(::GetDesktopWindow())) return false;
-  const RECT& r = face->windowRect;
-  ::MoveWindow(hwnd(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  PlaceWindow(face->windowRect);
   ::ShowWindow(hwnd(), SW_SHOW);
   // Unforced: only a window left wholly off the screens is brought back.
-  MonitorPlacement::System().KeepOnMonitor(hwnd(), true, false);
+  KeepOnDesktop();
   return true;
 }
 
@@ -35,7 +33,7 @@ void CounterWindow::Close() {
 }
 
 BOOL CounterWindow::OnInitDialog() {
-  Dialog::OnInitDialog();
+  FaceWindow::OnInitDialog();
   ApplyTopmost();
   ApplyFrameSetting();
   return TRUE;

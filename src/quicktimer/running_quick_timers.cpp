@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 #include <cstdio>
 #include <string>
 
@@ -11,8 +12,30 @@
 #include "win/unique_handle.h"
 
 namespace {
+
 RECT ToRect(const QuickTimerCells::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+// The cell picture is drawn for each of these sizes; another size is made from the next larger one.
+struct CellPicture {
+  int size;
+  UINT id;
+};
+constexpr CellPicture kCellPictures[] = {{16, IDB_CELLS},    {20, IDB_CELLS_20}, {24, IDB_CELLS_24},
+                                         {32, IDB_CELLS_32}, {40, IDB_CELLS_40}, {48, IDB_CELLS_48}};
+
+CellPicture PictureFor(int size) {
+  for (const CellPicture& picture : kCellPictures)
+    if (picture.size >= size) return picture;
+  return kCellPictures[std::size(kCellPictures) - 1];
+}
+
 }  // namespace
+
+void RunningQuickTimers::SetDpi(int dpi) {
+  if (DpiScale(dpi) == scale_) return;
+  scale_ = DpiScale(dpi);
+  if (!running_.empty()) CellsChanged();  // the tooltips' rectangles move with the cells
+}
 
 QuickTimerCells::Rect RunningQuickTimers::Client() const {
   RECT r{};
@@ -63,20 +86,29 @@ void RunningQuickTimers::CellsChanged() {
 
 void RunningQuickTimers::Draw(HDC dc, const RECT& client, bool forShape, int pressed) const {
   if (running_.empty()) return;
-  BitmapHandle picture(::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_CELLS)));
+  const QuickTimerCells::Metrics metrics = QuickTimerCells::MetricsAt(scale_);
+  const CellPicture chosen = PictureFor(metrics.picture);
+  BitmapHandle picture(::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(chosen.id)));
   MemoryDcHandle source(::CreateCompatibleDC(dc));
   SelectGuard select(source.get(), picture.get());
   const QuickTimerCells::Rect area{client.left, client.top, client.right, client.bottom};
   for (std::size_t i = 0; i < running_.size(); ++i) {
-    const auto cell = QuickTimerCells::CellRect(static_cast<std::int32_t>(i), area);
+    const auto cell = QuickTimerCells::CellRect(static_cast<std::int32_t>(i), area, scale_);
     if (!cell) return;
     RECT r = ToRect(*cell);
     const bool isPressed = static_cast<int>(i) == pressed;
     if (forShape) {
       ::InvertRect(dc, &r);
     } else if (picture) {
-      const int d = isPressed ? 3 : 2;
-      ::BitBlt(dc, r.left + d, r.top + d, 16, 16, source.get(), 0, 0, SRCCOPY);
+      const int d = isPressed ? metrics.pressedInset : metrics.inset;
+      if (chosen.size == metrics.picture) {
+        ::BitBlt(dc, r.left + d, r.top + d, metrics.picture, metrics.picture, source.get(), 0, 0, SRCCOPY);
+      } else {
+        const int mode = ::SetStretchBltMode(dc, HALFTONE);
+        ::StretchBlt(dc, r.left + d, r.top + d, metrics.picture, metrics.picture, source.get(), 0, 0, chosen.size,
+                     chosen.size, SRCCOPY);
+        ::SetStretchBltMode(dc, mode);
+      }
     }
     ::DrawEdge(dc, &r, isPressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
   }
@@ -90,7 +122,7 @@ void RunningQuickTimers::DrawPressed(int pressed) const {
 }
 
 int RunningQuickTimers::HitCell(POINT at) const {
-  return QuickTimerCells::HitTest(at.x, at.y, Client(), static_cast<std::int32_t>(running_.size()));
+  return QuickTimerCells::HitTest(at.x, at.y, Client(), static_cast<std::int32_t>(running_.size()), scale_);
 }
 
 void RunningQuickTimers::RebuildTooltips() {
@@ -120,7 +152,7 @@ TTTOOLINFOA RunningQuickTimers::Tool(std::size_t index, const QuickTimerCells::R
   tool.hwnd = host_;
   tool.uId = reinterpret_cast<UINT_PTR>(running_[index].get());
   // A client too narrow for any cell leaves the tip nowhere until it grows.
-  const auto cell = QuickTimerCells::CellRect(static_cast<std::int32_t>(index), client);
+  const auto cell = QuickTimerCells::CellRect(static_cast<std::int32_t>(index), client, scale_);
   if (cell) tool.rect = ToRect(*cell);
   return tool;
 }

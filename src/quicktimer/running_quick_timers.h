@@ -12,6 +12,7 @@
 
 #include "quicktimer/quick_timer_cells.h"
 #include "quicktimer/running_timer.h"
+#include "win/dpi_scale.h"
 
 class RunningQuickTimers {
  public:
@@ -26,6 +27,9 @@ class RunningQuickTimers {
   // The window the cells are drawn on; it receives the poll timer, the cell
   // menu's commands and the tooltips' notifications.
   void Attach(HWND host) { host_ = host; }
+  // The DPI of the host: the cells, their pictures and their tooltips' places follow it.
+  void SetDpi(int dpi);
+  DpiScale scale() const { return scale_; }
 
   // An entry's position is its cell's index.
   const std::vector<std::unique_ptr<RunningTimer>>& running() const { return running_; }
@@ -76,4 +80,5 @@ class RunningQuickTimers {
   // The entry whose cell was pressed last: the cell menu's commands are for it,
   // wherever it has moved since (the poll runs during the menu). Null once it has ended.
   const RunningTimer* selected_ = nullptr;
+  DpiScale scale_;
 };

@@ -1,6 +1,7 @@
-# The thin Win32 layer; monitor_fit is its portable arithmetic and builds into the core.
+# The thin Win32 layer; monitor_fit and dpi_scale are its portable arithmetic and build into the core.
 list(APPEND VELTA_CORE_SOURCES
-  src/win/monitor_fit.cpp)
+  src/win/monitor_fit.cpp
+  src/win/dpi_scale.cpp)
 list(APPEND VELTA_WIN_SOURCES
   src/win/window.cpp
   src/win/com_apartment.cpp
@@ -8,4 +9,6 @@ list(APPEND VELTA_WIN_SOURCES
   src/win/string_table.cpp
   src/win/message_box.cpp
   src/win/monitor_placement.cpp
+  src/win/window_dpi.cpp
+  src/win/session_notification.cpp
   src/win/worker_thread.cpp)

@@ -65,9 +65,16 @@ class ClockWindowBehaviour : public testing::Test {
 TEST(ClockWindowMinuteTimer, PeriodRunsToTheNextWholeMinute) {
   const struct {
     int second;
+    int millisecond;
     UINT period;
-  } cases[] = {{0, 60000}, {30, 30000}, {59, 1000}};
-  for (const auto& c : cases) EXPECT_EQ(ClockWindow::MinuteTimerPeriod(c.second), c.period) << c.second;
+  } cases[] = {
+      {0, 0, 60000}, {30, 0, 30000}, {59, 0, 1000},  // whole seconds
+      {0, 1, 59999}, {30, 250, 29750}, {59, 999, 1},  // the milliseconds count too
+      {59, 985, 15},  // a tick 15 ms early comes again as the minute turns, not a minute later
+      {60, 0, 1}, {60, 999, 1},  // a leap second: never 0 or less, which would be no timer at all
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ClockWindow::MinuteTimerPeriod(c.second, c.millisecond), c.period) << c.second << "." << c.millisecond;
 }
 
 TEST_F(ClockWindowBehaviour, APaintArmsTheMinuteTimerAgain) {

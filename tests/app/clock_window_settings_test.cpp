@@ -9,6 +9,7 @@
 
 #include "storage/ini_profile_store.h"
 #include "storage/scratch_dir.h"
+#include "win/monitor_placement.h"
 
 namespace {
 
@@ -101,6 +102,43 @@ TEST_F(ClockWindowSettings, OtherSectionsSurviveASave) {
   const std::string text = ScratchDir::Read(file_);
   EXPECT_EQ(text.substr(0, others.size()), others);
   EXPECT_EQ(text.substr(others.size(), 14), "\r\n[Settings]\r\n");
+}
+
+TEST_F(ClockWindowSettings, AStoredPlaceOffEveryScreenComesBackAndOnePartlyOnStays) {
+  RECT work{};
+  {
+    ClockWindow probe;
+    ASSERT_TRUE(probe.CreateModeless(nullptr));
+    work = MonitorPlacement::System().MonitorRect(probe.hwnd(), true);
+    ::DestroyWindow(probe.hwnd());
+    Window::SetMainWindow(nullptr);
+  }
+  const struct {
+    const char* name;
+    RECT stored;
+    RECT expected;
+  } cases[] = {
+      // Near the far end of what the store accepts: no screen is there.
+      {"far up and left", {-30000, -30000, -29600, -29800}, {work.left, work.top, work.left + 400, work.top + 200}},
+      {"beyond the right edge", {5000, 100, 5300, 250}, {work.right - 300, 100, work.right, 250}},
+      {"half over the left edge", {-150, 60, 250, 260}, {-150, 60, 250, 260}},
+  };
+  for (const auto& c : cases) {
+    ::DeleteFileA(file_.c_str());
+    ScratchDir::Write(file_, "[Settings]\r\nleft=" + std::to_string(c.stored.left) + "\r\ntop=" +
+                                 std::to_string(c.stored.top) + "\r\nright=" + std::to_string(c.stored.right) +
+                                 "\r\nbottom=" + std::to_string(c.stored.bottom) + "\r\n");
+    ClockWindow clock;
+    ASSERT_TRUE(clock.CreateModeless(nullptr)) << c.name;
+    RECT r{};
+    ::GetWindowRect(clock.hwnd(), &r);
+    EXPECT_EQ(r.left, c.expected.left) << c.name;
+    EXPECT_EQ(r.top, c.expected.top) << c.name;
+    EXPECT_EQ(r.right, c.expected.right) << c.name;
+    EXPECT_EQ(r.bottom, c.expected.bottom) << c.name;
+    ::DestroyWindow(clock.hwnd());
+    Window::SetMainWindow(nullptr);
+  }
 }
 
 }  // namespace

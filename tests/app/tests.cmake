@@ -1,8 +1,11 @@
+list(APPEND VELTA_CORE_TEST_SOURCES
+  app/dpi_layout_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
   app/clock_window_settings_test.cpp
   app/clock_window_cells_test.cpp
   app/clock_window_nested_loops_test.cpp
   app/clock_window_behaviour_test.cpp
+  app/clock_window_desktop_test.cpp
   app/context_menu_test.cpp
   app/icon_menu_test.cpp
   app/tray_icon_test.cpp)

@@ -1,7 +1,7 @@
 // Drives a running clock from outside, for the end-to-end scripts.
 //   velta_driver wait TITLE SECONDS        wait for a visible top-level window
 //   velta_driver gone TITLE SECONDS        wait until no such window exists
-//   velta_driver info TITLE                rect, styles, topmost, tool window
+//   velta_driver info TITLE                rect, client rect (screen), styles, topmost, tool window
 //   velta_driver key TITLE VK              post a key press to the window
 //   velta_driver command TITLE ID          post WM_COMMAND
 //   velta_driver close TITLE               post WM_CLOSE
@@ -11,7 +11,8 @@
 //                                          the point in window coordinates
 //   velta_driver menu SECONDS              rect of the open popup menu, once one is shown
 //   velta_driver post TITLE MSG WPARAM LPARAM   post any message
-//   velta_driver send TITLE MSG WPARAM LPARAM   send any message and print its result
+//   velta_driver send TITLE MSG WPARAM LPARAM   send any message (also those the system does not let be posted)
+//                                          and print its result
 //   velta_driver exstyle-remove TITLE BITS clear extended style bits with SetWindowLongPtr
 //   velta_driver dialog-set OWNERTITLE ID TEXT     set a control's text in the owned dialog
 //   velta_driver dialog-check OWNERTITLE ID 0|1    set a check box in the owned dialog
@@ -35,7 +36,13 @@
 //   velta_driver process NAME SECONDS      wait for a process of that executable name; its command line
 //   velta_driver locale -                  the system's code page and the user's locale, as this
 //                                          environment gives them to a program: "acp N", "user 0xLCID"
+//   velta_driver move TITLE X Y            move the window (its size stays)
+//   velta_driver tray-delete TITLE         delete the window's tray icon, as a restarting shell forgets it
+//   velta_driver taskbar-created TITLE     send the window the shell's "TaskbarCreated"
+//   velta_driver watch TITLE SECONDS       wait until the window's pixels on the screen change; prints
+//                                          the local time of the change as "HH:MM:SS.mmm"
 #include <windows.h>
+#include <shellapi.h>
 #include <tlhelp32.h>
 #include <winternl.h>
 
@@ -397,6 +404,10 @@ int main(int argc, char** argv) {
     char cls[64] = {};
     ::GetClassNameA(w, cls, sizeof cls);
     std::printf("rect %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    RECT client;
+    ::GetClientRect(w, &client);
+    ::MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    std::printf("client %ld %ld %ld %ld\n", client.left, client.top, client.right, client.bottom);
     std::printf("style %08lx\nexstyle %08lx\n", style, ex);
     std::printf("topmost %d\ntoolwindow %d\nthickframe %d\ncaption %d\n", (ex & WS_EX_TOPMOST) ? 1 : 0,
                 (ex & WS_EX_TOOLWINDOW) ? 1 : 0, (style & WS_THICKFRAME) ? 1 : 0,
@@ -421,23 +432,84 @@ int main(int argc, char** argv) {
     ::DeleteObject(probe);
     return 0;
   }
-  if (verb == "send" && argc > 5) {
-    const LRESULT result = ::SendMessageA(w, static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
-                                          static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)),
-                                          static_cast<LPARAM>(std::strtoul(argv[5], nullptr, 0)));
-    std::printf("%lld\n", static_cast<long long>(result));
-    return 0;
-  }
   if (verb == "post" && argc > 5) {
     ::PostMessageA(w, static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
                    static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)),
                    static_cast<LPARAM>(std::strtoul(argv[5], nullptr, 0)));
     return 0;
   }
+  if (verb == "send" && argc > 5) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(w, static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
+                          static_cast<WPARAM>(std::strtoul(argv[4], nullptr, 0)),
+                          static_cast<LPARAM>(std::strtoul(argv[5], nullptr, 0)), SMTO_ABORTIFHUNG, 5000, &result);
+    std::printf("%lld\n", static_cast<long long>(result));
+    return 0;
+  }
   if (verb == "exstyle-remove" && arg) {
     const auto bits = static_cast<LONG_PTR>(std::strtoul(arg, nullptr, 0));
     ::SetWindowLongPtrA(w, GWL_EXSTYLE, ::GetWindowLongPtrA(w, GWL_EXSTYLE) & ~bits);
     return 0;
+  }
+  if (verb == "move" && argc > 4) {
+    ::SetWindowPos(w, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+  }
+  if (verb == "tray-delete") {
+    NOTIFYICONDATAA record{};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = w;
+    record.uID = 1;
+    return ::Shell_NotifyIconA(NIM_DELETE, &record) ? 0 : 1;
+  }
+  if (verb == "taskbar-created") {
+    ::PostMessageA(w, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    return 0;
+  }
+  if (verb == "watch") {
+    // Copies of the window's part of the screen, compared until one differs.
+    RECT r;
+    ::GetWindowRect(w, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    const size_t bytes = static_cast<size_t>(width) * height * 4;
+    auto grab = [&](std::string& into) {
+      ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+      ::GdiFlush();
+      into.assign(static_cast<const char*>(bits), bytes);
+    };
+    std::string first, now;
+    grab(first);
+    const DWORD until = ::GetTickCount() + static_cast<DWORD>((arg ? std::atof(arg) : 10) * 1000);
+    int rc = 1;
+    while (static_cast<LONG>(until - ::GetTickCount()) > 0) {
+      grab(now);
+      if (now != first) {
+        SYSTEMTIME t;
+        ::GetLocalTime(&t);
+        std::printf("%02u:%02u:%02u.%03u\n", t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+        rc = 0;
+        break;
+      }
+      ::Sleep(5);
+    }
+    if (rc != 0) std::printf("no change\n");
+    ::SelectObject(memory, previous);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return rc;
   }
   if (verb == "close") {
     ::PostMessageA(w, WM_CLOSE, 0, 0);

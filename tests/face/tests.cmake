@@ -4,7 +4,8 @@ list(APPEND VELTA_CORE_TEST_SOURCES
 list(APPEND VELTA_WIN_TEST_SOURCES
   face/clock_face_test.cpp
   face/clock_face_profile_test.cpp
-  face/offscreen_image_test.cpp)
+  face/offscreen_image_test.cpp
+  face/face_window_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
   face/colour_grid_test.cpp
   face/display_settings_dialog_test.cpp)

@@ -184,6 +184,23 @@ TEST_F(LauncherWindowTest, StartsHiddenWithTenTabsInTwoRowsAndANameColumn) {
   EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(W(), IDOK)));
 }
 
+TEST_F(LauncherWindowTest, ADpiChangeTakesTheSuggestedRectangleAndSizesTheColumnForIt) {
+  RECT before{};
+  ::GetWindowRect(W(), &before);
+  RECT suggested{10, 20, 10 + (before.right - before.left) * 3 / 2, 20 + (before.bottom - before.top) * 3 / 2};
+  ::SendMessageA(W(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  RECT r{};
+  ::GetWindowRect(W(), &r);
+  EXPECT_EQ(r.left, suggested.left);
+  EXPECT_EQ(r.top, suggested.top);
+  EXPECT_EQ(r.right, suggested.right);
+  EXPECT_EQ(r.bottom, suggested.bottom);
+  RECT client{};
+  ::GetClientRect(List(), &client);
+  EXPECT_EQ(ListView_GetColumnWidth(List(), 0), client.right - 30) << "20 pixels at 96 DPI are 30 at 144";
+  EXPECT_EQ(TabCtrl_GetRowCount(::GetDlgItem(W(), IDC_LAUNCHER_TABS)), 2);
+}
+
 TEST_F(LauncherWindowTest, ToggleShowsBelowAClockInTheUpperHalfAndAboveOneInTheLowerHalf) {
   RECT desktop{};
   ::GetClientRect(::GetDesktopWindow(), &desktop);

@@ -75,6 +75,43 @@ TEST(CounterWindow, OpensAtTheFaceRectangleWithOkHidden) {
   EXPECT_EQ(face.windowRect.bottom, 300);
 }
 
+TEST(CounterWindow, FollowsADpiChangeAndComesBackAfterADisplayChange) {
+  ClockFace face;
+  CounterWindow window;
+  ASSERT_TRUE(window.ShowFace(&face));
+  HWND w = window.hwnd();
+  window.ShowOkButton();
+
+  RECT suggested{30, 40, 30 + 600, 40 + 300};
+  ::SendMessageA(w, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  RECT r, client, button;
+  ::GetWindowRect(w, &r);
+  EXPECT_EQ(r.left, 30);
+  EXPECT_EQ(r.top, 40);
+  EXPECT_EQ(r.right, 630);
+  EXPECT_EQ(r.bottom, 340);
+  ::RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(face.drawDpi, 144) << "the face is drawn at the new DPI";
+  EXPECT_EQ(face.font.lfHeight, -24) << "and keeps its 96-DPI font";
+  ::GetClientRect(w, &client);
+  ::GetWindowRect(::GetDlgItem(w, IDOK), &button);
+  ::MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&button), 2);
+  EXPECT_EQ(button.right, client.right) << "OK stays in the corner";
+  EXPECT_EQ(button.bottom, client.bottom);
+
+  // A monitor that went away: a window wholly off the desktop comes back, one partly on stays.
+  ::SetWindowPos(w, nullptr, -3000, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SendMessageA(w, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+  ::GetWindowRect(w, &r);
+  EXPECT_GE(r.left, 0);
+  EXPECT_EQ(r.top, 50);
+  ::SetWindowPos(w, nullptr, -100, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SendMessageA(w, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+  ::GetWindowRect(w, &r);
+  EXPECT_EQ(r.left, -100);
+  window.Close();
+}
+
 TEST(CounterWindow, OkEnterAndEscOnlyHide) {
   ClockFace face;
   CounterWindow window;

@@ -1,7 +1,9 @@
 list(APPEND VELTA_CORE_TEST_SOURCES
-  win/monitor_fit_test.cpp)
+  win/monitor_fit_test.cpp
+  win/dpi_scale_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
   win/dialog_test.cpp
   win/com_apartment_test.cpp
   win/monitor_placement_test.cpp
-  win/unique_handle_test.cpp)
+  win/unique_handle_test.cpp
+  win/window_dpi_test.cpp)
