@@ -14,6 +14,7 @@
 
 #include "app/tray_icon.h"
 #include "launcher/active_encoded_runs.h"
+#include "app/clock_window_fixture.h"
 #include "quicktimer/quick_timer_cells.h"
 #include "quicktimer/running_timer.h"
 #include "quicktimer/timer_action.h"
@@ -23,26 +24,8 @@
 
 namespace {
 
-class ClockWindowBehaviour : public testing::Test {
+class ClockWindowBehaviour : public ClockWindowFixture {
  protected:
-  void SetUp() override {
-    IniProfileStore probe;
-    file_ = probe.path();
-    ::DeleteFileA(file_.c_str());
-    ASSERT_TRUE(window_.CreateModeless(nullptr));
-    ::ShowWindow(window_.hwnd(), SW_SHOWNOACTIVATE);
-  }
-  void TearDown() override {
-    if (window_.hwnd() != nullptr) ::DestroyWindow(window_.hwnd());
-    Window::SetMainWindow(nullptr);
-    ::DeleteFileA(file_.c_str());
-  }
-
-  HWND hwnd() const { return window_.hwnd(); }
-  void Paint() { ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }
-  // True when the timer existed (it is gone afterwards).
-  bool TakeTimer(UINT_PTR id) { return ::KillTimer(hwnd(), id) != FALSE; }
-
   QuickTimerCells::Rect Client() const {
     RECT r;
     ::GetClientRect(hwnd(), &r);
@@ -58,8 +41,6 @@ class ClockWindowBehaviour : public testing::Test {
     window_.quickTimers().Add(std::make_unique<RunningTimer>(settings, ::GetTickCount()));
   }
 
-  std::string file_;
-  ClockWindow window_;
 };
 
 TEST(ClockWindowMinuteTimer, PeriodRunsToTheNextWholeMinute) {

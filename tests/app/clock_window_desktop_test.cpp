@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/tray_icon.h"
+#include "app/clock_window_fixture.h"
 #include "quicktimer/quick_timer_cells.h"
 #include "quicktimer/running_timer.h"
 #include "quicktimer/timer_action.h"
@@ -25,25 +26,8 @@
 
 namespace {
 
-class ClockWindowDesktop : public testing::Test {
+class ClockWindowDesktop : public ClockWindowFixture {
  protected:
-  void SetUp() override {
-    IniProfileStore probe;
-    file_ = probe.path();
-    ::DeleteFileA(file_.c_str());
-    ASSERT_TRUE(window_.CreateModeless(nullptr));
-    ::ShowWindow(window_.hwnd(), SW_SHOWNOACTIVATE);
-    ::UpdateWindow(window_.hwnd());
-  }
-  void TearDown() override {
-    if (window_.hwnd() != nullptr) ::DestroyWindow(window_.hwnd());
-    Window::SetMainWindow(nullptr);
-    ::DeleteFileA(file_.c_str());
-  }
-
-  HWND hwnd() const { return window_.hwnd(); }
-  void Paint() { ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }
-  bool TakeTimer(UINT_PTR id) { return ::KillTimer(hwnd(), id) != FALSE; }
   RECT WindowRect() const {
     RECT r{};
     ::GetWindowRect(hwnd(), &r);
@@ -53,9 +37,6 @@ class ClockWindowDesktop : public testing::Test {
     WindowDcGuard dc(hwnd());
     return ::GetPixel(dc.dc(), x, y);
   }
-
-  std::string file_;
-  ClockWindow window_;
 };
 
 // NIM_MODIFY succeeds only for an icon the shell knows.

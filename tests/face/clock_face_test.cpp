@@ -7,6 +7,7 @@
 
 #include "face/countdown_face.h"
 #include "win/bitmap_canvas.h"
+#include "face/scoped_locale.h"
 
 namespace {
 
@@ -143,20 +144,6 @@ TEST(ClockFaceDraw, DrawLeavesTheDcAsItWas) {
   EXPECT_EQ(::GetCurrentObject(canvas.dc(), OBJ_FONT), fontBefore);
   EXPECT_EQ(::GetCurrentObject(canvas.dc(), OBJ_BRUSH), brushBefore);
 }
-
-// The C runtime in another locale for one test, as the clock takes the user's at start-up.
-class ScopedLocale {
- public:
-  explicit ScopedLocale(const char* name) : previous_(std::setlocale(LC_ALL, nullptr)) {
-    ok_ = std::setlocale(LC_ALL, name) != nullptr;
-  }
-  ~ScopedLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
-  bool ok() const { return ok_; }
-
- private:
-  std::string previous_;
-  bool ok_ = false;
-};
 
 std::wstring LocaleText(LCID locale, LCTYPE what) {
   wchar_t text[128] = {};

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "face/tick_countdown.h"
+#include "face/scoped_locale.h"
 
 namespace {
 
@@ -154,20 +155,6 @@ TEST(CalendarExpansion, LongFormatHasNoLengthLimit) {
   EXPECT_EQ(text, expected);
   EXPECT_GT(text.size(), 2000u);
 }
-
-// Sets the C runtime's locale for one test, as the clock sets the user's at start-up.
-class ScopedLocale {
- public:
-  explicit ScopedLocale(const char* name) : previous_(std::setlocale(LC_ALL, nullptr)) {
-    ok_ = std::setlocale(LC_ALL, name) != nullptr;
-  }
-  ~ScopedLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
-  bool ok() const { return ok_; }
-
- private:
-  std::string previous_;
-  bool ok_ = false;
-};
 
 TEST(WideCalendarExpansion, NamesOfTheLocaleWhateverTheSystemCodePage) {
   // Japanese names in a runtime whose narrow texts would be Shift-JIS (Windows) or
