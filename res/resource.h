@@ -175,6 +175,10 @@
 #define IDS_FILE_DECODING        1483
 // %1 the restored file, %2 the system's reason
 #define IDS_REENCODE_FAILED      1484
+// The reason when a restored file could not be deleted after it was encoded again
+#define IDS_FILE_IN_USE          1485
+// At start-up: %1 the restored files an interrupted run left, one a line
+#define IDS_LEFT_DECODED         1486
 
 // ---- Settings file ----
 // %1 the settings file, %2 the system's reason

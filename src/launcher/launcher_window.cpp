@@ -18,8 +18,10 @@
 #include "launcher/launcher_groups.h"
 #include "launcher/proposed_name.h"
 #include "launcher/restore_encoded_item.h"
+#include "launcher/restored_file_journal.h"
 #include "resource.h"
 #include "storage/app_profile.h"
+#include "storage/ini_profile_store.h"
 #include "storage/settings_place.h"
 #include "storage/win32_file_access.h"
 #include "win/message_box.h"
@@ -32,6 +34,7 @@
 namespace {
 
 constexpr UINT kReencodeFailed = WM_APP + 0x52;  // lParam: a new std::string, the message to show
+constexpr UINT kTellLeftFiles = WM_APP + 0x53;   // once, after start-up
 
 // "%1" and "%2" of a string-table text replaced.
 std::string Fill(UINT id, const std::string& first, const std::string& second = std::string()) {
@@ -39,6 +42,31 @@ std::string Fill(UINT id, const std::string& first, const std::string& second = 
   if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, first);
   if (const auto at = text.find("%2"); at != std::string::npos) text.replace(at, 2, second);
   return text;
+}
+
+// One change of the list of restored files, saved at once. Watchers change it from their own
+// threads, so changes come one at a time.
+bool ChangeJournal(bool (*change)(ProfileStore&, const std::string&), const std::string& path) {
+  static std::mutex mutex;
+  std::lock_guard<std::mutex> lock(mutex);
+  IniProfileStore store;
+  return change(store, path) && store.Save().ok();
+}
+
+// Encodes a restored file again over its item's encoded file (the same name, the same place)
+// and deletes it; only then is it taken off the list. On failure the plain file stays, listed,
+// and `failure` is the text to show.
+bool EncodeAgain(const std::string& restoredPath, const LauncherItem& item, const std::string& key,
+                 std::string& failure) {
+  const EncodedFileOutcome outcome = EncodeFileTo(restoredPath, item.path, key, Win32FileAccess::Instance());
+  // The plain copy goes only once the encoded file has been replaced whole.
+  if (outcome.ok() && ::DeleteFileA(restoredPath.c_str())) {
+    ChangeJournal(RestoredFileJournal::Clear, restoredPath);
+    return true;
+  }
+  failure = Fill(IDS_REENCODE_FAILED, restoredPath,
+                 outcome.ok() ? StringTable::Load(IDS_FILE_IN_USE) : outcome.error.message);
+  return false;
 }
 
 // One started encoded item, watched by a thread of its own: once the program ends, its
@@ -78,14 +106,10 @@ class EncodedRunWatch {
     // there is no telling when the file is free again: it is left as it is.
     if (!process_ || ::WaitForSingleObject(process_.get(), INFINITE) != WAIT_OBJECT_0) return;
     ::Sleep(100);
-    const EncodedFileOutcome outcome = EncodeFileTo(restoredPath_, item_.path, key_, Win32FileAccess::Instance());
-    // The plain copy goes only once the encoded file has been replaced whole.
-    if (outcome.ok()) {
-      ::DeleteFileA(restoredPath_.c_str());
-      return;
-    }
+    std::string failure;
+    if (EncodeAgain(restoredPath_, item_, key_, failure)) return;
     // The plain file is kept, so nothing is lost; the user is told it lies there unencoded.
-    auto* text = new std::string(Fill(IDS_REENCODE_FAILED, restoredPath_, outcome.error.message));
+    auto* text = new std::string(std::move(failure));
     if (!::PostMessageA(notify_, kReencodeFailed, 0, reinterpret_cast<LPARAM>(text))) delete text;
   }
 
@@ -115,7 +139,27 @@ std::string FullPathOf(const std::string& path) {
 LauncherWindow::LauncherWindow(LauncherGroups& groups)
     : Dialog(IDD_LAUNCHER), groups_(groups), files_(&Win32FileAccess::Instance()) {}
 
-bool LauncherWindow::Create(HWND clock) { return CreateModeless(clock); }
+bool LauncherWindow::Create(HWND clock) {
+  if (!CreateModeless(clock)) return false;
+  // Told once the clock is up, not in the middle of its start.
+  ::PostMessageA(hwnd(), kTellLeftFiles, 0, 0);
+  return true;
+}
+
+void LauncherWindow::TellLeftFiles() {
+  std::vector<std::string> left;
+  {
+    IniProfileStore store;
+    left = RestoredFileJournal::TakeLeftFiles(store, *files_);
+    // A list that cannot be emptied is told again at the next start: better than never.
+    store.Save();
+  }
+  if (left.empty()) return;
+  std::string lines;
+  for (const std::string& path : left) lines += path + "\n";
+  HWND owner = ::GetWindow(hwnd(), GW_OWNER);
+  MessageBoxes::Show(Fill(IDS_LEFT_DECODED, lines), MB_OK | MB_ICONWARNING, owner ? owner : hwnd());
+}
 
 std::string LauncherWindow::ProgramDirectory() {
   char buffer[MAX_PATH * 2] = {};
@@ -293,6 +337,14 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
   // The watcher comes first: without one the run is refused before anything is decoded.
   auto watch = std::make_shared<EncodedRunWatch>(item, keyDialog.key, hwnd());
   if (!WorkerThread::Start([watch] { watch->Run(); })) return false;
+  // The plain file is listed before it is written, so that a run the clock does not live to
+  // see the end of is told at the next start. A wrong key or a damaged file lists nothing.
+  EncodedFileInfo info;
+  std::string listed;
+  if (InspectEncodedFile(item.path, keyDialog.key, info, false, *files_).ok()) {
+    listed = info.storedPath;
+    if (!ChangeJournal(RestoredFileJournal::Record, listed)) listed.clear();
+  }
   EncodedFileOutcome outcome;
   DecodeOptions options;
   options.isLeadByte = AnsiLeadByte;
@@ -301,13 +353,16 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
     return outcome.ok();
   });
   if (!outcome.ok()) {
+    if (!listed.empty()) ChangeJournal(RestoredFileJournal::Clear, listed);
     watch->Abandon();
     return false;
   }
   HANDLE process = nullptr;
   if (!StartFile(outcome.path, &process)) {
-    // Nothing runs: the restored copy goes again (the encoded file holds the same content).
-    ::DeleteFileA(outcome.path.c_str());
+    // Nothing runs: the restored copy is encoded again at once (its content is what the encoded
+    // file holds, so that stays valid) and deleted; the plain file never stays behind unnoticed.
+    std::string failure;
+    if (!EncodeAgain(outcome.path, item, keyDialog.key, failure)) MessageBoxes::Show(failure, MB_ICONWARNING, hwnd());
     watch->Abandon();
     return false;
   }
@@ -402,6 +457,10 @@ LRESULT LauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       ::SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, 0);
       return 0;
     }
+  }
+  if (message == kTellLeftFiles) {
+    TellLeftFiles();
+    return 0;
   }
   if (message == kReencodeFailed) {
     const std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(lParam));

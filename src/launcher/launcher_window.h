@@ -51,6 +51,8 @@ class LauncherWindow : public Dialog {
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // Names, once, the restored files that a run the clock did not see the end of left on the disk.
+  void TellLeftFiles();
   // ShellExecuteExA with the "open" verb; the started process when asked for and there is one.
   static bool StartFile(const std::string& file, HANDLE* process);
   void FillList();
