@@ -16,6 +16,7 @@
 #include "launcher/file_progress_dialog.h"
 #include "launcher/launcher_add_encode_dialog.h"
 #include "launcher/launcher_groups.h"
+#include "launcher/open_elsewhere_notice.h"
 #include "launcher/proposed_name.h"
 #include "launcher/restore_encoded_item.h"
 #include "launcher/restored_file_journal.h"
@@ -35,6 +36,7 @@ namespace {
 
 constexpr UINT kReencodeFailed = WM_APP + 0x52;  // lParam: a new std::string, the message to show
 constexpr UINT kTellLeftFiles = WM_APP + 0x53;   // once, after start-up
+constexpr UINT kOpenElsewhere = WM_APP + 0x55;   // lParam: a new std::shared_ptr<EncodedRunWatch>
 
 // "%1" and "%2" of a string-table text replaced.
 std::string Fill(UINT id, const std::string& first, const std::string& second = std::string()) {
@@ -53,27 +55,98 @@ bool ChangeJournal(bool (*change)(ProfileStore&, const std::string&), const std:
   return change(store, path) && store.Save().ok();
 }
 
-// Encodes a restored file again over its item's encoded file (the same name, the same place)
-// and deletes it; only then is it taken off the list. On failure the plain file stays, listed,
-// and `failure` is the text to show.
-bool EncodeAgain(const std::string& restoredPath, const LauncherItem& item, const std::string& key,
-                 std::string& failure) {
-  const EncodedFileOutcome outcome = EncodeFileTo(restoredPath, item.path, key, Win32FileAccess::Instance());
-  // The plain copy goes only once the encoded file has been replaced whole.
-  if (outcome.ok() && ::DeleteFileA(restoredPath.c_str())) {
-    ChangeJournal(RestoredFileJournal::Clear, restoredPath);
-    return true;
+// True when another program has the file open: it cannot be had without sharing.
+bool OpenElsewhere(const std::string& path) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD code = ::GetLastError();
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
   }
-  failure = Fill(IDS_REENCODE_FAILED, restoredPath,
-                 outcome.ok() ? StringTable::Load(IDS_FILE_IN_USE) : outcome.error.message);
+  ::CloseHandle(file);
   return false;
 }
+
+// What tells one content of a file from a later one without reading it.
+struct FileStamp {
+  FILETIME written{};
+  std::uint64_t size = 0;
+  bool operator==(const FileStamp& o) const {
+    return written.dwLowDateTime == o.written.dwLowDateTime && written.dwHighDateTime == o.written.dwHighDateTime &&
+           size == o.size;
+  }
+};
+FileStamp StampOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  FileStamp stamp;
+  if (::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+    stamp.written = data.ftLastWriteTime;
+    stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  }
+  return stamp;
+}
+
+// The attributes and access rules of a file, put back on the new file that replaces it.
+class FileRules {
+ public:
+  explicit FileRules(const std::string& path) : attributes_(::GetFileAttributesA(path.c_str())) {
+    DWORD needed = 0;
+    ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    if (needed == 0) return;
+    security_.resize(needed);
+    if (!::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, security_.data(), needed, &needed))
+      security_.clear();
+  }
+  void ApplyTo(const std::string& path) {
+    if (!security_.empty()) ::SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, security_.data());
+    if (attributes_ != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesA(path.c_str(), attributes_);
+  }
+
+ private:
+  DWORD attributes_;
+  std::vector<BYTE> security_;
+};
+
+// Encodes a restored file again over its item's encoded file (the same name, its attributes
+// and access rules kept) and deletes it; only then is it taken off the list. A file that
+// changes while it is encoded is encoded again, so no edit is lost. InUse: another program has
+// the file open, or kept changing it; Failed: the plain file stays, listed, and the message
+// says why.
+OpenElsewhereNotice::Result EncodeAgain(const std::string& restoredPath, const LauncherItem& item,
+                                        const std::string& key) {
+  using Outcome = OpenElsewhereNotice::Outcome;
+  if (OpenElsewhere(restoredPath)) return {Outcome::InUse, std::string()};
+  FileRules rules(item.path);
+  bool settled = false;
+  for (int attempt = 0; attempt < 3 && !settled; ++attempt) {
+    const FileStamp before = StampOf(restoredPath);
+    const EncodedFileOutcome outcome = EncodeFileTo(restoredPath, item.path, key, Win32FileAccess::Instance());
+    if (!outcome.ok()) return {Outcome::Failed, Fill(IDS_REENCODE_FAILED, restoredPath, outcome.error.message)};
+    rules.ApplyTo(item.path);
+    settled = StampOf(restoredPath) == before;
+  }
+  if (!settled) return {Outcome::InUse, std::string()};
+  // The plain copy goes only once the encoded file has been replaced whole.
+  if (!::DeleteFileA(restoredPath.c_str())) {
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED || code == ERROR_LOCK_VIOLATION)
+      return {Outcome::InUse, std::string()};
+    return {Outcome::Failed, Fill(IDS_REENCODE_FAILED, restoredPath, StringTable::Load(IDS_FILE_IN_USE))};
+  }
+  ChangeJournal(RestoredFileJournal::Clear, restoredPath);
+  return {Outcome::Encoded, std::string()};
+}
+
+}  // namespace
 
 // One started encoded item, watched by a thread of its own: once the program ends, its
 // restored file is encoded again over the item's encoded file and deleted. The thread is made
 // before anything is decoded, so a restored file never lacks a watcher; until the program is
-// started the thread waits, and it simply ends when nothing was started.
-class EncodedRunWatch {
+// started the thread waits, and it simply ends when nothing was started. When there is no
+// process to wait for (the file went to a program that was running already), or the file is
+// still open elsewhere after the process ended (it was a starter that handed the file on), the
+// watch goes to a notice on the user-interface thread, which keeps it, and so the run's count,
+// until the user has the file encoded.
+class EncodedRunWatch : public std::enable_shared_from_this<EncodedRunWatch> {
  public:
   EncodedRunWatch(LauncherItem item, std::string key, HWND notify)
       : item_(std::move(item)), key_(std::move(key)), notify_(notify) {}
@@ -102,16 +175,27 @@ class EncodedRunWatch {
       changed_.wait(lock, [this] { return state_ != State::Waiting; });
       if (state_ == State::Abandoned) return;
     }
-    // Without a process to wait for (the file went to a program that was running already),
-    // there is no telling when the file is free again: it is left as it is.
-    if (!process_ || ::WaitForSingleObject(process_.get(), INFINITE) != WAIT_OBJECT_0) return;
-    ::Sleep(100);
-    std::string failure;
-    if (EncodeAgain(restoredPath_, item_, key_, failure)) return;
-    // The plain file is kept, so nothing is lost; the user is told it lies there unencoded.
-    auto* text = new std::string(std::move(failure));
-    if (!::PostMessageA(notify_, kReencodeFailed, 0, reinterpret_cast<LPARAM>(text))) delete text;
+    if (process_) {
+      if (::WaitForSingleObject(process_.get(), INFINITE) != WAIT_OBJECT_0) return;
+      ::Sleep(100);
+      const OpenElsewhereNotice::Result result = EncodeAgain(restoredPath_, item_, key_);
+      if (result.outcome == OpenElsewhereNotice::Outcome::Encoded) return;
+      if (result.outcome == OpenElsewhereNotice::Outcome::Failed) {
+        // The plain file is kept, so nothing is lost; the user is told it lies there unencoded.
+        auto* text = new std::string(result.message);
+        if (!::PostMessageA(notify_, kReencodeFailed, 0, reinterpret_cast<LPARAM>(text))) delete text;
+        return;
+      }
+    }
+    // The user is asked to encode it once it is closed; without a window to ask in, the file
+    // stays listed and is named at the next start.
+    auto* self = new std::shared_ptr<EncodedRunWatch>(shared_from_this());
+    if (!::PostMessageA(notify_, kOpenElsewhere, 0, reinterpret_cast<LPARAM>(self))) delete self;
   }
+
+  // "Encode now" of the notice, on the user-interface thread once the watcher is done.
+  OpenElsewhereNotice::Result EncodeNow() { return EncodeAgain(restoredPath_, item_, key_); }
+  const std::string& name() const { return item_.name; }
 
  private:
   enum class State { Waiting, Watching, Abandoned };
@@ -119,13 +203,15 @@ class EncodedRunWatch {
   LauncherItem item_;
   std::string key_;
   HWND notify_;
-  EncodedRunCount counted_;  // counted from before anything is decoded until the thread is done
+  EncodedRunCount counted_;  // counted from before anything is decoded until the watch is gone
   std::mutex mutex_;
   std::condition_variable changed_;
   State state_ = State::Waiting;
   KernelHandle process_;
   std::string restoredPath_;
 };
+
+namespace {
 
 // The full path the system makes of a typed one, so that decoding finds its way back.
 std::string FullPathOf(const std::string& path) {
@@ -144,6 +230,16 @@ bool LauncherWindow::Create(HWND clock) {
   // Told once the clock is up, not in the middle of its start.
   ::PostMessageA(hwnd(), kTellLeftFiles, 0, 0);
   return true;
+}
+
+void LauncherWindow::ShowOpenElsewhere(std::shared_ptr<EncodedRunWatch> watch) {
+  const std::string name = watch->name();
+  auto notice = std::make_unique<OpenElsewhereNotice>(
+      name, [watch] { return watch->EncodeNow(); }, hwnd());
+  // Owned by the clock, which is shown even when the launcher is not.
+  HWND owner = ::GetWindow(hwnd(), GW_OWNER);
+  // Without its window the watch goes, and the file stays listed for the next start.
+  if (notice->Show(owner ? owner : hwnd())) notices_.push_back(std::move(notice));
 }
 
 void LauncherWindow::TellLeftFiles() {
@@ -361,8 +457,12 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
   if (!StartFile(outcome.path, &process)) {
     // Nothing runs: the restored copy is encoded again at once (its content is what the encoded
     // file holds, so that stays valid) and deleted; the plain file never stays behind unnoticed.
-    std::string failure;
-    if (!EncodeAgain(outcome.path, item, keyDialog.key, failure)) MessageBoxes::Show(failure, MB_ICONWARNING, hwnd());
+    const OpenElsewhereNotice::Result result = EncodeAgain(outcome.path, item, keyDialog.key);
+    if (result.outcome != OpenElsewhereNotice::Outcome::Encoded)
+      MessageBoxes::Show(result.outcome == OpenElsewhereNotice::Outcome::Failed
+                             ? result.message
+                             : Fill(IDS_REENCODE_FAILED, outcome.path, StringTable::Load(IDS_FILE_IN_USE)),
+                         MB_OK | MB_ICONWARNING, hwnd());
     watch->Abandon();
     return false;
   }
@@ -457,6 +557,16 @@ LRESULT LauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       ::SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, 0);
       return 0;
     }
+  }
+  if (message == kOpenElsewhere) {
+    std::unique_ptr<std::shared_ptr<EncodedRunWatch>> watch(reinterpret_cast<std::shared_ptr<EncodedRunWatch>*>(lParam));
+    ShowOpenElsewhere(std::move(*watch));
+    return 0;
+  }
+  if (message == OpenElsewhereNotice::kDone) {
+    const auto* done = reinterpret_cast<const OpenElsewhereNotice*>(lParam);
+    std::erase_if(notices_, [done](const std::unique_ptr<OpenElsewhereNotice>& n) { return n.get() == done; });
+    return 0;
   }
   if (message == kTellLeftFiles) {
     TellLeftFiles();

@@ -17,5 +17,6 @@ list(APPEND VELTA_WIN_SOURCES
   src/launcher/launcher_add_dialog.cpp
   src/launcher/launcher_add_encode_dialog.cpp
   src/launcher/file_progress_dialog.cpp
+  src/launcher/open_elsewhere_notice.cpp
   src/launcher/restore_encoded_item.cpp
   src/launcher/launcher_window.cpp)
