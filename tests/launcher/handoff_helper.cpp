@@ -50,8 +50,8 @@ int HandOn(const std::string& document) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc == 3 && std::strcmp(argv[1], "--hold") == 0) return Hold(argv[2]);
-  if (argc == 2) return HandOn(argv[1]);
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  if (__argc == 3 && std::strcmp(__argv[1], "--hold") == 0) return Hold(__argv[2]);
+  if (__argc == 2) return HandOn(__argv[1]);
   return 1;
 }

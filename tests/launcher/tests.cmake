@@ -26,5 +26,5 @@ if(WIN32)
   # Holds a file open without sharing, for velta-cli's unreadable-file checks under Wine.
   add_executable(file_hold_helper launcher/file_hold_helper.cpp)
   # Hands a document on to a second process and ends, as a starter or a running editor does.
-  add_executable(handoff_helper launcher/handoff_helper.cpp)
+  add_executable(handoff_helper WIN32 launcher/handoff_helper.cpp)
 endif()
