@@ -112,14 +112,14 @@ class FileRules {
 // the file open, or kept changing it; Failed: the plain file stays, listed, and the message
 // says why.
 OpenElsewhereNotice::Result EncodeAgain(const std::string& restoredPath, const LauncherItem& item,
-                                        const std::string& key) {
+                                        const std::string& key, FileProgress* progress = nullptr) {
   using Outcome = OpenElsewhereNotice::Outcome;
   if (OpenElsewhere(restoredPath)) return {Outcome::InUse, std::string()};
   FileRules rules(item.path);
   bool settled = false;
   for (int attempt = 0; attempt < 3 && !settled; ++attempt) {
     const FileStamp before = StampOf(restoredPath);
-    const EncodedFileOutcome outcome = EncodeFileTo(restoredPath, item.path, key, Win32FileAccess::Instance());
+    const EncodedFileOutcome outcome = EncodeFileTo(restoredPath, item.path, key, Win32FileAccess::Instance(), progress);
     if (!outcome.ok()) return {Outcome::Failed, Fill(IDS_REENCODE_FAILED, restoredPath, outcome.error.message)};
     rules.ApplyTo(item.path);
     settled = StampOf(restoredPath) == before;
@@ -134,6 +134,17 @@ OpenElsewhereNotice::Result EncodeAgain(const std::string& restoredPath, const L
   }
   ChangeJournal(RestoredFileJournal::Clear, restoredPath);
   return {Outcome::Encoded, std::string()};
+}
+
+// EncodeAgain on the user-interface thread: the work runs on a worker behind a progress window.
+OpenElsewhereNotice::Result EncodeAgainShown(HWND owner, const std::string& restoredPath, const LauncherItem& item,
+                                             const std::string& key) {
+  OpenElsewhereNotice::Result result;
+  FileProgressDialog::Run(owner, Fill(IDS_FILE_ENCODING, item.name), restoredPath, [&](FileProgress& progress) {
+    result = EncodeAgain(restoredPath, item, key, &progress);
+    return result.outcome == OpenElsewhereNotice::Outcome::Encoded;
+  });
+  return result;
 }
 
 }  // namespace
@@ -194,7 +205,7 @@ class EncodedRunWatch : public std::enable_shared_from_this<EncodedRunWatch> {
   }
 
   // "Encode now" of the notice, on the user-interface thread once the watcher is done.
-  OpenElsewhereNotice::Result EncodeNow() { return EncodeAgain(restoredPath_, item_, key_); }
+  OpenElsewhereNotice::Result EncodeNow(HWND owner) { return EncodeAgainShown(owner, restoredPath_, item_, key_); }
   const std::string& name() const { return item_.name; }
 
  private:
@@ -235,7 +246,7 @@ bool LauncherWindow::Create(HWND clock) {
 void LauncherWindow::ShowOpenElsewhere(std::shared_ptr<EncodedRunWatch> watch) {
   const std::string name = watch->name();
   auto notice = std::make_unique<OpenElsewhereNotice>(
-      name, [watch] { return watch->EncodeNow(); }, hwnd());
+      name, [watch](HWND owner) { return watch->EncodeNow(owner); }, hwnd());
   // Owned by the clock, which is shown even when the launcher is not.
   HWND owner = ::GetWindow(hwnd(), GW_OWNER);
   // Without its window the watch goes, and the file stays listed for the next start.
@@ -457,7 +468,7 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
   if (!StartFile(outcome.path, &process)) {
     // Nothing runs: the restored copy is encoded again at once (its content is what the encoded
     // file holds, so that stays valid) and deleted; the plain file never stays behind unnoticed.
-    const OpenElsewhereNotice::Result result = EncodeAgain(outcome.path, item, keyDialog.key);
+    const OpenElsewhereNotice::Result result = EncodeAgainShown(hwnd(), outcome.path, item, keyDialog.key);
     if (result.outcome != OpenElsewhereNotice::Outcome::Encoded)
       MessageBoxes::Show(result.outcome == OpenElsewhereNotice::Outcome::Failed
                              ? result.message

@@ -46,7 +46,7 @@ void OpenElsewhereNotice::OnCancel() {
 
 bool OpenElsewhereNotice::OnCommand(WORD id, WORD code, HWND control) {
   if (id != IDC_ENCODE_NOW) return Dialog::OnCommand(id, code, control);
-  const Result result = encode_();
+  const Result result = encode_(hwnd());
   switch (result.outcome) {
     case Outcome::Encoded:
       ::DestroyWindow(hwnd());

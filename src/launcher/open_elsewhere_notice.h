@@ -19,7 +19,8 @@ class OpenElsewhereNotice : public Dialog {
     Outcome outcome = Outcome::Failed;
     std::string message;  // for Failed: what to tell the user
   };
-  using EncodeNow = std::function<Result()>;
+  // Encodes the file again; owner: the window to show its progress over.
+  using EncodeNow = std::function<Result(HWND owner)>;
 
   // `done` is sent kDone (lParam: this notice) once the file is encoded and the notice gone.
   OpenElsewhereNotice(std::string name, EncodeNow encode, HWND done);
