@@ -37,6 +37,7 @@ namespace {
 constexpr UINT kReencodeFailed = WM_APP + 0x52;  // lParam: a new std::string, the message to show
 constexpr UINT kTellLeftFiles = WM_APP + 0x53;   // once, after start-up
 constexpr UINT kOpenElsewhere = WM_APP + 0x55;   // lParam: a new std::shared_ptr<EncodedRunWatch>
+constexpr UINT kTakeOffList = WM_APP + 0x56;     // lParam: a new std::string, a file encoded and deleted
 
 // "%1" and "%2" of a string-table text replaced.
 std::string Fill(UINT id, const std::string& first, const std::string& second = std::string()) {
@@ -46,11 +47,9 @@ std::string Fill(UINT id, const std::string& first, const std::string& second = 
   return text;
 }
 
-// One change of the list of restored files, saved at once. Watchers change it from their own
-// threads, so changes come one at a time.
+// One change of the list of restored files, saved at once. Only the user-interface thread makes
+// them, as it makes every other save of the settings, so no save works from an older copy.
 bool ChangeJournal(bool (*change)(ProfileStore&, const std::string&), const std::string& path) {
-  static std::mutex mutex;
-  std::lock_guard<std::mutex> lock(mutex);
   IniProfileStore store;
   return change(store, path) && store.Save().ok();
 }
@@ -107,7 +106,7 @@ class FileRules {
 };
 
 // Encodes a restored file again over its item's encoded file (the same name, its attributes
-// and access rules kept) and deletes it; only then is it taken off the list. A file that
+// and access rules kept) and deletes it; the caller then takes it off the list. A file that
 // changes while it is encoded is encoded again, so no edit is lost. InUse: another program has
 // the file open, or kept changing it; Failed: the plain file stays, listed, and the message
 // says why.
@@ -132,7 +131,6 @@ OpenElsewhereNotice::Result EncodeAgain(const std::string& restoredPath, const L
       return {Outcome::InUse, std::string()};
     return {Outcome::Failed, Fill(IDS_REENCODE_FAILED, restoredPath, StringTable::Load(IDS_FILE_IN_USE))};
   }
-  ChangeJournal(RestoredFileJournal::Clear, restoredPath);
   return {Outcome::Encoded, std::string()};
 }
 
@@ -144,6 +142,7 @@ OpenElsewhereNotice::Result EncodeAgainShown(HWND owner, const std::string& rest
     result = EncodeAgain(restoredPath, item, key, &progress);
     return result.outcome == OpenElsewhereNotice::Outcome::Encoded;
   });
+  if (result.outcome == OpenElsewhereNotice::Outcome::Encoded) ChangeJournal(RestoredFileJournal::Clear, restoredPath);
   return result;
 }
 
@@ -190,7 +189,12 @@ class EncodedRunWatch : public std::enable_shared_from_this<EncodedRunWatch> {
       if (::WaitForSingleObject(process_.get(), INFINITE) != WAIT_OBJECT_0) return;
       ::Sleep(100);
       const OpenElsewhereNotice::Result result = EncodeAgain(restoredPath_, item_, key_);
-      if (result.outcome == OpenElsewhereNotice::Outcome::Encoded) return;
+      if (result.outcome == OpenElsewhereNotice::Outcome::Encoded) {
+        // Without the window the entry stays; the next start drops it, as the file is gone.
+        auto* path = new std::string(restoredPath_);
+        if (!::PostMessageA(notify_, kTakeOffList, 0, reinterpret_cast<LPARAM>(path))) delete path;
+        return;
+      }
       if (result.outcome == OpenElsewhereNotice::Outcome::Failed) {
         // The plain file is kept, so nothing is lost; the user is told it lies there unencoded.
         auto* text = new std::string(result.message);
@@ -568,6 +572,11 @@ LRESULT LauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       ::SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, 0);
       return 0;
     }
+  }
+  if (message == kTakeOffList) {
+    const std::unique_ptr<std::string> path(reinterpret_cast<std::string*>(lParam));
+    ChangeJournal(RestoredFileJournal::Clear, *path);
+    return 0;
   }
   if (message == kOpenElsewhere) {
     std::unique_ptr<std::shared_ptr<EncodedRunWatch>> watch(reinterpret_cast<std::shared_ptr<EncodedRunWatch>*>(lParam));

@@ -107,6 +107,8 @@ for _ in $(seq 50); do driver process handoff.exe 0 >/dev/null || break; sleep 0
 driver press "$notice" $IDC_ENCODE_NOW
 check "once closed, Encode now encodes it and the notice goes" driver gone "$notice" 10
 check "the plain file is gone" wait_gone "$dir/docs/notes.vtest" 5
+expect_eq "and off the list of restored files" \
+  "$(tr -d '\r' <"$dir/Velta.ini" | sed -n '/^\[Decoded\]/,/^\[/p' | grep -c '^File')" 0
 rm -f "$dir/check.txt"
 cli decode "$(winpath "$notes")" --key k3y --to "$(winpath "$dir/check.txt")" >/dev/null
 expect_eq "the encoded file holds the holder's edit" "$(tr -d '\r' <"$dir/check.txt")" \
