@@ -13,6 +13,7 @@
 #define IDD_LAUNCHER_ADD       150
 #define IDD_LAUNCHER_ADD_ENCODE 151
 #define IDD_FILE_PROGRESS      152
+#define IDD_OPEN_ELSEWHERE     160
 
 // Menus
 #define IDR_CONTEXT_MENU       129
@@ -175,6 +176,15 @@
 #define IDS_FILE_DECODING        1483
 // %1 the restored file, %2 the system's reason
 #define IDS_REENCODE_FAILED      1484
+// The reason when a restored file could not be deleted after it was encoded again
+#define IDS_FILE_IN_USE          1485
+// At start-up: %1 the restored files an interrupted run left, one a line
+#define IDS_LEFT_DECODED         1486
+// The notice of a restored file still open in another program (160); %1 the item's name
+#define IDC_OPEN_ELSEWHERE_TEXT  1023
+#define IDC_ENCODE_NOW           1024
+#define IDS_OPEN_ELSEWHERE       1487
+#define IDS_STILL_OPEN           1488
 
 // ---- Settings file ----
 // %1 the settings file, %2 the system's reason

@@ -16,10 +16,13 @@
 #include "launcher/file_progress_dialog.h"
 #include "launcher/launcher_add_encode_dialog.h"
 #include "launcher/launcher_groups.h"
+#include "launcher/open_elsewhere_notice.h"
 #include "launcher/proposed_name.h"
 #include "launcher/restore_encoded_item.h"
+#include "launcher/restored_file_journal.h"
 #include "resource.h"
 #include "storage/app_profile.h"
+#include "storage/ini_profile_store.h"
 #include "storage/settings_place.h"
 #include "storage/win32_file_access.h"
 #include "win/message_box.h"
@@ -32,6 +35,9 @@
 namespace {
 
 constexpr UINT kReencodeFailed = WM_APP + 0x52;  // lParam: a new std::string, the message to show
+constexpr UINT kTellLeftFiles = WM_APP + 0x53;   // once, after start-up
+constexpr UINT kOpenElsewhere = WM_APP + 0x55;   // lParam: a new std::shared_ptr<EncodedRunWatch>
+constexpr UINT kTakeOffList = WM_APP + 0x56;     // lParam: a new std::string, a file encoded and deleted
 
 // "%1" and "%2" of a string-table text replaced.
 std::string Fill(UINT id, const std::string& first, const std::string& second = std::string()) {
@@ -41,11 +47,116 @@ std::string Fill(UINT id, const std::string& first, const std::string& second = 
   return text;
 }
 
+// One change of the list of restored files, saved at once. Only the user-interface thread makes
+// them, as it makes every other save of the settings, so no save works from an older copy.
+bool ChangeJournal(bool (*change)(ProfileStore&, const std::string&), const std::string& path) {
+  IniProfileStore store;
+  return change(store, path) && store.Save().ok();
+}
+
+// True when another program has the file open: it cannot be had without sharing.
+bool OpenElsewhere(const std::string& path) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD code = ::GetLastError();
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+  }
+  ::CloseHandle(file);
+  return false;
+}
+
+// What tells one content of a file from a later one without reading it.
+struct FileStamp {
+  FILETIME written{};
+  std::uint64_t size = 0;
+  bool operator==(const FileStamp& o) const {
+    return written.dwLowDateTime == o.written.dwLowDateTime && written.dwHighDateTime == o.written.dwHighDateTime &&
+           size == o.size;
+  }
+};
+FileStamp StampOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  FileStamp stamp;
+  if (::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+    stamp.written = data.ftLastWriteTime;
+    stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  }
+  return stamp;
+}
+
+// The attributes and access rules of a file, put back on the new file that replaces it.
+class FileRules {
+ public:
+  explicit FileRules(const std::string& path) : attributes_(::GetFileAttributesA(path.c_str())) {
+    DWORD needed = 0;
+    ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    if (needed == 0) return;
+    security_.resize(needed);
+    if (!::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, security_.data(), needed, &needed))
+      security_.clear();
+  }
+  void ApplyTo(const std::string& path) {
+    if (!security_.empty()) ::SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, security_.data());
+    if (attributes_ != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesA(path.c_str(), attributes_);
+  }
+
+ private:
+  DWORD attributes_;
+  std::vector<BYTE> security_;
+};
+
+// Encodes a restored file again over its item's encoded file (the same name, its attributes
+// and access rules kept) and deletes it; the caller then takes it off the list. A file that
+// changes while it is encoded is encoded again, so no edit is lost. InUse: another program has
+// the file open, or kept changing it; Failed: the plain file stays, listed, and the message
+// says why.
+OpenElsewhereNotice::Result EncodeAgain(const std::string& restoredPath, const LauncherItem& item,
+                                        const std::string& key, FileProgress* progress = nullptr) {
+  using Outcome = OpenElsewhereNotice::Outcome;
+  if (OpenElsewhere(restoredPath)) return {Outcome::InUse, std::string()};
+  FileRules rules(item.path);
+  bool settled = false;
+  for (int attempt = 0; attempt < 3 && !settled; ++attempt) {
+    const FileStamp before = StampOf(restoredPath);
+    const EncodedFileOutcome outcome = EncodeFileTo(restoredPath, item.path, key, Win32FileAccess::Instance(), progress);
+    if (!outcome.ok()) return {Outcome::Failed, Fill(IDS_REENCODE_FAILED, restoredPath, outcome.error.message)};
+    rules.ApplyTo(item.path);
+    settled = StampOf(restoredPath) == before;
+  }
+  if (!settled) return {Outcome::InUse, std::string()};
+  // The plain copy goes only once the encoded file has been replaced whole.
+  if (!::DeleteFileA(restoredPath.c_str())) {
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED || code == ERROR_LOCK_VIOLATION)
+      return {Outcome::InUse, std::string()};
+    return {Outcome::Failed, Fill(IDS_REENCODE_FAILED, restoredPath, StringTable::Load(IDS_FILE_IN_USE))};
+  }
+  return {Outcome::Encoded, std::string()};
+}
+
+// EncodeAgain on the user-interface thread: the work runs on a worker behind a progress window.
+OpenElsewhereNotice::Result EncodeAgainShown(HWND owner, const std::string& restoredPath, const LauncherItem& item,
+                                             const std::string& key) {
+  OpenElsewhereNotice::Result result;
+  FileProgressDialog::Run(owner, Fill(IDS_FILE_ENCODING, item.name), restoredPath, [&](FileProgress& progress) {
+    result = EncodeAgain(restoredPath, item, key, &progress);
+    return result.outcome == OpenElsewhereNotice::Outcome::Encoded;
+  });
+  if (result.outcome == OpenElsewhereNotice::Outcome::Encoded) ChangeJournal(RestoredFileJournal::Clear, restoredPath);
+  return result;
+}
+
+}  // namespace
+
 // One started encoded item, watched by a thread of its own: once the program ends, its
 // restored file is encoded again over the item's encoded file and deleted. The thread is made
 // before anything is decoded, so a restored file never lacks a watcher; until the program is
-// started the thread waits, and it simply ends when nothing was started.
-class EncodedRunWatch {
+// started the thread waits, and it simply ends when nothing was started. When there is no
+// process to wait for (the file went to a program that was running already), or the file is
+// still open elsewhere after the process ended (it was a starter that handed the file on), the
+// watch goes to a notice on the user-interface thread, which keeps it, and so the run's count,
+// until the user has the file encoded.
+class EncodedRunWatch : public std::enable_shared_from_this<EncodedRunWatch> {
  public:
   EncodedRunWatch(LauncherItem item, std::string key, HWND notify)
       : item_(std::move(item)), key_(std::move(key)), notify_(notify) {}
@@ -74,20 +185,32 @@ class EncodedRunWatch {
       changed_.wait(lock, [this] { return state_ != State::Waiting; });
       if (state_ == State::Abandoned) return;
     }
-    // Without a process to wait for (the file went to a program that was running already),
-    // there is no telling when the file is free again: it is left as it is.
-    if (!process_ || ::WaitForSingleObject(process_.get(), INFINITE) != WAIT_OBJECT_0) return;
-    ::Sleep(100);
-    const EncodedFileOutcome outcome = EncodeFileTo(restoredPath_, item_.path, key_, Win32FileAccess::Instance());
-    // The plain copy goes only once the encoded file has been replaced whole.
-    if (outcome.ok()) {
-      ::DeleteFileA(restoredPath_.c_str());
-      return;
+    if (process_) {
+      if (::WaitForSingleObject(process_.get(), INFINITE) != WAIT_OBJECT_0) return;
+      ::Sleep(100);
+      const OpenElsewhereNotice::Result result = EncodeAgain(restoredPath_, item_, key_);
+      if (result.outcome == OpenElsewhereNotice::Outcome::Encoded) {
+        // Without the window the entry stays; the next start drops it, as the file is gone.
+        auto* path = new std::string(restoredPath_);
+        if (!::PostMessageA(notify_, kTakeOffList, 0, reinterpret_cast<LPARAM>(path))) delete path;
+        return;
+      }
+      if (result.outcome == OpenElsewhereNotice::Outcome::Failed) {
+        // The plain file is kept, so nothing is lost; the user is told it lies there unencoded.
+        auto* text = new std::string(result.message);
+        if (!::PostMessageA(notify_, kReencodeFailed, 0, reinterpret_cast<LPARAM>(text))) delete text;
+        return;
+      }
     }
-    // The plain file is kept, so nothing is lost; the user is told it lies there unencoded.
-    auto* text = new std::string(Fill(IDS_REENCODE_FAILED, restoredPath_, outcome.error.message));
-    if (!::PostMessageA(notify_, kReencodeFailed, 0, reinterpret_cast<LPARAM>(text))) delete text;
+    // The user is asked to encode it once it is closed; without a window to ask in, the file
+    // stays listed and is named at the next start.
+    auto* self = new std::shared_ptr<EncodedRunWatch>(shared_from_this());
+    if (!::PostMessageA(notify_, kOpenElsewhere, 0, reinterpret_cast<LPARAM>(self))) delete self;
   }
+
+  // "Encode now" of the notice, on the user-interface thread once the watcher is done.
+  OpenElsewhereNotice::Result EncodeNow(HWND owner) { return EncodeAgainShown(owner, restoredPath_, item_, key_); }
+  const std::string& name() const { return item_.name; }
 
  private:
   enum class State { Waiting, Watching, Abandoned };
@@ -95,13 +218,15 @@ class EncodedRunWatch {
   LauncherItem item_;
   std::string key_;
   HWND notify_;
-  EncodedRunCount counted_;  // counted from before anything is decoded until the thread is done
+  EncodedRunCount counted_;  // counted from before anything is decoded until the watch is gone
   std::mutex mutex_;
   std::condition_variable changed_;
   State state_ = State::Waiting;
   KernelHandle process_;
   std::string restoredPath_;
 };
+
+namespace {
 
 // The full path the system makes of a typed one, so that decoding finds its way back.
 std::string FullPathOf(const std::string& path) {
@@ -115,7 +240,37 @@ std::string FullPathOf(const std::string& path) {
 LauncherWindow::LauncherWindow(LauncherGroups& groups)
     : Dialog(IDD_LAUNCHER), groups_(groups), files_(&Win32FileAccess::Instance()) {}
 
-bool LauncherWindow::Create(HWND clock) { return CreateModeless(clock); }
+bool LauncherWindow::Create(HWND clock) {
+  if (!CreateModeless(clock)) return false;
+  // Told once the clock is up, not in the middle of its start.
+  ::PostMessageA(hwnd(), kTellLeftFiles, 0, 0);
+  return true;
+}
+
+void LauncherWindow::ShowOpenElsewhere(std::shared_ptr<EncodedRunWatch> watch) {
+  const std::string name = watch->name();
+  auto notice = std::make_unique<OpenElsewhereNotice>(
+      name, [watch](HWND owner) { return watch->EncodeNow(owner); }, hwnd());
+  // Owned by the clock, which is shown even when the launcher is not.
+  HWND owner = ::GetWindow(hwnd(), GW_OWNER);
+  // Without its window the watch goes, and the file stays listed for the next start.
+  if (notice->Show(owner ? owner : hwnd())) notices_.push_back(std::move(notice));
+}
+
+void LauncherWindow::TellLeftFiles() {
+  std::vector<std::string> left;
+  {
+    IniProfileStore store;
+    left = RestoredFileJournal::TakeLeftFiles(store, *files_);
+    // A list that cannot be emptied is told again at the next start: better than never.
+    store.Save();
+  }
+  if (left.empty()) return;
+  std::string lines;
+  for (const std::string& path : left) lines += path + "\n";
+  HWND owner = ::GetWindow(hwnd(), GW_OWNER);
+  MessageBoxes::Show(Fill(IDS_LEFT_DECODED, lines), MB_OK | MB_ICONWARNING, owner ? owner : hwnd());
+}
 
 std::string LauncherWindow::ProgramDirectory() {
   char buffer[MAX_PATH * 2] = {};
@@ -293,6 +448,14 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
   // The watcher comes first: without one the run is refused before anything is decoded.
   auto watch = std::make_shared<EncodedRunWatch>(item, keyDialog.key, hwnd());
   if (!WorkerThread::Start([watch] { watch->Run(); })) return false;
+  // The plain file is listed before it is written, so that a run the clock does not live to
+  // see the end of is told at the next start. A wrong key or a damaged file lists nothing.
+  EncodedFileInfo info;
+  std::string listed;
+  if (InspectEncodedFile(item.path, keyDialog.key, info, false, *files_).ok()) {
+    listed = info.storedPath;
+    if (!ChangeJournal(RestoredFileJournal::Record, listed)) listed.clear();
+  }
   EncodedFileOutcome outcome;
   DecodeOptions options;
   options.isLeadByte = AnsiLeadByte;
@@ -301,13 +464,20 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
     return outcome.ok();
   });
   if (!outcome.ok()) {
+    if (!listed.empty()) ChangeJournal(RestoredFileJournal::Clear, listed);
     watch->Abandon();
     return false;
   }
   HANDLE process = nullptr;
   if (!StartFile(outcome.path, &process)) {
-    // Nothing runs: the restored copy goes again (the encoded file holds the same content).
-    ::DeleteFileA(outcome.path.c_str());
+    // Nothing runs: the restored copy is encoded again at once (its content is what the encoded
+    // file holds, so that stays valid) and deleted; the plain file never stays behind unnoticed.
+    const OpenElsewhereNotice::Result result = EncodeAgainShown(hwnd(), outcome.path, item, keyDialog.key);
+    if (result.outcome != OpenElsewhereNotice::Outcome::Encoded)
+      MessageBoxes::Show(result.outcome == OpenElsewhereNotice::Outcome::Failed
+                             ? result.message
+                             : Fill(IDS_REENCODE_FAILED, outcome.path, StringTable::Load(IDS_FILE_IN_USE)),
+                         MB_OK | MB_ICONWARNING, hwnd());
     watch->Abandon();
     return false;
   }
@@ -402,6 +572,25 @@ LRESULT LauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       ::SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, 0);
       return 0;
     }
+  }
+  if (message == kTakeOffList) {
+    const std::unique_ptr<std::string> path(reinterpret_cast<std::string*>(lParam));
+    ChangeJournal(RestoredFileJournal::Clear, *path);
+    return 0;
+  }
+  if (message == kOpenElsewhere) {
+    std::unique_ptr<std::shared_ptr<EncodedRunWatch>> watch(reinterpret_cast<std::shared_ptr<EncodedRunWatch>*>(lParam));
+    ShowOpenElsewhere(std::move(*watch));
+    return 0;
+  }
+  if (message == OpenElsewhereNotice::kDone) {
+    const auto* done = reinterpret_cast<const OpenElsewhereNotice*>(lParam);
+    std::erase_if(notices_, [done](const std::unique_ptr<OpenElsewhereNotice>& n) { return n.get() == done; });
+    return 0;
+  }
+  if (message == kTellLeftFiles) {
+    TellLeftFiles();
+    return 0;
   }
   if (message == kReencodeFailed) {
     const std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(lParam));

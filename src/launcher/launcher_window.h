@@ -5,12 +5,17 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "launcher/launcher_item.h"
+#include "launcher/open_elsewhere_notice.h"
 #include "storage/file_access.h"
 #include "win/dialog.h"
 #include "win/unique_handle.h"
+
+class EncodedRunWatch;
 
 class LauncherWindow : public Dialog {
  public:
@@ -51,6 +56,10 @@ class LauncherWindow : public Dialog {
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // Keeps a run whose file is still open elsewhere, behind a notice that encodes it on demand.
+  void ShowOpenElsewhere(std::shared_ptr<EncodedRunWatch> watch);
+  // Names, once, the restored files that a run the clock did not see the end of left on the disk.
+  void TellLeftFiles();
   // ShellExecuteExA with the "open" verb; the started process when asked for and there is one.
   static bool StartFile(const std::string& file, HANDLE* process);
   void FillList();
@@ -69,4 +78,6 @@ class LauncherWindow : public Dialog {
   int current_ = 0;
   IconHandle smallIcon_;
   IconHandle bigIcon_;
+  // Runs whose restored file is still open in another program, each behind its notice.
+  std::vector<std::unique_ptr<OpenElsewhereNotice>> notices_;
 };

@@ -10,11 +10,13 @@ list(APPEND VELTA_CORE_SOURCES
   src/launcher/launcher_groups.cpp)
 list(APPEND VELTA_CORE_SOURCES
   src/launcher/proposed_name.cpp
-  src/launcher/active_encoded_runs.cpp)
+  src/launcher/active_encoded_runs.cpp
+  src/launcher/restored_file_journal.cpp)
 list(APPEND VELTA_WIN_SOURCES
   src/launcher/encoding_key_dialog.cpp
   src/launcher/launcher_add_dialog.cpp
   src/launcher/launcher_add_encode_dialog.cpp
   src/launcher/file_progress_dialog.cpp
+  src/launcher/open_elsewhere_notice.cpp
   src/launcher/restore_encoded_item.cpp
   src/launcher/launcher_window.cpp)

@@ -111,6 +111,8 @@ shot "$SHOTS/launcher_key_en.png"
 driver set-text "Input an encoding key" $IDC_ENCODING_KEY k3y
 driver press "Input an encoding key" $IDOK
 check "with the right key the program starts" wait_file "$dir/docs/secret.exe.mark" 20
+expect_eq "its restored file is listed while it runs" \
+  "$(tr -d '\r' <"$dir/Velta.ini" | sed -n 's/^File1=//p')" "$(winpath "$dir/docs/secret.exe")"
 check "and the original is back while it runs" [ -e "$dir/docs/secret.exe" ]
 
 driver command Velta $ID_EXIT
@@ -124,6 +126,8 @@ expect_eq "the clock is shown again" "$(field "$(driver info Velta)" visible)" 1
 touch "$dir/docs/release"
 check "after the program ends the plain file is gone" wait_gone "$dir/docs/secret.exe" 20
 sleep 0.5
+listed() { tr -d '\r' <"$dir/Velta.ini" | sed -n '/^\[Decoded\]/,/^\[/p' | grep -c '^File'; }
+expect_eq "and it is off the list of restored files" "$(listed)" 0
 check "the encoded file was written again" [ "$(stat -c %y "$qzd")" != "$before" ]
 if [ -x "$VELTA_ROOT/build/native/velta-cli" ]; then
   "$VELTA_ROOT/build/native/velta-cli" decode "$qzd" --key k3y --to "$dir/check.exe" >/dev/null

@@ -28,6 +28,7 @@
 //   velta_driver launcher-press OWNERTITLE ID    click a button of the launcher
 //   velta_driver set-text TITLE ID TEXT    put TEXT into control ID of the dialog TITLE
 //   velta_driver press TITLE ID            click button ID of the dialog TITLE (BM_CLICK)
+//   velta_driver item-text TITLE ID        UTF-8 text of control ID of the dialog TITLE
 //   velta_driver msgbox SECONDS            text of a visible message box of any window
 //   velta_driver msgbox-press ID           answer that message box
 //   velta_driver message-box - SECONDS     wait for a message box: caption, text, icon, buttons and
@@ -373,6 +374,10 @@ int main(int argc, char** argv) {
   }
   if (verb == "set-text" && argc > 4) {
     ::SendMessageA(::GetDlgItem(w, std::atoi(argv[3])), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+    return 0;
+  }
+  if (verb == "item-text" && arg) {
+    std::printf("%s\n", Utf8Title(::GetDlgItem(w, std::atoi(arg))).c_str());
     return 0;
   }
   if (verb == "press" && arg) {

@@ -13,7 +13,8 @@ endif()
 list(APPEND VELTA_CORE_TEST_SOURCES
   launcher/launcher_groups_test.cpp
   launcher/launcher_ini_test.cpp
-  launcher/active_encoded_runs_test.cpp)
+  launcher/active_encoded_runs_test.cpp
+  launcher/restored_file_journal_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
   launcher/launcher_dialogs_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
@@ -24,4 +25,6 @@ if(WIN32)
   add_executable(launcher_mark_helper WIN32 launcher/mark_helper.cpp)
   # Holds a file open without sharing, for velta-cli's unreadable-file checks under Wine.
   add_executable(file_hold_helper launcher/file_hold_helper.cpp)
+  # Hands a document on to a second process and ends, as a starter or a running editor does.
+  add_executable(handoff_helper WIN32 launcher/handoff_helper.cpp)
 endif()
