@@ -13,11 +13,6 @@ trap cleanup EXIT
 field() { echo "$1" | sed -n "s/^$2 //p"; }
 winpath() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 ini_value() { tr -d '\r' <"$1" | awk -v s="[$2]" -v k="$3" '$0 == s { on = 1; next } /^\[/ { on = 0 } on && index($0, k "=") == 1 { print substr($0, length(k) + 2); exit }'; }
-wait_file() {  # wait_file PATH SECONDS: true once it exists
-  local i
-  for i in $(seq $(( $2 * 10 ))); do [ -e "$1" ] && return 0; sleep 0.1; done
-  return 1
-}
 no_message_box() { ! wine "$VELTA_BUILD/tests/velta_driver.exe" message-box - "$1" </dev/null >/dev/null 2>&1; }
 # end_session: the two messages as the system sends them; prints the answers and the milliseconds taken.
 end_session() {

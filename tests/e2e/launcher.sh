@@ -13,16 +13,6 @@ exmode() {  # exmode VALUE|none
 }
 field() { echo "$1" | sed -n "s/^$2 //p"; }
 winpath() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
-wait_file() {  # wait_file PATH SECONDS: true once it exists
-  local i
-  for i in $(seq $(( $2 * 10 ))); do [ -e "$1" ] && return 0; sleep 0.1; done
-  return 1
-}
-wait_gone() {
-  local i
-  for i in $(seq $(( $2 * 10 ))); do [ -e "$1" ] || return 0; sleep 0.1; done
-  return 1
-}
 # Clicks row N (0-based) of the launcher's list; "2" as a second argument double-clicks.
 # The rows' place and height come from the list itself (they follow the font).
 click_row() {

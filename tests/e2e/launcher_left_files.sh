@@ -10,16 +10,6 @@ trap stop_velta EXIT
 field() { echo "$1" | sed -n "s/^$2 //p"; }
 winpath() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 cli() { wine "$VELTA_BUILD/velta-cli.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
-wait_file() {  # wait_file PATH SECONDS: true once it exists
-  local i
-  for i in $(seq $(( $2 * 10 ))); do [ -e "$1" ] && return 0; sleep 0.1; done
-  return 1
-}
-wait_gone() {
-  local i
-  for i in $(seq $(( $2 * 10 ))); do [ -e "$1" ] || return 0; sleep 0.1; done
-  return 1
-}
 double_click_row() {  # double_click_row N: shows the launcher and double-clicks row N
   local info l t h
   driver command Velta $ID_LAUNCHER

@@ -46,6 +46,18 @@ driver() {
 # Waits for a visible window (default: the clock), quietly.
 wait_window() { driver wait "${1:-Velta}" "${2:-20}" >/dev/null; }
 
+# True once PATH exists / is gone, checking every tenth of a second for up to SECONDS.
+wait_file() {  # wait_file PATH SECONDS
+  local i
+  for i in $(seq $(( $2 * 10 ))); do [ -e "$1" ] && return 0; sleep 0.1; done
+  return 1
+}
+wait_gone() {  # wait_gone PATH SECONDS
+  local i
+  for i in $(seq $(( $2 * 10 ))); do [ -e "$1" ] || return 0; sleep 0.1; done
+  return 1
+}
+
 # A folder with its own Velta.exe, so that each script starts with no settings.
 sandbox() {  # sandbox NAME -> prints the folder
   local dir=$VELTA_ROOT/build/e2e/$1
