@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "win/unique_handle.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -71,13 +72,13 @@ std::unique_ptr<FileAccess::File> Open(const std::string& path, DWORD access, DW
                                        FileError& error) {
   // A directory is never opened as a file (without FILE_FLAG_BACKUP_SEMANTICS it fails anyway,
   // with a less telling "access denied").
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  const DWORD attributes = ::GetFileAttributesW(WideText::From(path).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
       disposition != CREATE_NEW) {
     Failed(error, kNotForDirectories);
     return nullptr;
   }
-  FileHandle handle(::CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle handle(::CreateFileW(WideText::From(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle) {
     Failed(error);
     return nullptr;
@@ -99,12 +100,12 @@ Win32FileAccess& Win32FileAccess::Instance() {
 FileError Win32FileAccess::ErrorFor(unsigned long code) {
   FileError error;
   error.code = static_cast<int>(code);
-  char* text = nullptr;
-  const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+  wchar_t* text = nullptr;
+  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                        FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   if (n > 0 && text != nullptr) {
-    error.message.assign(text, n);
+    error.message = WideText::ToUtf8(std::wstring_view(text, n));
     while (!error.message.empty() && (error.message.back() == '\n' || error.message.back() == '\r' ||
                                       error.message.back() == ' ' || error.message.back() == '.'))
       error.message.pop_back();
@@ -120,7 +121,7 @@ FileError Win32FileAccess::ErrorFor(unsigned long code) {
 }
 
 FileAccess::Kind Win32FileAccess::KindOf(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  const DWORD attributes = ::GetFileAttributesW(WideText::From(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = ::GetLastError();
     return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME)
@@ -132,7 +133,7 @@ FileAccess::Kind Win32FileAccess::KindOf(const std::string& path) {
 }
 
 bool Win32FileAccess::IsReadOnly(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  const DWORD attributes = ::GetFileAttributesW(WideText::From(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
          (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
@@ -151,11 +152,11 @@ std::unique_ptr<FileAccess::File> Win32FileAccess::OpenExisting(const std::strin
 
 bool Win32FileAccess::Move(const std::string& from, const std::string& to, bool replace, FileError& error) {
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-  return ::MoveFileExA(from.c_str(), to.c_str(), flags) || Failed(error);
+  return ::MoveFileExW(WideText::From(from).c_str(), WideText::From(to).c_str(), flags) || Failed(error);
 }
 
 bool Win32FileAccess::Remove(const std::string& path, FileError& error) {
-  return ::DeleteFileA(path.c_str()) || Failed(error);
+  return ::DeleteFileW(WideText::From(path).c_str()) || Failed(error);
 }
 
 bool Win32FileAccess::CreateFolders(const std::string& path, FileError& error) {
@@ -168,7 +169,7 @@ bool Win32FileAccess::CreateFolders(const std::string& path, FileError& error) {
   if (!parent.empty() && parent.size() < folder.size() && KindOf(parent) == Kind::Missing &&
       !CreateFolders(parent, error))
     return false;
-  if (::CreateDirectoryA(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+  if (::CreateDirectoryW(WideText::From(folder).c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS) {
     if (KindOf(folder) == Kind::Directory) return true;
     return Failed(error, ERROR_DIRECTORY);
   }

@@ -1,5 +1,7 @@
 #include "win/dialog.h"
 
+#include "win/wide_text.h"
+
 INT_PTR CALLBACK Dialog::StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_INITDIALOG) return FALSE;
   auto* self = reinterpret_cast<Dialog*>(lParam);
@@ -21,7 +23,7 @@ INT_PTR Dialog::DoModal(HWND owner) {
   ending_ = false;
   result_ = -1;
   if (ownerDisabled_) ::EnableWindow(owner, FALSE);
-  HWND window = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner,
+  HWND window = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), owner,
                                      StaticDialogProc, reinterpret_cast<LPARAM>(this));
   if (window == nullptr) {
     ReleaseOwner();
@@ -50,7 +52,7 @@ void Dialog::ReleaseOwner() {
 
 bool Dialog::CreateModeless(HWND parent) {
   modal_ = false;
-  return ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), parent,
+  return ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), parent,
                               StaticDialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
@@ -62,7 +64,7 @@ void Dialog::EndDialog(INT_PTR result) {
   if (modal_ && !ending_) ReleaseOwner();
   ending_ = true;
   // Wake the modal loop if it is waiting.
-  if (hwnd() != nullptr) ::PostMessageA(hwnd(), WM_NULL, 0, 0);
+  if (hwnd() != nullptr) ::PostMessageW(hwnd(), WM_NULL, 0, 0);
 }
 
 void Dialog::OnOK() {
@@ -97,6 +99,18 @@ LRESULT Dialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool Dialog::PreTranslateMessage(MSG* msg) {
   if (hwnd() == nullptr) return false;
-  if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) return ::IsDialogMessageA(hwnd(), msg) != FALSE;
+  if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) return ::IsDialogMessageW(hwnd(), msg) != FALSE;
   return false;
 }
+
+std::string Dialog::ItemText(int id) const { return WideText::OfWindow(Item(id)); }
+
+bool Dialog::SetItemText(int id, std::string_view text) const { return WideText::SetWindow(Item(id), text); }
+
+bool Dialog::IsChecked(int id) const { return ::IsDlgButtonChecked(hwnd(), id) == BST_CHECKED; }
+
+void Dialog::SetChecked(int id, bool checked) const {
+  ::CheckDlgButton(hwnd(), id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void Dialog::EnableItem(int id, bool enabled) const { ::EnableWindow(Item(id), enabled ? TRUE : FALSE); }

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <string_view>
+
 #include "win/window.h"
 
 class Dialog : public Window {
@@ -17,6 +20,12 @@ class Dialog : public Window {
   void EndDialog(INT_PTR result);
 
   HWND Item(int id) const { return ::GetDlgItem(hwnd(), id); }
+  // Typed access to the dialog's items; texts are UTF-8.
+  std::string ItemText(int id) const;
+  bool SetItemText(int id, std::string_view text) const;
+  bool IsChecked(int id) const;
+  void SetChecked(int id, bool checked) const;
+  void EnableItem(int id, bool enabled) const;
 
  protected:
   virtual BOOL OnInitDialog() { return TRUE; }

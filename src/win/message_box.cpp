@@ -1,11 +1,11 @@
 #include "win/message_box.h"
 
 #include "win/string_table.h"
+#include "win/wide_text.h"
 
 int MessageBoxes::Show(const std::string& text, UINT type, HWND owner) {
   if (owner == nullptr) owner = ::GetActiveWindow();
-  const std::string caption = StringTable::AppName();
-  return ::MessageBoxA(owner, text.c_str(), caption.c_str(), type);
+  return ::MessageBoxW(owner, WideText::From(text).c_str(), WideText::From(StringTable::AppName()).c_str(), type);
 }
 
 int MessageBoxes::ShowString(UINT stringId, UINT type, HWND owner) {

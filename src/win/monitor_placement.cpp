@@ -16,7 +16,7 @@ MonitorPlacement::MonitorPlacement(HMODULE module) {
 }
 
 const MonitorPlacement& MonitorPlacement::System() {
-  static const MonitorPlacement system(::GetModuleHandleA("USER32"));
+  static const MonitorPlacement system(::GetModuleHandleW(L"USER32"));
   return system;
 }
 
@@ -25,7 +25,7 @@ RECT MonitorPlacement::MonitorRect(HWND window, bool workArea) const {
   if (!HasMonitorFunctions()) {
     // The emulated monitor is the primary screen; every window belongs to it.
     if (workArea) {
-      if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &result, 0)) result = RECT{0, 0, 0, 0};
+      if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &result, 0)) result = RECT{0, 0, 0, 0};
     } else {
       result = RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     }

@@ -1,5 +1,7 @@
 #include "win/session_notification.h"
 
+#include "win/module_path.h"
+
 namespace {
 
 using RegisterFn = BOOL(WINAPI*)(HWND, DWORD);
@@ -14,7 +16,7 @@ const Functions& Lookup() {
   static const Functions functions = [] {
     Functions f;
     // It stays loaded for the life of the process.
-    if (HMODULE module = ::LoadLibraryA("wtsapi32.dll")) {
+    if (HMODULE module = ModulePath::LoadSystemLibrary(L"wtsapi32.dll")) {
       f.registerFn = reinterpret_cast<RegisterFn>(
           reinterpret_cast<void*>(::GetProcAddress(module, "WTSRegisterSessionNotification")));
       f.unregisterFn = reinterpret_cast<UnregisterFn>(

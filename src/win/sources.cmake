@@ -1,9 +1,13 @@
 # The thin Win32 layer; monitor_fit and dpi_scale are its portable arithmetic and build into the core.
 list(APPEND VELTA_CORE_SOURCES
   src/win/monitor_fit.cpp
-  src/win/dpi_scale.cpp)
+  src/win/dpi_scale.cpp
+  src/win/code_page.cpp)
 list(APPEND VELTA_WIN_SOURCES
   src/win/window.cpp
+  src/win/wide_text.cpp
+  src/win/ansi_code_page.cpp
+  src/win/module_path.cpp
   src/win/com_apartment.cpp
   src/win/dialog.cpp
   src/win/string_table.cpp

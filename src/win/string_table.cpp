@@ -1,27 +1,35 @@
 #include "win/string_table.h"
 
-#include <vector>
+#include "win/module_path.h"
+#include "win/wide_text.h"
 
 std::string StringTable::Load(UINT id) {
-  std::vector<char> buffer(256);
-  for (;;) {
-    const int n = ::LoadStringA(::GetModuleHandleA(nullptr), id, buffer.data(), static_cast<int>(buffer.size()));
-    if (n <= 0) return {};
-    if (static_cast<std::size_t>(n) < buffer.size() - 1) return std::string(buffer.data(), static_cast<std::size_t>(n));
-    buffer.resize(buffer.size() * 2);  // may have been cut; try again with more room
-  }
+  // With no buffer, LoadStringW hands out the resource's own text (not terminated) and its length.
+  const wchar_t* text = nullptr;
+  const int n = ::LoadStringW(::GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+  if (n <= 0 || text == nullptr) return {};
+  return WideText::ToUtf8(std::wstring_view(text, static_cast<std::size_t>(n)));
 }
 
-std::string StringTable::AppName() {
-  std::vector<char> path(MAX_PATH);
-  for (;;) {
-    const DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return "Velta";
-    if (n < path.size()) break;
-    path.resize(path.size() * 2);
+std::string StringTable::FormatText(std::string_view text, std::initializer_list<std::string_view> arguments) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+      const auto index = static_cast<std::size_t>(text[i + 1] - '1');
+      if (index < arguments.size()) {
+        out += *(arguments.begin() + index);
+        ++i;
+        continue;
+      }
+    }
+    out += text[i];
   }
-  std::string name(path.data());
-  if (const auto slash = name.find_last_of("\\/"); slash != std::string::npos) name.erase(0, slash + 1);
-  if (const auto dot = name.find_last_of('.'); dot != std::string::npos && dot != 0) name.erase(dot);
-  return name;
+  return out;
 }
+
+std::string StringTable::Format(UINT id, std::initializer_list<std::string_view> arguments) {
+  return FormatText(Load(id), arguments);
+}
+
+std::string StringTable::AppName() { return ModulePath::BaseName(); }

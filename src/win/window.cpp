@@ -3,23 +3,25 @@
 #include <exception>
 #include <string>
 
+#include "win/wide_text.h"
+
 namespace {
 
-const char kObjectProperty[] = "Velta.Window";
-const char kClassName[] = "VeltaWindow";
+const wchar_t kObjectProperty[] = L"Velta.Window";
+const wchar_t kClassName[] = L"VeltaWindow";
 
 ATOM RegisterSharedClass(WNDPROC proc) {
   static ATOM atom = 0;
   if (atom != 0) return atom;
-  WNDCLASSEXA wc{};
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = proc;
-  wc.hInstance = ::GetModuleHandleA(nullptr);
-  wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = kClassName;
-  atom = ::RegisterClassExA(&wc);
+  atom = ::RegisterClassExW(&wc);
   return atom;
 }
 
@@ -37,43 +39,43 @@ void Window::TraceStoppedException(const char* where) noexcept {
     } catch (...) {
     }
     text += '\n';
-    ::OutputDebugStringA(text.c_str());
+    ::OutputDebugStringW(WideText::From(text).c_str());
   } catch (...) {
-    ::OutputDebugStringA("Velta: exception stopped\n");
+    ::OutputDebugStringW(L"Velta: exception stopped\n");
   }
 }
 
 Window::~Window() {
   if (hwnd_ != nullptr && ::IsWindow(hwnd_)) {
     HWND window = hwnd_;
-    ::RemovePropA(window, kObjectProperty);
-    if (previous_ != nullptr) ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+    ::RemovePropW(window, kObjectProperty);
+    if (previous_ != nullptr) ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
     hwnd_ = nullptr;
     ::DestroyWindow(window);
   }
 }
 
 Window* Window::FromHandle(HWND window) {
-  return window != nullptr ? static_cast<Window*>(::GetPropA(window, kObjectProperty)) : nullptr;
+  return window != nullptr ? static_cast<Window*>(::GetPropW(window, kObjectProperty)) : nullptr;
 }
 
 void Window::Attach(HWND window, WNDPROC previous) {
   hwnd_ = window;
   previous_ = previous;
-  ::SetPropA(window, kObjectProperty, this);
+  ::SetPropW(window, kObjectProperty, this);
 }
 
 void Window::Subclass(HWND window) {
   auto previous = reinterpret_cast<WNDPROC>(
-      ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWndProc)));
+      ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWndProc)));
   Attach(window, previous);
 }
 
 bool Window::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
-  const auto style = static_cast<DWORD>(::GetWindowLongPtrA(hwnd_, GWL_STYLE));
+  const auto style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE));
   const DWORD changed = (style & ~remove) | add;
   if (changed == style) return false;
-  ::SetWindowLongPtrA(hwnd_, GWL_STYLE, static_cast<LONG_PTR>(changed));
+  ::SetWindowLongPtrW(hwnd_, GWL_STYLE, static_cast<LONG_PTR>(changed));
   if (swpFlags != 0)
     ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
   return true;
@@ -82,23 +84,23 @@ bool Window::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
 bool Window::Create(DWORD exStyle, const char* title, DWORD style, int x, int y, int width, int height,
                     HWND parent, HMENU menuOrId) {
   if (RegisterSharedClass(StaticWndProc) == 0) return false;
-  return ::CreateWindowExA(exStyle, kClassName, title, style, x, y, width, height, parent, menuOrId,
-                           ::GetModuleHandleA(nullptr), this) != nullptr;
+  return ::CreateWindowExW(exStyle, kClassName, WideText::From(title != nullptr ? title : "").c_str(), style, x, y, width, height, parent, menuOrId,
+                           ::GetModuleHandleW(nullptr), this) != nullptr;
 }
 
 LRESULT CALLBACK Window::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Window* self = FromHandle(window);
   if (self == nullptr && message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
     self = static_cast<Window*>(create->lpCreateParams);
     // Windows of the shared class have their own procedure; dialogs are
     // subclassed, so their previous procedure is the dialog manager's.
-    if (self != nullptr) self->Attach(window, ::DefWindowProcA);
+    if (self != nullptr) self->Attach(window, ::DefWindowProcW);
   }
   if (self == nullptr) {
-    auto previous = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(window, GWLP_WNDPROC));
-    return previous == StaticWndProc ? ::DefWindowProcA(window, message, wParam, lParam)
-                                     : ::CallWindowProcA(previous, window, message, wParam, lParam);
+    auto previous = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window, GWLP_WNDPROC));
+    return previous == StaticWndProc ? ::DefWindowProcW(window, message, wParam, lParam)
+                                     : ::CallWindowProcW(previous, window, message, wParam, lParam);
   }
   return Dispatch(self, window, message, wParam, lParam);
 }
@@ -162,9 +164,9 @@ LRESULT Window::Dispatch(Window* self, HWND window, UINT message, WPARAM wParam,
   --self->dispatchDepth_;
   self->current_ = saved;
   if (message == WM_NCDESTROY) {
-    ::RemovePropA(window, kObjectProperty);
-    if (self->previous_ != nullptr && self->previous_ != ::DefWindowProcA)
-      ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->previous_));
+    ::RemovePropW(window, kObjectProperty);
+    if (self->previous_ != nullptr && self->previous_ != ::DefWindowProcW)
+      ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->previous_));
     self->hwnd_ = nullptr;
     self->previous_ = nullptr;
   }
@@ -175,9 +177,9 @@ LRESULT Window::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) { return 
 
 LRESULT Window::Default() {
   const MSG& m = current_;
-  if (previous_ == nullptr || previous_ == ::DefWindowProcA)
-    return ::DefWindowProcA(m.hwnd, m.message, m.wParam, m.lParam);
-  return ::CallWindowProcA(previous_, m.hwnd, m.message, m.wParam, m.lParam);
+  if (previous_ == nullptr || previous_ == ::DefWindowProcW)
+    return ::DefWindowProcW(m.hwnd, m.message, m.wParam, m.lParam);
+  return ::CallWindowProcW(previous_, m.hwnd, m.message, m.wParam, m.lParam);
 }
 
 bool Window::PreTranslate(MSG* msg) {
@@ -189,13 +191,13 @@ bool Window::PreTranslate(MSG* msg) {
 
 bool Window::PumpMessage() {
   MSG msg;
-  if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+  if (::GetMessageW(&msg, nullptr, 0, 0) <= 0) {
     ::PostQuitMessage(static_cast<int>(msg.wParam));
     return false;
   }
   if (!PreTranslate(&msg)) {
     ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
+    ::DispatchMessageW(&msg);
   }
   return true;
 }

@@ -1,5 +1,7 @@
 #include "win/window_dpi.h"
 
+#include "win/module_path.h"
+
 namespace {
 
 template <typename Fn>
@@ -28,8 +30,8 @@ WindowDpi::WindowDpi(HMODULE user32, HMODULE shcore, HMODULE comctl32)
 
 const WindowDpi& WindowDpi::System() {
   // shcore exists from Windows 8.1 on; it stays loaded for the life of the process.
-  static const WindowDpi system(::GetModuleHandleA("USER32"), ::LoadLibraryA("shcore.dll"),
-                                ::GetModuleHandleA("comctl32.dll"));
+  static const WindowDpi system(::GetModuleHandleW(L"USER32"), ModulePath::LoadSystemLibrary(L"shcore.dll"),
+                                ::GetModuleHandleW(L"comctl32.dll"));
   return system;
 }
 
@@ -77,5 +79,5 @@ HICON WindowDpi::LoadIconAt(HINSTANCE module, UINT id, int size) const {
     if (SUCCEEDED(loadIconWithScaleDown_(module, MAKEINTRESOURCEW(id), size, size, &icon)) && icon != nullptr)
       return icon;
   }
-  return static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  return static_cast<HICON>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
