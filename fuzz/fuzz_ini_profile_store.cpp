@@ -112,11 +112,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     copy.Put("copy.ini", store.text());
     IniProfileStore fresh("copy.ini", copy);
     Check(fresh.IsForeignText() == store.IsForeignText());
+    // Unless the changes made a legacy file valid UTF-8 (a file is taken for what it looks like).
+    const bool sameEncoding = store.codePage() == fresh.codePage() || store.codePage() == 0 || fresh.codePage() == 0;
     std::vector<std::string> names, freshNames;
     store.EnumSections(names);
     fresh.EnumSections(freshNames);
-    Check(names == freshNames);
+    Check(!sameEncoding || names == freshNames);
     for (const std::string_view section : kSections) {
+      if (!sameEncoding) break;
       names.clear();
       freshNames.clear();
       const bool found = store.EnumKeys(section, names);

@@ -54,7 +54,10 @@ int RunIni(int argc, char** argv) {
   const auto want = [&](std::size_t n) { return rest.size() == n + 2; };
   // A folder or an unreadable file is never taken for an empty settings file.
   if (const int refused = CliFiles::RefuseUnreadable("ini", rest[0], true)) return refused;
-  IniProfileStore store(rest[0], CliFiles::Files());
+  // A file without the byte-order mark is read in this system's code pages (on Windows the ANSI
+  // and the legacy one; elsewhere UTF-8, then 1252); names and values given and printed are UTF-8.
+  IniProfileStore store(rest[0], CliFiles::Files(), IniProfileStore::SystemCodePage(),
+                        IniProfileStore::LegacyCodePage());
 
   if (action == "sections" && want(0)) {
     std::vector<std::string> names;
