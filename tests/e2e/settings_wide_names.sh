@@ -32,6 +32,11 @@ wait_value() {  # wait_value FILE KEY EXPECTED
   return 1
 }
 info_of() { driver info Velta | sed -n "s/^$1 //p"; }
+# A clock an earlier script left running would answer to "Velta" in place of this one's.
+if ! driver gone Velta 5 >/dev/null; then
+  driver command Velta $ID_EXIT
+  driver gone Velta 15 >/dev/null || not_ok "a clock left running by an earlier script ends"
+fi
 # run_and_exit DIR: starts the clock, lets it settle and ends it through its menu command.
 run_and_exit() {
   start_velta "$1"
