@@ -106,3 +106,17 @@ printf '[Settings]\r\nFormat=%%H:%%M \xe9t\xe9\r\nOption=196620\r\n' >"$dir/Velt
 check "a 1252 Velta.ini: start and exit" run_and_exit "$dir"
 check "its 1252 text is kept byte for byte" grep -q $'^Format=%H:%M \xe9t\xe9\r$' "$dir/Velta.ini"
 check "with no byte-order mark" [ "$(head -c 1 "$dir/Velta.ini")" = "[" ]
+
+# 5. velta-cli ini reads that file alike natively and under Wine (the system's 1252); a value 1252
+# cannot hold turns it into UTF-8 with the mark, which both read again.
+cli_win() { wine "$VELTA_BUILD/velta-cli.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+expect_eq "velta-cli.exe ini reads the 1252 value as UTF-8" "$(cli_win ini "$(winepath -w "$dir/Velta.ini" 2>/dev/null)" get Settings Format)" "%H:%M été"
+cli=$VELTA_ROOT/build/native/velta-cli
+if [ -x "$cli" ]; then
+  expect_eq "velta-cli ini natively too" "$("$cli" ini "$dir/Velta.ini" get Settings Format)" "%H:%M été"
+  check "velta-cli ini sets a value 1252 cannot hold" "$cli" ini "$dir/Velta.ini" set Settings Title "$wide_name"
+  check "the file is now UTF-8 with the mark" [ "$(head -c 3 "$dir/Velta.ini" | od -An -tx1 | tr -d ' ')" = efbbbf ]
+  check "its earlier text converted" grep -q $'^Format=%H:%M été\r$' "$dir/Velta.ini"
+  expect_eq "velta-cli.exe reads the new value back" \
+    "$(cli_win ini "$(winepath -w "$dir/Velta.ini" 2>/dev/null)" get Settings Title)" "$wide_name"
+fi
