@@ -1,6 +1,8 @@
 // velta-cli ini FILE ACTION ...: reads and edits a settings file the way the
 // clock does (the same store, so the same layout and the same rules).
 #include <cstdio>
+#include <initializer_list>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -8,6 +10,7 @@
 #include "cli/cli_files.h"
 #include "storage/ini_profile_store.h"
 #include "storage/profile_text.h"
+#include "win/code_page.h"
 
 namespace {
 
@@ -42,6 +45,30 @@ int Saved(IniProfileStore& store) {
   return kCliFailed;
 }
 
+// Why a write was refused: text that is no UTF-8, a file that is not single-byte text, a file
+// whose own bytes are no text of its code page (it would have to become UTF-8 to take the
+// value), or a name that would break the layout.
+int Refused(const IniProfileStore& store, std::initializer_list<std::string_view> texts) {
+  bool ascii = true;
+  for (const std::string_view text : texts) {
+    if (!CodePage::IsUtf8(text)) return Usage("names and values must be UTF-8 text");
+    ascii = ascii && CodePage::IsAscii(text);
+  }
+  if (store.IsForeignText()) {
+    std::fprintf(stderr, "velta-cli ini: %s is not single-byte text (UTF-16?); nothing was written\n",
+                 store.path().c_str());
+    return kCliFailed;
+  }
+  if (!ascii && store.codePage() != CodePage::kUtf8) {
+    std::fprintf(stderr,
+                 "velta-cli ini: %s is not text of its code page %u, so it cannot become UTF-8 to take this "
+                 "text; nothing was written\n",
+                 store.path().c_str(), store.codePage());
+    return kCliFailed;
+  }
+  return Usage("a name holds a line break, or a key \"=\"");
+}
+
 }  // namespace
 
 int RunIni(int argc, char** argv) {
@@ -54,7 +81,10 @@ int RunIni(int argc, char** argv) {
   const auto want = [&](std::size_t n) { return rest.size() == n + 2; };
   // A folder or an unreadable file is never taken for an empty settings file.
   if (const int refused = CliFiles::RefuseUnreadable("ini", rest[0], true)) return refused;
-  IniProfileStore store(rest[0], CliFiles::Files());
+  // A file without the byte-order mark is read in this system's code pages (on Windows the ANSI
+  // and the legacy one; elsewhere UTF-8, then 1252); names and values given and printed are UTF-8.
+  IniProfileStore store(rest[0], CliFiles::Files(), IniProfileStore::SystemCodePage(),
+                        IniProfileStore::LegacyCodePage());
 
   if (action == "sections" && want(0)) {
     std::vector<std::string> names;
@@ -89,13 +119,13 @@ int RunIni(int argc, char** argv) {
     return kCliOk;
   }
   if (action == "set" && want(3)) {
-    if (!store.WriteString(rest[2], rest[3], rest[4])) return Usage("a name holds a line break, or a key \"=\"");
+    if (!store.WriteString(rest[2], rest[3], rest[4])) return Refused(store, {rest[2], rest[3], rest[4]});
     return Saved(store);
   }
   if (action == "set-int" && want(3)) {
     std::int32_t value = 0;
     if (!ParseInt(rest[4], value)) return Usage("N must be a 32-bit integer");
-    if (!store.WriteInt(rest[2], rest[3], value)) return Usage("a name holds a line break, or a key \"=\"");
+    if (!store.WriteInt(rest[2], rest[3], value)) return Refused(store, {rest[2], rest[3]});
     return Saved(store);
   }
   if (action == "delete" && (want(1) || want(2))) {

@@ -53,11 +53,34 @@ std::string DecodeLineBreaks(std::string_view value) {
   return out;
 }
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// The encoding a file's bytes were written in; null while they are ASCII only.
+const CodePage* EncodingOf(std::string_view bytes, const CodePage& system, const CodePage& legacy) {
+  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) return &CodePage::Utf8();
+  if (CodePage::IsAscii(bytes)) return nullptr;
+  // Written before the system's code page became UTF-8.
+  if (system.Id() == CodePage::kUtf8 && !CodePage::IsUtf8(bytes)) return &legacy;
+  return &system;
+}
+
 }  // namespace
 
-IniProfileStore::IniProfileStore(std::string path, FileAccess& files) : IniProfileStore(std::move(path), {}, files) {}
+#ifndef _WIN32
+const CodePage& IniProfileStore::SystemCodePage() { return CodePage::Utf8(); }
 
-IniProfileStore::IniProfileStore(std::string path, std::string fallbackPath, FileAccess& files)
+const CodePage& IniProfileStore::LegacyCodePage() {
+  static const std::unique_ptr<CodePage> page = CodePage::Native(1252);
+  return page ? *page : CodePage::Utf8();
+}
+#endif
+
+IniProfileStore::IniProfileStore(std::string path, FileAccess& files, const CodePage& system,
+                                 const CodePage& legacy)
+    : IniProfileStore(std::move(path), {}, files, system, legacy) {}
+
+IniProfileStore::IniProfileStore(std::string path, std::string fallbackPath, FileAccess& files,
+                                 const CodePage& system, const CodePage& legacy)
     : path_(std::move(path)), fallbackPath_(std::move(fallbackPath)), files_(files) {
   // Settings that once had to move to the fallback place are found there first.
   if (!fallbackPath_.empty() && files_.KindOf(fallbackPath_) == FileAccess::Kind::File) {
@@ -79,7 +102,37 @@ IniProfileStore::IniProfileStore(std::string path, std::string fallbackPath, Fil
       readError_ = error.message;
       break;
   }
-  ini_.Load(std::move(text));  // every byte, whatever it holds
+  page_ = EncodingOf(text, system, legacy);
+  ini_->Load(std::move(text));  // every byte, whatever it holds
+}
+
+bool IniProfileStore::Encode(std::string_view text, std::string& bytes) const {
+  if (CodePage::IsAscii(text)) {
+    bytes.assign(text);
+    return true;
+  }
+  return page_ != nullptr && page_->FromUtf8(text, bytes);
+}
+
+bool IniProfileStore::Decode(std::string_view bytes, std::string& text) const {
+  if (CodePage::IsAscii(bytes)) {
+    text.assign(bytes);
+    return true;
+  }
+  return page_ != nullptr && page_->ToUtf8(bytes, text);
+}
+
+bool IniProfileStore::BecomeUtf8() {
+  std::string text(kUtf8Mark);
+  std::string converted;
+  if (!Decode(ini_->Render(), converted)) return false;
+  text += converted;
+  auto utf8 = std::make_unique<IniText>();
+  utf8->Load(std::move(text));
+  ini_ = std::move(utf8);
+  page_ = &CodePage::Utf8();
+  dirty_ = true;
+  return true;
 }
 
 bool IniProfileStore::Flush() { return Save().ok(); }
@@ -140,29 +193,56 @@ const IniProfileStore::SaveOutcome& IniProfileStore::Save() {
   return lastSave_;
 }
 
+namespace {
+
+// The names as UTF-8, leaving out any that are no text of the file's encoding (no name given
+// back could find them).
+template <class Decoder>
+void AppendDecoded(const std::vector<std::string>& bytes, std::vector<std::string>& names, Decoder decode) {
+  std::string name;
+  for (const std::string& b : bytes)
+    if (decode(b, name)) names.push_back(name);
+}
+
+}  // namespace
+
 bool IniProfileStore::EnumSections(std::vector<std::string>& names) {
-  ini_.SectionNames(names);
+  std::vector<std::string> bytes;
+  ini_->SectionNames(bytes);
+  AppendDecoded(bytes, names, [this](const std::string& b, std::string& n) { return Decode(b, n); });
   return true;
 }
 
 bool IniProfileStore::DeleteSection(std::string_view section) {
-  if (ValidSectionName(section) && ini_.RemoveSection(section)) dirty_ = true;
+  std::string s;
+  if (ValidSectionName(section) && Encode(section, s) && ini_->RemoveSection(s)) dirty_ = true;
   return true;
 }
 
 bool IniProfileStore::EnumKeys(std::string_view section, std::vector<std::string>& names) {
-  return ValidSectionName(section) && ini_.KeyNames(section, names);
+  std::string s;
+  std::vector<std::string> bytes;
+  if (!ValidSectionName(section) || !Encode(section, s) || !ini_->KeyNames(s, bytes)) return false;
+  AppendDecoded(bytes, names, [this](const std::string& b, std::string& n) { return Decode(b, n); });
+  return true;
 }
 
 bool IniProfileStore::DeleteKey(std::string_view section, std::string_view key) {
-  if (!ValidSectionName(section) || !ValidKeyName(key) || !ini_.RemoveKey(section, key)) return false;
+  std::string s, k;
+  if (!ValidSectionName(section) || !ValidKeyName(key) || !Encode(section, s) || !Encode(key, k) ||
+      !ini_->RemoveKey(s, k))
+    return false;
   dirty_ = true;
   return true;
 }
 
 std::optional<IniText::Value> IniProfileStore::Find(std::string_view section, std::string_view key) const {
   if (!ValidSectionName(section) || !ValidKeyName(key)) return std::nullopt;
-  return ini_.Find(section, key);
+  // Settings names are ASCII: no conversion on the way of every load.
+  if (CodePage::IsAscii(section) && CodePage::IsAscii(key)) return ini_->Find(section, key);
+  std::string s, k;
+  if (!Encode(section, s) || !Encode(key, k)) return std::nullopt;
+  return ini_->Find(s, k);
 }
 
 std::int32_t IniProfileStore::GetInt(std::string_view section, std::string_view key, std::int32_t fallback) {
@@ -179,15 +259,20 @@ std::string IniProfileStore::GetString(std::string_view section, std::string_vie
   const auto v = Find(section, key);
   // A value needs its line end; a last line without one reads as missing.
   if (!v || !v->terminated) return std::string(fallback);
-  if (v->text.find(kLineBreakMark) == std::string_view::npos) return std::string(v->text);
-  return DecodeLineBreaks(v->text);
+  std::string text;
+  if (!Decode(v->text, text)) return std::string(fallback);
+  if (text.find(kLineBreakMark) == std::string::npos) return text;
+  return DecodeLineBreaks(text);
 }
 
 std::size_t IniProfileStore::GetStringToBuffer(std::string_view section, std::string_view key,
                                                std::string_view fallback, char* buffer, std::size_t size) {
   if (buffer == nullptr || size == 0) return 0;
   const std::string value = GetString(section, key, fallback);
-  const std::size_t n = std::min(value.size(), size - 1);
+  std::size_t n = std::min(value.size(), size - 1);
+  // A cut text ends before a character, never inside one.
+  if (n < value.size())
+    while (n > 0 && (static_cast<unsigned char>(value[n]) & 0xC0) == 0x80) --n;
   std::memcpy(buffer, value.data(), n);
   buffer[n] = '\0';
   return n;
@@ -224,7 +309,15 @@ std::size_t IniProfileStore::GetBinaryCopy(std::string_view section, std::string
 
 bool IniProfileStore::Write(std::string_view section, std::string_view key, std::string_view value) {
   // Foreign text (UTF-16) is never written: Set refuses it.
-  if (!ValidSectionName(section) || !ValidKeyName(key) || !ini_.Set(section, key, value)) return false;
+  if (!ValidSectionName(section) || !ValidKeyName(key) || ini_->foreign()) return false;
+  const auto utf8 = [](std::string_view t) { return CodePage::IsAscii(t) || CodePage::IsUtf8(t); };
+  if (!utf8(section) || !utf8(key) || !utf8(value)) return false;
+  std::string s, k, v;
+  if (!Encode(section, s) || !Encode(key, k) || !Encode(value, v)) {
+    // More than the file's code page holds: the whole file becomes UTF-8, which holds it all.
+    if (!BecomeUtf8() || !Encode(section, s) || !Encode(key, k) || !Encode(value, v)) return false;
+  }
+  if (!ini_->Set(s, k, v)) return false;
   dirty_ = true;
   return true;
 }

@@ -8,14 +8,28 @@
 // bytes as uppercase hex pairs.
 //
 // Files as editors leave them are read alike: LF or lone CR line ends (a line
-// added to such a file takes the file's own line end), a UTF-8 byte-order mark
-// (kept), spaces or tabs before a header, any bytes (NUL included, kept). A
-// UTF-16 file is foreign: it reads as empty and is never written (see
-// IsForeignText).
+// added to such a file takes the file's own line end), spaces or tabs before a
+// header, any bytes (NUL included, kept). A UTF-16 file is foreign: it reads as
+// empty and is never written (see IsForeignText).
+//
+// Names and values are UTF-8 at this interface; the file keeps the encoding it
+// was written in, so that what wrote it still reads it:
+// - a file that starts with the UTF-8 byte-order mark is UTF-8;
+// - a file of ASCII bytes only (a new one too) has no encoding yet: it stays
+//   plain ASCII while only ASCII is written, and the first other character
+//   written makes it UTF-8 with the mark;
+// - any other file is in the system's ANSI code page, or, when that is UTF-8
+//   and the file is not valid UTF-8, in the user locale's legacy code page.
+// Every byte no change touches is kept. A value the file's code page cannot
+// hold exactly turns the whole file into UTF-8 with the mark, once; a file
+// whose own bytes are no text of its code page is then left as it is and the
+// write is refused. A name or value that is no text of the file's encoding
+// reads as missing.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +39,7 @@
 #include "storage/ini_text.h"
 #include "storage/profile_store.h"
 #include "storage/std_file_access.h"
+#include "win/code_page.h"
 
 class IniProfileStore : public virtual ProfileStore {
  public:
@@ -41,12 +56,15 @@ class IniProfileStore : public virtual ProfileStore {
     bool ok() const { return status == Status::Ok; }
   };
 
-  // The file at `path`, read and written through `files`.
-  explicit IniProfileStore(std::string path, FileAccess& files = StdFileAccess::Instance());
+  // The file at `path`, read and written through `files`; a file without the byte-order mark
+  // is read in `system`, or in `legacy` (above).
+  explicit IniProfileStore(std::string path, FileAccess& files = StdFileAccess::Instance(),
+                           const CodePage& system = SystemCodePage(), const CodePage& legacy = LegacyCodePage());
   // Settings kept at `path`, or, when that folder cannot take them, at `fallbackPath`: the
   // fallback file is read instead when it exists, and a save that the folder of `path`
   // refuses (no temporary file there, and the file not writable in place) goes to it.
-  IniProfileStore(std::string path, std::string fallbackPath, FileAccess& files);
+  IniProfileStore(std::string path, std::string fallbackPath, FileAccess& files,
+                  const CodePage& system = SystemCodePage(), const CodePage& legacy = LegacyCodePage());
 #ifdef _WIN32
   // The settings file beside the executable: its path with the extension replaced by "ini"
   // (Velta.exe -> Velta.ini), or %APPDATA%\Orvex's Applications\Velta\Velta.ini when that
@@ -71,12 +89,20 @@ class IniProfileStore : public virtual ProfileStore {
 
   const std::string& path() const { return path_; }
   // The file's whole content as it would be written.
-  const std::string& text() const { return ini_.Render(); }
+  const std::string& text() const { return ini_->Render(); }
+  // The file's code page: CodePage::kUtf8 for UTF-8 (with the mark, or a file written on a
+  // system whose code page is UTF-8), 1252, 932, ...; 0 while it holds only ASCII.
+  unsigned codePage() const { return page_ ? page_->Id() : 0; }
   bool dirty() const { return dirty_; }
   // The file is not single-byte text (UTF-16): every read gives the default,
   // every write is refused and the file is left as it is. The caller may tell
   // the user that the settings cannot be kept.
-  bool IsForeignText() const { return ini_.foreign(); }
+  bool IsForeignText() const { return ini_->foreign(); }
+
+  // The code pages a file without the byte-order mark was written in: on Windows the system's
+  // ANSI code page and the user locale's legacy one; elsewhere UTF-8 and 1252.
+  static const CodePage& SystemCodePage();
+  static const CodePage& LegacyCodePage();
 
   bool EnumSections(std::vector<std::string>& names) override;
   bool DeleteSection(std::string_view section) override;
@@ -106,11 +132,18 @@ class IniProfileStore : public virtual ProfileStore {
  private:
   std::optional<IniText::Value> Find(std::string_view section, std::string_view key) const;
   bool Write(std::string_view section, std::string_view key, std::string_view value);
+  // UTF-8 as the file's bytes and back; false when the file's encoding cannot hold it.
+  bool Encode(std::string_view text, std::string& bytes) const;
+  bool Decode(std::string_view bytes, std::string& text) const;
+  // The whole text as UTF-8 with the byte-order mark; false, changing nothing, when the
+  // file's bytes are no text of its code page.
+  bool BecomeUtf8();
 
   std::string path_;
   std::string fallbackPath_;
   FileAccess& files_;
-  IniText ini_;
+  const CodePage* page_ = nullptr;  // null: ASCII only so far
+  std::unique_ptr<IniText> ini_ = std::make_unique<IniText>();
   bool dirty_ = false;
   bool readFailed_ = false;
   std::string readError_;

@@ -8,13 +8,15 @@
 #include "storage/profile_text.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
+#include "win/wide_text.h"
 
 namespace {
 
 // Opens an existing key; an empty handle when it is not there.
 RegKeyHandle OpenKey(HKEY root, const std::string& path) {
   HKEY key = nullptr;
-  if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return RegKeyHandle();
+  if (::RegOpenKeyExW(root, WideText::From(path).c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    return RegKeyHandle();
   return RegKeyHandle(key);
 }
 
@@ -22,7 +24,8 @@ RegKeyHandle OpenKey(HKEY root, const std::string& path) {
 RegKeyHandle OpenOrCreateKey(HKEY root, const std::string& path) {
   if (RegKeyHandle key = OpenKey(root, path)) return key;
   HKEY key = nullptr;
-  if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+  if (::RegCreateKeyExW(root, WideText::From(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
     return RegKeyHandle();
   return RegKeyHandle(key);
 }
@@ -34,22 +37,26 @@ struct Query {
 };
 
 Query QueryValue(HKEY key, std::string_view name, void* buffer, std::size_t capacity) {
-  const std::string value(name);
+  const std::wstring value = WideText::From(name);
   Query q{};
   q.size = static_cast<DWORD>(capacity);
-  q.status = ::RegQueryValueExA(key, value.c_str(), nullptr, &q.type, static_cast<BYTE*>(buffer), &q.size);
+  q.status = ::RegQueryValueExW(key, value.c_str(), nullptr, &q.type, static_cast<BYTE*>(buffer), &q.size);
   return q;
 }
 
-// A REG_SZ value as text: the bytes delivered up to the first terminator.
-std::string_view TextOf(const std::vector<char>& buffer, DWORD size) {
-  const std::size_t n = std::min<std::size_t>(size, buffer.size());
-  const char* end = std::find(buffer.data(), buffer.data() + n, '\0');
-  return std::string_view(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
+// A REG_SZ value as delivered: the characters up to the first terminator (a stored string
+// need not have one).
+std::wstring_view WideOf(const std::vector<wchar_t>& buffer, DWORD size) {
+  const std::size_t n = std::min<std::size_t>(size / sizeof(wchar_t), buffer.size());
+  const wchar_t* end = std::find(buffer.data(), buffer.data() + n, L'\0');
+  return std::wstring_view(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
 }
 
+// The text cut to fit `size` bytes with its terminator, before a character, never inside one.
 std::size_t CopyBounded(std::string_view text, char* buffer, std::size_t size) {
-  const std::size_t n = std::min(text.size(), size - 1);
+  std::size_t n = std::min(text.size(), size - 1);
+  if (n < text.size())
+    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
   std::memcpy(buffer, text.data(), n);
   buffer[n] = '\0';
   return n;
@@ -77,21 +84,21 @@ bool RegistryProfileStore::EnumSections(std::vector<std::string>& names) {
   if (!key) return false;
   bool any = false;
   // Key names have at most 255 characters.
-  std::vector<char> name(256);
+  std::vector<wchar_t> name(256);
   for (DWORD index = 0;; ++index) {
     DWORD length = static_cast<DWORD>(name.size());
-    if (::RegEnumKeyExA(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    if (::RegEnumKeyExW(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
       break;
-    names.emplace_back(name.data(), length);
+    names.push_back(WideText::ToUtf8(std::wstring_view(name.data(), length)));
     any = true;
   }
   return any;
 }
 
 bool RegistryProfileStore::DeleteSection(std::string_view section) {
-  // An empty name would make RegDeleteKeyA delete the application key itself.
+  // An empty name would make RegDeleteKeyW delete the application key itself.
   if (section.empty()) return false;
-  if (RegKeyHandle key = OpenKey(root_, basePath_)) ::RegDeleteKeyA(key.get(), std::string(section).c_str());
+  if (RegKeyHandle key = OpenKey(root_, basePath_)) ::RegDeleteKeyW(key.get(), WideText::From(section).c_str());
   return false;  // callers learn nothing from the result
 }
 
@@ -111,10 +118,10 @@ std::int32_t RegistryProfileStore::GetInt(std::string_view section, std::string_
 float RegistryProfileStore::GetFloat(std::string_view section, std::string_view key, float fallback) {
   RegKeyHandle k = OpenKey(root_, KeyPath(section));
   if (!k) return fallback;
-  std::vector<char> text(kMaxFloatText + 1, '\0');
-  const Query q = QueryValue(k.get(), key, text.data(), kMaxFloatText);
+  std::vector<wchar_t> text(kMaxFloatText + 1, L'\0');
+  const Query q = QueryValue(k.get(), key, text.data(), kMaxFloatText * sizeof(wchar_t));
   if (q.status != ERROR_SUCCESS || q.type != REG_SZ) return fallback;
-  return ProfileText::ParseFloat(TextOf(text, q.size));
+  return ProfileText::ParseFloat(WideText::ToUtf8(WideOf(text, q.size)));
 }
 
 std::string RegistryProfileStore::GetString(std::string_view section, std::string_view key,
@@ -123,12 +130,12 @@ std::string RegistryProfileStore::GetString(std::string_view section, std::strin
   if (!k) return std::string(fallback);
   // Room for the longest string, its terminator and one more character, so
   // that a stored string without terminator that is one too long shows.
-  std::vector<char> text(kMaxString + 2, '\0');
-  const Query q = QueryValue(k.get(), key, text.data(), text.size());
-  const std::string_view value = TextOf(text, q.size);
+  std::vector<wchar_t> text(kMaxString + 2, L'\0');
+  const Query q = QueryValue(k.get(), key, text.data(), text.size() * sizeof(wchar_t));
+  const std::wstring_view value = WideOf(text, q.size);
   if (q.status != ERROR_SUCCESS || q.type != REG_SZ || value.size() > kMaxString)
     return std::string(fallback.substr(0, kMaxString));
-  return std::string(value);
+  return WideText::ToUtf8(value);
 }
 
 std::size_t RegistryProfileStore::GetStringToBuffer(std::string_view section, std::string_view key,
@@ -137,9 +144,12 @@ std::size_t RegistryProfileStore::GetStringToBuffer(std::string_view section, st
   std::size_t placed = CopyBounded(fallback, buffer, size);
   RegKeyHandle k = OpenKey(root_, KeyPath(section));
   if (!k) return placed;
-  std::vector<char> scratch(2 * size + 1, '\0');
-  const Query q = QueryValue(k.get(), key, scratch.data(), 2 * size);
-  if (q.status == ERROR_SUCCESS && q.type == REG_SZ) placed = CopyBounded(TextOf(scratch, q.size), buffer, size);
+  // Every UTF-16 unit takes at least one byte of UTF-8: a value longer than twice the buffer is
+  // refused as before, a shorter one cut to fit.
+  std::vector<wchar_t> scratch(2 * size + 1, L'\0');
+  const Query q = QueryValue(k.get(), key, scratch.data(), 2 * size * sizeof(wchar_t));
+  if (q.status == ERROR_SUCCESS && q.type == REG_SZ)
+    placed = CopyBounded(WideText::ToUtf8(WideOf(scratch, q.size)), buffer, size);
   return placed;
 }
 
@@ -185,9 +195,14 @@ bool RegistryProfileStore::Write(std::string_view section, std::string_view key,
                                  std::size_t size) {
   RegKeyHandle k = OpenOrCreateKey(root_, KeyPath(section));
   if (!k) return false;
-  const std::string name(key);
-  return ::RegSetValueExA(k.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
+  return ::RegSetValueExW(k.get(), WideText::From(key).c_str(), 0, type, static_cast<const BYTE*>(data),
                           static_cast<DWORD>(size)) == ERROR_SUCCESS;
+}
+
+// Stored as wide text with its terminator, as a REG_SZ value should be.
+bool RegistryProfileStore::WriteText(std::string_view section, std::string_view key, std::string_view text) {
+  const std::wstring wide = WideText::From(text);
+  return Write(section, key, REG_SZ, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
 }
 
 bool RegistryProfileStore::WriteInt(std::string_view section, std::string_view key, std::int32_t value) {
@@ -196,12 +211,11 @@ bool RegistryProfileStore::WriteInt(std::string_view section, std::string_view k
 }
 
 bool RegistryProfileStore::WriteFloat(std::string_view section, std::string_view key, float value) {
-  const std::string text = ProfileText::FormatFloat(value);
-  return Write(section, key, REG_SZ, text.data(), text.size());
+  return WriteText(section, key, ProfileText::FormatFloat(value));
 }
 
 bool RegistryProfileStore::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  return Write(section, key, REG_SZ, value.data(), value.size());
+  return WriteText(section, key, value);
 }
 
 bool RegistryProfileStore::WriteBinary(std::string_view section, std::string_view key, const void* data,

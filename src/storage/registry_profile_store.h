@@ -1,5 +1,6 @@
 // Settings as registry values: one subkey per section under an application
 // key. No key is held open between operations, and no read creates a key.
+// Names and strings are UTF-8 here and wide (REG_SZ in UTF-16) in the registry.
 #pragma once
 
 #include <windows.h>
@@ -38,14 +39,15 @@ class RegistryProfileStore : public virtual ProfileStore {
   bool WriteString(std::string_view section, std::string_view key, std::string_view value) override;
   bool WriteBinary(std::string_view section, std::string_view key, const void* data, std::size_t size) override;
 
-  // Longest string GetString delivers; a longer one reads as the fallback.
+  // Longest string GetString delivers, in UTF-16 units; a longer one reads as the fallback.
   static constexpr std::size_t kMaxString = 259;
-  // GetFloat reads at most this many bytes of text.
+  // GetFloat reads at most this many characters of text.
   static constexpr std::size_t kMaxFloatText = 16;
 
  private:
   std::string KeyPath(std::string_view section) const;
   bool Write(std::string_view section, std::string_view key, DWORD type, const void* data, std::size_t size);
+  bool WriteText(std::string_view section, std::string_view key, std::string_view text);
 
   std::string basePath_;
   HKEY root_;

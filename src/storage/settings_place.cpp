@@ -1,23 +1,39 @@
 #include "storage/settings_place.h"
 
 #include <windows.h>
+#include <knownfolders.h>
 #include <shlobj.h>
 
-#include <vector>
-
 #include "storage/app_profile.h"
+#include "win/module_path.h"
 #include "win/string_table.h"
+#include "win/wide_text.h"
+
+namespace {
+
+// The user's roaming application data folder, or %APPDATA% when the shell does not name it.
+std::string RoamingAppData() {
+  std::string folder;
+  PWSTR known = nullptr;
+  // The buffer is the caller's to free, even when the call fails.
+  if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &known)))
+    folder = WideText::ToUtf8(known);
+  ::CoTaskMemFree(known);
+  if (!folder.empty()) return folder;
+  std::wstring value(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = ::GetEnvironmentVariableW(L"APPDATA", value.data(), static_cast<DWORD>(value.size()));
+    if (n == 0) return {};
+    if (n < value.size()) return WideText::ToUtf8(std::wstring_view(value.data(), n));
+    value.resize(n);  // n counts the terminator when the value did not fit
+  }
+}
+
+}  // namespace
 
 std::string SettingsPlace::ExecutableIni() {
-  std::vector<char> path(MAX_PATH);
-  DWORD n;
-  for (;;) {
-    n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) break;
-    path.resize(path.size() * 2);
-  }
-  std::string ini(path.data(), n);
+  std::string ini = ModulePath::Executable();
+  if (ini.empty()) return {};
   const std::size_t nameStart = ini.find_last_of("\\/") + 1;  // 0 when there is no folder
   const std::size_t dot = ini.find_last_of('.');
   if (dot == std::string::npos || dot < nameStart) ini += '.';
@@ -26,14 +42,7 @@ std::string SettingsPlace::ExecutableIni() {
 }
 
 std::string SettingsPlace::AppDataFolder() {
-  char folder[MAX_PATH] = {};
-  std::string base;
-  if (SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
-    base = folder;
-  } else {
-    const DWORD n = ::GetEnvironmentVariableA("APPDATA", folder, sizeof folder);
-    if (n > 0 && n < sizeof folder) base.assign(folder, n);
-  }
+  std::string base = RoamingAppData();
   if (base.empty()) return {};
   if (base.back() != '\\') base += '\\';
   return base + AppProfile::kCompanyKey + "\\" + StringTable::AppName() + "\\";

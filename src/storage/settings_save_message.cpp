@@ -1,23 +1,10 @@
 #include "storage/settings_save_message.h"
 
 #include <atomic>
-#include <vector>
 
 #include "resource.h"
 #include "win/message_box.h"
 #include "win/string_table.h"
-
-namespace {
-
-// "%1" and "%2" of a string-table text replaced by the file and the reason.
-std::string Fill(std::string text, const std::string& file, const std::string& reason) {
-  for (const auto& [mark, value] : {std::pair<std::string, const std::string&>{"%1", file}, {"%2", reason}}) {
-    if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, mark.size(), value);
-  }
-  return text;
-}
-
-}  // namespace
 
 SettingsSaveMessage& SettingsSaveMessage::Process() {
   static SettingsSaveMessage process;
@@ -30,16 +17,16 @@ std::string SettingsSaveMessage::Text(const IniProfileStore::SaveOutcome& outcom
     case Status::Ok:
       return {};
     case Status::ReadOnly:
-      return Fill(StringTable::Load(IDS_SETTINGS_READ_ONLY), outcome.path, outcome.reason);
+      return StringTable::Format(IDS_SETTINGS_READ_ONLY, {outcome.path, outcome.reason});
     case Status::Failed:
       break;
   }
-  return Fill(StringTable::Load(IDS_SETTINGS_NOT_SAVED), outcome.path, outcome.reason);
+  return StringTable::Format(IDS_SETTINGS_NOT_SAVED, {outcome.path, outcome.reason});
 }
 
 bool SettingsSaveMessage::ShowForeignTextOnce(const std::string& path, HWND owner) {
   if (silenced_ || foreignShown_.exchange(true)) return false;
-  MessageBoxes::Show(Fill(StringTable::Load(IDS_SETTINGS_FOREIGN), path, {}), MB_OK | MB_ICONWARNING, owner);
+  MessageBoxes::Show(StringTable::Format(IDS_SETTINGS_FOREIGN, {path}), MB_OK | MB_ICONWARNING, owner);
   return true;
 }
 

@@ -518,7 +518,7 @@ TEST(IniProfileStoreValues, ALastLineWithoutLineEndIsCompleted) {
 TEST(IniProfileStoreValues, AnyTextReadsBackAsWritten) {
   ScratchDir dir;
   TextStore store("", dir);
-  const std::string values[] = {"", "=", "[S]", "a=b", " spaced ", "\x83\x5C\x83\x5D", "%%%", "\t"};
+  const std::string values[] = {"", "=", "[S]", "a=b", " spaced ", "\xE3\x82\xBD\xE3\x83\xBC", "%%%", "\t"};
   const auto key = [](int i) { return std::string(1, 'k').append(std::to_string(i)); };
   int i = 0;
   for (const std::string& v : values) store.WriteString("S", key(i++), v);

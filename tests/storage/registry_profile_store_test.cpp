@@ -94,7 +94,7 @@ TEST_F(RegistryProfileStoreTest, WritesStoreTheDocumentedTypes) {
     const Raw raw = Read("QuickTimer", c.name);
     ASSERT_EQ(raw.status, ERROR_SUCCESS) << c.name;
     EXPECT_EQ(raw.type, c.type) << c.name;
-    // Strings are stored without a terminator; the system may add one when reading.
+    // Strings are stored as wide text with their terminator; read here through the A function.
     std::vector<std::uint8_t> got = raw.bytes;
     if (c.type == REG_SZ && !got.empty() && got.back() == 0) got.pop_back();
     EXPECT_EQ(got, c.bytes) << c.name;
@@ -122,8 +122,8 @@ TEST_F(RegistryProfileStoreTest, ReadsFallBackOnMissingOrMistypedValues) {
 TEST_F(RegistryProfileStoreTest, StringsUpTo259CharactersReadBack) {
   const std::string s259(259, 'a'), s260(260, 'b'), s300(300, 'c');
   store_.WriteString("S", "259", s259);
-  store_.WriteString("S", "260", s260);        // written as it is, without a terminator
-  PlantText("S", "260t", s260, true);           // and with one
+  store_.WriteString("S", "260", s260);        // written with its terminator
+  PlantText("S", "260t", s260, false);          // and without one
   store_.WriteString("S", "300", s300);
   store_.WriteString("S", "empty", "");
   EXPECT_EQ(store_.GetString("S", "259", "fb"), s259);
@@ -166,7 +166,7 @@ TEST_F(RegistryProfileStoreTest, FloatsTravelAsSixDecimalText) {
   EXPECT_EQ(store_.GetString("S", "half", ""), "1.500000");
   EXPECT_FLOAT_EQ(store_.GetFloat("S", "half", 0.0f), 1.5f);
   EXPECT_NEAR(store_.GetFloat("S", "third", 0.0f), 0.333333f, 1e-7);
-  PlantText("S", "long", "1.0000000000000000001");  // more than 16 bytes
+  PlantText("S", "long", "1.0000000000000000001");  // more than 16 characters
   EXPECT_FLOAT_EQ(store_.GetFloat("S", "long", 9.0f), 9.0f);
   EXPECT_FLOAT_EQ(store_.GetFloat("S", "missing", 9.0f), 9.0f);
 }
@@ -249,6 +249,38 @@ TEST_F(RegistryProfileStoreTest, SectionsAreSubkeysAndKeyOperationsDoNothing) {
   store_.DeleteSection("QuickTimer");
   EXPECT_FALSE(store_.DeleteSection(""));
   EXPECT_TRUE(KeyExists(kBase));
+}
+
+// Names and strings of any script travel as wide text: what another Unicode program (or
+// "reg query") sees is the same characters.
+TEST_F(RegistryProfileStoreTest, NonAsciiNamesAndStringsRoundTripAsWideText) {
+  const std::string section = "\xD0\xA1\xD0\xB5\xD0\xBA\xD1\x86\xD0\xB8\xD1\x8F";  // Секция
+  const std::string key = "\xE9\x8D\xB5";                                              // 鍵
+  const std::string value = "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80 \xD0\x96";        // 日本 😀 Ж
+  ASSERT_TRUE(store_.WriteString(section, key, value));
+  EXPECT_EQ(store_.GetString(section, key, "fb"), value);
+
+  HKEY raw;
+  const std::wstring path = std::wstring(L"Software\\Velta Tests\\RegistryProfileStore\\") + L"\u0421\u0435\u043A\u0446\u0438\u044F";
+  ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &raw), ERROR_SUCCESS);
+  wchar_t stored[32] = {};
+  DWORD type = 0, size = sizeof stored;
+  EXPECT_EQ(::RegQueryValueExW(raw, L"\u9375", nullptr, &type, reinterpret_cast<BYTE*>(stored), &size), ERROR_SUCCESS);
+  ::RegCloseKey(raw);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  const std::wstring expected = L"\u65E5\u672C \U0001F600 \u0416";
+  EXPECT_EQ(size, (expected.size() + 1) * sizeof(wchar_t)) << "with its terminator";
+  EXPECT_EQ(std::wstring(stored), expected);
+
+  std::vector<std::string> names;
+  EXPECT_TRUE(store_.EnumSections(names));
+  EXPECT_EQ(names, std::vector<std::string>{section});
+  // A cut string ends before a character, never inside one.
+  char buffer[6];
+  EXPECT_EQ(store_.GetStringToBuffer(section, key, "", buffer, sizeof buffer), 3u);
+  EXPECT_EQ(std::string(buffer), "\xE6\x97\xA5");
+  store_.DeleteSection(section);
+  EXPECT_EQ(store_.GetString(section, key, "gone"), "gone");
 }
 
 TEST_F(RegistryProfileStoreTest, WritesFailWhereNoKeyCanBeMade) {
