@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   EncodedFileInfo info;
   const bool accepted = InspectEncodedFile("/in.QZD", key, info, true, files).ok();
   if (accepted) {
-    Check(info.contentLength + info.storedPath.size() + kEncodedTrailerSize == file.size());
-    Check(info.storedPath.size() <= kMaxStoredPathLength);
+    Check(info.contentLength + info.storedSize + kEncodedTrailerSize == file.size());
+    Check(info.storedSize <= (info.storedAsUtf8 ? kMaxStoredUtf8PathLength : kMaxStoredPathLength));
   }
   DecodeOptions options;
   options.to = "/out";

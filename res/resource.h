@@ -185,6 +185,9 @@
 #define IDC_ENCODE_NOW           1024
 #define IDS_OPEN_ELSEWHERE       1487
 #define IDS_STILL_OPEN           1488
+// The launcher's texts from 14800 to 14849.
+// A key with a character the system's ANSI code page cannot hold
+#define IDS_KEY_NOT_IN_CODE_PAGE 14800
 
 // ---- Settings file ----
 // %1 the settings file, %2 the system's reason

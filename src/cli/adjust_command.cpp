@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/cli_args.h"
+#include "cli/cli_console.h"
 #include "timesync/time_adjust_settings.h"
 #include "timesync/time_adjustment.h"
 
@@ -38,28 +39,28 @@ int RunAdjust(int argc, char** argv) {
   const auto retryText = args.Option("--retry");
   const auto& rest = args.Positional();
   if (args.Error() || !rest.empty()) {
-    std::fprintf(stderr, "velta-cli adjust: %s\n%s", args.Error() ? args.ErrorText().c_str() : "no HOST argument; use --server",
+    CliConsole::Print(stderr, "velta-cli adjust: %s\n%s", args.Error() ? args.ErrorText().c_str() : "no HOST argument; use --server",
                  kUsage);
     return kCliUsage;
   }
   // The clock's stored values pass as they are; the time-out may not be negative.
   if (timeoutText && !ParseInt32(*timeoutText, 0, settings.timeoutMs)) {
-    std::fprintf(stderr, "velta-cli adjust: --timeout takes milliseconds (0 to 2147483647)\n%s", kUsage);
+    CliConsole::Print(stderr, "velta-cli adjust: --timeout takes milliseconds (0 to 2147483647)\n%s", kUsage);
     return kCliUsage;
   }
   if (retryText && !ParseInt32(*retryText, -2147483647ll - 1, settings.retries)) {
-    std::fprintf(stderr, "velta-cli adjust: --retry takes a whole number of attempts\n%s", kUsage);
+    CliConsole::Print(stderr, "velta-cli adjust: --retry takes a whole number of attempts\n%s", kUsage);
     return kCliUsage;
   }
   switch (AdjustSystemTime(settings)) {
     case AdjustOutcome::kAdjusted:
-      std::printf("the clock was set from %s port %s\n", settings.server.c_str(), settings.port.c_str());
+      CliConsole::Print(stdout, "the clock was set from %s port %s\n", settings.server.c_str(), settings.port.c_str());
       return kCliOk;
     case AdjustOutcome::kNeedsRights:
-      std::fprintf(stderr, "velta-cli adjust: this account may not set the clock (administrator rights needed)\n");
+      CliConsole::Print(stderr, "velta-cli adjust: this account may not set the clock (administrator rights needed)\n");
       return kCliFailed;
     default:
-      std::fprintf(stderr, "velta-cli adjust: no usable time from %s port %s, or the clock could not be set\n",
+      CliConsole::Print(stderr, "velta-cli adjust: no usable time from %s port %s, or the clock could not be set\n",
                    settings.server.c_str(), settings.port.c_str());
       return kCliFailed;
   }

@@ -3,16 +3,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <system_error>
+#include <vector>
 
 #include "cli/cli_args.h"
+#include "cli/cli_console.h"
+#include "launcher/ascii_code_page.h"
 #include "storage/std_file_access.h"
 
 #ifdef _WIN32
-#include <cstring>
+#include <windows.h>
 
-#include "launcher/launcher_add_dialog.h"
 #include "storage/win32_file_access.h"
+#include "win/ansi_code_page.h"
+#include "win/wide_text.h"
 #endif
 
 FileAccess& CliFiles::Files() {
@@ -23,18 +28,48 @@ FileAccess& CliFiles::Files() {
 #endif
 }
 
-LeadBytePredicate CliFiles::LeadByte() {
+const CodePage* CliFiles::StoredCodePage(const char* command, const std::optional<std::string>& id) {
+  if (!id) {
 #ifdef _WIN32
-  return AnsiLeadByte;
+    return &AnsiCodePage::System();
 #else
-  return nullptr;
+    return &AsciiCodePage::Instance();
 #endif
+  }
+  static std::vector<std::unique_ptr<CodePage>> made;  // live as long as the process
+  char* end = nullptr;
+  const unsigned long number = std::strtoul(id->c_str(), &end, 10);
+  std::unique_ptr<CodePage> page;
+  if (!id->empty() && end != nullptr && *end == '\0' && number > 0 && number < 65536) {
+    if (number == AsciiCodePage::kId) {
+      return &AsciiCodePage::Instance();
+    } else if (number == CodePage::kUtf8) {
+      return &CodePage::Utf8();
+    } else {
+#ifdef _WIN32
+      if (::IsValidCodePage(static_cast<UINT>(number))) page = std::make_unique<AnsiCodePage>(static_cast<unsigned>(number));
+#else
+      page = CodePage::Native(static_cast<unsigned>(number));
+#endif
+    }
+  }
+  if (!page) {
+    CliConsole::Print(stderr, "velta-cli %s: --code-page %s is no code page this system knows\n", command, id->c_str());
+    return nullptr;
+  }
+  made.push_back(std::move(page));
+  return made.back().get();
 }
 
 std::string CliFiles::FullPath(const std::string& path) {
 #ifdef _WIN32
-  char buffer[1024];
-  if (_fullpath(buffer, path.c_str(), sizeof buffer)) return buffer;
+  const std::wstring wide = WideText::From(path);
+  const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed > 0) {
+    std::wstring full(needed, L'\0');
+    const DWORD n = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (n > 0 && n < needed) return WideText::ToUtf8(std::wstring_view(full.data(), n));
+  }
 #else
   // The folder resolved, the name kept: a file that does not exist yet has a full path too.
   const std::size_t slash = path.find_last_of('/');
@@ -58,7 +93,10 @@ std::string CliFiles::FullPath(const std::string& path) {
 
 bool CliFiles::SameFile(const std::string& a, const std::string& b) {
 #ifdef _WIN32
-  return _stricmp(FullPath(a).c_str(), FullPath(b).c_str()) == 0;
+  // The file system's own rule for names that differ only in case.
+  const std::wstring first = WideText::From(FullPath(a)), second = WideText::From(FullPath(b));
+  return ::CompareStringOrdinal(first.c_str(), static_cast<int>(first.size()), second.c_str(),
+                                static_cast<int>(second.size()), TRUE) == CSTR_EQUAL;
 #else
   std::error_code ec;
   return FullPath(a) == FullPath(b) || std::filesystem::equivalent(a, b, ec);
@@ -71,17 +109,17 @@ int CliFiles::RefuseUnreadable(const char* command, const std::string& path, boo
       break;
     case FileAccess::Kind::Missing:
       if (missingOk) return kCliOk;
-      std::fprintf(stderr, "velta-cli %s: cannot read %s: there is no such file\n", command, path.c_str());
+      CliConsole::Print(stderr, "velta-cli %s: cannot read %s: there is no such file\n", command, path.c_str());
       return kCliFailed;
     case FileAccess::Kind::Directory:
-      std::fprintf(stderr, "velta-cli %s: %s is a folder, not a file\n", command, path.c_str());
+      CliConsole::Print(stderr, "velta-cli %s: %s is a folder, not a file\n", command, path.c_str());
       return kCliFailed;
     case FileAccess::Kind::Other:
-      std::fprintf(stderr, "velta-cli %s: %s is not a file that can be read\n", command, path.c_str());
+      CliConsole::Print(stderr, "velta-cli %s: %s is not a file that can be read\n", command, path.c_str());
       return kCliFailed;
   }
   FileError error;
   if (Files().OpenRead(path, error)) return kCliOk;
-  std::fprintf(stderr, "velta-cli %s: cannot read %s: %s\n", command, path.c_str(), error.message.c_str());
+  CliConsole::Print(stderr, "velta-cli %s: cannot read %s: %s\n", command, path.c_str(), error.message.c_str());
   return kCliFailed;
 }

@@ -1,17 +1,23 @@
-// The files velta-cli reads and writes: through the Win32 file functions in velta-cli.exe,
-// the C runtime natively; and the check every command makes of a file it is given.
+// The files velta-cli reads and writes: through the Win32 file functions (wide) in
+// velta-cli.exe, the C runtime natively; the code page of stored paths and keys; and the
+// check every command makes of a file it is given. Paths are UTF-8.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "launcher/stored_path.h"
 #include "storage/file_access.h"
+#include "win/code_page.h"
 
 class CliFiles {
  public:
   static FileAccess& Files();
-  // The user's code page's two-byte characters on Windows; none natively.
-  static LeadBytePredicate LeadByte();
+  // The code page an encoded file's unmarked path and its key are in: the one named by
+  // --code-page (a Windows code page number), else the system's ANSI code page on Windows and
+  // plain ASCII natively, where there is none. Null, with the reason printed, for a number
+  // this system does not know.
+  static const CodePage* StoredCodePage(const char* command, const std::optional<std::string>& id);
   // The full path of `path` as the system resolves it (the text itself when it cannot).
   static std::string FullPath(const std::string& path);
   // True when both paths name the same file.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/cli_args.h"
+#include "cli/cli_console.h"
 #include "cli/cli_files.h"
 #include "launcher/file_encoding.h"
 #include "launcher/md5.h"
@@ -14,13 +15,26 @@
 namespace {
 
 int UsageError(const char* command, const std::string& problem, const char* usage) {
-  std::fprintf(stderr, "velta-cli %s: %s; usage: velta-cli %s\n", command, problem.c_str(), usage);
+  CliConsole::Print(stderr, "velta-cli %s: %s; usage: velta-cli %s\n", command, problem.c_str(), usage);
   return kCliUsage;
 }
 
 int Failed(const char* command, const std::string& message) {
-  std::fprintf(stderr, "velta-cli %s: %s\n", command, message.c_str());
+  CliConsole::Print(stderr, "velta-cli %s: %s\n", command, message.c_str());
   return kCliFailed;
+}
+
+std::string CodePageName(const CodePage& page) {
+  return page.Id() == AsciiCodePage::kId ? std::string("plain ASCII") : "code page " + std::to_string(page.Id());
+}
+
+// The key as the encoding takes it: its bytes in the code page. A character the code page
+// lacks is refused, never replaced by a look-alike (which would make it another key).
+bool KeyOf(const char* command, const std::string& text, const CodePage& page, std::string& bytes) {
+  if (KeyBytes(text, page, bytes)) return true;
+  Failed(command, "the key holds a character that " + CodePageName(page) +
+                      " cannot hold; give --code-page with the code page the key was typed in");
+  return false;
 }
 
 std::string WithSeparator(std::string folder) {
@@ -49,7 +63,9 @@ int Refused(const char* command, const EncodedFileOutcome& outcome, const std::s
       if (std::string(command) == "encode")
         return Failed(command, "cannot encode " + file + ": its path is " + StoredPath::Describe(outcome.pathProblem));
       return Failed(command, "the stored path \"" + outcome.storedPath + "\" is " +
-                                 StoredPath::Describe(outcome.pathProblem) + "; name the file to write with --to");
+                                 StoredPath::Describe(outcome.pathProblem) +
+                                 (outcome.pathProblem == StoredPath::Problem::NotText ? " (see --code-page)" : "") +
+                                 "; name the file to write with --to");
     case Status::TargetExists:
       return Failed(command, target + " exists; give --force to replace it, or --to to write elsewhere");
     case Status::WriteFailed:
@@ -63,35 +79,43 @@ int Refused(const char* command, const EncodedFileOutcome& outcome, const std::s
 }  // namespace
 
 int RunEncode(int argc, char** argv) {
-  static const char kUsage[] = "encode SRC --name NAME --key KEY [--dir DIR]";
+  static const char kUsage[] = "encode SRC --name NAME --key KEY [--dir DIR] [--code-page N]";
   CliArgs args(argc, argv, 2);
   const auto name = args.Option("--name");
   const auto key = args.Option("--key");
   const auto dir = args.Option("--dir");
+  const auto codePageId = args.Option("--code-page");
   const auto& rest = args.Positional();
   if (args.Error()) return UsageError("encode", args.ErrorText(), kUsage);
   if (rest.size() != 1 || !name || !key) return UsageError("encode", "expected SRC, --name and --key", kUsage);
+  const CodePage* page = CliFiles::StoredCodePage("encode", codePageId);
+  std::string keyBytes;
+  if (page == nullptr || !KeyOf("encode", *key, *page, keyBytes)) return kCliFailed;
   const std::string source = CliFiles::FullPath(rest[0]);
   if (const int refused = CliFiles::RefuseUnreadable("encode", source)) return refused;
   const std::string folder = WithSeparator(CliFiles::FullPath(dir ? *dir : std::string(".")));
   if (CliFiles::Files().KindOf(folder) != FileAccess::Kind::Directory)
     return Failed("encode", folder + " is not a folder");
   const EncodedFileOutcome outcome =
-      EncodeNewFile(source, {folder}, *name, *key, CliFiles::Files(), nullptr, CliFiles::LeadByte());
+      EncodeNewFile(source, {folder}, *name, keyBytes, CliFiles::Files(), nullptr, *page);
   if (!outcome.ok()) return Refused("encode", outcome, source, "a new file in " + folder);
-  std::printf("%s\n", outcome.path.c_str());
+  CliConsole::Print(stdout, "%s\n", outcome.path.c_str());
   return kCliOk;
 }
 
 int RunDecode(int argc, char** argv) {
-  static const char kUsage[] = "decode FILE --key KEY [--to PATH] [--force]";
+  static const char kUsage[] = "decode FILE --key KEY [--to PATH] [--force] [--code-page N]";
   CliArgs args(argc, argv, 2);
   const auto key = args.Option("--key");
   const auto to = args.Option("--to");
+  const auto codePageId = args.Option("--code-page");
   const bool force = args.Flag("--force");
   const auto& rest = args.Positional();
   if (args.Error()) return UsageError("decode", args.ErrorText(), kUsage);
   if (rest.size() != 1 || !key) return UsageError("decode", "expected FILE and --key", kUsage);
+  const CodePage* page = CliFiles::StoredCodePage("decode", codePageId);
+  std::string keyBytes;
+  if (page == nullptr || !KeyOf("decode", *key, *page, keyBytes)) return kCliFailed;
   if (to) {
     if (to->empty()) return UsageError("decode", "--to needs a file name", kUsage);
     if (CliFiles::Files().KindOf(*to) == FileAccess::Kind::Directory)
@@ -103,26 +127,33 @@ int RunDecode(int argc, char** argv) {
   options.to = to ? *to : std::string();
   // The user named the place with --to; the stored path is only replaced when asked.
   options.replace = to.has_value() || force;
-  options.isLeadByte = CliFiles::LeadByte();
-  const EncodedFileOutcome outcome = DecodeEncodedFile(rest[0], *key, options, CliFiles::Files());
+  const EncodedFileOutcome outcome = DecodeEncodedFile(rest[0], keyBytes, options, CliFiles::Files(), nullptr, *page);
   if (!outcome.ok()) return Refused("decode", outcome, rest[0], to ? *to : outcome.storedPath);
-  std::printf("%s\n", outcome.path.c_str());
+  CliConsole::Print(stdout, "%s\n", outcome.path.c_str());
   return kCliOk;
 }
 
 int RunInfo(int argc, char** argv) {
-  static const char kUsage[] = "info FILE --key KEY";
+  static const char kUsage[] = "info FILE --key KEY [--code-page N]";
   CliArgs args(argc, argv, 2);
   const auto key = args.Option("--key");
+  const auto codePageId = args.Option("--code-page");
   const auto& rest = args.Positional();
   if (args.Error()) return UsageError("info", args.ErrorText(), kUsage);
   if (rest.size() != 1 || !key) return UsageError("info", "expected FILE and --key", kUsage);
+  const CodePage* page = CliFiles::StoredCodePage("info", codePageId);
+  std::string keyBytes;
+  if (page == nullptr || !KeyOf("info", *key, *page, keyBytes)) return kCliFailed;
   if (const int refused = CliFiles::RefuseUnreadable("info", rest[0])) return refused;
   EncodedFileInfo info;
-  const EncodedFileOutcome outcome = InspectEncodedFile(rest[0], *key, info, true, CliFiles::Files());
+  const EncodedFileOutcome outcome = InspectEncodedFile(rest[0], keyBytes, info, true, CliFiles::Files(), *page);
   if (!outcome.ok()) return Refused("info", outcome, rest[0], rest[0]);
-  std::printf("path: %s\nlength: %llu\nmd5: %s (matches the content)\n", info.storedPath.c_str(),
-              static_cast<unsigned long long>(info.contentLength), info.digest.c_str());
+  const std::string stored = info.storedAsUtf8       ? "UTF-8"
+                             : info.pathReadable     ? CodePageName(*page)
+                                                     : "a code page other than " + CodePageName(*page) + " (see --code-page)";
+  CliConsole::Print(stdout, "path: %s\npath stored in: %s\nlength: %llu\nmd5: %s (matches the content)\n",
+                    info.storedPath.c_str(), stored.c_str(), static_cast<unsigned long long>(info.contentLength),
+                    info.digest.c_str());
   return kCliOk;
 }
 
@@ -136,7 +167,7 @@ int RunCrc32(int argc, char** argv) {
   FileError error;
   const auto crc = FileCrc32(rest[0], CliFiles::Files(), &error);
   if (!crc) return Failed("crc32", "cannot read " + rest[0] + ": " + error.message);
-  std::printf("%08X\n", static_cast<unsigned>(*crc));
+  CliConsole::Print(stdout, "%08X\n", static_cast<unsigned>(*crc));
   return kCliOk;
 }
 
@@ -159,6 +190,6 @@ int RunMd5(int argc, char** argv) {
     if (got == 0) break;
     md5.Update(chunk.data(), got);
   }
-  std::printf("%s\n", HexDigest(md5.Final()).c_str());
+  CliConsole::Print(stdout, "%s\n", HexDigest(md5.Final()).c_str());
   return kCliOk;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/cli_args.h"
+#include "cli/cli_console.h"
 #include "face/time_formatter.h"
 #include "face/tick_countdown.h"
 
@@ -60,7 +61,7 @@ int RunFormat(int argc, char** argv) {
   const auto elapsedText = args.Option("--elapsed");
   const auto& rest = args.Positional();
   if (args.Error() || rest.size() != 1) {
-    std::fprintf(stderr, "velta-cli format: %s\nusage: velta-cli format FORMAT [--at \"YYYY-MM-DD HH:MM:SS\"] "
+    CliConsole::Print(stderr, "velta-cli format: %s\nusage: velta-cli format FORMAT [--at \"YYYY-MM-DD HH:MM:SS\"] "
                          "[--countdown DURATION_MS --elapsed MS]\n",
                  args.Error() ? args.ErrorText().c_str() : "expected one FORMAT");
     return kCliUsage;
@@ -68,7 +69,7 @@ int RunFormat(int argc, char** argv) {
   std::tm local{};
   if (at) {
     if (!ParseMoment(*at, local)) {
-      std::fprintf(stderr, "velta-cli format: --at wants \"YYYY-MM-DD HH:MM:SS\", got \"%s\"\n", at->c_str());
+      CliConsole::Print(stderr, "velta-cli format: --at wants \"YYYY-MM-DD HH:MM:SS\", got \"%s\"\n", at->c_str());
       return kCliUsage;
     }
   } else {
@@ -86,7 +87,7 @@ int RunFormat(int argc, char** argv) {
     unsigned long long duration = 0, elapsed = 0;
     if (!countdownText || !ParseUnsigned(*countdownText, 0xFFFFFFFFull, duration) ||
         (elapsedText && !ParseUnsigned(*elapsedText, 0xFFFFFFFFull, elapsed))) {
-      std::fprintf(stderr, "velta-cli format: --countdown and --elapsed take milliseconds (0 to 4294967295)\n");
+      CliConsole::Print(stderr, "velta-cli format: --countdown and --elapsed take milliseconds (0 to 4294967295)\n");
       return kCliUsage;
     }
     countdownVariant = true;
@@ -96,7 +97,6 @@ int RunFormat(int argc, char** argv) {
   }
   const std::string text =
       TimeFormatter::Expand(rest[0], local, countdownVariant, countdownVariant ? &countdown : nullptr, tickNow);
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
+  CliConsole::Write(stdout, text + "\n");
   return kCliOk;
 }

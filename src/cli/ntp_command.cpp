@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/cli_args.h"
+#include "cli/cli_console.h"
 #include "timesync/socket_client.h"
 #include "timesync/time_adjust_settings.h"
 #include "timesync/time_sync_client.h"
@@ -58,26 +59,26 @@ int RunNtp(int argc, char** argv) {
   const auto samplesText = args.Option("--samples");
   const auto& rest = args.Positional();
   if (args.Error() || rest.size() != 1) {
-    std::fprintf(stderr, "velta-cli ntp: %s\n%s", args.Error() ? args.ErrorText().c_str() : "expected one HOST",
+    CliConsole::Print(stderr, "velta-cli ntp: %s\n%s", args.Error() ? args.ErrorText().c_str() : "expected one HOST",
                  kUsage);
     return kCliUsage;
   }
   long long timeoutMs = defaults.timeoutMs, retries = defaults.retries, samples = 1;
   if (timeoutText && !ParseNumber(*timeoutText, 0, 0xFFFFFFFFll, timeoutMs)) {
-    std::fprintf(stderr, "velta-cli ntp: --timeout takes milliseconds (0 to 4294967295)\n%s", kUsage);
+    CliConsole::Print(stderr, "velta-cli ntp: --timeout takes milliseconds (0 to 4294967295)\n%s", kUsage);
     return kCliUsage;
   }
   if (retryText && !ParseNumber(*retryText, -2147483647ll - 1, 2147483647ll, retries)) {
-    std::fprintf(stderr, "velta-cli ntp: --retry takes a whole number of attempts\n%s", kUsage);
+    CliConsole::Print(stderr, "velta-cli ntp: --retry takes a whole number of attempts\n%s", kUsage);
     return kCliUsage;
   }
   if (samplesText && !ParseNumber(*samplesText, 1, 100, samples)) {
-    std::fprintf(stderr, "velta-cli ntp: --samples takes 1 to 100\n%s", kUsage);
+    CliConsole::Print(stderr, "velta-cli ntp: --samples takes 1 to 100\n%s", kUsage);
     return kCliUsage;
   }
   std::uint16_t portNumber = 0;
   if (SocketClient::ReadPort(port, portNumber) == SocketClient::PortText::kInvalid) {
-    std::fprintf(stderr, "velta-cli ntp: --port takes 1 to 65535 or a service name\n%s", kUsage);
+    CliConsole::Print(stderr, "velta-cli ntp: --port takes 1 to 65535 or a service name\n%s", kUsage);
     return kCliUsage;
   }
   const std::string& host = rest[0];
@@ -99,11 +100,11 @@ int RunNtp(int argc, char** argv) {
     any = true;
   }
   if (!any) {
-    std::fprintf(stderr, "velta-cli ntp: %s port %s: %s\n", host.c_str(), port.c_str(), DescribeFetchResult(result));
+    CliConsole::Print(stderr, "velta-cli ntp: %s port %s: %s\n", host.c_str(), port.c_str(), DescribeFetchResult(result));
     return kCliFailed;
   }
   const auto t = static_cast<std::time_t>(best.receive / kMicrosPerSecond);
-  std::printf("%s UTC\noffset %s s\ndelay %s s\nstratum %u\nleap %u\n%s local\n", Format(t, true).c_str(),
+  CliConsole::Print(stdout, "%s UTC\noffset %s s\ndelay %s s\nstratum %u\nleap %u\n%s local\n", Format(t, true).c_str(),
               Seconds(best.Offset(), true).c_str(), Seconds(best.Delay(), false).c_str(), best.stratum, best.leap,
               Format(t, false).c_str());
   return kCliOk;

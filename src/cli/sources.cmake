@@ -2,6 +2,7 @@
 set(VELTA_CLI_SOURCES
   src/cli/velta_cli.cpp
   src/cli/cli_args.cpp
+  src/cli/cli_console.cpp
   src/cli/cli_files.cpp
   src/cli/format_command.cpp
   src/cli/ini_command.cpp

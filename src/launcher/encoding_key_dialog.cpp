@@ -1,26 +1,27 @@
 #include "launcher/encoding_key_dialog.h"
 
-#include <vector>
-
+#include "launcher/file_encoding.h"
 #include "resource.h"
-
-std::string ControlText(HWND control) {
-  const int length = ::GetWindowTextLengthA(control);
-  if (length <= 0) return std::string();
-  std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
-  const int got = ::GetWindowTextA(control, buffer.data(), length + 1);
-  return std::string(buffer.data(), static_cast<std::size_t>(got > 0 ? got : 0));
-}
+#include "win/ansi_code_page.h"
+#include "win/message_box.h"
 
 EncodingKeyDialog::EncodingKeyDialog() : Dialog(IDD_KEY_INPUT) {}
 
+bool EncodingKeyDialog::KeyFromText(std::string_view text, HWND owner, std::string& bytes) {
+  if (KeyBytes(text, AnsiCodePage::System(), bytes)) return true;
+  MessageBoxes::ShowString(IDS_KEY_NOT_IN_CODE_PAGE, MB_OK | MB_ICONWARNING, owner);
+  return false;
+}
+
 BOOL EncodingKeyDialog::OnInitDialog() {
   Dialog::OnInitDialog();
-  ::SetWindowTextA(Item(IDC_ENCODING_KEY), key.c_str());
   return TRUE;
 }
 
 void EncodingKeyDialog::OnOK() {
-  key = ControlText(Item(IDC_ENCODING_KEY));
+  if (!KeyFromText(ItemText(IDC_ENCODING_KEY), hwnd(), key)) {
+    ::SetFocus(Item(IDC_ENCODING_KEY));
+    return;
+  }
   Dialog::OnOK();
 }

@@ -38,10 +38,16 @@ EncodedFileOutcome Outcome(Status status, FileError error = {}) {
   return outcome;
 }
 
-// Encodes the whole of `source` (whose path text is storedPath) into `out`: content blocks as
-// they come, then the last partial block with the path, its length and the digest. The CRC of
-// the content comes from the same pass.
-Status EncodeStream(FileAccess::File& source, std::string_view storedPath, const KeySchedule& schedule,
+// A source path as it is stored: its bytes, and whether they are marked UTF-8.
+struct StoredBytes {
+  std::string bytes;
+  bool utf8 = false;
+};
+
+// Encodes the whole of `source` (whose path is stored as storedPath) into `out`: content blocks
+// as they come, then the last partial block with the path, its length and the digest. The CRC
+// of the content comes from the same pass.
+Status EncodeStream(FileAccess::File& source, const StoredBytes& storedPath, const KeySchedule& schedule,
                     FileReplacement& out, std::uint32_t& crcOut, FileProgress* progress, FileError& error) {
   Chunks chunks;
   ParallelMd5 md5;  // after the buffers: it is gone before they are
@@ -74,8 +80,8 @@ Status EncodeStream(FileAccess::File& source, std::string_view storedPath, const
   if (!out.Write(last, whole, error)) return Status::WriteFailed;
   block += whole / 8;
   std::string tail(reinterpret_cast<const char*>(last) + whole, got - whole);
-  tail += BuildEncodedTrailer(storedPath, digest);
-  const std::uint64_t total = content + storedPath.size() + kEncodedTrailerSize;
+  tail += BuildEncodedTrailer(storedPath.bytes, digest, storedPath.utf8);
+  const std::uint64_t total = content + storedPath.bytes.size() + kEncodedTrailerSize;
   const std::uint64_t blocks = TransformedBlockCount(total);
   auto* bytes = reinterpret_cast<std::uint8_t*>(tail.data());
   if (blocks > block) KeyedBlockTransformBlocks(bytes, static_cast<std::size_t>(blocks - block), block, schedule, true);
@@ -139,11 +145,28 @@ Status DecodeStream(FileAccess::File& file, const EncodedTrailer& trailer, const
   return Status::Ok;
 }
 
-EncodedFileOutcome CheckedSource(const std::string& sourcePath, LeadBytePredicate isLeadByte) {
+// Checks a source path and makes its stored form: the code page's bytes when they fit where
+// every reader looks for them, marked UTF-8 otherwise.
+EncodedFileOutcome CheckedSource(const std::string& sourcePath, const CodePage& codePage, StoredBytes& stored) {
   EncodedFileOutcome outcome;
-  outcome.pathProblem = StoredPath::Check(sourcePath, StoredPath::kNative, isLeadByte);
+  outcome.pathProblem = StoredPath::Check(sourcePath, StoredPath::kNative);
+  if (outcome.pathProblem == StoredPath::Problem::None) {
+    stored.utf8 = !codePage.FromUtf8(sourcePath, stored.bytes) || stored.bytes.size() > kMaxStoredPathLength;
+    if (stored.utf8) stored.bytes = sourcePath;
+    // Checked already: at most 259 UTF-16 units, so at most kMaxStoredUtf8PathLength bytes.
+    if (stored.bytes.size() > kMaxStoredUtf8PathLength) outcome.pathProblem = StoredPath::Problem::TooLong;
+  }
   if (outcome.pathProblem != StoredPath::Problem::None) outcome.status = Status::UnsafePath;
   return outcome;
+}
+
+// The stored path as text: marked UTF-8 as it is, the rest read in the code page.
+bool StoredText(const EncodedTrailer& trailer, const CodePage& codePage, std::string& text) {
+  if (trailer.utf8) {
+    text = trailer.path;
+    return true;
+  }
+  return codePage.ToUtf8(trailer.path, text);
 }
 
 std::unique_ptr<FileAccess::File> OpenSource(FileAccess& files, const std::string& path, FileProgress* progress,
@@ -171,16 +194,21 @@ std::optional<std::uint32_t> FileCrc32(const std::string& path, FileAccess& file
   }
 }
 
+bool KeyBytes(std::string_view keyText, const CodePage& codePage, std::string& bytes) {
+  return codePage.FromUtf8(keyText, bytes);
+}
+
 EncodedFileOutcome EncodeFileTo(const std::string& sourcePath, const std::string& destPath, std::string_view key,
-                                FileAccess& files, FileProgress* progress) {
-  EncodedFileOutcome outcome = CheckedSource(sourcePath, nullptr);
+                                FileAccess& files, FileProgress* progress, const CodePage& codePage) {
+  StoredBytes stored;
+  EncodedFileOutcome outcome = CheckedSource(sourcePath, codePage, stored);
   if (!outcome.ok()) return outcome;
   std::unique_ptr<FileAccess::File> source = OpenSource(files, sourcePath, progress, outcome.error);
   if (!source) return Outcome(Status::Unreadable, outcome.error);
   FileReplacement out(files, destPath);
   if (!out.Begin(outcome.error)) return Outcome(Status::WriteFailed, outcome.error);
   std::uint32_t crc = 0;
-  outcome.status = EncodeStream(*source, sourcePath, KeySchedule(key), out, crc, progress, outcome.error);
+  outcome.status = EncodeStream(*source, stored, KeySchedule(key), out, crc, progress, outcome.error);
   if (outcome.ok() && !out.Commit(outcome.error)) outcome.status = Status::WriteFailed;
   if (outcome.ok()) outcome.path = destPath;
   return outcome;
@@ -188,8 +216,9 @@ EncodedFileOutcome EncodeFileTo(const std::string& sourcePath, const std::string
 
 EncodedFileOutcome EncodeNewFile(const std::string& sourcePath, const std::vector<std::string>& folders,
                                  std::string_view name, std::string_view key, FileAccess& files,
-                                 FileProgress* progress, LeadBytePredicate isLeadByte) {
-  EncodedFileOutcome outcome = CheckedSource(sourcePath, isLeadByte);
+                                 FileProgress* progress, const CodePage& codePage) {
+  StoredBytes stored;
+  EncodedFileOutcome outcome = CheckedSource(sourcePath, codePage, stored);
   if (!outcome.ok()) return outcome;
   std::unique_ptr<FileAccess::File> source = OpenSource(files, sourcePath, progress, outcome.error);
   if (!source) return Outcome(Status::Unreadable, outcome.error);
@@ -213,18 +242,19 @@ EncodedFileOutcome EncodeNewFile(const std::string& sourcePath, const std::vecto
   }
   if (!out) return Outcome(Status::WriteFailed, outcome.error);
   std::uint32_t crc = 0;
-  outcome.status = EncodeStream(*source, sourcePath, KeySchedule(key), *out, crc, progress, outcome.error);
+  outcome.status = EncodeStream(*source, stored, KeySchedule(key), *out, crc, progress, outcome.error);
   if (!outcome.ok()) return outcome;
   int number = 0;
   const auto candidates = [&]() -> std::string {
-    return ++number > 999 ? std::string() : EncodedFileName(folder, name, crc, number, isLeadByte);
+    return ++number > 999 ? std::string() : EncodedFileName(folder, name, crc, number);
   };
   if (!out->CommitAsNew(candidates, outcome.path, outcome.error)) outcome.status = Status::WriteFailed;
   return outcome;
 }
 
 EncodedFileOutcome DecodeEncodedFile(const std::string& encodedPath, std::string_view key,
-                                     const DecodeOptions& options, FileAccess& files, FileProgress* progress) {
+                                     const DecodeOptions& options, FileAccess& files, FileProgress* progress,
+                                     const CodePage& codePage) {
   EncodedFileOutcome outcome;
   const KeySchedule schedule(key);
   std::unique_ptr<FileAccess::File> file;
@@ -232,15 +262,17 @@ EncodedFileOutcome DecodeEncodedFile(const std::string& encodedPath, std::string
   EncodedTrailer trailer;
   outcome.status = OpenEncoded(files, encodedPath, schedule, file, total, trailer, outcome.error);
   if (!outcome.ok()) return outcome;
-  outcome.storedPath = trailer.path;
+  const bool readable = StoredText(trailer, codePage, outcome.storedPath);
+  if (!readable) outcome.storedPath = ShownStoredPath(trailer.path);
   std::string target = options.to;
   if (target.empty()) {
-    outcome.pathProblem = StoredPath::Check(trailer.path, StoredPath::kNative, options.isLeadByte);
+    outcome.pathProblem =
+        readable ? StoredPath::Check(outcome.storedPath, StoredPath::kNative) : StoredPath::Problem::NotText;
     if (outcome.pathProblem != StoredPath::Problem::None) {
       outcome.status = Status::UnsafePath;
       return outcome;
     }
-    target = trailer.path;
+    target = outcome.storedPath;
   }
   if (!options.replace && files.KindOf(target) != FileAccess::Kind::Missing) {
     outcome.status = Status::TargetExists;
@@ -269,7 +301,7 @@ EncodedFileOutcome DecodeEncodedFile(const std::string& encodedPath, std::string
 }
 
 EncodedFileOutcome InspectEncodedFile(const std::string& encodedPath, std::string_view key, EncodedFileInfo& info,
-                                      bool checkContent, FileAccess& files) {
+                                      bool checkContent, FileAccess& files, const CodePage& codePage) {
   EncodedFileOutcome outcome;
   const KeySchedule schedule(key);
   std::unique_ptr<FileAccess::File> file;
@@ -278,7 +310,14 @@ EncodedFileOutcome InspectEncodedFile(const std::string& encodedPath, std::strin
   outcome.status = OpenEncoded(files, encodedPath, schedule, file, total, trailer, outcome.error);
   if (outcome.ok() && checkContent) outcome.status = DecodeStream(*file, trailer, schedule, nullptr, nullptr, outcome.error);
   if (!outcome.ok()) return outcome;
-  outcome.storedPath = info.storedPath = trailer.path;
+  info.pathReadable = StoredText(trailer, codePage, info.storedPath);
+  if (!info.pathReadable) {
+    info.storedPath = ShownStoredPath(trailer.path);
+    outcome.pathProblem = StoredPath::Problem::NotText;
+  }
+  outcome.storedPath = info.storedPath;
+  info.storedAsUtf8 = trailer.utf8;
+  info.storedSize = trailer.path.size();
   info.contentLength = trailer.contentSize;
   info.digest = trailer.digest;
   return outcome;
@@ -297,31 +336,82 @@ bool DecodeFile(const std::string& encodedPath, std::string_view key, std::strin
   return outcome.ok();
 }
 
-std::string SafeFileNamePart(std::string_view name, LeadBytePredicate isLeadByte) {
-  constexpr std::size_t kMaxBytes = 200;
+std::string ShownStoredPath(std::string_view bytes) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  for (const char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      shown += ch;
+    } else {
+      shown += "\\x";
+      shown += kHex[c >> 4];
+      shown += kHex[c & 15];
+    }
+  }
+  return shown;
+}
+
+namespace {
+
+// The length of the well-formed UTF-8 character at text[at], or 0.
+std::size_t CharacterLength(std::string_view text, std::size_t at) {
+  const auto c = static_cast<unsigned char>(text[at]);
+  const std::size_t n = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
+  if (n == 0 || at + n > text.size() || !CodePage::IsUtf8(text.substr(at, n))) return 0;
+  return n;
+}
+
+// True for a name the system takes for a device, whatever follows it after a dot.
+bool IsDeviceName(std::string_view name) {
+  std::string stem(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (char& c : stem) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
+    if (stem == device) return true;
+  // COM0 to COM9 and LPT0 to LPT9, and with a superscript one, two or three.
+  if (stem.size() < 4 || (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0)) return false;
+  const std::string_view digit = std::string_view(stem).substr(3);
+  return (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') || digit == "\xC2\xB9" || digit == "\xC2\xB2" ||
+         digit == "\xC2\xB3";
+}
+
+}  // namespace
+
+std::string SafeFileNamePart(std::string_view name) {
+  constexpr std::size_t kMaxUnits = 200;  // UTF-16 units, as the file system counts a name
   std::string safe;
+  std::size_t units = 0;
   for (std::size_t i = 0; i < name.size();) {
-    const auto c = static_cast<unsigned char>(name[i]);
-    if (isLeadByte && isLeadByte(c) && i + 1 < name.size()) {
-      if (safe.size() + 2 > kMaxBytes) break;
-      safe.append(name.substr(i, 2));
-      i += 2;
+    std::size_t n = CharacterLength(name, i);
+    const std::size_t width = n == 4 ? 2 : 1;
+    if (units + width > kMaxUnits) break;
+    units += width;
+    if (n == 0) {
+      safe.push_back('_');  // not UTF-8: no character to keep
+      ++i;
       continue;
     }
-    if (safe.size() + 1 > kMaxBytes) break;
+    if (n > 1) {
+      safe.append(name.substr(i, n));
+      i += n;
+      continue;
+    }
+    const auto c = static_cast<unsigned char>(name[i++]);
     const bool forbidden = c < 0x20 || c == 0x7F || c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' ||
                            c == '"' || c == '<' || c == '>' || c == '|';
     safe.push_back(forbidden ? '_' : static_cast<char>(c));
-    ++i;
   }
+  // The system drops trailing dots and spaces from a name.
+  for (auto at = safe.size(); at > 0 && (safe[at - 1] == '.' || safe[at - 1] == ' '); --at) safe[at - 1] = '_';
+  if (IsDeviceName(safe)) safe.insert(safe.begin(), '_');
   return safe;
 }
 
-std::string EncodedFileName(std::string_view folder, std::string_view name, std::uint32_t crc, int number,
-                            LeadBytePredicate isLeadByte) {
+std::string EncodedFileName(std::string_view folder, std::string_view name, std::uint32_t crc, int number) {
   char crcText[9];
   std::snprintf(crcText, sizeof crcText, "%08X", static_cast<unsigned>(crc));
-  std::string path = std::string(folder) + SafeFileNamePart(name, isLeadByte) + crcText;
+  std::string path = std::string(folder) + SafeFileNamePart(name) + crcText;
   if (number > 1) path += "_" + std::to_string(number);
   return path + ".QZD";
 }

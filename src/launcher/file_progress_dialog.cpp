@@ -7,6 +7,7 @@
 
 #include "launcher/active_encoded_runs.h"
 #include "resource.h"
+#include "win/wide_text.h"
 #include "win/worker_thread.h"
 
 namespace {
@@ -45,7 +46,7 @@ bool FileProgressDialog::Run(HWND owner, const std::string& caption, const std::
   };
   const bool started = WorkerThread::Start([work, window] {
     work();
-    ::PostMessageA(window, kJobDone, 0, 0);
+    ::PostMessageW(window, kJobDone, 0, 0);
   });
   if (!started) work();
   while (!state->done) {
@@ -63,9 +64,9 @@ bool FileProgressDialog::Run(HWND owner, const std::string& caption, const std::
 
 BOOL FileProgressDialog::OnInitDialog() {
   Dialog::OnInitDialog();
-  ::SetWindowTextA(hwnd(), caption_.c_str());
-  ::SetDlgItemTextA(hwnd(), IDC_FILE_PROGRESS_TEXT, detail_.c_str());
-  ::SendDlgItemMessageA(hwnd(), IDC_FILE_PROGRESS_BAR, PBM_SETRANGE32, 0, 100);
+  WideText::SetWindow(hwnd(), caption_);
+  SetItemText(IDC_FILE_PROGRESS_TEXT, detail_);
+  ::SendDlgItemMessageW(hwnd(), IDC_FILE_PROGRESS_BAR, PBM_SETRANGE32, 0, 100);
   started_ = ::GetTickCount();
   ::SetTimer(hwnd(), kRefreshTimer, kRefreshMs, nullptr);
   return TRUE;
@@ -73,17 +74,17 @@ BOOL FileProgressDialog::OnInitDialog() {
 
 void FileProgressDialog::Refresh() {
   const int percent = state_->progress.Percent();
-  ::SendDlgItemMessageA(hwnd(), IDC_FILE_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+  ::SendDlgItemMessageW(hwnd(), IDC_FILE_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
   char text[16];
   std::snprintf(text, sizeof text, "%d %%", percent);
-  ::SetDlgItemTextA(hwnd(), IDC_FILE_PROGRESS_PERCENT, text);
+  SetItemText(IDC_FILE_PROGRESS_PERCENT, text);
   if (!::IsWindowVisible(hwnd()) && !state_->done && ::GetTickCount() - started_ >= kShowAfterMs)
     ::ShowWindow(hwnd(), SW_SHOW);
 }
 
 void FileProgressDialog::OnCancel() {
   state_->progress.cancelled = true;
-  ::EnableWindow(Item(IDCANCEL), FALSE);
+  EnableItem(IDCANCEL, false);
 }
 
 LRESULT FileProgressDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -18,12 +18,11 @@ class LauncherAddDialog : public Dialog {
   bool OnCommand(WORD id, WORD code, HWND control) override;
   // Reads the controls into the values.
   virtual void ReadControls();
+  // Checks the values read before the dialog ends; false keeps it open.
+  virtual bool Accept() { return true; }
   // Shows the open-file dialog starting from initial; true with the chosen path.
   virtual bool BrowseForFile(const std::string& initial, std::string& chosen);
 
  private:
   void OnBrowse();
 };
-
-// Windows' own answer for the user's code page.
-bool AnsiLeadByte(unsigned char c);

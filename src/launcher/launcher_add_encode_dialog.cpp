@@ -6,21 +6,28 @@
 LauncherAddEncodeDialog::LauncherAddEncodeDialog() : LauncherAddDialog(IDD_LAUNCHER_ADD_ENCODE) {}
 
 BOOL LauncherAddEncodeDialog::OnInitDialog() {
-  ::CheckDlgButton(hwnd(), IDC_LAUNCHER_ADD_ENCODE, encode ? BST_CHECKED : BST_UNCHECKED);
-  ::SetWindowTextA(Item(IDC_LAUNCHER_ADD_KEY), key.c_str());
+  SetChecked(IDC_LAUNCHER_ADD_ENCODE, encode != 0);
   EnableKey();
   return LauncherAddDialog::OnInitDialog();
 }
 
 void LauncherAddEncodeDialog::EnableKey() {
-  ::EnableWindow(Item(IDC_LAUNCHER_ADD_KEY_LABEL), encode != 0);
-  ::EnableWindow(Item(IDC_LAUNCHER_ADD_KEY), encode != 0);
+  EnableItem(IDC_LAUNCHER_ADD_KEY_LABEL, encode != 0);
+  EnableItem(IDC_LAUNCHER_ADD_KEY, encode != 0);
 }
 
 void LauncherAddEncodeDialog::ReadControls() {
   LauncherAddDialog::ReadControls();
-  encode = ::IsDlgButtonChecked(hwnd(), IDC_LAUNCHER_ADD_ENCODE) == BST_CHECKED ? 1 : 0;
-  key = ControlText(Item(IDC_LAUNCHER_ADD_KEY));
+  encode = IsChecked(IDC_LAUNCHER_ADD_ENCODE) ? 1 : 0;
+  keyText_ = ItemText(IDC_LAUNCHER_ADD_KEY);
+}
+
+bool LauncherAddEncodeDialog::Accept() {
+  key.clear();
+  if (encode == 0) return true;
+  if (EncodingKeyDialog::KeyFromText(keyText_, hwnd(), key)) return true;
+  ::SetFocus(Item(IDC_LAUNCHER_ADD_KEY));
+  return false;
 }
 
 bool LauncherAddEncodeDialog::OnCommand(WORD id, WORD code, HWND control) {

@@ -23,7 +23,8 @@ bool PrepareItem(LauncherItem& item, std::string_view key, const EncodedFilePlac
   std::vector<std::string> folders{place.directory};
   if (!place.fallbackDirectory.empty()) folders.push_back(place.fallbackDirectory);
   const EncodedFileOutcome outcome =
-      EncodeNewFile(item.path, folders, item.name, key, files, place.progress, place.isLeadByte);
+      EncodeNewFile(item.path, folders, item.name, key, files, place.progress,
+                    place.codePage ? *place.codePage : AsciiCodePage::Instance());
   if (!outcome.ok()) return false;
   item.path = outcome.path;
   return true;

@@ -20,7 +20,7 @@ constexpr std::int32_t kMaxLauncherGroupItems = 1000;
 struct EncodedFilePlace {
   std::string directory;          // ends with a separator
   std::string fallbackDirectory;  // used when `directory` refuses new files; may be empty
-  LeadBytePredicate isLeadByte = nullptr;
+  const CodePage* codePage = nullptr;  // the stored path's code page; nullptr: AsciiCodePage
   FileAccess* files = nullptr;         // nullptr: StdFileAccess::Instance()
   FileProgress* progress = nullptr;    // optional: how far the encoding is, and Cancel
 };

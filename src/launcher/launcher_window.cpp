@@ -4,7 +4,6 @@
 #include <shellapi.h>
 
 #include <condition_variable>
-#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -25,10 +24,13 @@
 #include "storage/ini_profile_store.h"
 #include "storage/settings_place.h"
 #include "storage/win32_file_access.h"
-#include "win/message_box.h"
-#include "win/string_table.h"
+#include "win/ansi_code_page.h"
 #include "win/dpi_scale.h"
+#include "win/message_box.h"
+#include "win/module_path.h"
+#include "win/string_table.h"
 #include "win/unique_handle.h"
+#include "win/wide_text.h"
 #include "win/window_dpi.h"
 #include "win/worker_thread.h"
 
@@ -39,14 +41,6 @@ constexpr UINT kTellLeftFiles = WM_APP + 0x53;   // once, after start-up
 constexpr UINT kOpenElsewhere = WM_APP + 0x55;   // lParam: a new std::shared_ptr<EncodedRunWatch>
 constexpr UINT kTakeOffList = WM_APP + 0x56;     // lParam: a new std::string, a file encoded and deleted
 
-// "%1" and "%2" of a string-table text replaced.
-std::string Fill(UINT id, const std::string& first, const std::string& second = std::string()) {
-  std::string text = StringTable::Load(id);
-  if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, first);
-  if (const auto at = text.find("%2"); at != std::string::npos) text.replace(at, 2, second);
-  return text;
-}
-
 // One change of the list of restored files, saved at once. Only the user-interface thread makes
 // them, as it makes every other save of the settings, so no save works from an older copy.
 bool ChangeJournal(bool (*change)(ProfileStore&, const std::string&), const std::string& path) {
@@ -56,7 +50,7 @@ bool ChangeJournal(bool (*change)(ProfileStore&, const std::string&), const std:
 
 // True when another program has the file open: it cannot be had without sharing.
 bool OpenElsewhere(const std::string& path) {
-  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = ::CreateFileW(WideText::From(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD code = ::GetLastError();
     return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
@@ -77,7 +71,7 @@ struct FileStamp {
 FileStamp StampOf(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   FileStamp stamp;
-  if (::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+  if (::GetFileAttributesExW(WideText::From(path).c_str(), GetFileExInfoStandard, &data)) {
     stamp.written = data.ftLastWriteTime;
     stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   }
@@ -87,17 +81,19 @@ FileStamp StampOf(const std::string& path) {
 // The attributes and access rules of a file, put back on the new file that replaces it.
 class FileRules {
  public:
-  explicit FileRules(const std::string& path) : attributes_(::GetFileAttributesA(path.c_str())) {
+  explicit FileRules(const std::string& path) : attributes_(::GetFileAttributesW(WideText::From(path).c_str())) {
+    const std::wstring wide = WideText::From(path);
     DWORD needed = 0;
-    ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    ::GetFileSecurityW(wide.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
     if (needed == 0) return;
     security_.resize(needed);
-    if (!::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, security_.data(), needed, &needed))
+    if (!::GetFileSecurityW(wide.c_str(), DACL_SECURITY_INFORMATION, security_.data(), needed, &needed))
       security_.clear();
   }
   void ApplyTo(const std::string& path) {
-    if (!security_.empty()) ::SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, security_.data());
-    if (attributes_ != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesA(path.c_str(), attributes_);
+    const std::wstring wide = WideText::From(path);
+    if (!security_.empty()) ::SetFileSecurityW(wide.c_str(), DACL_SECURITY_INFORMATION, security_.data());
+    if (attributes_ != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesW(wide.c_str(), attributes_);
   }
 
  private:
@@ -118,18 +114,19 @@ OpenElsewhereNotice::Result EncodeAgain(const std::string& restoredPath, const L
   bool settled = false;
   for (int attempt = 0; attempt < 3 && !settled; ++attempt) {
     const FileStamp before = StampOf(restoredPath);
-    const EncodedFileOutcome outcome = EncodeFileTo(restoredPath, item.path, key, Win32FileAccess::Instance(), progress);
-    if (!outcome.ok()) return {Outcome::Failed, Fill(IDS_REENCODE_FAILED, restoredPath, outcome.error.message)};
+    const EncodedFileOutcome outcome =
+        EncodeFileTo(restoredPath, item.path, key, Win32FileAccess::Instance(), progress, AnsiCodePage::System());
+    if (!outcome.ok()) return {Outcome::Failed, StringTable::Format(IDS_REENCODE_FAILED, {restoredPath, outcome.error.message})};
     rules.ApplyTo(item.path);
     settled = StampOf(restoredPath) == before;
   }
   if (!settled) return {Outcome::InUse, std::string()};
   // The plain copy goes only once the encoded file has been replaced whole.
-  if (!::DeleteFileA(restoredPath.c_str())) {
+  if (!::DeleteFileW(WideText::From(restoredPath).c_str())) {
     const DWORD code = ::GetLastError();
     if (code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED || code == ERROR_LOCK_VIOLATION)
       return {Outcome::InUse, std::string()};
-    return {Outcome::Failed, Fill(IDS_REENCODE_FAILED, restoredPath, StringTable::Load(IDS_FILE_IN_USE))};
+    return {Outcome::Failed, StringTable::Format(IDS_REENCODE_FAILED, {restoredPath, StringTable::Load(IDS_FILE_IN_USE)})};
   }
   return {Outcome::Encoded, std::string()};
 }
@@ -138,7 +135,7 @@ OpenElsewhereNotice::Result EncodeAgain(const std::string& restoredPath, const L
 OpenElsewhereNotice::Result EncodeAgainShown(HWND owner, const std::string& restoredPath, const LauncherItem& item,
                                              const std::string& key) {
   OpenElsewhereNotice::Result result;
-  FileProgressDialog::Run(owner, Fill(IDS_FILE_ENCODING, item.name), restoredPath, [&](FileProgress& progress) {
+  FileProgressDialog::Run(owner, StringTable::Format(IDS_FILE_ENCODING, {item.name}), restoredPath, [&](FileProgress& progress) {
     result = EncodeAgain(restoredPath, item, key, &progress);
     return result.outcome == OpenElsewhereNotice::Outcome::Encoded;
   });
@@ -192,20 +189,20 @@ class EncodedRunWatch : public std::enable_shared_from_this<EncodedRunWatch> {
       if (result.outcome == OpenElsewhereNotice::Outcome::Encoded) {
         // Without the window the entry stays; the next start drops it, as the file is gone.
         auto* path = new std::string(restoredPath_);
-        if (!::PostMessageA(notify_, kTakeOffList, 0, reinterpret_cast<LPARAM>(path))) delete path;
+        if (!::PostMessageW(notify_, kTakeOffList, 0, reinterpret_cast<LPARAM>(path))) delete path;
         return;
       }
       if (result.outcome == OpenElsewhereNotice::Outcome::Failed) {
         // The plain file is kept, so nothing is lost; the user is told it lies there unencoded.
         auto* text = new std::string(result.message);
-        if (!::PostMessageA(notify_, kReencodeFailed, 0, reinterpret_cast<LPARAM>(text))) delete text;
+        if (!::PostMessageW(notify_, kReencodeFailed, 0, reinterpret_cast<LPARAM>(text))) delete text;
         return;
       }
     }
     // The user is asked to encode it once it is closed; without a window to ask in, the file
     // stays listed and is named at the next start.
     auto* self = new std::shared_ptr<EncodedRunWatch>(shared_from_this());
-    if (!::PostMessageA(notify_, kOpenElsewhere, 0, reinterpret_cast<LPARAM>(self))) delete self;
+    if (!::PostMessageW(notify_, kOpenElsewhere, 0, reinterpret_cast<LPARAM>(self))) delete self;
   }
 
   // "Encode now" of the notice, on the user-interface thread once the watcher is done.
@@ -230,9 +227,12 @@ namespace {
 
 // The full path the system makes of a typed one, so that decoding finds its way back.
 std::string FullPathOf(const std::string& path) {
-  char full[MAX_PATH * 2] = {};
-  const DWORD n = ::GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-  return (n == 0 || n >= sizeof full) ? path : std::string(full, n);
+  const std::wstring wide = WideText::From(path);
+  const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::wstring full(needed, L'\0');
+  const DWORD n = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  return (n == 0 || n >= needed) ? path : WideText::ToUtf8(std::wstring_view(full.data(), n));
 }
 
 }  // namespace
@@ -243,7 +243,7 @@ LauncherWindow::LauncherWindow(LauncherGroups& groups)
 bool LauncherWindow::Create(HWND clock) {
   if (!CreateModeless(clock)) return false;
   // Told once the clock is up, not in the middle of its start.
-  ::PostMessageA(hwnd(), kTellLeftFiles, 0, 0);
+  ::PostMessageW(hwnd(), kTellLeftFiles, 0, 0);
   return true;
 }
 
@@ -269,15 +269,10 @@ void LauncherWindow::TellLeftFiles() {
   std::string lines;
   for (const std::string& path : left) lines += path + "\n";
   HWND owner = ::GetWindow(hwnd(), GW_OWNER);
-  MessageBoxes::Show(Fill(IDS_LEFT_DECODED, lines), MB_OK | MB_ICONWARNING, owner ? owner : hwnd());
+  MessageBoxes::Show(StringTable::Format(IDS_LEFT_DECODED, {lines}), MB_OK | MB_ICONWARNING, owner ? owner : hwnd());
 }
 
-std::string LauncherWindow::ProgramDirectory() {
-  char buffer[MAX_PATH * 2] = {};
-  const DWORD length = ::GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-  const std::string folder = FolderOf(std::string(buffer, length), AnsiLeadByte);
-  return folder.empty() ? std::string() : folder + "\\";
-}
+std::string LauncherWindow::ProgramDirectory() { return ModulePath::Folder(); }
 
 LauncherGroup& LauncherWindow::Group() {
   if (groups_.size() < kLauncherTabCount) groups_.resize(kLauncherTabCount);
@@ -289,26 +284,25 @@ BOOL LauncherWindow::OnInitDialog() {
   Dialog::OnInitDialog();
   const int dpi = WindowDpi::System().ForWindow(hwnd());
   LoadIcons(dpi);
-  ::SetWindowLongPtrA(hwnd(), GWL_EXSTYLE, ::GetWindowLongPtrA(hwnd(), GWL_EXSTYLE) & ~WS_EX_APPWINDOW);
+  ::SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, ::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) & ~WS_EX_APPWINDOW);
   ::DragAcceptFiles(hwnd(), TRUE);
 
   HWND list = Item(IDC_LAUNCHER_LIST);
   ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-  std::string title = StringTable::Load(IDS_LAUNCHER_NAME_COLUMN);
-  LVCOLUMNA column{};
+  std::wstring title = WideText::From(StringTable::Load(IDS_LAUNCHER_NAME_COLUMN));
+  LVCOLUMNW column{};
   column.mask = LVCF_FMT | LVCF_TEXT;
   column.fmt = LVCFMT_LEFT;
   column.pszText = title.data();
-  ::SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+  ::SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
 
   HWND tabs = Item(IDC_LAUNCHER_TABS);
   for (int i = 0; i < static_cast<int>(kLauncherTabCount); ++i) {
-    char text[16];
-    std::snprintf(text, sizeof text, " %d ", i + 1);
-    TCITEMA tab{};
+    std::wstring text = L" " + std::to_wstring(i + 1) + L" ";
+    TCITEMW tab{};
     tab.mask = TCIF_TEXT;
-    tab.pszText = text;
-    ::SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tab));
+    tab.pszText = text.data();
+    ::SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tab));
   }
   SizeColumnAndTabs(dpi);
   TabCtrl_SetCurSel(tabs, current_);
@@ -317,12 +311,12 @@ BOOL LauncherWindow::OnInitDialog() {
 }
 
 void LauncherWindow::LoadIcons(int dpi) {
-  HINSTANCE module = ::GetModuleHandleA(nullptr);
+  HINSTANCE module = ::GetModuleHandleW(nullptr);
   const WindowDpi& system = WindowDpi::System();
   IconHandle small(system.LoadIconAt(module, IDI_VELTA, system.SystemMetric(SM_CXSMICON, dpi)));
   IconHandle big(system.LoadIconAt(module, IDI_VELTA, system.SystemMetric(SM_CXICON, dpi)));
-  ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
-  ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
   bigIcon_ = std::move(big);
   smallIcon_ = std::move(small);
 }
@@ -349,12 +343,12 @@ void LauncherWindow::FillList() {
   ListView_DeleteAllItems(list);
   const LauncherGroup& group = Group();
   for (std::size_t i = 0; i < group.size(); ++i) {
-    std::string name = group[i].name;
-    LVITEMA row{};
+    std::wstring name = WideText::From(group[i].name);
+    LVITEMW row{};
     row.mask = LVIF_TEXT;
     row.iItem = static_cast<int>(i);
     row.pszText = name.data();
-    ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row));
+    ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row));
   }
 }
 
@@ -405,9 +399,9 @@ void LauncherWindow::AddFromDialog(const std::string& initialPath) {
     EncodedFilePlace place;
     place.directory = ProgramDirectory();
     place.fallbackDirectory = SettingsPlace::AppDataFolder();  // for a program folder that takes no new files
-    place.isLeadByte = AnsiLeadByte;
+    place.codePage = &AnsiCodePage::System();
     place.files = files_;
-    const bool encoded = FileProgressDialog::Run(hwnd(), Fill(IDS_FILE_ENCODING, item.name), original,
+    const bool encoded = FileProgressDialog::Run(hwnd(), StringTable::Format(IDS_FILE_ENCODING, {item.name}), original,
                                                  [&](FileProgress& progress) {
                                                    place.progress = &progress;
                                                    return PrepareItem(item, key, place);
@@ -417,23 +411,24 @@ void LauncherWindow::AddFromDialog(const std::string& initialPath) {
       return;
     }
     // After encoding, only the encoded file remains.
-    ::DeleteFileA(original.c_str());
+    ::DeleteFileW(WideText::From(original).c_str());
   }
   Group().push_back(item);
   FillList();
 }
 
 bool LauncherWindow::StartFile(const std::string& file, HANDLE* process) {
-  const std::string folder = FolderOf(file, AnsiLeadByte);
-  SHELLEXECUTEINFOA info{};
+  const std::wstring wideFile = WideText::From(file);
+  const std::wstring folder = WideText::From(FolderOf(file));
+  SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
   // Only SEE_MASK_NOCLOSEPROCESS: the system's own "Open with" choice and error messages appear.
   info.fMask = SEE_MASK_NOCLOSEPROCESS;
-  info.lpVerb = "open";
-  info.lpFile = file.c_str();
+  info.lpVerb = L"open";
+  info.lpFile = wideFile.c_str();
   info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
   info.nShow = SW_SHOWNORMAL;
-  if (!::ShellExecuteExA(&info)) return false;
+  if (!::ShellExecuteExW(&info)) return false;
   KernelHandle started(info.hProcess);
   // A program that never becomes idle must not freeze the clock.
   if (started) ::WaitForInputIdle(started.get(), kInputIdleWaitMs);
@@ -452,15 +447,14 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
   // see the end of is told at the next start. A wrong key or a damaged file lists nothing.
   EncodedFileInfo info;
   std::string listed;
-  if (InspectEncodedFile(item.path, keyDialog.key, info, false, *files_).ok()) {
+  if (InspectEncodedFile(item.path, keyDialog.key, info, false, *files_, AnsiCodePage::System()).ok() &&
+      info.pathReadable) {
     listed = info.storedPath;
     if (!ChangeJournal(RestoredFileJournal::Record, listed)) listed.clear();
   }
   EncodedFileOutcome outcome;
-  DecodeOptions options;
-  options.isLeadByte = AnsiLeadByte;
-  FileProgressDialog::Run(hwnd(), Fill(IDS_FILE_DECODING, item.name), item.path, [&](FileProgress& progress) {
-    outcome = DecodeEncodedFile(item.path, keyDialog.key, options, *files_, &progress);
+  FileProgressDialog::Run(hwnd(), StringTable::Format(IDS_FILE_DECODING, {item.name}), item.path, [&](FileProgress& progress) {
+    outcome = DecodeEncodedFile(item.path, keyDialog.key, {}, *files_, &progress, AnsiCodePage::System());
     return outcome.ok();
   });
   if (!outcome.ok()) {
@@ -476,7 +470,7 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
     if (result.outcome != OpenElsewhereNotice::Outcome::Encoded)
       MessageBoxes::Show(result.outcome == OpenElsewhereNotice::Outcome::Failed
                              ? result.message
-                             : Fill(IDS_REENCODE_FAILED, outcome.path, StringTable::Load(IDS_FILE_IN_USE)),
+                             : StringTable::Format(IDS_REENCODE_FAILED, {outcome.path, StringTable::Load(IDS_FILE_IN_USE)}),
                          MB_OK | MB_ICONWARNING, hwnd());
     watch->Abandon();
     return false;
@@ -516,10 +510,13 @@ void LauncherWindow::OnExecuteAll() {
 
 void LauncherWindow::OnDropFiles(HDROP drop) {
   std::vector<std::string> names;
-  for (UINT i = 0;; ++i) {
-    char name[MAX_PATH] = {};
-    if (::DragQueryFileA(drop, i, name, MAX_PATH) == 0) break;
-    names.emplace_back(name);
+  const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    // Asked for its length first: a dropped path may be longer than MAX_PATH.
+    const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring name(length + 1, L'\0');
+    if (length == 0 || ::DragQueryFileW(drop, i, name.data(), length + 1) == 0) continue;
+    names.push_back(WideText::ToUtf8(std::wstring_view(name.data(), length)));
   }
   ::DragFinish(drop);
   for (const std::string& name : names) AddFromDialog(name);
@@ -569,7 +566,7 @@ LRESULT LauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         RunItem(item);
         OnCancel();
       }
-      ::SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, 0);
+      ::SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, 0);
       return 0;
     }
   }

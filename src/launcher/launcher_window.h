@@ -60,7 +60,7 @@ class LauncherWindow : public Dialog {
   void ShowOpenElsewhere(std::shared_ptr<EncodedRunWatch> watch);
   // Names, once, the restored files that a run the clock did not see the end of left on the disk.
   void TellLeftFiles();
-  // ShellExecuteExA with the "open" verb; the started process when asked for and there is one.
+  // ShellExecuteExW with the "open" verb; the started process when asked for and there is one.
   static bool StartFile(const std::string& file, HANDLE* process);
   void FillList();
   void OnDelete();

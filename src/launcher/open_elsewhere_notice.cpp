@@ -26,7 +26,7 @@ BOOL OpenElsewhereNotice::OnInitDialog() {
   ::GetWindowRect(hwnd(), &own);
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  if (::GetMonitorInfoA(::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor)) area = monitor.rcWork;
+  if (::GetMonitorInfoW(::MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor)) area = monitor.rcWork;
   const int w = own.right - own.left, h = own.bottom - own.top;
   ::SetWindowPos(hwnd(), nullptr, area.left + (area.right - area.left - w) / 2,
                  area.top + (area.bottom - area.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -34,9 +34,7 @@ BOOL OpenElsewhereNotice::OnInitDialog() {
 }
 
 void OpenElsewhereNotice::SetText(UINT id) {
-  std::string text = StringTable::Load(id);
-  if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, name_);
-  ::SetDlgItemTextA(hwnd(), IDC_OPEN_ELSEWHERE_TEXT, text.c_str());
+  SetItemText(IDC_OPEN_ELSEWHERE_TEXT, StringTable::Format(id, {name_}));
 }
 
 void OpenElsewhereNotice::OnCancel() {
@@ -50,7 +48,7 @@ bool OpenElsewhereNotice::OnCommand(WORD id, WORD code, HWND control) {
   switch (result.outcome) {
     case Outcome::Encoded:
       ::DestroyWindow(hwnd());
-      ::PostMessageA(done_, kDone, 0, reinterpret_cast<LPARAM>(this));
+      ::PostMessageW(done_, kDone, 0, reinterpret_cast<LPARAM>(this));
       break;
     case Outcome::InUse:
       SetText(IDS_STILL_OPEN);

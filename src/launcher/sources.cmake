@@ -4,6 +4,7 @@ list(APPEND VELTA_CORE_SOURCES
   src/launcher/crc32.cpp
   src/launcher/encoded_image.cpp
   src/launcher/parallel_md5.cpp
+  src/launcher/ascii_code_page.cpp
   src/launcher/stored_path.cpp
   src/launcher/file_encoding.cpp)
 list(APPEND VELTA_CORE_SOURCES

@@ -1,5 +1,7 @@
 #include "launcher/stored_path.h"
 
+#include "win/code_page.h"
+
 namespace {
 
 bool IsSeparator(char c, StoredPath::Style style) {
@@ -14,13 +16,14 @@ bool IsDotName(std::string_view name, StoredPath::Style style) {
 
 }  // namespace
 
-StoredPath::Problem StoredPath::Check(std::string_view path, Style style, LeadBytePredicate isLeadByte) {
+StoredPath::Problem StoredPath::Check(std::string_view path, Style style) {
   if (path.empty()) return Problem::Empty;
-  if (path.size() > kMaxLength) return Problem::TooLong;
   for (const char ch : path) {
     const auto c = static_cast<unsigned char>(ch);
     if (c < 0x20 || c == 0x7F) return Problem::BadCharacter;
   }
+  if (!CodePage::IsUtf8(path)) return Problem::BadCharacter;
+  if (path.size() > kMaxLength && CodePage::Utf8ToUtf16(path).size() > kMaxLength) return Problem::TooLong;
   std::size_t rest = 0;  // where the names after the root begin
   if (style == Style::Posix) {
     if (path.front() != '/') return Problem::NotAbsolute;
@@ -45,10 +48,6 @@ StoredPath::Problem StoredPath::Check(std::string_view path, Style style, LeadBy
   }
   std::size_t start = rest;
   for (std::size_t i = rest; i <= path.size(); ++i) {
-    if (i + 1 < path.size() && isLeadByte && isLeadByte(static_cast<unsigned char>(path[i]))) {
-      ++i;  // a two-byte character: its second byte is no separator and no forbidden character
-      continue;
-    }
     if (i < path.size() && !IsSeparator(path[i], style)) {
       if (style == Style::Windows) {
         const char c = path[i];
@@ -76,6 +75,8 @@ const char* StoredPath::Describe(Problem problem) {
       return "a path with characters no file name may hold";
     case Problem::TooLong:
       return "longer than 259 characters";
+    case Problem::NotText:
+      return "in a code page this system does not read";
   }
   return "not a usable path";
 }

@@ -373,7 +373,14 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (verb == "set-text" && argc > 4) {
-    ::SendMessageA(::GetDlgItem(w, std::atoi(argv[3])), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+    // The text as typed, from the wide command line: the narrow one has lost what the code page lacks.
+    int count = 0;
+    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (wide != nullptr && count > 4)
+      ::SendMessageW(::GetDlgItem(w, std::atoi(argv[3])), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide[4]));
+    else
+      ::SendMessageA(::GetDlgItem(w, std::atoi(argv[3])), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+    if (wide != nullptr) ::LocalFree(wide);
     return 0;
   }
   if (verb == "item-text" && arg) {

@@ -326,10 +326,23 @@ TEST(StoredPath, FullPathsOfEachSystem) {
   };
   for (const auto& c : cases) EXPECT_EQ(StoredPath::Check(c.path, c.style), c.problem) << c.path;
   EXPECT_EQ(StoredPath::Check("/" + std::string(259, 'x')), P::TooLong);
-  // In a two-byte code page the second byte of a character may be '\\' or '|'.
-  auto shiftJisLead = [](unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); };
-  EXPECT_EQ(StoredPath::Check("C:\\\x83\x7C\x83\x5C\\x", S::Windows, shiftJisLead), P::None);
-  EXPECT_EQ(StoredPath::Check("C:\\\x83\x7C\\x", S::Windows), P::BadCharacter);
+  // Paths are UTF-8: no byte of a character beyond ASCII is a separator, the length is counted
+  // in UTF-16 units as the system counts it, and bytes that are no UTF-8 are refused.
+  const std::string kana = "\xE3\x83\xBD";  // U+30FD, "\x83\x5C" in Shift-JIS
+  const std::string emoji = "\xF0\x9F\x98\x80";  // U+1F600, two UTF-16 units
+  EXPECT_EQ(StoredPath::Check("C:\\" + kana + "\\x", S::Windows), P::None);
+  EXPECT_EQ(StoredPath::Check("/" + kana + emoji, S::Posix), P::None);
+  EXPECT_EQ(StoredPath::Check("/" + std::string(258, 'x'), S::Posix), P::None);
+  std::string japanese = "/";
+  for (int i = 0; i < 258; ++i) japanese += kana;
+  EXPECT_EQ(StoredPath::Check(japanese, S::Posix), P::None) << "259 characters in 775 bytes";
+  EXPECT_EQ(StoredPath::Check(japanese + kana, S::Posix), P::TooLong);
+  std::string emojis = "/";
+  for (int i = 0; i < 129; ++i) emojis += emoji;
+  EXPECT_EQ(StoredPath::Check(emojis, S::Posix), P::None) << "259 UTF-16 units";
+  EXPECT_EQ(StoredPath::Check(emojis + emoji, S::Posix), P::TooLong);
+  EXPECT_EQ(StoredPath::Check("C:\\\x83\x5C\\x", S::Windows), P::BadCharacter) << "not UTF-8";
+  EXPECT_EQ(StoredPath::Check("/\xED\xA0\x80", S::Posix), P::BadCharacter) << "a lone surrogate";
 }
 
 TEST(SafeFileNamePart, KeepsNamesInsideTheFolder) {
@@ -346,12 +359,39 @@ TEST(SafeFileNamePart, KeepsNamesInsideTheFolder) {
       {std::string(300, 'x'), std::string(200, 'x')},
   };
   for (const auto& c : cases) EXPECT_EQ(SafeFileNamePart(c.name), c.safe) << c.name;
-  // In a two-byte code page the trail byte 0x5C is part of a character, not a separator.
-  auto shiftJisLead = [](unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); };
-  EXPECT_EQ(SafeFileNamePart("\x83\x5C\x83\x74\x83\x67\\x", shiftJisLead), "\x83\x5C\x83\x74\x83\x67_x");
-  EXPECT_EQ(SafeFileNamePart("\x83\x5C", nullptr), "\x83_");
-  // Never cut inside a two-byte character.
-  EXPECT_EQ(SafeFileNamePart(std::string(199, 'x') + "\x83\x5C", shiftJisLead), std::string(199, 'x'));
+}
+
+// Names in any script keep every character the file system allows; what Windows refuses or
+// changes in a name still gives way.
+TEST(SafeFileNamePart, KeepsEveryCharacterTheFileSystemAllows) {
+  const std::string japanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";  // 日本語
+  const std::string emoji = "\xF0\x9F\x8E\x89";                        // U+1F389
+  const std::string kana = "\xE3\x83\xBD";                               // "\x83\x5C" in Shift-JIS
+  const struct {
+    std::string name, safe;
+  } cases[] = {
+      {japanese + " " + emoji, japanese + " " + emoji},
+      {emoji + emoji, emoji + emoji},
+      {kana + "\\" + kana, kana + "_" + kana},
+      {"\xD0\x9C\xD0\xB8\xD1\x80:" + japanese + "?", "\xD0\x9C\xD0\xB8\xD1\x80_" + japanese + "_"},
+      {"Notes.", "Notes_"},
+      {"Notes. . ", "Notes____"},
+      {"CON", "_CON"},
+      {"nul.txt", "_nul.txt"},
+      {"com1", "_com1"},
+      {"LPT9 ", "LPT9_"},  // not a device name once the space is gone
+      {"COM\xC2\xB9", "_COM\xC2\xB9"},
+      {"CONSOLE", "CONSOLE"},
+      {"COM10", "COM10"},
+      {"x\x83\x5Cy", "x__y"},  // bytes that are no UTF-8
+      {std::string(199, 'x') + emoji, std::string(199, 'x')},  // never half of a character
+      {std::string(198, 'x') + emoji, std::string(198, 'x') + emoji},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SafeFileNamePart(c.name), c.safe) << c.name;
+  std::string many;
+  for (int i = 0; i < 300; ++i) many += kana;
+  EXPECT_EQ(SafeFileNamePart(many).size(), 200u * 3) << "200 characters, as the file system counts them";
+  EXPECT_EQ(EncodedFileName("", emoji + " Party", 0xFB7C5779u), emoji + " PartyFB7C5779.QZD");
 }
 
 // A new item's encoded file is named after the display name and the content's CRC, from the

@@ -13,6 +13,8 @@
 #include "launcher_test_files.h"
 #include "resource.h"
 #include "ui_script.h"
+#include "win/ansi_code_page.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -117,6 +119,76 @@ TEST(EncodingKeyDialog, HidesTheTypedKey) {
   ASSERT_EQ(dialog.DoModal(), IDOK);
   EXPECT_NE(style & ES_PASSWORD, 0);
   EXPECT_EQ(dialog.key, "p@ss word");
+}
+
+// Names and paths in any script go through the dialogs whole, and the name proposed for them
+// keeps every character.
+TEST(LauncherAddDialogs, KeepPathsAndNamesInAnyScript) {
+  const std::string name = "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\x89 \xD0\x9C\xD0\xB8\xD1\x80";  // 日本 🎉 Мир
+  const std::string path = "C:\\\xE3\x83\xBD\xE3\x83\xBD\\" + name + ".txt";  // a folder "ソソ" ("\x83\x5C" twice in Shift-JIS)
+  std::string shownName, shownPath;
+  UiScript script({UiScript::OnDialog(kAdd, [&](HWND w) {
+    shownName = WideText::OfWindow(::GetDlgItem(w, IDC_LAUNCHER_ADD_NAME));
+    shownPath = WideText::OfWindow(::GetDlgItem(w, IDC_LAUNCHER_ADD_PATH));
+    UiScript::Click(w, IDOK);
+  })});
+  LauncherAddEncodeDialog dialog;
+  dialog.path = path;
+  ASSERT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(shownName, name);
+  EXPECT_EQ(shownPath, path);
+  EXPECT_EQ(dialog.name, name);
+  EXPECT_EQ(dialog.path, path);
+}
+
+// A key is taken in the system's code page, as earlier builds took it; a key with a character
+// the code page lacks is refused with a message and the dialog stays until another is given.
+TEST(EncodingKeyDialog, TakesTheKeyInTheCodePageAndRefusesACharacterItLacks) {
+  const std::string emojiKey = "key \xF0\x9F\x94\x91";
+  const std::string accented = "p\xC3\xA4ss";  // "päss": in code page 1252, not in 932
+  std::string expected;
+  const bool accentedFits = AnsiCodePage::System().FromUtf8(accented, expected);
+  std::string refusal;
+  UiScript script({
+      UiScript::OnDialog(kKeyTitle, [&](HWND w) {
+        WideText::SetWindow(::GetDlgItem(w, IDC_ENCODING_KEY), emojiKey);
+        UiScript::Click(w, IDOK);
+      }),
+      UiScript::OnMessageBox("code page", IDOK, &refusal),
+      UiScript::OnDialog(kKeyTitle, [&](HWND w) {
+        WideText::SetWindow(::GetDlgItem(w, IDC_ENCODING_KEY), accentedFits ? accented : "plain");
+        UiScript::Click(w, IDOK);
+      }),
+  });
+  EncodingKeyDialog dialog;
+  ASSERT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_TRUE(script.Done());
+  EXPECT_NE(refusal.find("code page"), std::string::npos) << refusal;
+  EXPECT_EQ(dialog.key, accentedFits ? expected : std::string("plain"));
+  if (AnsiCodePage::System().Id() == 1252) {
+    EXPECT_EQ(dialog.key, "p\xE4ss") << "the bytes earlier builds used";
+  }
+
+  // The add dialog refuses such a key the same way, and only when it is to encode.
+  std::string addRefusal;
+  UiScript add({
+      UiScript::OnDialog(kAdd, [&](HWND w) {
+        ::SendDlgItemMessageW(w, IDC_LAUNCHER_ADD_ENCODE, BM_CLICK, 0, 0);
+        WideText::SetWindow(::GetDlgItem(w, IDC_LAUNCHER_ADD_KEY), emojiKey);
+        UiScript::Click(w, IDOK);
+      }),
+      UiScript::OnMessageBox("code page", IDOK, &addRefusal),
+      UiScript::OnDialog(kAdd, [&](HWND w) {
+        ::SendDlgItemMessageW(w, IDC_LAUNCHER_ADD_ENCODE, BM_CLICK, 0, 0);
+        UiScript::Click(w, IDOK);
+      }),
+  });
+  LauncherAddEncodeDialog addDialog;
+  ASSERT_EQ(addDialog.DoModal(), IDOK);
+  EXPECT_TRUE(add.Done());
+  EXPECT_FALSE(addRefusal.empty());
+  EXPECT_EQ(addDialog.encode, 0);
+  EXPECT_EQ(addDialog.key, "");
 }
 
 TEST(LauncherAddDialogs, BrowsingReplacesATypedName) {

@@ -21,6 +21,7 @@
 #include "launcher_test_files.h"
 #include "resource.h"
 #include "ui_script.h"
+#include "win/wide_text.h"
 #include "storage/faulty_files.h"
 #include "storage/win32_file_access.h"
 #include "win/string_table.h"
@@ -363,6 +364,34 @@ TEST_F(LauncherWindowTest, DroppedFilesOpenTheAddDialogOncePerFile) {
   EXPECT_EQ(presetPaths, paths);
   EXPECT_EQ(proposed, (std::vector<std::string>{"one", "two.tar", "THREE"}));
   EXPECT_EQ(Rows(), proposed);
+}
+
+// Dropped names in any script, and longer than MAX_PATH, reach the add dialog whole.
+TEST_F(LauncherWindowTest, DroppedFilesKeepNamesOfAnyScriptAndLength) {
+  ExModeSetting exMode(-1);
+  const std::string japanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xF0\x9F\x8E\x89";  // 日本語🎉
+  const std::vector<std::string> paths = {"C:\\" + japanese + "\\" + japanese + ".txt",
+                                          "C:\\" + std::string(300, 'd') + "\\long.exe"};
+  std::wstring list;
+  for (const auto& p : paths) list += WideText::From(p) + L'\0';
+  list += L'\0';
+  HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+  ::GlobalUnlock(memory);
+
+  std::vector<std::string> proposed, presetPaths;
+  auto answer = UiScript::OnDialog("Add", [&](HWND w) {
+    proposed.push_back(WideText::OfWindow(::GetDlgItem(w, IDC_LAUNCHER_ADD_NAME)));
+    presetPaths.push_back(WideText::OfWindow(::GetDlgItem(w, IDC_LAUNCHER_ADD_PATH)));
+    UiScript::Click(w, IDCANCEL);
+  });
+  UiScript script({answer, answer});
+  ::SendMessageW(W(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  EXPECT_EQ(presetPaths, paths);
+  EXPECT_EQ(proposed, (std::vector<std::string>{japanese, "long"}));
 }
 
 TEST_F(LauncherWindowTest, DeletingAnEncodedItemAsksFirst) {

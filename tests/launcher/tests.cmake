@@ -3,6 +3,7 @@ list(APPEND VELTA_CORE_TEST_SOURCES
   launcher/md5_crc32_test.cpp
   launcher/file_encoding_test.cpp
   launcher/golden_encoded_file_test.cpp
+  launcher/stored_path_text_test.cpp
   launcher/neighbour_test.cpp)
 # Cross-checks against the system's md5sum and zlib run where those exist.
 if(NOT WIN32)
