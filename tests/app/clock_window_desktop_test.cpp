@@ -41,9 +41,9 @@ class ClockWindowDesktop : public ClockWindowFixture {
 
 // NIM_MODIFY succeeds only for an icon the shell knows.
 bool TrayIconKnown(HWND window) {
-  NOTIFYICONDATAA record = TrayIcon::Record(window, nullptr, 0, "probe", true, TrayIcon::kId);
+  NOTIFYICONDATAW record = TrayIcon::Record(window, nullptr, 0, "probe", true, TrayIcon::kId);
   record.uFlags = NIF_TIP;
-  return ::Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+  return ::Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
 }
 
 TEST_F(ClockWindowDesktop, TaskbarCreatedPutsTheTrayIconBackOnlyWhenItIsMeantToShow) {
