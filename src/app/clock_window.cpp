@@ -358,7 +358,8 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return result;
     }
     case WM_SETTINGCHANGE:
-      if (lParam != 0 && _stricmp(reinterpret_cast<const char*>(lParam), "TimeZone") == 0) OnTimeChanged();
+      // A Unicode window gets the setting's name wide.
+      if (lParam != 0 && _wcsicmp(reinterpret_cast<const wchar_t*>(lParam), L"TimeZone") == 0) OnTimeChanged();
       return FaceWindow::WindowProc(message, wParam, lParam);  // the work area
     case WM_POWERBROADCAST:
       // Back from sleep or hibernation: the face still shows the time it went to sleep with.

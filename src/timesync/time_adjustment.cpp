@@ -69,11 +69,13 @@ std::string CliPath() {
   return folder.empty() ? std::string("velta-cli.exe") : folder + "velta-cli.exe";
 }
 
-int Show(HWND clock, UINT textId, const char* caption, UINT style) {
-  const std::string text = StringTable::Load(textId);
+// An empty caption leaves the system's own ("Error").
+int Show(HWND clock, UINT textId, const std::string& caption, UINT style) {
+  const std::wstring text = WideText::From(StringTable::Load(textId));
+  const std::wstring title = WideText::From(caption);
   // Owned by the clock, which is topmost, and brought forward: the answer of a worker
   // never opens behind other windows or under the clock.
-  return ::MessageBoxW(clock, WideText::From(text).c_str(), WideText::From(caption).c_str(), style | MB_SETFOREGROUND);
+  return ::MessageBoxW(clock, text.c_str(), caption.empty() ? nullptr : title.c_str(), style | MB_SETFOREGROUND);
 }
 
 }  // namespace
@@ -112,7 +114,7 @@ void ReportTimeAdjustment(HWND clock, WPARAM outcome, LPARAM origin, const TimeA
     case AdjustOutcome::kAdjusted:
       if (option & OptAdjustMessage) {
         const std::string caption = StringTable::AppName();
-        Show(clock, IDS_ADJUST_SUCCEEDED, caption.c_str(), MB_ICONINFORMATION);
+        Show(clock, IDS_ADJUST_SUCCEEDED, caption, MB_ICONINFORMATION);
       }
       // Repainted with the new time; the paint also arms the minute timer against it.
       ::InvalidateRect(clock, nullptr, FALSE);
@@ -120,7 +122,7 @@ void ReportTimeAdjustment(HWND clock, WPARAM outcome, LPARAM origin, const TimeA
     case AdjustOutcome::kNeedsRights:
       if (from != AdjustOrigin::kElevated) {
         const std::string caption = StringTable::AppName();
-        if (Show(clock, IDS_ADJUST_NEEDS_ADMIN, caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        if (Show(clock, IDS_ADJUST_NEEDS_ADMIN, caption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
           if (runElevated && runElevated(clock, current)) return;  // its outcome comes later
         } else if (from == AdjustOrigin::kStartUp) {
           return;  // at start-up the question was the one report of the failure
@@ -130,5 +132,5 @@ void ReportTimeAdjustment(HWND clock, WPARAM outcome, LPARAM origin, const TimeA
     default:
       break;
   }
-  Show(clock, IDS_ADJUST_FAILED, nullptr, MB_OK);
+  Show(clock, IDS_ADJUST_FAILED, {}, MB_OK);
 }
