@@ -48,7 +48,8 @@ LOGFONTW ClockFace::FontAtDpi(int dpi) const {
 void ClockFace::Draw(HDC dc, RECT rect) { DrawAt(dc, rect, LocalNow(), ::GetTickCount()); }
 
 std::string ClockFace::ExpandText(const std::tm& local, std::uint32_t tickNow) const {
-  return TimeFormatter::Expand(format, local, IsCountdown() != FALSE, ShownCountdown(), tickNow);
+  // Through the wide expansion: the runtime's narrow names would be in its code page, not UTF-8.
+  return WideText::ToUtf8(ExpandTextWide(local, tickNow));
 }
 
 std::wstring ClockFace::ExpandTextWide(const std::tm& local, std::uint32_t tickNow) const {

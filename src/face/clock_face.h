@@ -41,8 +41,8 @@ class ClockFace {
   // Draw for a given local time and tick count (Draw passes the current ones).
   void DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t tickNow,
               TextEdges edges = TextEdges::kSystem);
-  // The text Draw shows for that moment (the format is UTF-8); the wide text holds the
-  // names as the user's locale has them and is what Draw draws.
+  // The text Draw shows for that moment, as UTF-8 and as the wide text Draw draws; the format
+  // is UTF-8 and the names are the user's locale's.
   std::string ExpandText(const std::tm& local, std::uint32_t tickNow) const;
   std::wstring ExpandTextWide(const std::tm& local, std::uint32_t tickNow) const;
   // The countdown a countdown face shows; none for a plain face.

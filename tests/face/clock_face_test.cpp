@@ -186,6 +186,7 @@ TEST(ClockFaceDraw, NamesInTheUsersLanguageWhateverTheSystemCodePage) {
         LocaleText(c.lcid, LOCALE_SMONTHNAME12) + L" " + LocaleText(c.lcid, LOCALE_SDAYNAME4);
     ASSERT_GT(expected.size(), 2u) << c.runtimeLocale;
     EXPECT_EQ(face.ExpandTextWide(Moment(), 0), expected) << c.runtimeLocale;
+    EXPECT_EQ(face.ExpandText(Moment(), 0), WideText::ToUtf8(expected)) << c.runtimeLocale << ": UTF-8";
 
     BitmapCanvas drawn(400, 200), reference(400, 200);
     face.DrawAt(drawn.dc(), RECT{0, 0, 400, 200}, Moment(), 0);
