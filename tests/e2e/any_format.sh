@@ -10,6 +10,7 @@ ROOT_COLOUR='#336699'
 FORMAT='🕒 時刻 %H:%M Ж 😀'
 
 expect_eq "an English code page" "$(field "$(driver locale -)" acp)" 1252
+japanese_font_links
 
 dir=$(sandbox any_format)
 start_velta "$dir"

@@ -12,6 +12,7 @@ field() { echo "$1" | sed -n "s/^$2 //p"; }
 probe=$(driver locale -)
 expect_eq "an English code page under the Japanese interface" "$(field "$probe" acp)" 1252
 wine reg delete "$REG" /f >/dev/null 2>&1
+japanese_font_links
 
 right_click_menu() {  # right_click_menu X Y: prints the menu's rectangle
   xdotool mousemove "$1" "$2"; sleep 0.3
