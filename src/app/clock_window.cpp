@@ -21,6 +21,7 @@
 #include "timesync/time_adjustment.h"
 #include "win/message_box.h"
 #include "win/string_table.h"
+#include "win/wide_text.h"
 #include "win/window_dpi.h"
 
 namespace {
@@ -53,7 +54,7 @@ BOOL ClockWindow::OnInitDialog() {
   KeepOnDesktop();
   launcherWindow_ = std::make_unique<LauncherWindow>(launcherGroups_);
   launcherWindow_->Create(hwnd());
-  ::SetWindowTextA(hwnd(), StringTable::AppName().c_str());
+  WideText::SetWindow(hwnd(), StringTable::AppName());
   ApplyFrameSetting();
   taskbarCreated_ = TrayIcon::RegisterTaskbarCreated(hwnd());
   if (face_.option & OptTrayIcon) ShowTrayIcon(true);
@@ -65,20 +66,20 @@ BOOL ClockWindow::OnInitDialog() {
 }
 
 void ClockWindow::LoadWindowIcons() {
-  HINSTANCE module = ::GetModuleHandleA(nullptr);
+  HINSTANCE module = ::GetModuleHandleW(nullptr);
   const WindowDpi& system = WindowDpi::System();
   IconHandle small(system.LoadIconAt(module, IDI_VELTA, system.SystemMetric(SM_CXSMICON, dpi())));
   IconHandle big(system.LoadIconAt(module, IDI_VELTA, system.SystemMetric(SM_CXICON, dpi())));
   // The window holds the new icons before the old ones go.
-  ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
-  ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
   bigIcon_ = std::move(big);
   smallIcon_ = std::move(small);
 }
 
 void ClockWindow::LoadTrayIcon() {
   const WindowDpi& system = WindowDpi::System();
-  trayIcon_.reset(system.LoadIconAt(::GetModuleHandleA(nullptr), IDI_VELTA,
+  trayIcon_.reset(system.LoadIconAt(::GetModuleHandleW(nullptr), IDI_VELTA,
                                     system.SystemMetric(SM_CXSMICON, system.ForSystem())));
 }
 
@@ -146,7 +147,7 @@ void ClockWindow::OnPaint() {
   PaintGuard paint(hwnd());
   HDC dc = paint.dc();
   if (::IsIconic(hwnd())) {
-    ::SendMessageA(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    ::SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client;
     ::GetClientRect(hwnd(), &client);
     const int cx = WindowDpi::System().SystemMetric(SM_CXICON, dpi());
@@ -200,7 +201,7 @@ void ClockWindow::ShowTrayIcon(bool add) {
 void ClockWindow::ShowContextMenu(int x, int y) {
   // Drawn at the DPI of the monitor it opens on (the tray's may not be the clock's).
   const int menuDpi = WindowDpi::System().ForPoint(POINT{x, y});
-  IconHandle windowIcon(WindowDpi::System().LoadIconAt(::GetModuleHandleA(nullptr), IDI_VELTA,
+  IconHandle windowIcon(WindowDpi::System().LoadIconAt(::GetModuleHandleW(nullptr), IDI_VELTA,
                                                        IconMenuMetrics(DpiScale(menuDpi)).PictureSize()));
   ContextMenu menu(windowIcon.get(), menuDpi);
   if (!menu.Load(face_.option)) return;
@@ -297,7 +298,7 @@ bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
       return true;
     case ID_DATE_AND_CLOCK:
       // The system's own date and time settings; nothing to report if they cannot be opened.
-      ::ShellExecuteA(nullptr, "open", "control.exe", "timedate.cpl", nullptr, SW_SHOWNORMAL);
+      ::ShellExecuteW(nullptr, L"open", L"control.exe", L"timedate.cpl", nullptr, SW_SHOWNORMAL);
       return true;
     case ID_EXIT:
       OnExit();
@@ -357,7 +358,8 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return result;
     }
     case WM_SETTINGCHANGE:
-      if (lParam != 0 && _stricmp(reinterpret_cast<const char*>(lParam), "TimeZone") == 0) OnTimeChanged();
+      // A Unicode window gets the setting's name wide.
+      if (lParam != 0 && _wcsicmp(reinterpret_cast<const wchar_t*>(lParam), L"TimeZone") == 0) OnTimeChanged();
       return FaceWindow::WindowProc(message, wParam, lParam);  // the work area
     case WM_POWERBROADCAST:
       // Back from sleep or hibernation: the face still shows the time it went to sleep with.
@@ -427,7 +429,7 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         ShowContextMenu(cursor.x, cursor.y);
         // The rule for a menu opened from the notification area: a message to the window
         // after it, or the next menu opened from the icon can close at once.
-        ::PostMessageA(hwnd(), WM_NULL, 0, 0);
+        ::PostMessageW(hwnd(), WM_NULL, 0, 0);
       }
       return 1;
     default:

@@ -23,7 +23,7 @@ constexpr ItemIcon kItemIcons[] = {
 }  // namespace
 
 bool ContextMenu::Load(std::uint32_t option) {
-  HMENU loaded = ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CONTEXT_MENU));
+  HMENU loaded = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_CONTEXT_MENU));
   if (loaded == nullptr) return false;
   if (option & OptMenuIcons) {
     iconMenu_ = std::make_unique<IconMenu>(DpiScale(dpi_));

@@ -1,9 +1,11 @@
 #include "app/icon_menu.h"
 
+#include <iterator>
 #include <memory>
 #include <vector>
 
 #include "win/unique_handle.h"
+#include "win/wide_text.h"
 #include "win/window_dpi.h"
 
 namespace {
@@ -35,24 +37,20 @@ constexpr UINT kTextFlags = DT_NOCLIP | DT_EXPANDTABS | DT_SINGLELINE | DT_VCENT
 
 // The menu font of the system at the menu's DPI, or the GUI font when the metrics cannot be read.
 FontHandle MenuFont(DpiScale scale) {
-  NONCLIENTMETRICSA metrics{};
+  NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
-  LOGFONTA font{};
-  if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) font = metrics.lfMenuFont;
-  else ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
-  const LOGFONTA scaled = WindowDpi::System().SystemFontAt(font, scale.dpi());
-  return FontHandle(::CreateFontIndirectA(&scaled));
+  LOGFONTW font{};
+  if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) font = metrics.lfMenuFont;
+  else ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+  const LOGFONTW scaled = WindowDpi::System().SystemFontAt(font, scale.dpi());
+  return FontHandle(::CreateFontIndirectW(&scaled));
 }
 
-// DrawText of narrow text in the user's code page. The text goes through its wide form, so
-// that characters the menu font lacks (Japanese item texts in a Western menu font) are
-// drawn from a font that has them, as the system does for its own menus.
+// An item's UTF-8 text drawn wide, so that characters the menu font lacks (Japanese item texts
+// in a Western menu font) are drawn from a font that has them, as the system does for its own menus.
 int DrawMenuText(HDC dc, const char* text, int length, RECT* rect, UINT flags) {
-  if (length <= 0) return ::DrawTextA(dc, "", 0, rect, flags);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, text, length, wide.data(), length);
-  if (n <= 0) return ::DrawTextA(dc, text, length, rect, flags);
-  return ::DrawTextW(dc, wide.data(), n, rect, flags);
+  const std::wstring wide = WideText::From(std::string_view(text, length > 0 ? static_cast<std::size_t>(length) : 0));
+  return ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), rect, flags);
 }
 
 // Position of the tab that starts an accelerator text; npos when there is none.
@@ -65,7 +63,7 @@ std::size_t AcceleratorTab(const std::string& text) {
 // centred in its height: a picture drawn at any other size would be blurred.
 void DrawImage(HDC dc, const RECT& box, HANDLE image, UINT drawType, int size, UINT extra) {
   const int top = box.top + (box.bottom - box.top - size) / 2;
-  ::DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(image), 0, box.left, top, size, size, drawType | extra);
+  ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(image), 0, box.left, top, size, size, drawType | extra);
 }
 
 void DrawPicture(HDC dc, const RECT& box, const IconMenuItem& item, int size, UINT extra) {
@@ -114,12 +112,13 @@ void IconMenu::MakeOwnerDrawn() {
 void IconMenu::Convert(HMENU menu) {
   auto& items = *shared().items;
   for (int position = 0; position < ::GetMenuItemCount(menu); ++position) {
-    char text[64] = {};
-    ::GetMenuStringA(menu, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
-    MENUITEMINFOA info{};
+    wchar_t wide[64] = {};
+    ::GetMenuStringW(menu, static_cast<UINT>(position), wide, static_cast<int>(std::size(wide)), MF_BYPOSITION);
+    const std::string text = WideText::ToUtf8(wide);
+    MENUITEMINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_CHECKMARKS | MIIM_TYPE | MIIM_DATA;
-    if (!::GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info)) continue;
+    if (!::GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info)) continue;
     if (info.fType & (MFT_SEPARATOR | MFT_OWNERDRAW)) continue;
 
     IconMenuItem* record = nullptr;
@@ -145,7 +144,7 @@ void IconMenu::Convert(HMENU menu) {
       flags |= MF_POPUP;
       id = reinterpret_cast<UINT_PTR>(info.hSubMenu);
     }
-    ::ModifyMenuA(menu, static_cast<UINT>(position), flags, id, reinterpret_cast<LPCSTR>(record));
+    ::ModifyMenuW(menu, static_cast<UINT>(position), flags, id, reinterpret_cast<LPCWSTR>(record));
   }
 }
 
@@ -155,10 +154,10 @@ bool IconMenu::SetCheckImage(UINT resourceId, int kind) {
   if (kind == kBitmap) { imageType = IMAGE_BITMAP; drawType = DST_BITMAP; }
   else if (kind == kIcon) { imageType = IMAGE_ICON; drawType = DST_ICON; }
   else return false;
-  HINSTANCE module = ::GetModuleHandleA(nullptr);
+  HINSTANCE module = ::GetModuleHandleW(nullptr);
   const int size = metrics_.PictureSize();
   HANDLE image = kind == kIcon ? static_cast<HANDLE>(WindowDpi::System().LoadIconAt(module, resourceId, size))
-                               : ::LoadImageA(module, MAKEINTRESOURCEA(resourceId), imageType, size, size,
+                               : ::LoadImageW(module, MAKEINTRESOURCEW(resourceId), imageType, size, size,
                                               LR_DEFAULTCOLOR);
   if (image == nullptr) return false;
   Shared& s = shared();
@@ -169,9 +168,9 @@ bool IconMenu::SetCheckImage(UINT resourceId, int kind) {
 }
 
 bool IconMenu::SetItemPicture(UINT command, UINT resourceId, int kind) {
-  HINSTANCE module = ::GetModuleHandleA(nullptr);
+  HINSTANCE module = ::GetModuleHandleW(nullptr);
   if (kind == kBitmap) {
-    HBITMAP bitmap = ::LoadBitmapA(module, MAKEINTRESOURCEA(resourceId));
+    HBITMAP bitmap = ::LoadBitmapW(module, MAKEINTRESOURCEW(resourceId));
     if (bitmap == nullptr) return false;
     if (SetItemBitmap(command, bitmap, true)) return true;
     ::DeleteObject(bitmap);  // no such item: nobody would free it
@@ -237,7 +236,7 @@ void IconMenu::MeasureItem(MEASUREITEMSTRUCT* measure) const {
   const IconMenuItem* item = Lookup(measure->itemData, measure->itemID);
   if (item == nullptr) return;
   FontHandle font = MenuFont(scale_);
-  MemoryDcHandle display(::CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
+  MemoryDcHandle display(::CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
   if (!display) return;
   SelectGuard select(display.get(), font.get());
   const SIZE size = MeasureText(display.get(), item->text, item->submenu, metrics_);
@@ -306,10 +305,10 @@ void IconMenu::DrawItem(const DRAWITEMSTRUCT* draw) const {
 
 bool IconMenu::DrawCheck(HDC dc, const RECT& box, const IconMenuItem& item, bool inactive) const {
   if (item.HasPicture()) return false;
-  MENUITEMINFOA info{};
+  MENUITEMINFOW info{};
   info.cbSize = sizeof(info);
   info.fMask = MIIM_FTYPE;
-  const bool radio = menu_ != nullptr && ::GetMenuItemInfoA(menu_, item.command, FALSE, &info) &&
+  const bool radio = menu_ != nullptr && ::GetMenuItemInfoW(menu_, item.command, FALSE, &info) &&
                      (info.fType & MFT_RADIOCHECK) != 0;
   const SharedImage& image = radio ? shared().radio : shared().check;
   if (image.handle != nullptr) {

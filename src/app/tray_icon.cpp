@@ -1,12 +1,15 @@
 #include "app/tray_icon.h"
 
 #include <cstring>
+#include <string>
 
-NOTIFYICONDATAA TrayIcon::Record(HWND window, HICON icon, UINT callbackMessage, const char* tip, bool add,
+#include "win/wide_text.h"
+
+NOTIFYICONDATAW TrayIcon::Record(HWND window, HICON icon, UINT callbackMessage, const char* tip, bool add,
                                  UINT id) {
-  NOTIFYICONDATAA record;
+  NOTIFYICONDATAW record;
   std::memset(&record, 0, sizeof record);
-  record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  record.cbSize = NOTIFYICONDATAW_V1_SIZE;
   record.hWnd = window;
   record.uID = id;
   if (!add) return record;
@@ -18,24 +21,28 @@ NOTIFYICONDATAA TrayIcon::Record(HWND window, HICON icon, UINT callbackMessage, 
   }
   if (tip != nullptr) {
     record.uFlags |= NIF_TIP;
-    std::strncpy(record.szTip, tip, kTipLength);
-    record.szTip[kTipLength] = '\0';
+    const std::wstring wide = WideText::From(tip);
+    std::size_t length = wide.size() < kTipLength ? wide.size() : kTipLength;
+    // Never half a surrogate pair: the shell would show the lone half as a box.
+    if (length < wide.size() && length > 0 && wide[length - 1] >= 0xD800 && wide[length - 1] <= 0xDBFF) --length;
+    wide.copy(record.szTip, length);
+    record.szTip[length] = L'\0';
   }
   return record;
 }
 
 UINT TrayIcon::RegisterTaskbarCreated(HWND window) {
-  const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
+  const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
   using FilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
   // Windows 7 and later; looked up so that its absence costs nothing.
   static const auto filter = reinterpret_cast<FilterFn>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("USER32"), "ChangeWindowMessageFilterEx")));
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
   constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW
   if (message != 0 && filter != nullptr && window != nullptr) filter(window, message, kAllow, nullptr);
   return message;
 }
 
 BOOL TrayIcon::Tray(HWND window, HICON icon, UINT callbackMessage, const char* tip, bool add, UINT id) {
-  NOTIFYICONDATAA record = Record(window, icon, callbackMessage, tip, add, id);
-  return ::Shell_NotifyIconA(add ? NIM_ADD : NIM_DELETE, &record);
+  NOTIFYICONDATAW record = Record(window, icon, callbackMessage, tip, add, id);
+  return ::Shell_NotifyIconW(add ? NIM_ADD : NIM_DELETE, &record);
 }

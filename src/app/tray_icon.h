@@ -9,12 +9,13 @@ class TrayIcon {
   // The message the icon sends to its window; lParam is the mouse message over the icon.
   static constexpr UINT kCallbackMessage = WM_USER + 16;
   static constexpr UINT kId = 1;
-  // The tip holds at most this many characters; a longer text is cut.
-  static constexpr size_t kTipLength = 62;
+  // The tip holds at most this many UTF-16 units (the first-version record's 64 with the
+  // terminating null); a longer text is cut before the character that would not fit whole.
+  static constexpr size_t kTipLength = 63;
 
-  // The notification record for an add (with the given callback and tip, either may be
+  // The notification record for an add (with the given callback and UTF-8 tip, either may be
   // 0/null) or a delete, of the first-version size every shell accepts.
-  static NOTIFYICONDATAA Record(HWND window, HICON icon, UINT callbackMessage, const char* tip, bool add, UINT id);
+  static NOTIFYICONDATAW Record(HWND window, HICON icon, UINT callbackMessage, const char* tip, bool add, UINT id);
 
   // Adds or deletes the icon; the shell's answer is returned and nobody needs to look at it.
   static BOOL Tray(HWND window, HICON icon, UINT callbackMessage, const char* tip, bool add, UINT id = kId);

@@ -2,7 +2,7 @@
 
 #include "app/clock_app.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   ClockApp app;
   app.InitInstance();
   return 0;

@@ -1,15 +1,20 @@
 #include "face/clock_face.h"
 
+#include "face/face_font.h"
 #include "face/face_metrics.h"
 #include "face/offscreen_image.h"
 #include "face/time_formatter.h"
+#include "win/ansi_code_page.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
+#include "win/wide_text.h"
 #include "win/window_dpi.h"
 
 ClockFace::ClockFace() {
-  ::SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof(font), &font, 0);
-  font.lfHeight = FaceMetrics::kDefaultFontHeight;
+  LOGFONTW system{};
+  ::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(system), &system, 0);
+  system.lfHeight = FaceMetrics::kDefaultFontHeight;
+  SetFont(system);
   // A window's first place is in screen pixels: the first-start size at the screen's DPI.
   const ScreenRect first = FaceMetrics(DpiScale(WindowDpi::System().ForSystem())).FirstStartRect();
   windowRect = RECT{first.left, first.top, first.right, first.bottom};
@@ -30,9 +35,11 @@ std::tm ClockFace::LocalNow() {
   return local;
 }
 
-LOGFONTA ClockFace::FontAtDpi(int dpi) const {
+void ClockFace::SetFont(const LOGFONTW& font96) { fontFace = FaceFont::ToRecord(font96, font, AnsiCodePage::System()); }
+
+LOGFONTW ClockFace::FontAtDpi(int dpi) const {
   const DpiScale scale(dpi);
-  LOGFONTA scaled = font;
+  LOGFONTW scaled = FaceFont::Wide(font, fontFace, AnsiCodePage::System());
   scaled.lfHeight = scale.FontHeightAtDpi(font.lfHeight);
   scaled.lfWidth = scale.FontHeightAtDpi(font.lfWidth);
   return scaled;
@@ -40,34 +47,21 @@ LOGFONTA ClockFace::FontAtDpi(int dpi) const {
 
 void ClockFace::Draw(HDC dc, RECT rect) { DrawAt(dc, rect, LocalNow(), ::GetTickCount()); }
 
-namespace {
-
-// The stored format is text of the system's code page.
-std::wstring FromSystemCodePage(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
-}  // namespace
-
 std::string ClockFace::ExpandText(const std::tm& local, std::uint32_t tickNow) const {
-  return TimeFormatter::Expand(format, local, IsCountdown() != FALSE, ShownCountdown(), tickNow);
+  // Through the wide expansion: the runtime's narrow names would be in its code page, not UTF-8.
+  return WideText::ToUtf8(ExpandTextWide(local, tickNow));
 }
 
 std::wstring ClockFace::ExpandTextWide(const std::tm& local, std::uint32_t tickNow) const {
-  return TimeFormatter::Expand(FromSystemCodePage(format), local, IsCountdown() != FALSE, ShownCountdown(), tickNow);
+  return TimeFormatter::Expand(WideText::From(format), local, IsCountdown() != FALSE, ShownCountdown(), tickNow);
 }
 
 void ClockFace::DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t tickNow, TextEdges edges) {
-  LOGFONTA drawn = FontAtDpi(drawDpi);
+  LOGFONTW drawn = FontAtDpi(drawDpi);
   // Smoothed edges are blends of text and background: in a see-through shape they would
   // stay as a fringe of neither colour around every letter.
   if (edges == TextEdges::kSharp) drawn.lfQuality = NONANTIALIASED_QUALITY;
-  FontHandle textFont(::CreateFontIndirectA(&drawn));
+  FontHandle textFont(::CreateFontIndirectW(&drawn));
   BrushHandle background(::CreateSolidBrush(backColour));
   RECT enlarged;
   {
@@ -103,7 +97,7 @@ void ClockFace::DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t ti
 // window had taken away, or when it cannot be made, with the window's shape
 // left as it was; the caller paints normally then.
 BOOL ClockFace::UpdateWindowShape(HDC dc, HWND window, BOOL enable, const Overlay& overlay) {
-  const auto style = static_cast<DWORD>(::GetWindowLongA(window, GWL_STYLE));
+  const auto style = static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE));
   if (!enable || !(option & OptTransparent) || (style & WS_THICKFRAME)) {
     OffscreenImage::RemoveWindowRegion(window);
     return FALSE;
@@ -130,6 +124,7 @@ void ClockFace::CopySettingsFrom(const ClockFace& other) {
 
 void ClockFace::CopyLookFrom(const ClockFace& other) {
   font = other.font;
+  fontFace = other.fontFace;
   textColour = other.textColour;
   backColour = other.backColour;
   flagDT = other.flagDT;
@@ -153,6 +148,10 @@ void ClockFace::TransferProfile(ProfileStore& store, std::string_view section, T
   if (direction == Transfer::Load) {
     store.GetBinary(section, "Font", &font, &font, sizeof font);
     font.lfFaceName[LF_FACESIZE - 1] = '\0';
+    // A name beside the record wins; a record that can hold it takes it, so the next save
+    // writes the record alone again.
+    const std::string face = store.GetString(section, "FontFace", "");
+    fontFace = face.empty() ? std::string() : FaceFont::PutName(face, font, AnsiCodePage::System());
     textColour = static_cast<COLORREF>(store.GetInt(section, "ForeColor", static_cast<std::int32_t>(textColour)));
     backColour = static_cast<COLORREF>(store.GetInt(section, "BackColor", static_cast<std::int32_t>(backColour)));
     flagDT = store.GetInt(section, "FlagDT", flagDT);
@@ -166,6 +165,8 @@ void ClockFace::TransferProfile(ProfileStore& store, std::string_view section, T
     format = store.GetString(section, "Format", format);
   } else {
     store.WriteBinary(section, "Font", &font, sizeof font);
+    if (!fontFace.empty()) store.WriteString(section, "FontFace", fontFace);
+    else store.DeleteKey(section, "FontFace");
     store.WriteInt(section, "ForeColor", static_cast<std::int32_t>(textColour));
     store.WriteInt(section, "BackColor", static_cast<std::int32_t>(backColour));
     store.WriteInt(section, "FlagDT", flagDT);

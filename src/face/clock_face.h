@@ -41,8 +41,8 @@ class ClockFace {
   // Draw for a given local time and tick count (Draw passes the current ones).
   void DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t tickNow,
               TextEdges edges = TextEdges::kSystem);
-  // The text Draw shows for that moment: the stored format is in the system's
-  // code page; the wide text holds the names as the user's locale has them.
+  // The text Draw shows for that moment, as UTF-8 and as the wide text Draw draws; the format
+  // is UTF-8 and the names are the user's locale's.
   std::string ExpandText(const std::tm& local, std::uint32_t tickNow) const;
   std::wstring ExpandTextWide(const std::tm& local, std::uint32_t tickNow) const;
   // The countdown a countdown face shows; none for a plain face.
@@ -55,7 +55,7 @@ class ClockFace {
   void CopyLookFrom(const ClockFace& other);
 
   // Loads or saves the settings as the display key set in `section` of the
-  // store. Keys in order: "Font", "ForeColor", "BackColor", "FlagDT", "left",
+  // store. Keys in order: "Font" (and "FontFace" only when needed), "ForeColor", "BackColor", "FlagDT", "left",
   // "top", "right", "bottom", "Option", "Format"; a missing key leaves its
   // member as it is, and a stored rectangle no window could have is ignored.
   void TransferProfile(ProfileStore& store, std::string_view section, Transfer direction);
@@ -64,10 +64,15 @@ class ClockFace {
 
   // The font as it is made for drawing at `dpi`: the stored font is a 96-DPI
   // font, so a settings file looks the same on every display.
-  LOGFONTA FontAtDpi(int dpi) const;
+  LOGFONTW FontAtDpi(int dpi) const;
+  // Takes a 96-DPI font (the font dialog's, the system's) into the record and the face beside it.
+  void SetFont(const LOGFONTW& font96);
 
-  // The stored font: "lfHeight" is a 96-DPI value.
+  // The stored font: "lfHeight" is a 96-DPI value; the face name in the system's ANSI code page.
   LOGFONTA font{};
+  // The face name when the record cannot hold it (UTF-8, "FontFace" in the settings); it wins
+  // over the record's name. Empty when the record holds the name.
+  std::string fontFace;
   COLORREF textColour = 0x00FFFFFF;
   COLORREF backColour = 0x00000000;
   std::int32_t flagDT = DT_CENTER;

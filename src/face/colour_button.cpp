@@ -22,7 +22,7 @@ void ColourButton::SetColour(COLORREF colour) {
 void ColourButton::Notify() {
   HWND parent = ::GetParent(hwnd());
   if (parent == nullptr) return;
-  ::SendMessageA(parent, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd()), kColourChanged),
+  ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hwnd()), kColourChanged),
                  reinterpret_cast<LPARAM>(hwnd()));
 }
 
@@ -39,7 +39,7 @@ void ColourButton::DropDown() {
 
 void ColourButton::OnCell(int index) {
   if (index == ColourGrid::kOtherCell) {
-    ::PostMessageA(hwnd(), kColourDialogMessage, ColourGrid::kCells, ColourGrid::kCells);
+    ::PostMessageW(hwnd(), kColourDialogMessage, ColourGrid::kCells, ColourGrid::kCells);
     return;
   }
   const ColourGrid grid;
@@ -49,13 +49,13 @@ void ColourButton::OnCell(int index) {
 
 void ColourButton::OnColourDialog() {
   static COLORREF customColours[16] = {};
-  CHOOSECOLORA choose{};
+  CHOOSECOLORW choose{};
   choose.lStructSize = sizeof(choose);
   choose.hwndOwner = ::GetParent(hwnd());
   choose.rgbResult = colour_;
   choose.lpCustColors = customColours;
   choose.Flags = CC_RGBINIT;
-  if (::ChooseColorA(&choose)) {
+  if (::ChooseColorW(&choose)) {
     SetColour(choose.rgbResult);
     Notify();
   }

@@ -31,8 +31,8 @@ bool ColourGrid::Build(UINT firstId, COLORREF current, int size, DpiScale scale)
   for (int i = 0; i < columns_ * rows_; ++i) {
     UINT flags = MF_OWNERDRAW;
     if (i % rows_ == 0 && i != 0) flags |= MF_MENUBREAK;
-    if (!::AppendMenuA(menu_.get(), flags, firstId + static_cast<UINT>(i),
-                       reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(cells_[static_cast<size_t>(i)])))) {
+    if (!::AppendMenuW(menu_.get(), flags, firstId + static_cast<UINT>(i),
+                       reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(cells_[static_cast<size_t>(i)])))) {
       menu_.reset();
       return false;
     }
@@ -74,7 +74,7 @@ void ColourGrid::DrawCell(HDC dc, RECT q, COLORREF colour, UINT action, UINT sta
   if (colour == kOtherColour) {
     ::SetTextColor(dc, selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
     ::SetBkMode(dc, TRANSPARENT);
-    ::DrawTextA(dc, "...", 3, &q, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    ::DrawTextW(dc, L"...", 3, &q, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     ::DrawEdge(dc, &q, EDGE_RAISED, BF_RECT);
     return;
   }

@@ -6,6 +6,7 @@
 #include "resource.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
+#include "win/wide_text.h"
 #include "win/window_dpi.h"
 
 DisplaySettingsDialog::DisplaySettingsDialog(Variant variant)
@@ -47,12 +48,12 @@ BOOL DisplaySettingsDialog::OnInitDialog() {
   Dialog::OnInitDialog();
   textButton_.SubclassItem(hwnd(), IDC_TEXT_COLOUR);
   backButton_.SubclassItem(hwnd(), IDC_BACK_COLOUR);
-  ::SetDlgItemTextA(hwnd(), IDC_FORMAT, face_->format.c_str());
+  SetItemText(IDC_FORMAT, face_->format);
 
   HWND combo = Item(IDC_TOKENS);
   for (UINT id : textIds_)
-    ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(StringTable::Load(id).c_str()));
-  ::SendMessageA(combo, CB_SETCURSEL, 0, 0);
+    ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideText::From(StringTable::Load(id)).c_str()));
+  ::SendMessageW(combo, CB_SETCURSEL, 0, 0);
 
   textButton_.SetColour(face_->textColour);
   backButton_.SetColour(face_->backColour);
@@ -68,12 +69,7 @@ BOOL DisplaySettingsDialog::OnInitDialog() {
 }
 
 void DisplaySettingsDialog::ReadFormat() {
-  HWND edit = Item(IDC_FORMAT);
-  const int length = ::GetWindowTextLengthA(edit);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  const int copied = ::GetWindowTextA(edit, text.data(), length + 1);
-  text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-  face_->format = std::move(text);
+  face_->format = ItemText(IDC_FORMAT);
 }
 
 void DisplaySettingsDialog::RedrawPreview() {
@@ -90,42 +86,42 @@ void DisplaySettingsDialog::FormatChanged() {
   ReadFormat();
   RedrawPreview();
   // Alignment moves lines against each other: it matters only with two or more.
-  const BOOL multiLine = ::SendMessageA(Item(IDC_FORMAT), EM_GETLINECOUNT, 0, 0) > 1;
+  const bool multiLine = ::SendMessageW(Item(IDC_FORMAT), EM_GETLINECOUNT, 0, 0) > 1;
   for (int id : {IDC_ALIGN_GROUP, IDC_ALIGN_LABEL, IDC_ALIGN_LEFT, IDC_ALIGN_CENTER, IDC_ALIGN_RIGHT})
-    ::EnableWindow(Item(id), multiLine);
+    EnableItem(id, multiLine);
 }
 
 void DisplaySettingsDialog::AddToken() {
-  const LRESULT index = ::SendMessageA(Item(IDC_TOKENS), CB_GETCURSEL, 0, 0);
+  const LRESULT index = ::SendMessageW(Item(IDC_TOKENS), CB_GETCURSEL, 0, 0);
   if (index < 0 || static_cast<size_t>(index) >= tokens_.size()) return;
   const std::string& token = tokens_[static_cast<size_t>(index)];
   HWND edit = Item(IDC_FORMAT);
-  // The edit replaces its own selection, so its positions (characters, not
-  // bytes of a double-byte code page) never have to be mapped onto the format.
-  ::SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(token.c_str()));
+  // The edit replaces its own selection, so its positions (UTF-16 units, not
+  // bytes of the format) never have to be mapped onto the format.
+  ::SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(WideText::From(token).c_str()));
   DWORD start = 0;
   DWORD end = 0;
-  ::SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   ReadFormat();
   RedrawPreview();
   ::SetFocus(edit);
-  ::SendMessageA(edit, EM_SETSEL, end, end);
-  ::SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+  ::SendMessageW(edit, EM_SETSEL, end, end);
+  ::SendMessageW(edit, EM_SCROLLCARET, 0, 0);
 }
 
 void DisplaySettingsDialog::ChooseFaceFont() {
   // The dialog shows the font as it looks here; the face keeps it as a 96-DPI font.
   const DpiScale scale(WindowDpi::System().ForWindow(hwnd()));
-  LOGFONTA font = face_->FontAtDpi(scale.dpi());
-  CHOOSEFONTA choose{};
+  LOGFONTW font = face_->FontAtDpi(scale.dpi());
+  CHOOSEFONTW choose{};
   choose.lStructSize = sizeof(choose);
   choose.hwndOwner = hwnd();
   choose.lpLogFont = &font;
   choose.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
-  if (!::ChooseFontA(&choose)) return;
+  if (!::ChooseFontW(&choose)) return;
   font.lfHeight = scale.StoredFontHeight(font.lfHeight);
   font.lfWidth = scale.StoredFontHeight(font.lfWidth);
-  face_->font = font;
+  face_->SetFont(font);
   RedrawPreview();
 }
 

@@ -97,7 +97,7 @@ void FaceWindow::OnHoverTimer() {
 
 void FaceWindow::DragWindow() {
   const DWORD pos = ::GetMessagePos();
-  ::SendMessageA(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, static_cast<LPARAM>(pos));
+  ::SendMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, static_cast<LPARAM>(pos));
 }
 
 void FaceWindow::OnMouseMove() {

@@ -4,6 +4,7 @@ list(APPEND VELTA_CORE_SOURCES
   src/face/face_metrics.cpp)
 list(APPEND VELTA_WIN_SOURCES
   src/face/clock_face.cpp
+  src/face/face_font.cpp
   src/face/offscreen_image.cpp
   src/face/colour_grid.cpp
   src/face/colour_button.cpp

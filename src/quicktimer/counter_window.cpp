@@ -62,7 +62,7 @@ void CounterWindow::KeepOkButtonInCorner() {
 
 void CounterWindow::ShowContextMenu(POINT client) {
   if (face() == nullptr) return;
-  MenuHandle menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_COUNTER_MENU)));
+  MenuHandle menu(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_COUNTER_MENU)));
   HMENU popup = ::GetSubMenu(menu.get(), 0);
   if (popup == nullptr) return;
   SetFaceMenuStates(popup, face()->option);

@@ -3,7 +3,7 @@
 #include <commdlg.h>
 
 #include <cstdio>
-#include <vector>
+#include <string>
 
 #include "face/display_settings_dialog.h"
 #include "quicktimer/quick_timer_input.h"
@@ -11,25 +11,16 @@
 #include "storage/ini_profile_store.h"
 #include "win/message_box.h"
 #include "win/string_table.h"
+#include "win/wide_text.h"
 
 namespace {
 
-constexpr const char* kTimeChoices[] = {"3", "5", "10", "15", "20", "30", "45", "60", "90", "120"};
-
-void SetCheck(HWND dialog, int id, bool on) { ::CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
-bool GetCheck(HWND dialog, int id) { return ::IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+constexpr std::size_t kPathRoom = 32768;
+constexpr const wchar_t* kTimeChoices[] = {L"3", L"5", L"10", L"15", L"20", L"30", L"45", L"60", L"90", L"120"};
 
 }  // namespace
 
 QuickTimerDialog::QuickTimerDialog() : Dialog(IDD_QUICKTIMER) { settings_.Load(); }
-
-std::string QuickTimerDialog::ItemText(int id) const {
-  HWND item = Item(id);
-  const int length = item != nullptr ? ::GetWindowTextLengthA(item) : 0;
-  std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
-  if (item != nullptr) ::GetWindowTextA(item, text.data(), length + 1);
-  return text.data();
-}
 
 BOOL QuickTimerDialog::OnInitDialog() {
   Dialog::OnInitDialog();
@@ -40,38 +31,38 @@ BOOL QuickTimerDialog::OnInitDialog() {
   sound_ = (settings_.flags & TimerActionState::kPlaySound) != 0;
   execute_ = (settings_.flags & TimerActionState::kExecuteApplication) != 0;
   for (const int combo : {IDC_QT_MINUTES, IDC_QT_SECONDS}) {
-    for (const char* choice : kTimeChoices)
-      ::SendDlgItemMessageA(hwnd(), combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+    for (const wchar_t* choice : kTimeChoices)
+      ::SendDlgItemMessageW(hwnd(), combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
   }
   // The typed text is held to the lengths that "Start" accepts.
-  ::SendDlgItemMessageA(hwnd(), IDC_QT_MINUTES, CB_LIMITTEXT, QuickTimerInput::kMinutesMaxChars, 0);
-  ::SendDlgItemMessageA(hwnd(), IDC_QT_SECONDS, CB_LIMITTEXT, QuickTimerInput::kSecondsMaxChars, 0);
+  ::SendDlgItemMessageW(hwnd(), IDC_QT_MINUTES, CB_LIMITTEXT, QuickTimerInput::kMinutesMaxChars, 0);
+  ::SendDlgItemMessageW(hwnd(), IDC_QT_SECONDS, CB_LIMITTEXT, QuickTimerInput::kSecondsMaxChars, 0);
   PutControls();
   ApplyEnablingRule();
-  ::SetDlgItemTextA(hwnd(), IDC_QT_MINUTES, minutesText_.c_str());
-  ::SetDlgItemTextA(hwnd(), IDC_QT_SECONDS, secondsText_.c_str());
+  SetItemText(IDC_QT_MINUTES, minutesText_);
+  SetItemText(IDC_QT_SECONDS, secondsText_);
   return TRUE;
 }
 
 void QuickTimerDialog::PutControls() {
-  ::SetDlgItemTextA(hwnd(), IDC_QT_MINUTES, minutesText_.c_str());
-  ::SetDlgItemTextA(hwnd(), IDC_QT_SECONDS, secondsText_.c_str());
-  SetCheck(hwnd(), IDC_QT_COUNTER, counter_);
-  SetCheck(hwnd(), IDC_QT_MESSAGE, message_);
-  SetCheck(hwnd(), IDC_QT_SOUND, sound_);
-  SetCheck(hwnd(), IDC_QT_EXECUTE, execute_);
-  ::SetDlgItemTextA(hwnd(), IDC_QT_WAVE, settings_.wave.c_str());
-  ::SetDlgItemTextA(hwnd(), IDC_QT_APP, settings_.app.c_str());
-  ::SetDlgItemTextA(hwnd(), IDC_QT_PARAM, settings_.param.c_str());
+  SetItemText(IDC_QT_MINUTES, minutesText_);
+  SetItemText(IDC_QT_SECONDS, secondsText_);
+  SetChecked(IDC_QT_COUNTER, counter_);
+  SetChecked(IDC_QT_MESSAGE, message_);
+  SetChecked(IDC_QT_SOUND, sound_);
+  SetChecked(IDC_QT_EXECUTE, execute_);
+  SetItemText(IDC_QT_WAVE, settings_.wave);
+  SetItemText(IDC_QT_APP, settings_.app);
+  SetItemText(IDC_QT_PARAM, settings_.param);
 }
 
 bool QuickTimerDialog::TakeControls() {
   minutesText_ = ItemText(IDC_QT_MINUTES);
   secondsText_ = ItemText(IDC_QT_SECONDS);
-  counter_ = GetCheck(hwnd(), IDC_QT_COUNTER);
-  message_ = GetCheck(hwnd(), IDC_QT_MESSAGE);
-  sound_ = GetCheck(hwnd(), IDC_QT_SOUND);
-  execute_ = GetCheck(hwnd(), IDC_QT_EXECUTE);
+  counter_ = IsChecked(IDC_QT_COUNTER);
+  message_ = IsChecked(IDC_QT_MESSAGE);
+  sound_ = IsChecked(IDC_QT_SOUND);
+  execute_ = IsChecked(IDC_QT_EXECUTE);
   settings_.wave = ItemText(IDC_QT_WAVE);
   settings_.app = ItemText(IDC_QT_APP);
   settings_.param = ItemText(IDC_QT_PARAM);
@@ -105,24 +96,26 @@ void QuickTimerDialog::ApplyEnablingRule() {
       {IDC_QT_SECONDS, sound_},           {IDC_QT_SECONDS_LABEL, sound_},
       {IDOK, counter_ || message_ || sound_ || execute_},
   };
-  for (const auto& rule : rules) ::EnableWindow(Item(rule.id), rule.enabled ? TRUE : FALSE);
+  for (const auto& rule : rules) EnableItem(rule.id, rule.enabled);
 }
 
-void QuickTimerDialog::Browse(int editId, std::string& path, const char* extension, const char* filter) {
+void QuickTimerDialog::Browse(int editId, std::string& path, const wchar_t* extension, const wchar_t* filter) {
   path = ItemText(editId);
-  char file[MAX_PATH] = {};
-  path.copy(file, sizeof file - 1);
-  OPENFILENAMEA ofn{};
+  // Room for a long path; a typed path longer than that starts the dialog empty.
+  std::wstring file = WideText::From(path);
+  if (file.size() >= kPathRoom) file.clear();
+  file.resize(kPathRoom, L'\0');
+  OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof(ofn);
   ofn.hwndOwner = hwnd();
   ofn.lpstrFilter = filter;
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof file;
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.lpstrDefExt = extension;
   ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLESIZING;
-  if (!::GetOpenFileNameA(&ofn)) return;
-  path = file;
-  ::SetDlgItemTextA(hwnd(), editId, path.c_str());
+  if (!::GetOpenFileNameW(&ofn)) return;
+  path = WideText::ToUtf8(file.c_str());
+  SetItemText(editId, path);
 }
 
 bool QuickTimerDialog::EditFace(ClockFace& face) {
@@ -182,17 +175,17 @@ bool QuickTimerDialog::OnCommand(WORD id, WORD code, HWND control) {
     case IDC_QT_SOUND:
     case IDC_QT_EXECUTE:
       if (code != BN_CLICKED) return false;
-      counter_ = GetCheck(hwnd(), IDC_QT_COUNTER);
-      message_ = GetCheck(hwnd(), IDC_QT_MESSAGE);
-      sound_ = GetCheck(hwnd(), IDC_QT_SOUND);
-      execute_ = GetCheck(hwnd(), IDC_QT_EXECUTE);
+      counter_ = IsChecked(IDC_QT_COUNTER);
+      message_ = IsChecked(IDC_QT_MESSAGE);
+      sound_ = IsChecked(IDC_QT_SOUND);
+      execute_ = IsChecked(IDC_QT_EXECUTE);
       ApplyEnablingRule();
       return true;
     case IDC_QT_WAVE_BROWSE:
-      if (code == BN_CLICKED) Browse(IDC_QT_WAVE, settings_.wave, "wav", "WaveFile (*.wav)\0*.wav\0\0");
+      if (code == BN_CLICKED) Browse(IDC_QT_WAVE, settings_.wave, L"wav", L"WaveFile (*.wav)\0*.wav\0\0");
       return true;
     case IDC_QT_APP_BROWSE:
-      if (code == BN_CLICKED) Browse(IDC_QT_APP, settings_.app, "exe", "ExeFile (*.exe)\0*.exe\0\0");
+      if (code == BN_CLICKED) Browse(IDC_QT_APP, settings_.app, L"exe", L"ExeFile (*.exe)\0*.exe\0\0");
       return true;
     case IDC_QT_COUNTER_SETTING:
       if (code == BN_CLICKED && EditFace(settings_.counterFace)) counterFaceEdited_ = true;

@@ -30,14 +30,13 @@ class QuickTimerDialog : public Dialog {
   bool TakeControls();
   void PutControls();
   void ApplyEnablingRule();
-  void Browse(int editId, std::string& path, const char* extension, const char* filter);
+  void Browse(int editId, std::string& path, const wchar_t* extension, const wchar_t* filter);
   // True when the user confirmed a new look.
   bool EditFace(ClockFace& face);
   // Takes the faces as they are stored now (a QuickTimer that ended while the
   // dialog was open has saved where its windows were) and stores the look the
   // user gave them here; false when that could not be written.
   bool SaveFaces();
-  std::string ItemText(int id) const;
 
   TimerAction settings_;
   std::string minutesText_;

@@ -10,6 +10,7 @@
 #include "quicktimer/poll_running.h"
 #include "resource.h"
 #include "win/unique_handle.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -88,7 +89,7 @@ void RunningQuickTimers::Draw(HDC dc, const RECT& client, bool forShape, int pre
   if (running_.empty()) return;
   const QuickTimerCells::Metrics metrics = QuickTimerCells::MetricsAt(scale_);
   const CellPicture chosen = PictureFor(metrics.picture);
-  BitmapHandle picture(::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(chosen.id)));
+  BitmapHandle picture(::LoadBitmapW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(chosen.id)));
   MemoryDcHandle source(::CreateCompatibleDC(dc));
   SelectGuard select(source.get(), picture.get());
   const QuickTimerCells::Rect area{client.left, client.top, client.right, client.bottom};
@@ -131,23 +132,23 @@ void RunningQuickTimers::RebuildTooltips() {
     tooltip_ = nullptr;
   }
   if (running_.empty()) return;
-  tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+  tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, host_, nullptr,
-                               ::GetModuleHandleA(nullptr), nullptr);
+                               ::GetModuleHandleW(nullptr), nullptr);
   if (tooltip_ == nullptr) return;
   // A negative time puts the delays back to the system's defaults.
-  ::SendMessageA(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOMATIC, MAKELPARAM(static_cast<WORD>(-1), 0));
+  ::SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOMATIC, MAKELPARAM(static_cast<WORD>(-1), 0));
   const QuickTimerCells::Rect client = Client();
   for (std::size_t i = 0; i < running_.size(); ++i) {
-    TTTOOLINFOA tool = Tool(i, client);
-    tool.lpszText = LPSTR_TEXTCALLBACKA;
-    ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    TTTOOLINFOW tool = Tool(i, client);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 
-TTTOOLINFOA RunningQuickTimers::Tool(std::size_t index, const QuickTimerCells::Rect& client) const {
-  TTTOOLINFOA tool{};
-  tool.cbSize = TTTOOLINFOA_V1_SIZE;
+TTTOOLINFOW RunningQuickTimers::Tool(std::size_t index, const QuickTimerCells::Rect& client) const {
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V1_SIZE;
   tool.uFlags = 0;
   tool.hwnd = host_;
   tool.uId = reinterpret_cast<UINT_PTR>(running_[index].get());
@@ -161,18 +162,22 @@ void RunningQuickTimers::PlaceTips() {
   if (tooltip_ == nullptr) return;
   const QuickTimerCells::Rect client = Client();
   for (std::size_t i = 0; i < running_.size(); ++i) {
-    TTTOOLINFOA tool = Tool(i, client);
-    ::SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+    TTTOOLINFOW tool = Tool(i, client);
+    ::SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 
 bool RunningQuickTimers::OnNotify(NMHDR* header) {
-  if (header->code != TTN_NEEDTEXTA || tooltip_ == nullptr || header->hwndFrom != tooltip_) return false;
-  auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+  // A wide tooltip asks its Unicode owner for wide text.
+  if (header->code != TTN_NEEDTEXTW || tooltip_ == nullptr || header->hwndFrom != tooltip_) return false;
+  auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
   for (const auto& entry : running_) {
     if (reinterpret_cast<UINT_PTR>(entry.get()) != header->idFrom) continue;
-    const std::string text = QuickTimerCells::TooltipText(entry->action.countdown, ::GetTickCount());
-    std::snprintf(info->szText, sizeof info->szText, "%s", text.c_str());
+    const std::wstring text =
+        WideText::From(QuickTimerCells::TooltipText(entry->action.countdown, ::GetTickCount()));
+    const std::size_t length = std::min(text.size(), std::size(info->szText) - 1);
+    text.copy(info->szText, length);
+    info->szText[length] = L'\0';
     info->lpszText = info->szText;
     return true;
   }
@@ -180,17 +185,17 @@ bool RunningQuickTimers::OnNotify(NMHDR* header) {
 }
 
 void RunningQuickTimers::RelayEvent(MSG* msg) const {
-  if (tooltip_ != nullptr) ::SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+  if (tooltip_ != nullptr) ::SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
 }
 
 void RunningQuickTimers::UpdateTip() const {
-  if (tooltip_ != nullptr) ::SendMessageA(tooltip_, TTM_UPDATE, 0, 0);
+  if (tooltip_ != nullptr) ::SendMessageW(tooltip_, TTM_UPDATE, 0, 0);
 }
 
 void RunningQuickTimers::ShowCellMenu(int cell, POINT at) {
   if (cell < 0 || static_cast<std::size_t>(cell) >= running_.size()) return;
   selected_ = running_[static_cast<std::size_t>(cell)].get();
-  MenuHandle menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CELL_MENU)));
+  MenuHandle menu(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_CELL_MENU)));
   HMENU popup = ::GetSubMenu(menu.get(), 0);
   if (popup == nullptr) return;
   const struct {

@@ -67,7 +67,7 @@ class RunningQuickTimers {
   QuickTimerCells::Rect Client() const;
   void RebuildTooltips();
   // The tool of entry `index`, at its cell in `client`.
-  TTTOOLINFOA Tool(std::size_t index, const QuickTimerCells::Rect& client) const;
+  TTTOOLINFOW Tool(std::size_t index, const QuickTimerCells::Rect& client) const;
   void CellsChanged();
   // An entry taken out of the running ones: it ends and saves its faces. One
   // whose window is inside one of its own handlers is kept until that returns.

@@ -6,6 +6,7 @@
 
 #include "face/face_options.h"
 #include "win/unique_handle.h"
+#include "win/wide_text.h"
 
 RunningTimer::RunningTimer(const TimerAction& settings, std::uint32_t start) : action(settings) {
   action.countdown.start = start;
@@ -70,25 +71,24 @@ void RunningTimer::CloseWindow(WindowKind kind) {
 }
 
 void RunningTimer::StartSound(const std::string& wave) {
-  ::PlaySoundA(wave.c_str(), nullptr, SND_FILENAME | SND_LOOP | SND_ASYNC);
+  ::PlaySoundW(WideText::From(wave).c_str(), nullptr, SND_FILENAME | SND_LOOP | SND_ASYNC);
 }
 
-void RunningTimer::StopSound() { ::PlaySoundA(nullptr, nullptr, SND_LOOP | SND_ASYNC); }
+void RunningTimer::StopSound() { ::PlaySoundW(nullptr, nullptr, SND_LOOP | SND_ASYNC); }
 
 bool RunningTimer::StartApplication(const std::string& app, const std::string& param) {
   return ExecuteApplication(app, param);
 }
 
 bool RunningTimer::ExecuteApplication(const std::string& app, const std::string& param, DWORD idleWaitMs) {
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
-  // The command line is the stored text as it is; CreateProcessA may write into it.
-  std::vector<char> commandLine(param.begin(), param.end());
-  commandLine.push_back('\0');
-  if (!::CreateProcessA(app.c_str(), commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+  // The command line is the stored text as it is; CreateProcessW may write into it.
+  std::wstring commandLine = WideText::From(param);
+  if (!::CreateProcessW(WideText::From(app).c_str(), commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
                         nullptr, &startup, &process)) {
     return false;
   }

@@ -1,10 +1,11 @@
 #include "timesync/time_adjust_dialog.h"
 
-#include <vector>
+#include <string>
 
 #include "resource.h"
 #include "win/message_box.h"
 #include "win/string_table.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -22,31 +23,16 @@ bool ParseUnsigned(const std::string& text, std::uint64_t& value) {
   return i == text.size();
 }
 
-std::string ReplaceAll(std::string text, const std::string& what, const std::string& with) {
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
-    text.replace(at, what.size(), with);
-  return text;
-}
-
 }  // namespace
 
 TimeAdjustDialog::TimeAdjustDialog() : Dialog(IDD_TIME_ADJUST) {}
 
 BOOL TimeAdjustDialog::OnInitDialog() {
   Dialog::OnInitDialog();
-  ::SendMessageA(Item(IDC_ADJUST_SERVER), CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(TimeAdjustSettings::kDefaultServer));
+  ::SendMessageW(Item(IDC_ADJUST_SERVER), CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(WideText::From(TimeAdjustSettings::kDefaultServer).c_str()));
   UpdateData(false);
   return TRUE;
-}
-
-std::string TimeAdjustDialog::ItemText(int id) const {
-  HWND item = Item(id);
-  const int length = ::GetWindowTextLengthA(item);
-  if (length <= 0) return {};
-  std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
-  const int n = ::GetWindowTextA(item, buffer.data(), static_cast<int>(buffer.size()));
-  return std::string(buffer.data(), n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
 void TimeAdjustDialog::ShowValidationMessage(const std::string& text) {
@@ -57,7 +43,7 @@ void TimeAdjustDialog::Refuse(int id, const std::string& text) {
   ShowValidationMessage(text);
   HWND item = Item(id);
   ::SetFocus(item);
-  ::SendMessageA(item, EM_SETSEL, 0, -1);
+  ::SendMessageW(item, EM_SETSEL, 0, -1);
 }
 
 bool TimeAdjustDialog::ExchangeUnsigned(int id, std::uint32_t& value, std::uint32_t minimum,
@@ -68,10 +54,7 @@ bool TimeAdjustDialog::ExchangeUnsigned(int id, std::uint32_t& value, std::uint3
     return false;
   }
   if (parsed < minimum || parsed > maximum) {
-    const std::string text = ReplaceAll(ReplaceAll(StringTable::Load(IDS_VALIDATE_RANGE), "%1",
-                                                   std::to_string(minimum)),
-                                        "%2", std::to_string(maximum));
-    Refuse(id, text);
+    Refuse(id, StringTable::Format(IDS_VALIDATE_RANGE, {std::to_string(minimum), std::to_string(maximum)}));
     return false;
   }
   value = static_cast<std::uint32_t>(parsed);
@@ -80,16 +63,16 @@ bool TimeAdjustDialog::ExchangeUnsigned(int id, std::uint32_t& value, std::uint3
 
 bool TimeAdjustDialog::UpdateData(bool fromControls) {
   if (!fromControls) {
-    ::CheckDlgButton(hwnd(), IDC_ADJUST_MESSAGE, adjustMessage ? BST_CHECKED : BST_UNCHECKED);
-    ::CheckDlgButton(hwnd(), IDC_ADJUST_AT_START, adjustAtStart ? BST_CHECKED : BST_UNCHECKED);
-    ::SetWindowTextA(Item(IDC_ADJUST_SERVER), server.c_str());
-    ::SetDlgItemTextA(hwnd(), IDC_ADJUST_PORT, port.c_str());
-    ::SetDlgItemTextA(hwnd(), IDC_ADJUST_RETRY, std::to_string(retries).c_str());
-    ::SetDlgItemTextA(hwnd(), IDC_ADJUST_TIMEOUT, std::to_string(timeoutMs).c_str());
+    SetChecked(IDC_ADJUST_MESSAGE, adjustMessage);
+    SetChecked(IDC_ADJUST_AT_START, adjustAtStart);
+    SetItemText(IDC_ADJUST_SERVER, server);
+    SetItemText(IDC_ADJUST_PORT, port);
+    SetItemText(IDC_ADJUST_RETRY, std::to_string(retries));
+    SetItemText(IDC_ADJUST_TIMEOUT, std::to_string(timeoutMs));
     return true;
   }
-  adjustMessage = ::IsDlgButtonChecked(hwnd(), IDC_ADJUST_MESSAGE) == BST_CHECKED;
-  adjustAtStart = ::IsDlgButtonChecked(hwnd(), IDC_ADJUST_AT_START) == BST_CHECKED;
+  adjustMessage = IsChecked(IDC_ADJUST_MESSAGE);
+  adjustAtStart = IsChecked(IDC_ADJUST_AT_START);
   server = ItemText(IDC_ADJUST_SERVER);
   port = ItemText(IDC_ADJUST_PORT);
   if (!ExchangeUnsigned(IDC_ADJUST_RETRY, retries, 1, 10)) return false;

@@ -35,7 +35,6 @@ class TimeAdjustDialog : public Dialog {
 
  private:
   bool ExchangeUnsigned(int id, std::uint32_t& value, std::uint32_t minimum, std::uint32_t maximum);
-  std::string ItemText(int id) const;
   void Refuse(int id, const std::string& text);
 };
 

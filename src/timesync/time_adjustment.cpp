@@ -4,14 +4,15 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "resource.h"
 #include "timesync/adjust_arguments.h"
 #include "timesync/time_sync_client.h"
 #include "timesync/utc_time_fields.h"
+#include "win/module_path.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
+#include "win/wide_text.h"
 #include "win/worker_thread.h"
 
 DWORD SetSystemTimeClock(const SYSTEMTIME& utcTime) {
@@ -52,7 +53,7 @@ UINT TimeAdjustWorker(const TimeAdjustJob& job, const SystemClockSetter& setCloc
   if (job.clock == nullptr) return 0;
   const AdjustOutcome outcome = AdjustSystemTime(job.settings, setClock);
   // A window that has gone meanwhile makes this a harmless failure.
-  ::PostMessageA(job.clock, kTimeAdjustedMessage, static_cast<WPARAM>(outcome), static_cast<LPARAM>(job.origin));
+  ::PostMessageW(job.clock, kTimeAdjustedMessage, static_cast<WPARAM>(outcome), static_cast<LPARAM>(job.origin));
   return 0;
 }
 
@@ -64,32 +65,17 @@ namespace {
 
 // velta-cli.exe beside the running program.
 std::string CliPath() {
-  std::vector<char> path(MAX_PATH);
-  for (;;) {
-    const DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) break;
-    path.resize(path.size() * 2);
-  }
-  std::string folder(path.data());
-  // Backslash search from the end is safe in a double-byte code page only when done
-  // character by character: CharPrevA steps over whole characters.
-  const char* begin = folder.c_str();
-  const char* end = begin + folder.size();
-  const char* at = end;
-  while (at > begin) {
-    at = ::CharPrevA(begin, at);
-    if (*at == '\\' || *at == '/') break;
-  }
-  folder.resize(static_cast<std::size_t>(at - begin));
-  return folder.empty() ? std::string("velta-cli.exe") : folder + "\\velta-cli.exe";
+  const std::string folder = ModulePath::Folder();
+  return folder.empty() ? std::string("velta-cli.exe") : folder + "velta-cli.exe";
 }
 
-int Show(HWND clock, UINT textId, const char* caption, UINT style) {
-  const std::string text = StringTable::Load(textId);
+// An empty caption leaves the system's own ("Error").
+int Show(HWND clock, UINT textId, const std::string& caption, UINT style) {
+  const std::wstring text = WideText::From(StringTable::Load(textId));
+  const std::wstring title = WideText::From(caption);
   // Owned by the clock, which is topmost, and brought forward: the answer of a worker
   // never opens behind other windows or under the clock.
-  return ::MessageBoxA(clock, text.c_str(), caption, style | MB_SETFOREGROUND);
+  return ::MessageBoxW(clock, text.c_str(), caption.empty() ? nullptr : title.c_str(), style | MB_SETFOREGROUND);
 }
 
 }  // namespace
@@ -97,15 +83,17 @@ int Show(HWND clock, UINT textId, const char* caption, UINT style) {
 bool RunElevatedAdjustment(HWND clock, const TimeAdjustSettings& settings) {
   const std::string file = CliPath();
   const std::string parameters = AdjustArguments::Build(settings);
-  SHELLEXECUTEINFOA info{};
+  const std::wstring wideFile = WideText::From(file);
+  const std::wstring wideParameters = WideText::From(parameters);
+  SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
   info.hwnd = clock;  // the consent prompt belongs to the clock
-  info.lpVerb = "runas";
-  info.lpFile = file.c_str();
-  info.lpParameters = parameters.c_str();
+  info.lpVerb = L"runas";
+  info.lpFile = wideFile.c_str();
+  info.lpParameters = wideParameters.c_str();
   info.nShow = SW_HIDE;
-  if (!::ShellExecuteExA(&info)) return false;  // refused consent included
+  if (!::ShellExecuteExW(&info)) return false;  // refused consent included
   if (info.hProcess == nullptr) return false;
   auto process = std::make_shared<KernelHandle>(info.hProcess);
   return WorkerThread::Start([process, clock] {
@@ -114,7 +102,7 @@ bool RunElevatedAdjustment(HWND clock, const TimeAdjustSettings& settings) {
         !::GetExitCodeProcess(process->get(), &code))
       code = 1;
     const AdjustOutcome outcome = code == 0 ? AdjustOutcome::kAdjusted : AdjustOutcome::kFailed;
-    ::PostMessageA(clock, kTimeAdjustedMessage, static_cast<WPARAM>(outcome),
+    ::PostMessageW(clock, kTimeAdjustedMessage, static_cast<WPARAM>(outcome),
                    static_cast<LPARAM>(AdjustOrigin::kElevated));
   });
 }
@@ -126,7 +114,7 @@ void ReportTimeAdjustment(HWND clock, WPARAM outcome, LPARAM origin, const TimeA
     case AdjustOutcome::kAdjusted:
       if (option & OptAdjustMessage) {
         const std::string caption = StringTable::AppName();
-        Show(clock, IDS_ADJUST_SUCCEEDED, caption.c_str(), MB_ICONINFORMATION);
+        Show(clock, IDS_ADJUST_SUCCEEDED, caption, MB_ICONINFORMATION);
       }
       // Repainted with the new time; the paint also arms the minute timer against it.
       ::InvalidateRect(clock, nullptr, FALSE);
@@ -134,7 +122,7 @@ void ReportTimeAdjustment(HWND clock, WPARAM outcome, LPARAM origin, const TimeA
     case AdjustOutcome::kNeedsRights:
       if (from != AdjustOrigin::kElevated) {
         const std::string caption = StringTable::AppName();
-        if (Show(clock, IDS_ADJUST_NEEDS_ADMIN, caption.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        if (Show(clock, IDS_ADJUST_NEEDS_ADMIN, caption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
           if (runElevated && runElevated(clock, current)) return;  // its outcome comes later
         } else if (from == AdjustOrigin::kStartUp) {
           return;  // at start-up the question was the one report of the failure
@@ -144,5 +132,5 @@ void ReportTimeAdjustment(HWND clock, WPARAM outcome, LPARAM origin, const TimeA
     default:
       break;
   }
-  Show(clock, IDS_ADJUST_FAILED, nullptr, MB_OK);
+  Show(clock, IDS_ADJUST_FAILED, {}, MB_OK);
 }

@@ -15,7 +15,7 @@ namespace {
 // timer tick (up to 15.6 ms).
 using SystemTimeReader = void(WINAPI*)(LPFILETIME);
 SystemTimeReader FindPreciseSystemTime() {
-  const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
   if (kernel == nullptr) return nullptr;
   return reinterpret_cast<SystemTimeReader>(
       reinterpret_cast<void*>(::GetProcAddress(kernel, "GetSystemTimePreciseAsFileTime")));

@@ -65,8 +65,8 @@ int WindowDpi::SystemMetric(int index, int dpi) const {
   return ::MulDiv(::GetSystemMetrics(index), DpiScale(dpi).dpi(), ForSystem());
 }
 
-LOGFONTA WindowDpi::SystemFontAt(const LOGFONTA& font, int dpi) const {
-  LOGFONTA scaled = font;
+LOGFONTW WindowDpi::SystemFontAt(const LOGFONTW& font, int dpi) const {
+  LOGFONTW scaled = font;
   const int system = ForSystem();
   scaled.lfHeight = ::MulDiv(font.lfHeight, DpiScale(dpi).dpi(), system);
   scaled.lfWidth = ::MulDiv(font.lfWidth, DpiScale(dpi).dpi(), system);

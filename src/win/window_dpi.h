@@ -31,7 +31,7 @@ class WindowDpi {
   // GetSystemMetrics at a DPI (SM_CXSMICON, SM_CXICON, ...).
   int SystemMetric(int index, int dpi) const;
   // A font of the system's metrics (made for ForSystem()) for drawing at `dpi`.
-  LOGFONTA SystemFontAt(const LOGFONTA& font, int dpi) const;
+  LOGFONTW SystemFontAt(const LOGFONTW& font, int dpi) const;
 
   // An icon resource at size x size pixels, from the image of that size when the
   // resource has one, else scaled down from a larger one. The caller destroys it.

@@ -41,9 +41,9 @@ class ClockWindowDesktop : public ClockWindowFixture {
 
 // NIM_MODIFY succeeds only for an icon the shell knows.
 bool TrayIconKnown(HWND window) {
-  NOTIFYICONDATAA record = TrayIcon::Record(window, nullptr, 0, "probe", true, TrayIcon::kId);
+  NOTIFYICONDATAW record = TrayIcon::Record(window, nullptr, 0, "probe", true, TrayIcon::kId);
   record.uFlags = NIF_TIP;
-  return ::Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+  return ::Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
 }
 
 TEST_F(ClockWindowDesktop, TaskbarCreatedPutsTheTrayIconBackOnlyWhenItIsMeantToShow) {
@@ -142,20 +142,24 @@ int LocalHoursAhead() {
 }
 
 TEST_F(ClockWindowDesktop, TimeAndZoneChangesReadTheZoneAgainBeforeTheRedraw) {
+  // The setting's name comes wide to the clock's Unicode window, also from a narrow sender.
   const struct {
     const char* name;
     UINT message;
     const char* setting;
+    const wchar_t* wideSetting;
   } cases[] = {
-      {"time change", WM_TIMECHANGE, nullptr},
-      {"time-zone setting", WM_SETTINGCHANGE, "TimeZone"},
+      {"time change", WM_TIMECHANGE, nullptr, nullptr},
+      {"time-zone setting, sent wide", WM_SETTINGCHANGE, nullptr, L"TimeZone"},
+      {"time-zone setting, sent narrow", WM_SETTINGCHANGE, "TimeZone", nullptr},
   };
   for (const auto& c : cases) {
     ZoneVariable first("TZ=AAA-3");
     ::_tzset();
     ASSERT_EQ(LocalHoursAhead(), 3) << c.name;
     ZoneVariable second("TZ=BBB-7");
-    ::SendMessageA(hwnd(), c.message, 0, reinterpret_cast<LPARAM>(c.setting));
+    if (c.wideSetting != nullptr) ::SendMessageW(hwnd(), c.message, 0, reinterpret_cast<LPARAM>(c.wideSetting));
+    else ::SendMessageA(hwnd(), c.message, 0, reinterpret_cast<LPARAM>(c.setting));
     EXPECT_EQ(LocalHoursAhead(), 7) << c.name;
   }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -10,43 +11,73 @@ namespace {
 TEST(TrayIcon, AddRecordCarriesIconCallbackAndTip) {
   HWND window = reinterpret_cast<HWND>(0x1234);
   HICON icon = reinterpret_cast<HICON>(0x5678);
-  const NOTIFYICONDATAA add = TrayIcon::Record(window, icon, TrayIcon::kCallbackMessage, "Velta", true, 1);
-  EXPECT_EQ(add.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
-  EXPECT_EQ(add.cbSize, static_cast<DWORD>(offsetof(NOTIFYICONDATAA, szTip) + 64)) << "ends with the 64-byte tip";
+  const NOTIFYICONDATAW add = TrayIcon::Record(window, icon, TrayIcon::kCallbackMessage, "Velta", true, 1);
+  EXPECT_EQ(add.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE));
+  EXPECT_EQ(add.cbSize, static_cast<DWORD>(offsetof(NOTIFYICONDATAW, szTip) + 64 * sizeof(wchar_t)))
+      << "ends with the tip of 64 wide characters";
   EXPECT_EQ(add.hWnd, window);
   EXPECT_EQ(add.uID, 1u);
   EXPECT_EQ(add.uFlags, static_cast<UINT>(NIF_ICON | NIF_MESSAGE | NIF_TIP));
   EXPECT_EQ(add.uCallbackMessage, 0x0410u);
   EXPECT_EQ(add.hIcon, icon);
-  EXPECT_STREQ(add.szTip, "Velta");
+  EXPECT_STREQ(add.szTip, L"Velta");
 
-  const NOTIFYICONDATAA bare = TrayIcon::Record(window, icon, 0, nullptr, true, 1);
+  const NOTIFYICONDATAW bare = TrayIcon::Record(window, icon, 0, nullptr, true, 1);
   EXPECT_EQ(bare.uFlags, static_cast<UINT>(NIF_ICON));
 
-  const NOTIFYICONDATAA remove = TrayIcon::Record(window, icon, TrayIcon::kCallbackMessage, "Velta", false, 1);
-  EXPECT_EQ(remove.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
+  const NOTIFYICONDATAW remove = TrayIcon::Record(window, icon, TrayIcon::kCallbackMessage, "Velta", false, 1);
+  EXPECT_EQ(remove.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE));
   EXPECT_EQ(remove.hWnd, window);
   EXPECT_EQ(remove.uID, 1u);
   EXPECT_EQ(remove.uFlags, 0u);
   EXPECT_EQ(remove.uCallbackMessage, 0u);
   EXPECT_EQ(remove.hIcon, nullptr);
-  EXPECT_STREQ(remove.szTip, "");
+  EXPECT_STREQ(remove.szTip, L"");
 }
 
-TEST(TrayIcon, LongNamesAreCutToSixtyTwoCharacters) {
-  for (std::size_t length : {61u, 62u, 63u, 70u, 300u}) {
-    const std::string name(length, 'n');
-    const NOTIFYICONDATAA add = TrayIcon::Record(nullptr, nullptr, 0, name.c_str(), true, 1);
-    EXPECT_EQ(std::strlen(add.szTip), std::min<std::size_t>(length, 62)) << length;
+// The tip is cut to the record's 63 wide characters, never inside a character: a name of
+// letters outside the basic plane (two UTF-16 units each) loses the whole last one.
+TEST(TrayIcon, LongTipsAreCutOnAWholeCharacter) {
+  const auto repeat = [](const char* piece, std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += piece;
+    return text;
+  };
+  const struct {
+    const char* what;
+    std::string tip;
+    std::wstring shown;
+  } cases[] = {
+      {"ASCII, short", std::string(62, 'n'), std::wstring(62, L'n')},
+      {"ASCII, exactly full", std::string(63, 'n'), std::wstring(63, L'n')},
+      {"ASCII, long", std::string(300, 'n'), std::wstring(63, L'n')},
+      {"Japanese, long", repeat("\xE6\x99\x82", 70), std::wstring(63, L'\u6642')},
+      {"Cyrillic, long", repeat("\xD0\x96", 64), std::wstring(63, L'\u0416')},
+      // 31 emoji fill 62 units; the 32nd would need units 63 and 64.
+      {"emoji, long", repeat("\xF0\x9F\x95\x92", 40), [] {
+         std::wstring w;
+         for (int i = 0; i < 31; ++i) w += L"\xD83D\xDD52";
+         return w;
+       }()},
+      {"emoji after one letter", "a" + repeat("\xF0\x9F\x95\x92", 40), [] {
+         std::wstring w = L"a";
+         for (int i = 0; i < 31; ++i) w += L"\xD83D\xDD52";
+         return w;
+       }()},
+  };
+  for (const auto& c : cases) {
+    const NOTIFYICONDATAW add = TrayIcon::Record(nullptr, nullptr, 0, c.tip.c_str(), true, 1);
+    EXPECT_EQ(std::wstring(add.szTip), c.shown) << c.what;
+    EXPECT_LE(std::wcslen(add.szTip), TrayIcon::kTipLength) << c.what;
   }
 }
 
 TEST(TrayIcon, AddsAndDeletesThroughTheShell) {
-  HWND window = ::CreateWindowExA(0, "STATIC", "tray test", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  ::GetModuleHandleA(nullptr), nullptr);
+  HWND window = ::CreateWindowExW(0, L"STATIC", L"tray test", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(window, nullptr);
-  HICON icon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-  EXPECT_TRUE(TrayIcon::Tray(window, icon, TrayIcon::kCallbackMessage, "tray test", true));
+  HICON icon = ::LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
+  EXPECT_TRUE(TrayIcon::Tray(window, icon, TrayIcon::kCallbackMessage, "tray test \xE6\x99\x82\xF0\x9F\x95\x92", true));
   EXPECT_TRUE(TrayIcon::Tray(window, icon, TrayIcon::kCallbackMessage, nullptr, false));
   EXPECT_FALSE(TrayIcon::Tray(window, icon, TrayIcon::kCallbackMessage, nullptr, false)) << "already gone";
   ::DestroyWindow(window);

@@ -149,10 +149,10 @@ check "Esc ends the clock" velta_ended 10
 
 # Japanese: the same dialog from the Japanese resource set.
 export WINEPREFIX=$(velta_wine_prefix_ja)
-# Add in a double-byte code page: the token goes between characters, never inside one.
+# Add in a double-byte code page too: the token goes between characters, never inside one.
 out=$(cd "$VELTA_BUILD/tests" && LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 \
-  wine ./velta_win_tests.exe --gtest_filter='DisplaySettingsDialogTest.AddKeepsDoubleByteCharactersWhole' </dev/null 2>&1 | tr -d '\r')
-check "Add keeps double-byte characters whole under the Japanese code page" \
+  wine ./velta_win_tests.exe --gtest_filter='DisplaySettingsDialogTest.AddKeepsEveryCharacterWhole' </dev/null 2>&1 | tr -d '\r')
+check "Add keeps every character whole under the Japanese code page" \
   grep -q '^\[  PASSED  \] 1 test' <<<"$out"
 dir=$(sandbox display_settings_ja)
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8

@@ -105,3 +105,13 @@ count_colour() {  # count_colour FILE W H X Y COLOUR
   convert "$1" -crop "${2}x${3}+${4}+${5}" +repage -fill black +opaque "$6" -fill white -opaque "$6" \
     -format '%[fx:int(mean*w*h+0.5)]' info: 2>/dev/null
 }
+
+# Wine rewrites the font links for the code page of the first program that starts under a new
+# one: a script that shows Japanese under another code page puts the prefix's links back first.
+japanese_font_links() {
+  local face
+  for face in Tahoma "Tahoma Bold" "MS Sans Serif" "Microsoft Sans Serif" "MS Shell Dlg" "MS UI Gothic" "Segoe UI"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+      /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic\0ipag.ttf,IPAGothic' /f </dev/null >/dev/null 2>&1
+  done
+}

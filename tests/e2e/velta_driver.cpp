@@ -17,6 +17,8 @@
 //   velta_driver dialog-set OWNERTITLE ID TEXT     set a control's text in the owned dialog
 //   velta_driver dialog-check OWNERTITLE ID 0|1    set a check box in the owned dialog
 //   velta_driver dialog-click OWNERTITLE ID        click a button of the owned dialog
+//   velta_driver dialog-type OWNERTITLE ID TEXT    type TEXT (any characters) over a control's whole text,
+//                                          one WM_CHAR for each UTF-16 unit as a keyboard sends them
 //   velta_driver dialog-rect OWNERTITLE            the owned dialog's rectangle
 //   velta_driver popups TITLE              visible captionless dialogs of the window's process:
 //                                          "HWND left top right bottom okvisible"
@@ -405,6 +407,18 @@ int main(int argc, char** argv) {
     if (verb == "dialog-set") { ::SendMessageA(::GetDlgItem(d, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value)); return 0; }
     if (verb == "dialog-check") { ::SendMessageA(::GetDlgItem(d, id), BM_SETCHECK, std::atoi(value) ? BST_CHECKED : BST_UNCHECKED, 0);
       ::SendMessageA(d, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(d, id))); return 0; }
+    if (verb == "dialog-type") {
+      // The argument wide, as the command line holds it: argv would have lost what the code page lacks.
+      int count = 0;
+      LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+      if (wide == nullptr || count < 5) return 1;
+      HWND item = ::GetDlgItem(d, id);
+      ::SendMessageW(item, EM_SETSEL, 0, -1);
+      ::SendMessageW(item, WM_CHAR, VK_BACK, 1);
+      for (const wchar_t* c = wide[4]; *c != L'\0'; ++c) ::SendMessageW(item, WM_CHAR, *c, 1);
+      ::LocalFree(wide);
+      return 0;
+    }
     if (verb == "dialog-click") { ::PostMessageA(::GetDlgItem(d, id), BM_CLICK, 0, 0); return 0; }
     if (verb == "dialog-rect") { RECT r; ::GetWindowRect(d, &r); std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom); return 0; }
   }

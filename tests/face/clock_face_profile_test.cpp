@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "face/clock_face.h"
+#include "face/face_font.h"
 #include "storage/ini_profile_store.h"
 #include "storage/profile_text.h"
 #include "storage/scratch_dir.h"
+#include "win/ansi_code_page.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -98,6 +101,126 @@ TEST(ClockFaceProfile, HostileValuesLeaveASafeFace) {
   { IniProfileStore store(file); face.TransferProfile(store, "Settings", Transfer::Load); }
   EXPECT_EQ(std::strlen(face.font.lfFaceName), 31u);
   EXPECT_EQ(face.format, longLine);
+}
+
+// Full-width "MS" and "Gothic" in katakana: code page 932 holds it, 1252 does not.
+const char kJapaneseFace[] = "\xEF\xBC\xAD\xEF\xBC\xB3 \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF";
+// No ANSI code page but UTF-8 holds an emoji.
+const char kEmojiFace[] = "Clock \xF0\x9F\x95\x92 Face";
+
+LOGFONTA RecordNamed(const char* name) {
+  LOGFONTA record{};
+  record.lfHeight = -20;
+  record.lfWeight = FW_BOLD;
+  std::strcpy(record.lfFaceName, name);
+  return record;
+}
+
+std::wstring WideName(const LOGFONTW& font) { return font.lfFaceName; }
+
+// Where a face name goes: into the record when its code page holds it whole in 31 bytes,
+// otherwise beside it, leaving the record's name as an earlier build knew it.
+TEST(FaceFontTest, TheRecordHoldsWhatItsCodePageCanAndTheRestGoesBeside) {
+  const AnsiCodePage western(1252), japanese(932);
+  const struct {
+    const char* what;
+    const CodePage& codePage;
+    std::string name;
+    const char* recordName;  // the record's name after the put
+    bool beside;
+  } cases[] = {
+      {"ASCII in 1252", western, "Courier New", "Courier New", false},
+      {"Latin-1 in 1252", western, "Caf\xC3\xA9", "Caf\xE9", false},
+      {"Japanese in 1252", western, kJapaneseFace, "Arial", true},
+      {"Japanese in 932", japanese, kJapaneseFace, "\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E", false},
+      {"emoji in 932", japanese, kEmojiFace, "Arial", true},
+      {"31 bytes in 1252", western, std::string(31, 'x'), "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx", false},
+      {"16 kanji: 32 bytes in 932", japanese, [] {
+         std::string n;
+         for (int i = 0; i < 16; ++i) n += "\xE6\x99\x82";
+         return n;
+       }(), "Arial", true},
+  };
+  for (const auto& c : cases) {
+    LOGFONTA record = RecordNamed("Arial");
+    const std::string beside = FaceFont::PutName(c.name, record, c.codePage);
+    EXPECT_STREQ(record.lfFaceName, c.recordName) << c.what;
+    EXPECT_EQ(beside, c.beside ? c.name : std::string()) << c.what;
+    EXPECT_EQ(record.lfHeight, -20) << c.what;
+    // Either way the wide font has the name.
+    EXPECT_EQ(WideName(FaceFont::Wide(record, beside, c.codePage)), WideText::From(c.name)) << c.what;
+    EXPECT_EQ(FaceFont::Wide(record, beside, c.codePage).lfWeight, FW_BOLD) << c.what;
+  }
+}
+
+// A face name longer than a LOGFONTW holds is cut before the character that would not fit.
+TEST(FaceFontTest, ALongNameIsCutOnAWholeCharacter) {
+  std::string name = std::string(30, 'a') + "\xF0\x9F\x95\x92";  // 30 units and a pair
+  EXPECT_EQ(FaceFont::FittedName(name), std::wstring(30, L'a'));
+  EXPECT_EQ(FaceFont::FittedName(std::string(40, 'b')), std::wstring(31, L'b'));
+}
+
+// The face's round trip through the settings file: an ASCII face is the record alone, as
+// always; a face no ANSI code page holds is written beside it and wins when read.
+TEST(ClockFaceProfile, AFaceNameTheCodePageCannotHoldIsKeptBesideTheRecord) {
+  if (::GetACP() == CP_UTF8) GTEST_SKIP() << "a UTF-8 code page holds every name in the record";
+  ScratchDir dir;
+  const std::string file = dir.File("Velta.ini");
+
+  ClockFace ascii;
+  std::strcpy(ascii.font.lfFaceName, "Courier New");
+  ascii.fontFace.clear();
+  { IniProfileStore store(file); ascii.TransferProfile(store, "Settings", Transfer::Save); store.Flush(); }
+  EXPECT_EQ(ScratchDir::Read(file).find("FontFace"), std::string::npos) << "an ASCII face: the record alone";
+  ClockFace asciiLoaded;
+  { IniProfileStore store(file); asciiLoaded.TransferProfile(store, "Settings", Transfer::Load); }
+  EXPECT_EQ(WideName(asciiLoaded.FontAtDpi(96)), L"Courier New");
+  EXPECT_TRUE(asciiLoaded.fontFace.empty());
+
+  // Chosen in the font dialog: an emoji name.
+  LOGFONTW chosen = ascii.FontAtDpi(96);
+  const std::wstring emoji = WideText::From(kEmojiFace);
+  emoji.copy(chosen.lfFaceName, emoji.size());
+  chosen.lfFaceName[emoji.size()] = L'\0';
+  ClockFace wide = ascii;
+  wide.SetFont(chosen);
+  EXPECT_EQ(wide.fontFace, kEmojiFace);
+  EXPECT_STREQ(wide.font.lfFaceName, "Courier New") << "an earlier build keeps the face it knew";
+  { IniProfileStore store(file); wide.TransferProfile(store, "Settings", Transfer::Save); store.Flush(); }
+  EXPECT_NE(ScratchDir::Read(file).find(std::string("FontFace=") + kEmojiFace + "\r\n"), std::string::npos);
+  ClockFace wideLoaded;
+  { IniProfileStore store(file); wideLoaded.TransferProfile(store, "Settings", Transfer::Load); }
+  EXPECT_EQ(WideName(wideLoaded.FontAtDpi(96)), emoji) << "the name beside the record wins";
+  EXPECT_EQ(wideLoaded.FontAtDpi(96).lfHeight, ascii.FontAtDpi(96).lfHeight);
+
+  // Back to an ASCII face: the name beside goes, the file is the record alone again.
+  wideLoaded.SetFont(asciiLoaded.FontAtDpi(96));
+  { IniProfileStore store(file); wideLoaded.TransferProfile(store, "Settings", Transfer::Save); store.Flush(); }
+  EXPECT_EQ(ScratchDir::Read(file).find("FontFace"), std::string::npos);
+
+  // Hand-edited: a name beside an older record wins; one the record can hold moves into it.
+  const std::string record = "Font=" + ProfileText::HexEncode(&ascii.font, 60) + "\r\n";
+  const struct {
+    const char* what;
+    std::string face;
+    std::wstring made;
+    const char* recordName;
+    bool keptBeside;
+  } edits[] = {
+      {"a Japanese name", kJapaneseFace, WideText::From(kJapaneseFace), "Courier New", true},
+      {"an ASCII name", "Tahoma", L"Tahoma", "Tahoma", false},
+      {"an empty name", "", L"Courier New", "Courier New", false},
+  };
+  for (const auto& e : edits) {
+    ScratchDir::Write(file, "[Settings]\r\n" + record + "FontFace=" + e.face + "\r\n");
+    ClockFace edited;
+    { IniProfileStore store(file); edited.TransferProfile(store, "Settings", Transfer::Load); }
+    if (::GetACP() == 932 && e.keptBeside) continue;  // the record holds it there
+    EXPECT_EQ(WideName(edited.FontAtDpi(96)), e.made) << e.what;
+    EXPECT_STREQ(edited.font.lfFaceName, e.recordName) << e.what;
+    { IniProfileStore store(file); edited.TransferProfile(store, "Settings", Transfer::Save); store.Flush(); }
+    EXPECT_EQ(ScratchDir::Read(file).find("FontFace") != std::string::npos, e.keptBeside) << e.what;
+  }
 }
 
 TEST(ClockFaceProfile, TheSettingsFileIsBesideTheExecutable) {

@@ -7,6 +7,7 @@
 
 #include "face/countdown_face.h"
 #include "win/bitmap_canvas.h"
+#include "win/wide_text.h"
 #include "face/scoped_locale.h"
 
 namespace {
@@ -27,13 +28,15 @@ struct Block {
 Block Reference(const ClockFace& face, const std::string& text) {
   BitmapCanvas canvas(1200, 300);
   canvas.Fill(face.backColour);
-  FontHandle font(::CreateFontIndirectA(&face.font));
+  const LOGFONTW made = face.FontAtDpi(DpiScale::kBaseDpi);
+  FontHandle font(::CreateFontIndirectW(&made));
   SelectGuard select(canvas.dc(), font.get());
   ::SetBkMode(canvas.dc(), TRANSPARENT);
   ::SetTextColor(canvas.dc(), face.textColour);
+  const std::wstring wide = WideText::From(text);
   RECT r{0, 0, 0, 0};
-  ::DrawTextA(canvas.dc(), text.data(), static_cast<int>(text.size()), &r, face.flagDT | DT_CALCRECT);
-  ::DrawTextA(canvas.dc(), text.data(), static_cast<int>(text.size()), &r, face.flagDT);
+  ::DrawTextW(canvas.dc(), wide.data(), static_cast<int>(wide.size()), &r, face.flagDT | DT_CALCRECT);
+  ::DrawTextW(canvas.dc(), wide.data(), static_cast<int>(wide.size()), &r, face.flagDT);
   return {{r.right - r.left, r.bottom - r.top}, canvas.LitBounds(face.backColour)};
 }
 
@@ -153,7 +156,8 @@ std::wstring LocaleText(LCID locale, LCTYPE what) {
 
 // Draws `text` wide where the face would put it.
 void DrawReference(const ClockFace& face, HDC dc, const std::wstring& text) {
-  FontHandle font(::CreateFontIndirectA(&face.font));
+  const LOGFONTW made = face.FontAtDpi(DpiScale::kBaseDpi);
+  FontHandle font(::CreateFontIndirectW(&made));
   SelectGuard select(dc, font.get());
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, face.textColour);
@@ -182,6 +186,7 @@ TEST(ClockFaceDraw, NamesInTheUsersLanguageWhateverTheSystemCodePage) {
         LocaleText(c.lcid, LOCALE_SMONTHNAME12) + L" " + LocaleText(c.lcid, LOCALE_SDAYNAME4);
     ASSERT_GT(expected.size(), 2u) << c.runtimeLocale;
     EXPECT_EQ(face.ExpandTextWide(Moment(), 0), expected) << c.runtimeLocale;
+    EXPECT_EQ(face.ExpandText(Moment(), 0), WideText::ToUtf8(expected)) << c.runtimeLocale << ": UTF-8";
 
     BitmapCanvas drawn(400, 200), reference(400, 200);
     face.DrawAt(drawn.dc(), RECT{0, 0, 400, 200}, Moment(), 0);
@@ -193,12 +198,12 @@ TEST(ClockFaceDraw, NamesInTheUsersLanguageWhateverTheSystemCodePage) {
     EXPECT_EQ(different, 0) << c.runtimeLocale;
     EXPECT_GT(drawn.LitBounds(face.backColour).right, 0) << c.runtimeLocale;
   }
-  // The format's own text is read in the system's code page, beside the locale's names.
-  if (::GetACP() == 1252) {
+  // The format's own text is UTF-8 whatever the code pages, beside the locale's names.
+  {
     ScopedLocale locale("Japanese_Japan.932");
     ClockFace face;
-    face.format = "\xE9t\xE9 %Y";  // "été" in code page 1252
-    EXPECT_EQ(face.ExpandTextWide(Moment(), 0), L"\u00e9t\u00e9 2026");
+    face.format = "\xC3\xA9t\xC3\xA9 %Y \xF0\x9F\x95\x92";  // "été %Y 🕒"
+    EXPECT_EQ(face.ExpandTextWide(Moment(), 0), L"\u00e9t\u00e9 2026 \xD83D\xDD52");
   }
 }
 

@@ -11,6 +11,11 @@
 #include "face/colour_grid.h"
 #include "face/countdown_face.h"
 #include "resource.h"
+#include "storage/ini_profile_store.h"
+#include "storage/scratch_dir.h"
+#include "win/bitmap_canvas.h"
+#include "win/unique_handle.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -56,16 +61,19 @@ const Step kPaintNow = [](HWND w) { ::UpdateWindow(w); };
 const Step kClickOk = [](HWND w) { ::PostMessageA(::GetDlgItem(w, IDOK), BM_CLICK, 0, 0); };
 const Step kClickCancel = [](HWND w) { ::PostMessageA(::GetDlgItem(w, IDCANCEL), BM_CLICK, 0, 0); };
 
-std::string Text(HWND window) {
-  char buffer[512] = {};
-  ::GetWindowTextA(window, buffer, sizeof buffer);
-  return buffer;
-}
+std::string Text(HWND window) { return WideText::OfWindow(window); }
 
 // As if typed over the whole text (a multi-line edit reports no change for WM_SETTEXT).
 void SetFormat(HWND dialog, const char* text) {
-  ::SendDlgItemMessageA(dialog, IDC_FORMAT, EM_SETSEL, 0, -1);
-  ::SendDlgItemMessageA(dialog, IDC_FORMAT, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+  ::SendDlgItemMessageW(dialog, IDC_FORMAT, EM_SETSEL, 0, -1);
+  ::SendDlgItemMessageW(dialog, IDC_FORMAT, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(WideText::From(text).c_str()));
+}
+
+// Typed key by key: each UTF-16 unit as the WM_CHAR a keyboard sends (a character outside the
+// basic plane comes as its two halves).
+void Type(HWND dialog, std::string_view text) {
+  HWND edit = ::GetDlgItem(dialog, IDC_FORMAT);
+  for (wchar_t unit : WideText::From(text)) ::SendMessageW(edit, WM_CHAR, unit, 1);
 }
 
 void Click(HWND dialog, int id) {
@@ -208,17 +216,71 @@ TEST(DisplaySettingsDialogTest, AddPutsTheTokenAtTheSelectionAndTheCaretAfterIt)
 // In a double-byte code page (Japanese) the edit counts characters, not bytes:
 // the token must land between characters, never inside one. Runs under a
 // Japanese locale only (the end-to-end script starts it there).
-TEST(DisplaySettingsDialogTest, AddKeepsDoubleByteCharactersWhole) {
-  if (::GetACP() != 932) GTEST_SKIP() << "needs the Japanese code page";
+// The edit's positions are UTF-16 units: a token added after a kanji and an emoji (two units)
+// lands after them whatever the system's code page.
+TEST(DisplaySettingsDialogTest, AddKeepsEveryCharacterWhole) {
   ClockFace caller;
-  caller.format = "\x8E\x9E%H";  // "時%H"
+  caller.format = "\xF0\x9F\x95\x92\xE6\x99\x82%H";  // "🕒時%H"
   ScriptedSettings dialog(Variant::Plain, {[](HWND w) {
-                                             ::SendDlgItemMessageA(w, IDC_FORMAT, EM_SETSEL, 1, 1);  // after 時
+                                             ::SendDlgItemMessageW(w, IDC_FORMAT, EM_SETSEL, 3, 3);  // after 時
                                              Click(w, IDC_ADD_TOKEN);
                                            },
                                            kClickOk});
   ASSERT_TRUE(dialog.EditFace(caller));
-  EXPECT_EQ(caller.format, "\x8E\x9E%Y%H");
+  EXPECT_EQ(caller.format, "\xF0\x9F\x95\x92\xE6\x99\x82%Y%H");
+}
+
+// A format of any script and emoji, typed into the dialog, comes back exactly, is stored and read
+// back as the same text, and is drawn as that text (its own letters, nothing put in their place).
+TEST(DisplaySettingsDialogTest, AFormatOfAnyCharacterIsTypedStoredAndDrawn) {
+  const std::string typed = "\xF0\x9F\x95\x92 \xE6\x99\x82\xE5\x88\xBB %H \xD0\x96 \xF0\x9F\x98\x80";  // "🕒 時刻 %H Ж 😀"
+  ClockFace caller;
+  std::string shown;
+  ScriptedSettings dialog(Variant::Plain, {[](HWND w) { SetFormat(w, ""); },
+                                           [&](HWND w) {
+                                             Type(w, typed);
+                                             shown = Text(::GetDlgItem(w, IDC_FORMAT));
+                                           },
+                                           kClickOk});
+  ASSERT_TRUE(dialog.EditFace(caller));
+  EXPECT_EQ(shown, typed) << "the edit holds what was typed";
+  EXPECT_EQ(caller.format, typed);
+
+  ScratchDir dir;
+  const std::string file = dir.File("Velta.ini");
+  { IniProfileStore store(file); caller.TransferProfile(store, "Settings", Transfer::Save); store.Flush(); }
+  ClockFace loaded;
+  { IniProfileStore store(file); loaded.TransferProfile(store, "Settings", Transfer::Load); }
+  EXPECT_EQ(loaded.format, typed) << "no character lost or replaced on the way through the file";
+
+  std::tm moment{};
+  moment.tm_year = 126;
+  moment.tm_mon = 11;
+  moment.tm_mday = 10;
+  moment.tm_hour = 9;
+  const std::wstring expected = L"\xD83D\xDD52 \u6642\u523B 09 \u0416 \xD83D\xDE00";
+  EXPECT_EQ(loaded.ExpandTextWide(moment, 0), expected);
+  BitmapCanvas drawn(400, 200), reference(400, 200);
+  loaded.DrawAt(drawn.dc(), RECT{0, 0, 400, 200}, moment, 0);
+  // The same text drawn wide by hand where the face puts it.
+  reference.Fill(loaded.backColour);
+  {
+    const LOGFONTW font = loaded.FontAtDpi(DpiScale::kBaseDpi);
+    FontHandle handle(::CreateFontIndirectW(&font));
+    SelectGuard select(reference.dc(), handle.get());
+    ::SetBkMode(reference.dc(), TRANSPARENT);
+    ::SetTextColor(reference.dc(), loaded.textColour);
+    RECT text{0, 0, 400, 200};
+    const auto flags = static_cast<UINT>(loaded.flagDT);
+    ::DrawTextW(reference.dc(), expected.data(), static_cast<int>(expected.size()), &text, flags | DT_CALCRECT);
+    ::OffsetRect(&text, (402 - (text.right - text.left)) / 2, (202 - (text.bottom - text.top)) / 2);
+    ::DrawTextW(reference.dc(), expected.data(), static_cast<int>(expected.size()), &text, flags);
+  }
+  int different = 0;
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 400; ++x) different += drawn.Pixel(x, y) != reference.Pixel(x, y);
+  EXPECT_EQ(different, 0);
+  EXPECT_GT(drawn.LitBounds(loaded.backColour).right, 0);
 }
 
 TEST(DisplaySettingsDialogTest, TokenListsOfBothVariants) {

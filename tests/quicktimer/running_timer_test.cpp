@@ -9,6 +9,7 @@
 
 #include "face/face_options.h"
 #include "quicktimer/counter_window.h"
+#include "win/wide_text.h"
 #include "win/window.h"
 
 namespace {
@@ -128,6 +129,21 @@ TEST(RunningTimer, ApplicationActionStartsTheProgram) {
   std::string line;
   std::getline(in, line);
   EXPECT_EQ(line, run.action.param) << "the command line is Param exactly";
+}
+
+// A program whose folder's name no ANSI code page holds (Japanese and an emoji) starts all the same.
+TEST(RunningTimer, AProgramInAFolderOfAnyNameStarts) {
+  const std::string folder = TestDir() + "\xE6\x99\x82\xE8\xA8\x88 \xF0\x9F\x95\x92";
+  const std::string program = folder + "\\qt_helper.exe";
+  ::CreateDirectoryW(WideText::From(folder).c_str(), nullptr);
+  ASSERT_TRUE(::CopyFileW(WideText::From(TestDir() + "qt_helper.exe").c_str(), WideText::From(program).c_str(), FALSE));
+  const std::string mark = TestDir() + "qt_helper_wide.mark";
+  ::DeleteFileA(mark.c_str());
+  EXPECT_TRUE(RunningTimer::ExecuteApplication(program, "qt_helper.exe " + mark));
+  EXPECT_TRUE(WaitForFile(mark, 5000));
+  ::DeleteFileA(mark.c_str());
+  for (int i = 0; i < 50 && !::DeleteFileW(WideText::From(program).c_str()); ++i) ::Sleep(100);
+  ::RemoveDirectoryW(WideText::From(folder).c_str());
 }
 
 TEST(RunningTimer, MissingApplicationClearsItsFlagQuietly) {

@@ -28,7 +28,7 @@ TEST(WindowDpi, WithoutTheNewerFunctionsTheScreensDpiStandsForEveryWindow) {
   // System sizes are the system's at its DPI and scale from there.
   EXPECT_EQ(bare.SystemMetric(SM_CXSMICON, ScreenDpi()), ::GetSystemMetrics(SM_CXSMICON));
   EXPECT_EQ(bare.SystemMetric(SM_CXSMICON, ScreenDpi() * 2), 2 * ::GetSystemMetrics(SM_CXSMICON));
-  LOGFONTA font{};
+  LOGFONTW font{};
   font.lfHeight = -12;
   EXPECT_EQ(bare.SystemFontAt(font, ScreenDpi() * 3 / 2).lfHeight, -18);
 
