@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_console.h"
 #include "cli/cli_args.h"
 #include "cli/cli_files.h"
 #include "storage/ini_profile_store.h"
@@ -24,7 +25,7 @@ const char kUsage[] =
     "       velta-cli ini FILE delete SECTION [KEY]\n";
 
 int Usage(const char* why) {
-  std::fprintf(stderr, "velta-cli ini: %s\n%s", why, kUsage);
+  CliConsole::Print(stderr, "velta-cli ini: %s\n%s", why, kUsage);
   return kCliUsage;
 }
 
@@ -39,9 +40,9 @@ int Saved(IniProfileStore& store) {
   const IniProfileStore::SaveOutcome& outcome = store.Save();
   if (outcome.ok()) return kCliOk;
   if (outcome.status == IniProfileStore::SaveOutcome::Status::ReadOnly)
-    std::fprintf(stderr, "velta-cli ini: %s is read-only; nothing was written\n", outcome.path.c_str());
+    CliConsole::Print(stderr, "velta-cli ini: %s is read-only; nothing was written\n", outcome.path.c_str());
   else
-    std::fprintf(stderr, "velta-cli ini: could not write %s: %s\n", outcome.path.c_str(), outcome.reason.c_str());
+    CliConsole::Print(stderr, "velta-cli ini: could not write %s: %s\n", outcome.path.c_str(), outcome.reason.c_str());
   return kCliFailed;
 }
 
@@ -55,12 +56,12 @@ int Refused(const IniProfileStore& store, std::initializer_list<std::string_view
     ascii = ascii && CodePage::IsAscii(text);
   }
   if (store.IsForeignText()) {
-    std::fprintf(stderr, "velta-cli ini: %s is not single-byte text (UTF-16?); nothing was written\n",
+    CliConsole::Print(stderr, "velta-cli ini: %s is not single-byte text (UTF-16?); nothing was written\n",
                  store.path().c_str());
     return kCliFailed;
   }
   if (!ascii && store.codePage() != CodePage::kUtf8) {
-    std::fprintf(stderr,
+    CliConsole::Print(stderr,
                  "velta-cli ini: %s is not text of its code page %u, so it cannot become UTF-8 to take this "
                  "text; nothing was written\n",
                  store.path().c_str(), store.codePage());
@@ -89,16 +90,16 @@ int RunIni(int argc, char** argv) {
   if (action == "sections" && want(0)) {
     std::vector<std::string> names;
     store.EnumSections(names);
-    for (const std::string& name : names) std::printf("%s\n", name.c_str());
+    for (const std::string& name : names) CliConsole::Print(stdout, "%s\n", name.c_str());
     return kCliOk;
   }
   if (action == "keys" && want(1)) {
     std::vector<std::string> names;
     if (!store.EnumKeys(rest[2], names)) {
-      std::fprintf(stderr, "velta-cli ini: no section \"%s\"\n", rest[2].c_str());
+      CliConsole::Print(stderr, "velta-cli ini: no section \"%s\"\n", rest[2].c_str());
       return kCliFailed;
     }
-    for (const std::string& name : names) std::printf("%s\n", name.c_str());
+    for (const std::string& name : names) CliConsole::Print(stdout, "%s\n", name.c_str());
     return kCliOk;
   }
   if (action == "get" && want(2)) {
@@ -106,10 +107,10 @@ int RunIni(int argc, char** argv) {
     const std::string missing(1, '\0');
     const std::string value = store.GetString(rest[2], rest[3], fallback ? *fallback : missing);
     if (value == missing) {
-      std::fprintf(stderr, "velta-cli ini: no key \"%s\" in \"%s\"\n", rest[3].c_str(), rest[2].c_str());
+      CliConsole::Print(stderr, "velta-cli ini: no key \"%s\" in \"%s\"\n", rest[3].c_str(), rest[2].c_str());
       return kCliFailed;
     }
-    std::printf("%s\n", value.c_str());
+    CliConsole::Print(stdout, "%s\n", value.c_str());
     return kCliOk;
   }
   if (action == "get-int" && want(2)) {
@@ -131,7 +132,7 @@ int RunIni(int argc, char** argv) {
   if (action == "delete" && (want(1) || want(2))) {
     if (want(1)) store.DeleteSection(rest[2]);
     else if (!store.DeleteKey(rest[2], rest[3])) {
-      std::fprintf(stderr, "velta-cli ini: no key \"%s\" in \"%s\"\n", rest[3].c_str(), rest[2].c_str());
+      CliConsole::Print(stderr, "velta-cli ini: no key \"%s\" in \"%s\"\n", rest[3].c_str(), rest[2].c_str());
       return kCliFailed;
     }
     return Saved(store);

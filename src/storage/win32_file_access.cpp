@@ -175,13 +175,3 @@ bool Win32FileAccess::CreateFolders(const std::string& path, FileError& error) {
   }
   return Failed(error);
 }
-
-std::string Win32FileAccess::FolderOf(const std::string& path) {
-  std::size_t end = std::string::npos;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    const auto c = static_cast<unsigned char>(path[i]);
-    if (c == '\\' || c == '/') end = i;
-    else if (::IsDBCSLeadByte(c) && i + 1 < path.size()) ++i;  // its second byte is part of the character
-  }
-  return end == std::string::npos ? std::string() : path.substr(0, end + 1);
-}

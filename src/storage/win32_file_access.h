@@ -15,7 +15,6 @@ class Win32FileAccess : public FileAccess {
   bool Remove(const std::string& path, FileError& error) override;
   bool CreateFolders(const std::string& path, FileError& error) override;
   // Knows the two-byte characters of the user's code page, whose second byte can be a backslash.
-  std::string FolderOf(const std::string& path) override;
 
   // One shared instance; it holds no state.
   static Win32FileAccess& Instance();

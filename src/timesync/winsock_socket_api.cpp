@@ -1,5 +1,6 @@
 // SocketApi on Windows Sockets 1.1.
 #include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include "timesync/socket_api.h"
 #include "timesync/socket_lookup.h"
 #include "timesync/time_sync_client.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -21,8 +23,8 @@ SystemTimeReader FindPreciseSystemTime() {
       reinterpret_cast<void*>(::GetProcAddress(kernel, "GetSystemTimePreciseAsFileTime")));
 }
 
-// gethostbyname and getservbyname results are per thread on Windows, but keep
-// the look-ups in one place anyway: they are short and rare.
+// getservbyname results are per thread on Windows, but keep
+// the look-up in one place anyway: it is short and rare.
 std::mutex lookUpMutex;
 
 class WinsockSocketApi final : public SocketApi {
@@ -48,8 +50,20 @@ class WinsockSocketApi final : public SocketApi {
   }
 
   std::optional<std::uint32_t> LookUpHost(const char* host) override {
-    std::lock_guard<std::mutex> lock(lookUpMutex);
-    return FirstIPv4Address(::gethostbyname(host), AF_INET);
+    // The wide look-up: a host name is UTF-8 here, and may be an international one.
+    ADDRINFOW hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    ADDRINFOW* found = nullptr;
+    if (::GetAddrInfoW(WideText::From(host).c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
+      return std::nullopt;
+    std::optional<std::uint32_t> address;
+    for (const ADDRINFOW* entry = found; entry != nullptr && !address; entry = entry->ai_next) {
+      if (entry->ai_family == AF_INET && entry->ai_addr != nullptr && entry->ai_addrlen >= sizeof(sockaddr_in))
+        address = reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr.s_addr;
+    }
+    ::FreeAddrInfoW(found);
+    return address;
   }
 
   std::optional<std::uint16_t> LookUpService(const char* name, const char* protocol) override {
