@@ -115,3 +115,36 @@ japanese_font_links() {
       /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic\0ipag.ttf,IPAGothic' /f </dev/null >/dev/null 2>&1
   done
 }
+
+# For the settings-place scripts: appdata_dir is the settings fallback folder of this prefix,
+# emptied now and when the script ends (with any folder `lock` made immutable unlocked again);
+# value_of FILE KEY, wait_value FILE KEY EXPECTED and info_of FIELD read what the clock stored
+# and shows.
+settings_fallback_watch() {
+  local appdata
+  appdata=$(wine cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
+  appdata_dir="$(winepath -u "$appdata" 2>/dev/null | tr -d '\r')/Orvex's Applications/Velta"
+  locked=
+  trap settings_fallback_cleanup EXIT
+  rm -rf "$appdata_dir"
+}
+settings_fallback_cleanup() {
+  stop_velta
+  [ -n "$locked" ] && unlock "$locked"
+  rm -rf "$appdata_dir"
+  rmdir "$(dirname "$appdata_dir")" 2>/dev/null
+}
+# A folder that refuses new files even to root: immutable where that can be set.
+lock() {
+  if [ "$(id -u)" -ne 0 ]; then chmod a-w "$1"; else chattr +i "$1" 2>/dev/null; fi
+  if touch "$1/.probe" 2>/dev/null; then rm -f "$1/.probe"; chmod u+w "$1"; return 1; fi
+  locked=$1
+}
+unlock() { chattr -i "$1" 2>/dev/null; chmod u+w "$1"; locked=; }
+value_of() { [ -f "$1" ] && tr -d '\r' <"$1" | sed -n "s/^$2=//p" | head -n 1; }
+wait_value() {  # wait_value FILE KEY EXPECTED
+  local i
+  for i in $(seq 50); do [ "$(value_of "$1" "$2")" = "$3" ] && return 0; sleep 0.1; done
+  return 1
+}
+info_of() { driver info Velta | sed -n "s/^$1 //p"; }

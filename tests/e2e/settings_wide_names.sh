@@ -7,31 +7,7 @@ export LANG=en_US.UTF-8
 unset LC_ALL LC_MESSAGES
 source "$(dirname "$0")/lib.sh"
 
-appdata=$(wine cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')
-appdata_dir="$(winepath -u "$appdata" 2>/dev/null | tr -d '\r')/Orvex's Applications/Velta"
-locked=
-# A folder that refuses new files even to root: immutable where that can be set.
-lock() {
-  if [ "$(id -u)" -ne 0 ]; then chmod a-w "$1"; else chattr +i "$1" 2>/dev/null; fi
-  if touch "$1/.probe" 2>/dev/null; then rm -f "$1/.probe"; chmod u+w "$1"; return 1; fi
-  locked=$1
-}
-unlock() { chattr -i "$1" 2>/dev/null; chmod u+w "$1"; locked=; }
-cleanup() {
-  stop_velta
-  [ -n "$locked" ] && unlock "$locked"
-  rm -rf "$appdata_dir"
-  rmdir "$(dirname "$appdata_dir")" 2>/dev/null
-}
-trap cleanup EXIT
-rm -rf "$appdata_dir"
-value_of() { [ -f "$1" ] && tr -d '\r' <"$1" | sed -n "s/^$2=//p" | head -n 1; }
-wait_value() {  # wait_value FILE KEY EXPECTED
-  local i
-  for i in $(seq 50); do [ "$(value_of "$1" "$2")" = "$3" ] && return 0; sleep 0.1; done
-  return 1
-}
-info_of() { driver info Velta | sed -n "s/^$1 //p"; }
+settings_fallback_watch
 # A clock an earlier script left running would answer to "Velta" in place of this one's.
 if ! driver gone Velta 5 >/dev/null; then
   driver command Velta $ID_EXIT

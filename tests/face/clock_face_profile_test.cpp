@@ -212,7 +212,9 @@ TEST(ClockFaceProfile, AFaceNameTheCodePageCannotHoldIsKeptBesideTheRecord) {
       {"an empty name", "", L"Courier New", "Courier New", false},
   };
   for (const auto& e : edits) {
-    ScratchDir::Write(file, "[Settings]\r\n" + record + "FontFace=" + e.face + "\r\n");
+    // Saved as UTF-8 with the mark, as an editor does: without it the file would be one of
+    // the system's code page.
+    ScratchDir::Write(file, "\xEF\xBB\xBF[Settings]\r\n" + record + "FontFace=" + e.face + "\r\n");
     ClockFace edited;
     { IniProfileStore store(file); edited.TransferProfile(store, "Settings", Transfer::Load); }
     if (::GetACP() == 932 && e.keptBeside) continue;  // the record holds it there
