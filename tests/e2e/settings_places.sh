@@ -65,9 +65,13 @@ else
   not_ok "the add dialog opens"
 fi
 wine reg delete "$settings_key" /v ExMode /f </dev/null >/dev/null 2>&1
-qzd=$(ls "$appdata_dir"/Secret*.QZD 2>/dev/null | head -n 1)
+for i in $(seq 100); do  # encoding runs on a worker: wait for its file rather than a fixed time
+  qzd=$(ls "$appdata_dir"/Secret*.QZD 2>/dev/null | head -n 1)
+  [ -n "$qzd" ] && break
+  sleep 0.1
+done
 check "the encoded file went to the same folder ($(basename "${qzd:-none}"))" [ -f "$qzd" ]
-check "and the original is gone" [ ! -e "$docs/secret.txt" ]
+check "and the original is gone" wait_gone "$docs/secret.txt" 10
 if [ -x "$VELTA_ROOT/build/native/velta-cli" ] && [ -f "$qzd" ]; then
   "$VELTA_ROOT/build/native/velta-cli" decode "$qzd" --key k3y --to "$docs/check.txt" >/dev/null
   check "it decodes to the original" grep -q 'a secret worth keeping' "$docs/check.txt"

@@ -81,8 +81,14 @@ popups=$(driver popups Velta)
 expect_eq "at expiry the counter and the message window are open" "$(echo "$popups" | grep -c .)" 2
 shot "$SHOTS/ui_language_time_up.png"
 for w in $(echo "$popups" | awk '{print $1}'); do driver click-ok "$w"; sleep 0.8; done
-sleep 1
-counter_format=$(sed -n '/^\[QuickTimerDlg\]/,/^\[/p' "$dir/Velta.ini" | sed -n 's/^Format=//p' | tr -d '\r')
+# The entry saves its faces once both windows are gone: wait for it rather than a fixed time.
+for i in $(seq 100); do
+  # The file is UTF-8 with the mark now that it holds Japanese: the mark comes before the first header.
+  counter_format=$(sed '1s/^\xEF\xBB\xBF//' "$dir/Velta.ini" 2>/dev/null | sed -n '/^\[QuickTimerDlg\]/,/^\[/p' |
+                   sed -n 's/^Format=//p' | tr -d '\r')
+  [ -n "$counter_format" ] && break
+  sleep 0.1
+done
 expect_eq "the counter format is stored as it was shown" "$counter_format" "残り %Q 分 %q 秒 !"
 check "no \"?\" in place of a letter anywhere in the settings" bash -c "! grep -q '??' '$dir/Velta.ini'"
 
