@@ -8,6 +8,7 @@
 source "$(dirname "$0")/lib.sh"
 trap stop_velta EXIT
 export LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
+japanese_font_links  # the list shows the Japanese name in the screenshots
 
 settings_key="HKCU\\Software\\Orvex's Applications\\Velta\\Settings"
 field() { echo "$1" | sed -n "s/^$2 //p"; }
