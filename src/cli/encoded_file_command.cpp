@@ -90,7 +90,8 @@ int RunEncode(int argc, char** argv) {
   if (rest.size() != 1 || !name || !key) return UsageError("encode", "expected SRC, --name and --key", kUsage);
   const CodePage* page = CliFiles::StoredCodePage("encode", codePageId);
   std::string keyBytes;
-  if (page == nullptr || !KeyOf("encode", *key, *page, keyBytes)) return kCliFailed;
+  if (page == nullptr) return kCliUsage;  // a code page given that this system does not know
+  if (!KeyOf("encode", *key, *page, keyBytes)) return kCliFailed;
   const std::string source = CliFiles::FullPath(rest[0]);
   if (const int refused = CliFiles::RefuseUnreadable("encode", source)) return refused;
   const std::string folder = WithSeparator(CliFiles::FullPath(dir ? *dir : std::string(".")));
@@ -115,7 +116,8 @@ int RunDecode(int argc, char** argv) {
   if (rest.size() != 1 || !key) return UsageError("decode", "expected FILE and --key", kUsage);
   const CodePage* page = CliFiles::StoredCodePage("decode", codePageId);
   std::string keyBytes;
-  if (page == nullptr || !KeyOf("decode", *key, *page, keyBytes)) return kCliFailed;
+  if (page == nullptr) return kCliUsage;  // a code page given that this system does not know
+  if (!KeyOf("decode", *key, *page, keyBytes)) return kCliFailed;
   if (to) {
     if (to->empty()) return UsageError("decode", "--to needs a file name", kUsage);
     if (CliFiles::Files().KindOf(*to) == FileAccess::Kind::Directory)
@@ -143,7 +145,8 @@ int RunInfo(int argc, char** argv) {
   if (rest.size() != 1 || !key) return UsageError("info", "expected FILE and --key", kUsage);
   const CodePage* page = CliFiles::StoredCodePage("info", codePageId);
   std::string keyBytes;
-  if (page == nullptr || !KeyOf("info", *key, *page, keyBytes)) return kCliFailed;
+  if (page == nullptr) return kCliUsage;  // a code page given that this system does not know
+  if (!KeyOf("info", *key, *page, keyBytes)) return kCliFailed;
   if (const int refused = CliFiles::RefuseUnreadable("info", rest[0])) return refused;
   EncodedFileInfo info;
   const EncodedFileOutcome outcome = InspectEncodedFile(rest[0], keyBytes, info, true, CliFiles::Files(), *page);

@@ -43,7 +43,7 @@ if [ -x "$native" ]; then
   head -c 20 /dev/urandom >short.QZD
   expect_eq "a 20-byte file fails with 1" "$(status "$native" info short.QZD --key k)" 1
   expect_eq "a missing file fails with 1" "$(status "$native" md5 missing.bin)" 1
-  for bad in "decode $enc" "encode data.bin --key k" "info" "crc32" "md5 a b" "decode $enc --key k --bogus 1" "encode data.bin --name"; do
+  for bad in "decode $enc" "encode data.bin --key k" "info" "crc32" "md5 a b" "decode $enc --key k --bogus 1" "encode data.bin --name" "info $enc --key k --code-page abc" "decode $enc --key k --code-page 0"; do
     # shellcheck disable=SC2086
     expect_eq "bad usage '$bad' gives 2" "$(status "$native" $bad)" 2
   done
