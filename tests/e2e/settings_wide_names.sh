@@ -8,6 +8,9 @@ unset LC_ALL LC_MESSAGES
 source "$(dirname "$0")/lib.sh"
 
 settings_fallback_watch
+# A frameless clock shows its frame while the mouse is over it: keep the pointer off the clocks
+# (a script before this one may have left it there).
+xdotool mousemove 1000 740 2>/dev/null
 # A clock an earlier script left running would answer to "Velta" in place of this one's.
 if ! driver gone Velta 5 >/dev/null; then
   driver command Velta $ID_EXIT
