@@ -82,6 +82,8 @@
 #define ID_TIME_ADJUST         32799
 #define ID_LAUNCHER            32800
 #define ID_EXECUTE_ADJUST      32801
+// Start at sign-in (the Startup folder's VELTA.lnk, shared with the installer); 32810 to 32819
+#define ID_START_AT_SIGN_IN    32810
 
 #ifndef IDC_STATIC
 #define IDC_STATIC             (-1)
@@ -194,3 +196,6 @@
 #define IDS_SETTINGS_NOT_SAVED   1470
 #define IDS_SETTINGS_READ_ONLY   1471
 #define IDS_SETTINGS_FOREIGN     1472
+
+// ---- Start at sign-in: 15050 to 15099 ----
+#define IDS_SIGN_IN_START_FAILED 15050

@@ -89,6 +89,8 @@ class ClockWindow : public FaceWindow {
   void OnDisplaySetting();
   void StartQuickTimer();
   void ToggleLauncher();
+  // "Start at sign-in": the Startup folder's shortcut on or off.
+  void ToggleSignInStart();
   bool IsLauncherVisible() const;
 
   IconHandle smallIcon_;  // window (small), at the window's DPI

@@ -22,7 +22,7 @@ constexpr ItemIcon kItemIcons[] = {
 
 }  // namespace
 
-bool ContextMenu::Load(std::uint32_t option) {
+bool ContextMenu::Load(std::uint32_t option, bool startsAtSignIn) {
   HMENU loaded = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_CONTEXT_MENU));
   if (loaded == nullptr) return false;
   if (option & OptMenuIcons) {
@@ -43,6 +43,7 @@ bool ContextMenu::Load(std::uint32_t option) {
   };
   check(ID_TASKTRAY, option & OptTrayIcon);
   check(ID_MENU_ICONS, option & OptMenuIcons);
+  check(ID_START_AT_SIGN_IN, startsAtSignIn);
   FaceWindow::SetFaceMenuStates(menu, option);
   return true;
 }

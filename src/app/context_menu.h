@@ -18,8 +18,9 @@ class ContextMenu {
   explicit ContextMenu(HICON windowIcon, int dpi = DpiScale::kBaseDpi) : windowIcon_(windowIcon), dpi_(dpi) {}
 
   // Loads the menu (an icon menu with pictures when `option` has OptMenuIcons) and sets the
-  // checks and grays of `option`. False when the menu resource cannot be loaded.
-  bool Load(std::uint32_t option);
+  // checks and grays of `option`; "Start at sign-in" is checked when `startsAtSignIn`. False
+  // when the menu resource cannot be loaded.
+  bool Load(std::uint32_t option, bool startsAtSignIn = false);
 
   // The popup that is shown.
   HMENU popup() const;
