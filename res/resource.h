@@ -36,6 +36,7 @@
 #define IDI_TIME_ADJUST        158
 #define IDI_LAUNCHER           159
 #define IDI_EXECUTE_ADJUST     160
+#define IDI_START_AT_SIGN_IN   15051
 // The cell picture (IDB_CELLS, 16 x 16) drawn again for the cells of larger DPIs
 #define IDB_CELLS_20           161
 #define IDB_CELLS_24           162

@@ -75,7 +75,7 @@ TEST(ContextMenu, EveryItemHasItsIconAndTheWindowIconStaysTheCallers) {
   {
     ContextMenu menu(windowIcon);
     ASSERT_TRUE(menu.Load(0x30008));
-    for (UINT id : {ID_TASKTRAY, ID_MENU_ICONS, ID_TOPMOST, ID_WINDOW_FRAME, ID_TRANSPARENT, ID_DISPLAY_SETTING,
+    for (UINT id : {ID_TASKTRAY, ID_MENU_ICONS, ID_START_AT_SIGN_IN, ID_TOPMOST, ID_WINDOW_FRAME, ID_TRANSPARENT, ID_DISPLAY_SETTING,
                     ID_QUICKTIMER, ID_LAUNCHER, ID_TIME_ADJUST, ID_EXECUTE_ADJUST, ID_EXIT, ID_DATE_AND_CLOCK,
                     ID_VERSION}) {
       const IconMenuItem* item = IconMenu::FindItem(id);
