@@ -205,7 +205,7 @@ void ClockWindow::ShowContextMenu(int x, int y) {
   IconHandle windowIcon(WindowDpi::System().LoadIconAt(::GetModuleHandleW(nullptr), IDI_VELTA,
                                                        IconMenuMetrics(DpiScale(menuDpi)).PictureSize()));
   ContextMenu menu(windowIcon.get(), menuDpi);
-  if (!menu.Load(face_.option, SignInStart::ForThisProgram().IsOn())) return;
+  if (!menu.Load(face_.option, SignInStart::IsOnForThisUser())) return;
   iconMenu_ = menu.iconMenu();
   menu.Track(hwnd(), x, y);
   iconMenu_ = nullptr;

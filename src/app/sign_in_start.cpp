@@ -62,6 +62,8 @@ SignInStart SignInStart::ForThisProgram() {
   return SignInStart(StartupFolder(), WideText::From(ModulePath::Executable()), InstalledProductIn(folder));
 }
 
+bool SignInStart::IsOnForThisUser() { return SignInStart(StartupFolder(), L"", L"").IsOn(); }
+
 SignInStart::SignInStart(std::wstring startupFolder, std::wstring target, std::wstring productCode)
     : folder_(std::move(startupFolder)), target_(std::move(target)), productCode_(std::move(productCode)) {
   if (!folder_.empty()) shortcut_ = folder_ + L"\\" + kShortcutName;

@@ -20,6 +20,8 @@ class SignInStart {
   // For this Velta.exe: the user's Startup folder, and the installed product whose
   // folder is this program's (none for a zip copy).
   static SignInStart ForThisProgram();
+  // The menu's check: the user's Startup folder holds VELTA.lnk (asks nothing of the installer).
+  static bool IsOnForThisUser();
   // `startupFolder` without a trailing backslash; `productCode` empty: not installed.
   SignInStart(std::wstring startupFolder, std::wstring target, std::wstring productCode);
 
