@@ -11,6 +11,7 @@
 #include "app/icon_menu_metrics.h"
 #include "app/tray_icon.h"
 #include "face/display_settings_dialog.h"
+#include "face/time_formatter.h"
 #include "launcher/active_encoded_runs.h"
 #include "launcher/launcher_groups.h"
 #include "quicktimer/quick_timer_dialog.h"
@@ -20,6 +21,7 @@
 #include "timesync/time_adjust_dialog.h"
 #include "timesync/time_adjustment.h"
 #include "win/message_box.h"
+#include "win/modal_windows.h"
 #include "win/string_table.h"
 #include "win/wide_text.h"
 #include "win/window_dpi.h"
@@ -40,6 +42,8 @@ UINT ClockWindow::MinuteTimerPeriod(int second, int millisecond) {
   const int period = 60000 - 1000 * second - millisecond;
   return static_cast<UINT>(std::max(period, 1));
 }
+
+UINT ClockWindow::SecondTimerPeriod(int millisecond) { return static_cast<UINT>(std::max(1000 - millisecond, 1)); }
 
 BOOL ClockWindow::OnInitDialog() {
   FaceWindow::OnInitDialog();
@@ -133,7 +137,10 @@ void ClockWindow::AdjustTimeInBackground(AdjustOrigin origin) {
 void ClockWindow::ArmMinuteTimer() {
   SYSTEMTIME now;
   ::GetLocalTime(&now);
-  ::SetTimer(hwnd(), kMinuteTimer, MinuteTimerPeriod(now.wSecond, now.wMilliseconds), nullptr);
+  // A face that shows the seconds is drawn as each second begins; any other once a minute.
+  const UINT period = TimeFormatter::ShowsSeconds(face_.format) ? SecondTimerPeriod(now.wMilliseconds)
+                                                                : MinuteTimerPeriod(now.wSecond, now.wMilliseconds);
+  ::SetTimer(hwnd(), kMinuteTimer, period, nullptr);
 }
 
 void ClockWindow::DrawOverlay(HDC dc, const RECT& client, bool forShape) { quickTimers_.Draw(dc, client, forShape); }
@@ -191,6 +198,9 @@ void ClockWindow::OnEndSession() {
   // program ends. What is still running when the wait is over stays as it is.
   WaitForEncodedRuns(kEndSessionWaitMs);
   EndDialog(IDCANCEL);
+  // A dialog or message box still open runs a loop of its own inside the clock's: the quit
+  // message ends each of them in turn (they pass it on), then the clock's.
+  if (ModalWindows::Open()) ::PostQuitMessage(0);
 }
 
 void ClockWindow::ShowTrayIcon(bool add) {
@@ -266,12 +276,31 @@ void ClockWindow::ToggleLauncher() {
   if (launcherWindow_ && launcherWindow_->hwnd()) launcherWindow_->ToggleLauncher(hwnd());
 }
 
+bool ClockWindow::OpensOrEnds(WORD id) {
+  switch (id) {
+    case ID_DISPLAY_SETTING:
+    case ID_QUICKTIMER:
+    case ID_TIME_ADJUST:
+    case ID_VERSION:
+    case ID_LAUNCHER:  // the launcher's own dialogs hide with it
+    case ID_EXIT:
+    case IDOK:  // Enter, Esc and closing end the clock as Exit does
+    case IDCANCEL:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool ClockWindow::IsLauncherVisible() const {
   return launcherWindow_ && launcherWindow_->hwnd() && ::IsWindowVisible(launcherWindow_->hwnd());
 }
 
 bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
   if (quickTimers_.OnCommand(id)) return true;
+  // While a dialog or message box of the program waits for the user, what would open a
+  // second one, or end the clock from under it, brings that one to the front instead.
+  if (OpensOrEnds(id) && ModalWindows::BringForward()) return true;
   switch (id) {
     case ID_TASKTRAY:
       face_.option ^= OptTrayIcon;

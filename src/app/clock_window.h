@@ -49,6 +49,8 @@ class ClockWindow : public FaceWindow {
   // whole minute: at least 1, so that a tick that came a little early (or in a
   // leap second) comes again as the minute turns instead of a minute later.
   static UINT MinuteTimerPeriod(int second, int millisecond);
+  // The same to the next whole second, for a format that shows the seconds.
+  static UINT SecondTimerPeriod(int millisecond);
 
  protected:
   BOOL OnInitDialog() override;
@@ -90,6 +92,8 @@ class ClockWindow : public FaceWindow {
   void StartQuickTimer();
   void ToggleLauncher();
   bool IsLauncherVisible() const;
+  // The commands that open a modal dialog or end the clock.
+  static bool OpensOrEnds(WORD id);
 
   IconHandle smallIcon_;  // window (small), at the window's DPI
   IconHandle bigIcon_;    // window (big), drag image, minimised paint

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "face/clock_face.h"
+#include "win/accessible_text.h"
 #include "win/dialog.h"
 #include "win/dpi_scale.h"
 
@@ -84,8 +85,14 @@ class FaceWindow : public Dialog {
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+  // The text the face shows now, as screen readers get it (the client area's name); they are
+  // told when it changes. Every paint of the face calls it.
+  void TellShownText();
+  const AccessibleText& accessibleText() const { return accessible_; }
+
  private:
   ClockFace* face_ = nullptr;
+  AccessibleText accessible_;
   UINT hoverPeriod_;
   int dpi_ = DpiScale::kBaseDpi;
   bool placing_ = false;

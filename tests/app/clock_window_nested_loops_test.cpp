@@ -217,19 +217,22 @@ TEST(ClockWindowDisplaySettings, OptionsSwitchedFromTheTrayMeanwhileStaySwitched
 }
 
 // The clock runs modally, as it does in the program, and the user ends it
-// (Esc, Exit, closing it) while a counter window's dialog is open. The clock's
-// own loop can only return once the dialog's has, but the user's command takes
-// effect at once: the clock disappears, as a dialog ended with EndDialog does.
-TEST(ClockWindowModal, ClosedWhileACounterWindowsDialogRunsGoesAtOnce) {
+// (Esc, Exit, closing it) or asks for another dialog while a counter window's
+// dialog is open. The clock's own loop could only return once the dialog's has,
+// and the process would outlive its clock: it stays, the open dialog comes to
+// the front, no second one opens. Once that dialog is done, closing ends the clock.
+TEST(ClockWindowModal, EndedOrAskedForADialogWhileACounterWindowsDialogRunsKeepsOneDialogAndTheClock) {
   IniProfileStore probe;
   const std::string file = probe.path();
   ::DeleteFileA(file.c_str());
   static ClockWindow* s_clock;
   static DWORD s_closedAt;
   static bool s_visibleAfterClose;
+  static int s_dialogs;
   ClockWindow clock;
   s_clock = &clock;
-  s_visibleAfterClose = true;
+  s_visibleAfterClose = false;
+  s_dialogs = 0;
   UiScript script({
       [](HWND w) {
         if (w != s_clock->hwnd() || !::IsWindowVisible(w)) return false;
@@ -244,13 +247,27 @@ TEST(ClockWindowModal, ClosedWhileACounterWindowsDialogRunsGoesAtOnce) {
       },
       UiScript::OnDialog("Display Setting",
                          [](HWND) {
-                           ::PostMessageA(s_clock->hwnd(), WM_CLOSE, 0, 0);
+                           HWND clockWindow = s_clock->hwnd();
+                           ::PostMessageA(clockWindow, WM_CLOSE, 0, 0);
+                           ::PostMessageA(clockWindow, WM_COMMAND, ID_EXIT, 0);
+                           ::PostMessageA(clockWindow, WM_COMMAND, IDCANCEL, 0);
+                           for (int i = 0; i < 3; ++i) ::PostMessageA(clockWindow, WM_COMMAND, ID_DISPLAY_SETTING, 0);
+                           ::PostMessageA(s_clock->quickTimers().running()[0]->windowHandle(ActionHost::kCounter),
+                                          WM_COMMAND, ID_DISPLAY_SETTING, 0);
                            s_closedAt = ::GetTickCount();
                          }),
       [](HWND w) {
         if (UiScript::Title(w) != "Display Setting" || ::GetTickCount() - s_closedAt < 300) return false;
         s_visibleAfterClose = ::IsWindowVisible(s_clock->hwnd()) != FALSE;
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND d, LPARAM) -> BOOL {
+              if (::IsWindowVisible(d) && UiScript::Title(d) == "Display Setting") ++s_dialogs;
+              return TRUE;
+            },
+            0);
         UiScript::Click(w, IDCANCEL);
+        ::PostMessageA(s_clock->hwnd(), WM_CLOSE, 0, 0);  // handled once the dialog has gone
         return true;
       },
   });
@@ -259,7 +276,8 @@ TEST(ClockWindowModal, ClosedWhileACounterWindowsDialogRunsGoesAtOnce) {
     EXPECT_EQ(clock.DoModal(), IDCANCEL);
   }
   EXPECT_TRUE(script.Done());
-  EXPECT_FALSE(s_visibleAfterClose) << "the clock was still on screen 300 ms after it was closed";
+  EXPECT_TRUE(s_visibleAfterClose) << "the clock stayed while its program's dialog was open";
+  EXPECT_EQ(s_dialogs, 1) << "the commands brought the open dialog forward and opened no other";
   EXPECT_TRUE(clock.quickTimers().running().empty());
   Window::SetMainWindow(nullptr);
   ::DeleteFileA(file.c_str());
