@@ -445,6 +445,10 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       iconMenu_->MeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
       Default();
       return TRUE;
+    case WM_MENUCHAR:
+      // Owner-drawn items have no text the system could match a key against.
+      if (iconMenu_ == nullptr || HIWORD(wParam) != MF_POPUP) return Default();
+      return iconMenu_->MenuChar(static_cast<wchar_t>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam));
     case WM_DRAWITEM:
       if (iconMenu_ == nullptr) return Default();
       iconMenu_->DrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
