@@ -27,6 +27,9 @@ class FaceWindow : public Dialog {
   // checked then by its bit, grayed otherwise.
   static void SetFaceMenuStates(HMENU menu, std::uint32_t option);
 
+  // What screen readers read as the window's text: the face's text as last drawn.
+  const AccessibleText& accessibleText() const { return accessible_; }
+
  protected:
   // `hoverPeriodMs`: how often the hover timer looks whether the mouse has left.
   FaceWindow(UINT templateId, UINT hoverPeriodMs) : Dialog(templateId), hoverPeriod_(hoverPeriodMs) {}
@@ -88,7 +91,6 @@ class FaceWindow : public Dialog {
   // The text the face shows now, as screen readers get it (the client area's name); they are
   // told when it changes. Every paint of the face calls it.
   void TellShownText();
-  const AccessibleText& accessibleText() const { return accessible_; }
 
  private:
   ClockFace* face_ = nullptr;
