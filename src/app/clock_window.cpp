@@ -167,8 +167,12 @@ void ClockWindow::OnPaint() {
   PaintFace(dc, true);
   // Every drawing of the face arms the minute timer for the next whole minute.
   ArmMinuteTimer();
-  // Every paint puts the clock back on top, except while one of its modal dialogs runs.
-  if (::IsWindowEnabled(hwnd()) && (face_.option & OptTopmost))
+  // Every paint puts the clock back on top, except while one of its modal dialogs runs or one
+  // of its menus is open (a face drawn each second would otherwise cover its own menu).
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof(thread);
+  const bool inMenu = ::GetGUIThreadInfo(::GetCurrentThreadId(), &thread) && (thread.flags & GUI_INMENUMODE);
+  if (::IsWindowEnabled(hwnd()) && (face_.option & OptTopmost) && !inMenu)
     ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 

@@ -377,6 +377,8 @@ void IconMenu::DrawItem(const DRAWITEMSTRUCT* draw) const {
       } else {
         ::DrawFrameControl(dc, &whole, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_CHECKED);
         ::DrawEdge(dc, &whole, BDR_RAISEDINNER, BF_RECT | BF_FLAT);
+        // On a button's face, in the button's text colour.
+        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
       }
       DrawPicture(dc, box, *item, picture, 0);
     }
