@@ -1,5 +1,6 @@
 #include "app/icon_menu.h"
 
+#include <cstdlib>
 #include <iterator>
 #include <memory>
 #include <vector>
@@ -97,6 +98,18 @@ wchar_t AccessKey(const std::string& text) {
     ++i;
   }
   return wide.empty() ? 0 : wide[0];
+}
+
+// Of the colours text is drawn in on menus and buttons, the one that stands out most from `ground`.
+COLORREF MostContrasting(COLORREF ground) {
+  auto light = [](COLORREF c) { return 299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c); };
+  COLORREF best = ::GetSysColor(COLOR_BTNTEXT);
+  if (ground == CLR_INVALID) return best;
+  for (int element : {COLOR_BTNTEXT, COLOR_MENUTEXT, COLOR_MENU, COLOR_BTNFACE}) {
+    const COLORREF c = ::GetSysColor(element);
+    if (std::abs(light(c) - light(ground)) > std::abs(light(best) - light(ground))) best = c;
+  }
+  return best;
 }
 
 wchar_t FoldCase(wchar_t c) {
@@ -377,8 +390,9 @@ void IconMenu::DrawItem(const DRAWITEMSTRUCT* draw) const {
       } else {
         ::DrawFrameControl(dc, &whole, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_CHECKED);
         ::DrawEdge(dc, &whole, BDR_RAISEDINNER, BF_RECT | BF_FLAT);
-        // On a button's face, in the button's text colour.
-        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+        // On the pressed face, the system colour that stands out most from it (a scheme may make
+        // the face and the button text one colour).
+        ::SetTextColor(dc, MostContrasting(::GetPixel(dc, whole.right - scale_.Scale(4), (whole.top + whole.bottom) / 2)));
       }
       DrawPicture(dc, box, *item, picture, 0);
     }
