@@ -14,6 +14,7 @@
 #include "face/time_formatter.h"
 #include "launcher/active_encoded_runs.h"
 #include "launcher/launcher_groups.h"
+#include "quicktimer/quick_timer_cells.h"
 #include "quicktimer/quick_timer_dialog.h"
 #include "resource.h"
 #include "storage/ini_profile_store.h"
@@ -147,7 +148,24 @@ void ClockWindow::DrawOverlay(HDC dc, const RECT& client, bool forShape) { quick
 
 bool ClockWindow::PreTranslateMessage(MSG* msg) {
   quickTimers_.RelayEvent(msg);
+  if (msg->message == WM_KEYDOWN && msg->hwnd == hwnd() && OpenCellMenuByKey(msg->wParam)) return true;
   return Dialog::PreTranslateMessage(msg);
+}
+
+bool ClockWindow::OpenCellMenuByKey(WPARAM key) {
+  // Without a mouse the cells are 1 to 9, left to right: the digit opens that QuickTimer's menu.
+  int cell = -1;
+  if (key >= '1' && key <= '9') cell = static_cast<int>(key - '1');
+  else if (key >= VK_NUMPAD1 && key <= VK_NUMPAD9) cell = static_cast<int>(key - VK_NUMPAD1);
+  if (cell < 0 || static_cast<std::size_t>(cell) >= quickTimers_.running().size()) return false;
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  const auto rect = QuickTimerCells::CellRect(cell, {client.left, client.top, client.right, client.bottom}, scale());
+  const POINT at = rect ? POINT{(rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2} : POINT{0, 0};
+  quickTimers_.DrawPressed(cell);
+  quickTimers_.ShowCellMenu(cell, at);
+  quickTimers_.DrawPressed(-1);
+  return true;
 }
 
 void ClockWindow::OnPaint() {

@@ -86,6 +86,8 @@ class ClockWindow : public FaceWindow {
   void ShowTrayIcon(bool add);
   void OnLButtonDown(POINT at);
   void OnRButtonDown(POINT at);
+  // A digit key: the menu of that QuickTimer's cell; false when there is no such cell.
+  bool OpenCellMenuByKey(WPARAM key);
   void OnActivateApp(BOOL active);
   void OnExit();
   void OnDisplaySetting();
