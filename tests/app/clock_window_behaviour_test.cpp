@@ -366,6 +366,33 @@ TEST_F(ClockWindowBehaviour, TheTrayMenuIsFollowedByAMessageToTheClock) {
   EXPECT_EQ(TakePostedNulls(hwnd()), 0);
 }
 
+// Without a mouse: a digit opens the menu of that QuickTimer's cell, and a counter window's
+// menu opens from the menu key, as the clock's own does.
+TEST_F(ClockWindowBehaviour, CellAndCounterMenusOpenFromTheKeyboard) {
+  AddTimer(TimerActionState::kCounterWindow);
+  ::SendMessageW(hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);
+  const struct {
+    WPARAM key;
+    bool menu;
+  } cases[] = {{'1', true}, {VK_NUMPAD1, true}, {'2', false}, {'0', false}, {'A', false}};
+  for (const auto& c : cases) {
+    g_menuSeen = false;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, CloseAnyMenu);
+    MSG key{hwnd(), WM_KEYDOWN, c.key, 0, ::GetTickCount(), {}};
+    Window::PreTranslate(&key);  // as the message loop does
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(g_menuSeen, c.menu) << c.key;
+    if (c.menu) EXPECT_EQ(window_.quickTimers().selectedCell(), 0) << c.key;
+  }
+  HWND counter = window_.quickTimers().running()[0]->windowHandle(ActionHost::kCounter);
+  ASSERT_TRUE(::IsWindow(counter));
+  g_menuSeen = false;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, CloseAnyMenu);
+  ::SendMessageW(counter, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(counter), MAKELPARAM(-1, -1));
+  ::KillTimer(nullptr, timer);
+  EXPECT_TRUE(g_menuSeen) << "the counter window's menu from the menu key";
+}
+
 TEST_F(ClockWindowBehaviour, StoppingATimerWhoseCounterWindowRunsAMenu) {
   AddTimer(TimerActionState::kCounterWindow);
   ::SendMessageA(hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);
