@@ -103,6 +103,9 @@
 #define IDC_ALIGN_RIGHT        1011
 #define IDC_ALIGN_GROUP        1012
 #define IDC_ALIGN_LABEL        1047
+// Names of the colour drop-down's cells for screen readers: %1 red, %2 green, %3 blue
+#define IDS_COLOUR_CELL        15100
+#define IDS_COLOUR_OTHER       15101
 
 // ---- QuickTimer: cell menu, counter menu, dialog ----
 // QuickTimer dialog (136)

@@ -12,8 +12,10 @@
 #include "app/sign_in_start.h"
 #include "app/tray_icon.h"
 #include "face/display_settings_dialog.h"
+#include "face/time_formatter.h"
 #include "launcher/active_encoded_runs.h"
 #include "launcher/launcher_groups.h"
+#include "quicktimer/quick_timer_cells.h"
 #include "quicktimer/quick_timer_dialog.h"
 #include "resource.h"
 #include "storage/ini_profile_store.h"
@@ -21,6 +23,7 @@
 #include "timesync/time_adjust_dialog.h"
 #include "timesync/time_adjustment.h"
 #include "win/message_box.h"
+#include "win/modal_windows.h"
 #include "win/string_table.h"
 #include "win/wide_text.h"
 #include "win/window_dpi.h"
@@ -41,6 +44,8 @@ UINT ClockWindow::MinuteTimerPeriod(int second, int millisecond) {
   const int period = 60000 - 1000 * second - millisecond;
   return static_cast<UINT>(std::max(period, 1));
 }
+
+UINT ClockWindow::SecondTimerPeriod(int millisecond) { return static_cast<UINT>(std::max(1000 - millisecond, 1)); }
 
 BOOL ClockWindow::OnInitDialog() {
   FaceWindow::OnInitDialog();
@@ -134,14 +139,34 @@ void ClockWindow::AdjustTimeInBackground(AdjustOrigin origin) {
 void ClockWindow::ArmMinuteTimer() {
   SYSTEMTIME now;
   ::GetLocalTime(&now);
-  ::SetTimer(hwnd(), kMinuteTimer, MinuteTimerPeriod(now.wSecond, now.wMilliseconds), nullptr);
+  // A face that shows the seconds is drawn as each second begins; any other once a minute.
+  const UINT period = TimeFormatter::ShowsSeconds(face_.format) ? SecondTimerPeriod(now.wMilliseconds)
+                                                                : MinuteTimerPeriod(now.wSecond, now.wMilliseconds);
+  ::SetTimer(hwnd(), kMinuteTimer, period, nullptr);
 }
 
 void ClockWindow::DrawOverlay(HDC dc, const RECT& client, bool forShape) { quickTimers_.Draw(dc, client, forShape); }
 
 bool ClockWindow::PreTranslateMessage(MSG* msg) {
   quickTimers_.RelayEvent(msg);
+  if (msg->message == WM_KEYDOWN && msg->hwnd == hwnd() && OpenCellMenuByKey(msg->wParam)) return true;
   return Dialog::PreTranslateMessage(msg);
+}
+
+bool ClockWindow::OpenCellMenuByKey(WPARAM key) {
+  // Without a mouse the cells are 1 to 9, left to right: the digit opens that QuickTimer's menu.
+  int cell = -1;
+  if (key >= '1' && key <= '9') cell = static_cast<int>(key - '1');
+  else if (key >= VK_NUMPAD1 && key <= VK_NUMPAD9) cell = static_cast<int>(key - VK_NUMPAD1);
+  if (cell < 0 || static_cast<std::size_t>(cell) >= quickTimers_.running().size()) return false;
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  const auto rect = QuickTimerCells::CellRect(cell, {client.left, client.top, client.right, client.bottom}, scale());
+  const POINT at = rect ? POINT{(rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2} : POINT{0, 0};
+  quickTimers_.DrawPressed(cell);
+  quickTimers_.ShowCellMenu(cell, at);
+  quickTimers_.DrawPressed(-1);
+  return true;
 }
 
 void ClockWindow::OnPaint() {
@@ -161,8 +186,12 @@ void ClockWindow::OnPaint() {
   PaintFace(dc, true);
   // Every drawing of the face arms the minute timer for the next whole minute.
   ArmMinuteTimer();
-  // Every paint puts the clock back on top, except while one of its modal dialogs runs.
-  if (::IsWindowEnabled(hwnd()) && (face_.option & OptTopmost))
+  // Every paint puts the clock back on top, except while one of its modal dialogs runs or one
+  // of its menus is open (a face drawn each second would otherwise cover its own menu).
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof(thread);
+  const bool inMenu = ::GetGUIThreadInfo(::GetCurrentThreadId(), &thread) && (thread.flags & GUI_INMENUMODE);
+  if (::IsWindowEnabled(hwnd()) && (face_.option & OptTopmost) && !inMenu)
     ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
@@ -192,6 +221,9 @@ void ClockWindow::OnEndSession() {
   // program ends. What is still running when the wait is over stays as it is.
   WaitForEncodedRuns(kEndSessionWaitMs);
   EndDialog(IDCANCEL);
+  // A dialog or message box still open runs a loop of its own inside the clock's: the quit
+  // message ends each of them in turn (they pass it on), then the clock's.
+  if (ModalWindows::Open()) ::PostQuitMessage(0);
 }
 
 void ClockWindow::ShowTrayIcon(bool add) {
@@ -273,12 +305,31 @@ void ClockWindow::ToggleLauncher() {
   if (launcherWindow_ && launcherWindow_->hwnd()) launcherWindow_->ToggleLauncher(hwnd());
 }
 
+bool ClockWindow::OpensOrEnds(WORD id) {
+  switch (id) {
+    case ID_DISPLAY_SETTING:
+    case ID_QUICKTIMER:
+    case ID_TIME_ADJUST:
+    case ID_VERSION:
+    case ID_LAUNCHER:  // the launcher's own dialogs hide with it
+    case ID_EXIT:
+    case IDOK:  // Enter, Esc and closing end the clock as Exit does
+    case IDCANCEL:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool ClockWindow::IsLauncherVisible() const {
   return launcherWindow_ && launcherWindow_->hwnd() && ::IsWindowVisible(launcherWindow_->hwnd());
 }
 
 bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
   if (quickTimers_.OnCommand(id)) return true;
+  // While a dialog or message box of the program waits for the user, what would open a
+  // second one, or end the clock from under it, brings that one to the front instead.
+  if (OpensOrEnds(id) && ModalWindows::BringForward()) return true;
   switch (id) {
     case ID_TASKTRAY:
       face_.option ^= OptTrayIcon;
@@ -426,6 +477,10 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       iconMenu_->MeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
       Default();
       return TRUE;
+    case WM_MENUCHAR:
+      // Owner-drawn items have no text the system could match a key against.
+      if (iconMenu_ == nullptr || HIWORD(wParam) != MF_POPUP) return Default();
+      return iconMenu_->MenuChar(static_cast<wchar_t>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam));
     case WM_DRAWITEM:
       if (iconMenu_ == nullptr) return Default();
       iconMenu_->DrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));

@@ -49,6 +49,8 @@ class ClockWindow : public FaceWindow {
   // whole minute: at least 1, so that a tick that came a little early (or in a
   // leap second) comes again as the minute turns instead of a minute later.
   static UINT MinuteTimerPeriod(int second, int millisecond);
+  // The same to the next whole second, for a format that shows the seconds.
+  static UINT SecondTimerPeriod(int millisecond);
 
  protected:
   BOOL OnInitDialog() override;
@@ -84,6 +86,8 @@ class ClockWindow : public FaceWindow {
   void ShowTrayIcon(bool add);
   void OnLButtonDown(POINT at);
   void OnRButtonDown(POINT at);
+  // A digit key: the menu of that QuickTimer's cell; false when there is no such cell.
+  bool OpenCellMenuByKey(WPARAM key);
   void OnActivateApp(BOOL active);
   void OnExit();
   void OnDisplaySetting();
@@ -92,6 +96,8 @@ class ClockWindow : public FaceWindow {
   // "Start at sign-in": the Startup folder's shortcut on or off.
   void ToggleSignInStart();
   bool IsLauncherVisible() const;
+  // The commands that open a modal dialog or end the clock.
+  static bool OpensOrEnds(WORD id);
 
   IconHandle smallIcon_;  // window (small), at the window's DPI
   IconHandle bigIcon_;    // window (big), drag image, minimised paint

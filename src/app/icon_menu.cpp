@@ -1,5 +1,6 @@
 #include "app/icon_menu.h"
 
+#include <cstdlib>
 #include <iterator>
 #include <memory>
 #include <vector>
@@ -72,18 +73,47 @@ void DrawPicture(HDC dc, const RECT& box, const IconMenuItem& item, int size, UI
   DrawImage(dc, box, item.picture(), type, size, extra);
 }
 
-void DrawItemText(HDC dc, const RECT& area, const std::string& text, int acceleratorWidth) {
+void DrawItemText(HDC dc, const RECT& area, const std::string& text, int acceleratorWidth, UINT extra = 0) {
   const std::size_t tab = AcceleratorTab(text);
   RECT r = area;
   if (tab == std::string::npos) {
-    DrawMenuText(dc, text.data(), static_cast<int>(text.size()), &r, kTextFlags);
+    DrawMenuText(dc, text.data(), static_cast<int>(text.size()), &r, kTextFlags | extra);
     return;
   }
-  DrawMenuText(dc, text.data(), static_cast<int>(tab), &r, kTextFlags | DT_LEFT);
+  DrawMenuText(dc, text.data(), static_cast<int>(tab), &r, kTextFlags | DT_LEFT | extra);
   RECT accelerator = area;
   accelerator.left = area.right - acceleratorWidth;
   DrawMenuText(dc, text.data() + tab + 1, static_cast<int>(text.size() - tab - 1), &accelerator,
-              kTextFlags | DT_LEFT);
+              kTextFlags | DT_LEFT | extra);
+}
+
+// The key that chooses an item: the character after its "&" ("&&" is a plain "&"), or else
+// its first character, as the system takes them for items it draws itself. 0 when it has none.
+wchar_t AccessKey(const std::string& text) {
+  const std::size_t tab = AcceleratorTab(text);
+  const std::wstring wide = WideText::From(std::string_view(text).substr(0, tab));
+  for (std::size_t i = 0; i + 1 < wide.size(); ++i) {
+    if (wide[i] != L'&') continue;
+    if (wide[i + 1] != L'&') return wide[i + 1];
+    ++i;
+  }
+  return wide.empty() ? 0 : wide[0];
+}
+
+// Of the colours text is drawn in on menus and buttons, the one that stands out most from `ground`.
+COLORREF MostContrasting(COLORREF ground) {
+  auto light = [](COLORREF c) { return 299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c); };
+  COLORREF best = ::GetSysColor(COLOR_BTNTEXT);
+  if (ground == CLR_INVALID) return best;
+  for (int element : {COLOR_BTNTEXT, COLOR_MENUTEXT, COLOR_MENU, COLOR_BTNFACE}) {
+    const COLORREF c = ::GetSysColor(element);
+    if (std::abs(light(c) - light(ground)) > std::abs(light(best) - light(ground))) best = c;
+  }
+  return best;
+}
+
+wchar_t FoldCase(wchar_t c) {
+  return static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(::CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(c)))));
 }
 
 }  // namespace
@@ -144,7 +174,7 @@ void IconMenu::Convert(HMENU menu) {
       flags |= MF_POPUP;
       id = reinterpret_cast<UINT_PTR>(info.hSubMenu);
     }
-    ::ModifyMenuW(menu, static_cast<UINT>(position), flags, id, reinterpret_cast<LPCWSTR>(record));
+    ::ModifyMenuW(menu, static_cast<UINT>(position), flags, id, reinterpret_cast<LPCWSTR>(record->itemData()));
   }
 }
 
@@ -200,6 +230,46 @@ bool IconMenu::SetItemIcon(UINT command, HICON icon, bool owned) {
   return true;
 }
 
+namespace {
+std::optional<bool> g_assumedHighContrast;
+}  // namespace
+
+void IconMenu::AssumeHighContrast(std::optional<bool> on) { g_assumedHighContrast = on; }
+
+bool IconMenu::HighContrast() {
+  if (g_assumedHighContrast) return *g_assumedHighContrast;
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof(contrast);
+  return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+LRESULT IconMenu::MenuChar(wchar_t key, HMENU menu) const {
+  if (menu == nullptr || key == 0) return MAKELRESULT(0, MNC_IGNORE);
+  const wchar_t wanted = FoldCase(key);
+  const int count = ::GetMenuItemCount(menu);
+  int highlighted = -1;
+  std::vector<int> matches;
+  std::vector<bool> enabled;
+  for (int position = 0; position < count; ++position) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STATE | MIIM_FTYPE | MIIM_DATA | MIIM_ID;
+    if (!::GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info) || (info.fType & MFT_SEPARATOR)) continue;
+    if (info.fState & MFS_HILITE) highlighted = position;
+    const IconMenuItem* item = Lookup(info.dwItemData, info.wID);
+    if (item == nullptr || FoldCase(AccessKey(item->text)) != wanted) continue;
+    matches.push_back(position);
+    enabled.push_back((info.fState & MFS_DISABLED) == 0);
+  }
+  if (matches.empty()) return MAKELRESULT(0, MNC_IGNORE);
+  // One item with the key is chosen at once; among several, each press goes to the next.
+  if (matches.size() == 1) return MAKELRESULT(matches[0], enabled[0] ? MNC_EXECUTE : MNC_SELECT);
+  for (int position : matches)
+    if (position > highlighted) return MAKELRESULT(position, MNC_SELECT);
+  return MAKELRESULT(matches.front(), MNC_SELECT);
+}
+
 IconMenuItem* IconMenu::FindItem(UINT command) {
   if (shared().items == nullptr) return nullptr;
   for (auto& r : *shared().items)
@@ -215,7 +285,7 @@ IconMenuItem* IconMenu::Lookup(ULONG_PTR itemData, UINT id) {
   // Item data is trusted only when it is one of the shared records.
   if (shared().items != nullptr && itemData != 0)
     for (auto& r : *shared().items)
-      if (reinterpret_cast<ULONG_PTR>(r.get()) == itemData) return r.get();
+      if (r->itemData() == itemData) return r.get();
   return FindItem(id);
 }
 
@@ -259,9 +329,15 @@ void IconMenu::DrawItem(const DRAWITEMSTRUCT* draw) const {
   const bool selected = (draw->itemState & ODS_SELECTED) != 0;
   const bool grayed = (draw->itemState & ODS_GRAYED) != 0;
   const bool checked = (draw->itemState & ODS_CHECKED) != 0;
-  COLORREF textColour;
-  if (selected) textColour = ::GetSysColor(grayed ? COLOR_HIGHLIGHT : COLOR_HIGHLIGHTTEXT);
-  else textColour = grayed ? RGB(255, 255, 255) : ::GetSysColor(COLOR_MENUTEXT);
+  const bool highContrast = HighContrast();
+  // Every state in the system's colours, so a high-contrast theme shows which items are grayed.
+  const COLORREF ground = ::GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_MENU);
+  COLORREF textColour = ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
+  if (grayed) {
+    textColour = ::GetSysColor(COLOR_GRAYTEXT);
+    // Gray that cannot be seen on the highlight (some themes make them one colour).
+    if (textColour == ground) textColour = ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
+  }
   ::SetTextColor(dc, textColour);
 
   if (draw->itemAction & ODA_SELECT) {
@@ -274,36 +350,57 @@ void IconMenu::DrawItem(const DRAWITEMSTRUCT* draw) const {
       ::InflateRect(&fill, 1, 1);
       ::FillRect(dc, &fill, ::GetSysColorBrush(COLOR_MENU));
     }
+  } else if (selected && (draw->itemAction & ODA_DRAWENTIRE)) {
+    // Drawn whole while highlighted (a menu opened from the keyboard on this item).
+    RECT fill = r;
+    ::FillRect(dc, &fill, ::GetSysColorBrush(COLOR_HIGHLIGHT));
+    ::DrawEdge(dc, &fill, BDR_RAISEDINNER, BF_RECT);
   }
 
   const int margin = metrics_.PictureMargin();
   const int picture = metrics_.PictureSize();
   const int accelerator = metrics_.AcceleratorWidth();
+  // Access keys underlined unless the system hides them until the keyboard is used.
+  const UINT prefix = (draw->itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0;
   const RECT box{r.left + margin, r.top + margin, r.left + metrics_.PictureRight(), r.bottom - margin};
   const RECT textArea{r.left + metrics_.TextLeft(), r.top, r.right, r.bottom};
   if (grayed) {
     DrawPicture(dc, box, *item, picture, DSS_DISABLED);
-    if (checked) DrawCheck(dc, box, *item, true);
-    DrawItemText(dc, textArea, item->text, accelerator);
-    // The same text again, a pixel up and left in gray: an embossed look.
-    const int shift = scale_.Scale(1);
-    ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
-    DrawItemText(dc, RECT{textArea.left - shift, r.top - shift, r.right - shift, r.bottom - shift}, item->text,
-                 accelerator);
+    if (checked) DrawCheck(dc, box, *item, true, textColour);
+    if (!selected && !highContrast) {
+      // Embossed: a light copy a pixel down and right under the gray text.
+      const int shift = scale_.Scale(1);
+      ::SetTextColor(dc, ::GetSysColor(COLOR_3DHILIGHT));
+      DrawItemText(dc, textArea, item->text, accelerator, prefix);
+      ::SetTextColor(dc, textColour);
+      DrawItemText(dc, RECT{textArea.left - shift, r.top - shift, r.right - shift, r.bottom - shift}, item->text,
+                   accelerator, prefix);
+    } else {
+      DrawItemText(dc, textArea, item->text, accelerator, prefix);
+    }
   } else {
     DrawPicture(dc, box, *item, picture, 0);
-    if (checked && !DrawCheck(dc, box, *item, false) && !selected) {
+    if (checked && !DrawCheck(dc, box, *item, false, textColour) && !selected) {
       // A checked item with its own picture: the picture in a pressed frame across the item.
       RECT whole = r;
-      ::DrawFrameControl(dc, &whole, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_CHECKED);
-      ::DrawEdge(dc, &whole, BDR_RAISEDINNER, BF_RECT | BF_FLAT);
+      if (highContrast) {
+        // The pressed button's dither would lie under the text: a frame in the text's colour.
+        BrushHandle frame(::CreateSolidBrush(textColour));
+        ::FrameRect(dc, &whole, frame.get());
+      } else {
+        ::DrawFrameControl(dc, &whole, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_CHECKED);
+        ::DrawEdge(dc, &whole, BDR_RAISEDINNER, BF_RECT | BF_FLAT);
+        // On the pressed face, the system colour that stands out most from it (a scheme may make
+        // the face and the button text one colour).
+        ::SetTextColor(dc, MostContrasting(::GetPixel(dc, whole.right - scale_.Scale(4), (whole.top + whole.bottom) / 2)));
+      }
       DrawPicture(dc, box, *item, picture, 0);
     }
-    DrawItemText(dc, textArea, item->text, accelerator);
+    DrawItemText(dc, textArea, item->text, accelerator, prefix);
   }
 }
 
-bool IconMenu::DrawCheck(HDC dc, const RECT& box, const IconMenuItem& item, bool inactive) const {
+bool IconMenu::DrawCheck(HDC dc, const RECT& box, const IconMenuItem& item, bool inactive, COLORREF ink) const {
   if (item.HasPicture()) return false;
   MENUITEMINFOW info{};
   info.cbSize = sizeof(info);
@@ -314,14 +411,16 @@ bool IconMenu::DrawCheck(HDC dc, const RECT& box, const IconMenuItem& item, bool
   if (image.handle != nullptr) {
     DrawImage(dc, box, image.handle, image.drawType, metrics_.PictureSize(), inactive ? DSS_DISABLED : 0);
   } else if (radio) {
+    // A dot in the item's text colour, with a rim in the shadow colour.
     const int outer = scale_.Scale(4);
     const int inner = scale_.Scale(5);
-    BrushHandle gray(::CreateSolidBrush(RGB(0x80, 0x80, 0x80)));
+    BrushHandle rim(::CreateSolidBrush(::GetSysColor(COLOR_3DSHADOW)));
     {
-      SelectGuard select(dc, gray.get());
+      SelectGuard select(dc, rim.get());
       ::Ellipse(dc, box.left + outer, box.top + outer, box.right - outer, box.bottom - outer);
     }
-    SelectGuard select(dc, ::GetStockObject(BLACK_BRUSH));
+    BrushHandle dot(::CreateSolidBrush(ink));
+    SelectGuard select(dc, dot.get());
     ::Ellipse(dc, box.left + inner, box.top + inner, box.right - inner, box.bottom - inner);
   } else {
     RECT frame = box;

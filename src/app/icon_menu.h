@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "app/icon_menu_item.h"
@@ -47,6 +48,15 @@ class IconMenu {
   // WM_MEASUREITEM and WM_DRAWITEM for this menu's items; others are ignored.
   void MeasureItem(MEASUREITEMSTRUCT* measure) const;
   void DrawItem(const DRAWITEMSTRUCT* draw) const;
+  // WM_MENUCHAR for `menu` (one of this menu's popups): the item whose access key is `key`
+  // ("&" letter, or else first letter) is chosen; with several, the next after the highlight
+  // is highlighted. MNC_IGNORE when none has it.
+  LRESULT MenuChar(wchar_t key, HMENU menu) const;
+  // A high-contrast theme is on: grayed items are drawn flat, checks as frames.
+  static bool HighContrast();
+  // For tests on systems that do not keep SPI_SETHIGHCONTRAST (Wine): the answer HighContrast
+  // gives instead of asking; none to ask again.
+  static void AssumeHighContrast(std::optional<bool> on);
 
   // The size an item of `text` asks for, measured with the font selected in `dc`.
   static SIZE MeasureText(HDC dc, const std::string& text, bool submenu,
@@ -59,7 +69,7 @@ class IconMenu {
 
  private:
   void Convert(HMENU menu);
-  bool DrawCheck(HDC dc, const RECT& box, const IconMenuItem& item, bool inactive) const;
+  bool DrawCheck(HDC dc, const RECT& box, const IconMenuItem& item, bool inactive, COLORREF ink) const;
   static IconMenuItem* Lookup(ULONG_PTR itemData, UINT id);
 
   HMENU menu_ = nullptr;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <oleacc.h>
 
 #include <string>
 
@@ -9,7 +10,7 @@ class IconMenuItem {
  public:
   enum class Picture { kNone, kBitmap, kIcon };
 
-  IconMenuItem(std::string text, UINT command) : text(std::move(text)), command(command) {}
+  IconMenuItem(std::string text, UINT command);
   ~IconMenuItem() { SetPicture(Picture::kNone, nullptr, true); }
   IconMenuItem(const IconMenuItem&) = delete;
   IconMenuItem& operator=(const IconMenuItem&) = delete;
@@ -25,7 +26,17 @@ class IconMenuItem {
   UINT command;
   bool submenu = false;
 
+  // What the menu holds as the item's data. It starts with the item's name for assistive
+  // technology (an owner-drawn item has no text of its own the system could read).
+  struct ItemData {
+    MSAAMENUINFO accessible;
+    IconMenuItem* item;
+  };
+  ULONG_PTR itemData() const { return reinterpret_cast<ULONG_PTR>(&data_); }
+
  private:
+  std::wstring name_;  // the text as assistive technology gets it, wide
+  ItemData data_{};
   Picture kind_ = Picture::kNone;
   HANDLE picture_ = nullptr;
   bool owned_ = true;

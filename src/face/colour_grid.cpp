@@ -1,6 +1,9 @@
 #include "face/colour_grid.h"
 
 #include "face/face_metrics.h"
+#include "resource.h"
+#include "win/string_table.h"
+#include "win/wide_text.h"
 
 ColourGrid::ColourGrid() {
   PALETTEENTRY palette[20] = {};
@@ -29,10 +32,21 @@ bool ColourGrid::Build(UINT firstId, COLORREF current, int size, DpiScale scale)
   cellSize_ = RECT{0, 0, cell.width, cell.height};
   // Column by column, each top to bottom; a break starts each column after the first.
   for (int i = 0; i < columns_ * rows_; ++i) {
+    const auto index = static_cast<size_t>(i);
+    const COLORREF colour = cells_[index];
+    names_[index] = WideText::From(
+        i == kOtherCell ? StringTable::Load(IDS_COLOUR_OTHER)
+                        : StringTable::Format(IDS_COLOUR_CELL, {std::to_string(GetRValue(colour)),
+                                                                std::to_string(GetGValue(colour)),
+                                                                std::to_string(GetBValue(colour))}));
+    Entry& entry = entries_[index];
+    entry.accessible.dwMSAASignature = static_cast<DWORD>(MSAA_MENU_SIG);
+    entry.accessible.cchWText = static_cast<DWORD>(names_[index].size());
+    entry.accessible.pszWText = names_[index].data();
+    entry.colour = colour;
     UINT flags = MF_OWNERDRAW;
     if (i % rows_ == 0 && i != 0) flags |= MF_MENUBREAK;
-    if (!::AppendMenuW(menu_.get(), flags, firstId + static_cast<UINT>(i),
-                       reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(cells_[static_cast<size_t>(i)])))) {
+    if (!::AppendMenuW(menu_.get(), flags, firstId + static_cast<UINT>(i), reinterpret_cast<LPCWSTR>(&entry))) {
       menu_.reset();
       return false;
     }
@@ -48,8 +62,11 @@ void ColourGrid::MeasureItem(MEASUREITEMSTRUCT* item) const {
 }
 
 void ColourGrid::DrawItem(const DRAWITEMSTRUCT* item) const {
-  DrawCell(item->hDC, item->rcItem, static_cast<COLORREF>(item->itemData), item->itemAction, item->itemState,
-           scale_);
+  // Item data is trusted only when it is one of this grid's cells.
+  const auto* first = entries_.data();
+  const auto* entry = reinterpret_cast<const Entry*>(item->itemData);
+  if (entry < first || entry >= first + entries_.size()) return;
+  DrawCell(item->hDC, item->rcItem, entry->colour, item->itemAction, item->itemState, scale_);
 }
 
 void ColourGrid::DrawCell(HDC dc, RECT q, COLORREF colour, UINT action, UINT state, DpiScale scale) {
@@ -72,7 +89,8 @@ void ColourGrid::DrawCell(HDC dc, RECT q, COLORREF colour, UINT action, UINT sta
   }
   if ((state & ODS_CHECKED) && !drawnSelected) ::DrawFrameControl(dc, &q, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_CHECKED);
   if (colour == kOtherColour) {
-    ::SetTextColor(dc, selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
+    // In the system's colours, so a high-contrast theme shows it.
+    ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
     ::SetBkMode(dc, TRANSPARENT);
     ::DrawTextW(dc, L"...", 3, &q, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     ::DrawEdge(dc, &q, EDGE_RAISED, BF_RECT);

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <windows.h>
+#include <oleacc.h>
 
 #include <array>
+#include <string>
 
 #include "win/dpi_scale.h"
 #include "win/unique_handle.h"
@@ -32,6 +34,15 @@ class ColourGrid {
   // The first cell showing `colour`; the "..." cell when none does.
   int FindCell(COLORREF colour) const;
 
+  // A cell's item data: its name for assistive technology first (the cells are drawn, so the
+  // system has no text of theirs), then its colour.
+  struct Entry {
+    MSAAMENUINFO accessible;
+    COLORREF colour;
+  };
+  // What screen readers read for a cell: its red, green and blue, or "Other colour...".
+  const std::wstring& Name(int index) const { return names_[static_cast<size_t>(index)]; }
+
   void MeasureItem(MEASUREITEMSTRUCT* item) const;
   void DrawItem(const DRAWITEMSTRUCT* item) const;
   // One cell (or a colour button's swatch) in `q` of `dc`, for the given draw action and state.
@@ -43,5 +54,7 @@ class ColourGrid {
   RECT cellSize_{};
   DpiScale scale_;
   std::array<COLORREF, kCells> cells_{};  // index = column * rows + row
+  std::array<std::wstring, kCells> names_;
+  std::array<Entry, kCells> entries_{};
   MenuHandle menu_;
 };

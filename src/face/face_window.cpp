@@ -105,8 +105,14 @@ void FaceWindow::OnMouseMove() {
   StartHoverTimer();
 }
 
+void FaceWindow::TellShownText() {
+  if (face_ != nullptr && hwnd() != nullptr)
+    accessible_.Update(hwnd(), face_->ExpandTextWide(ClockFace::LocalNow(), ::GetTickCount()));
+}
+
 void FaceWindow::PaintFace(HDC dc, bool seeThroughAllowed) {
   if (face_ == nullptr) return;
+  TellShownText();
   face_->drawDpi = dpi_;
   const ClockFace::Overlay overlay = [this](HDC target, const RECT& rect, bool forShape) {
     DrawOverlay(target, rect, forShape);
@@ -133,6 +139,16 @@ LRESULT FaceWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return result;
     }
+    case WM_GETOBJECT: {
+      // Asked before the first paint (a hidden window): the text it would show.
+      if (accessible_.text().empty()) TellShownText();
+      LRESULT result = 0;
+      if (accessible_.OnGetObject(hwnd(), wParam, lParam, &result)) return result;
+      break;
+    }
+    case WM_NCDESTROY:
+      accessible_.Disconnect();
+      break;
     case WM_DISPLAYCHANGE:
       OnDesktopChanged();
       return Default();

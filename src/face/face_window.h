@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "face/clock_face.h"
+#include "win/accessible_text.h"
 #include "win/dialog.h"
 #include "win/dpi_scale.h"
 
@@ -25,6 +26,9 @@ class FaceWindow : public Dialog {
   // offered only without a frame (a framed window is never see-through) and
   // checked then by its bit, grayed otherwise.
   static void SetFaceMenuStates(HMENU menu, std::uint32_t option);
+
+  // What screen readers read as the window's text: the face's text as last drawn.
+  const AccessibleText& accessibleText() const { return accessible_; }
 
  protected:
   // `hoverPeriodMs`: how often the hover timer looks whether the mouse has left.
@@ -84,8 +88,13 @@ class FaceWindow : public Dialog {
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+  // The text the face shows now, as screen readers get it (the client area's name); they are
+  // told when it changes. Every paint of the face calls it.
+  void TellShownText();
+
  private:
   ClockFace* face_ = nullptr;
+  AccessibleText accessible_;
   UINT hoverPeriod_;
   int dpi_ = DpiScale::kBaseDpi;
   bool placing_ = false;

@@ -292,3 +292,20 @@ std::wstring TimeFormatter::Expand(std::wstring_view format, const std::tm& loca
   if (!countdownVariant) return FormatCalendar(format, local);
   return FormatCalendar(SubstituteCountdown(format, countdown, tickNow), local);
 }
+
+bool TimeFormatter::ShowsSeconds(std::string_view format) {
+  // One moment and the next second, every other field alike (a Thursday, 15 January 2026, 12:34).
+  std::tm first{};
+  first.tm_year = 126;
+  first.tm_mon = 0;
+  first.tm_mday = 15;
+  first.tm_wday = 4;
+  first.tm_yday = 14;
+  first.tm_hour = 12;
+  first.tm_min = 34;
+  first.tm_sec = 10;
+  first.tm_isdst = -1;
+  std::tm next = first;
+  next.tm_sec = 11;
+  return FormatCalendar(format, first) != FormatCalendar(format, next);
+}

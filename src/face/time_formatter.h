@@ -32,4 +32,9 @@ class TimeFormatter {
   // unknown conversions and a trailing "%" are copied through as written.
   static std::string FormatCalendar(std::string_view format, const std::tm& local);
   static std::wstring FormatCalendar(std::wstring_view format, const std::tm& local);
+
+  // Whether the calendar expansion of `format` changes from one second to the next: "%S" and
+  // everything that holds it ("%T", "%r", "%X", "%c" and their forms), however the locale writes
+  // them. A window showing such a format is drawn again each second.
+  static bool ShowsSeconds(std::string_view format);
 };

@@ -550,6 +550,24 @@ bool LauncherWindow::OnCommand(WORD id, WORD code, HWND control) {
   }
 }
 
+void LauncherWindow::RunSelected() {
+  const int selected = SelectedItem();
+  if (selected < 0 || static_cast<std::size_t>(selected) >= Group().size()) return;
+  const LauncherItem item = Group()[static_cast<std::size_t>(selected)];
+  RunItem(item);
+  OnCancel();
+}
+
+bool LauncherWindow::PreTranslateMessage(MSG* msg) {
+  // The dialog manager would turn Enter into the default button ("Execute All").
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN && msg->hwnd == Item(IDC_LAUNCHER_LIST) &&
+      SelectedItem() >= 0) {
+    RunSelected();
+    return true;
+  }
+  return Dialog::PreTranslateMessage(msg);
+}
+
 LRESULT LauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NOTIFY) {
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
@@ -559,13 +577,8 @@ LRESULT LauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       FillList();
       return 0;
     }
-    if (header->idFrom == IDC_LAUNCHER_LIST && header->code == NM_DBLCLK) {
-      const int selected = SelectedItem();
-      if (selected >= 0 && static_cast<std::size_t>(selected) < Group().size()) {
-        const LauncherItem item = Group()[static_cast<std::size_t>(selected)];
-        RunItem(item);
-        OnCancel();
-      }
+    if (header->idFrom == IDC_LAUNCHER_LIST && (header->code == NM_DBLCLK || header->code == NM_RETURN)) {
+      RunSelected();
       ::SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, 0);
       return 0;
     }

@@ -54,8 +54,12 @@ class LauncherWindow : public Dialog {
   void OnOK() override;
   void OnCancel() override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // Enter in the list starts the chosen item (not the default "Execute All").
+  bool PreTranslateMessage(MSG* msg) override;
 
  private:
+  // Starts the chosen item and hides the launcher (double-click, Enter).
+  void RunSelected();
   // Keeps a run whose file is still open elsewhere, behind a notice that encodes it on demand.
   void ShowOpenElsewhere(std::shared_ptr<EncodedRunWatch> watch);
   // Names, once, the restored files that a run the clock did not see the end of left on the disk.

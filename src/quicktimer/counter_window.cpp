@@ -2,6 +2,7 @@
 
 #include "face/display_settings_dialog.h"
 #include "resource.h"
+#include "win/modal_windows.h"
 #include "win/unique_handle.h"
 
 namespace {
@@ -74,6 +75,8 @@ void CounterWindow::ShowContextMenu(POINT client) {
 void CounterWindow::EditDisplaySettings() {
   ClockFace* face = this->face();
   if (face == nullptr) return;
+  // One dialog at a time: one already open (this window's or the clock's) comes to the front.
+  if (ModalWindows::BringForward()) return;
   // Countdown faces edit as countdown faces. The QuickTimer may end while the dialog
   // runs: its window goes then (and the dialog with it), the face stays until this returns.
   DisplaySettingsDialog dialog(*face);
@@ -110,6 +113,14 @@ LRESULT CounterWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONUP:
       ShowContextMenu(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
       return hwnd() != nullptr ? Default() : 0;
+    case WM_CONTEXTMENU:
+      // From the keyboard (the menu key, Shift+F10) the position is -1, -1: the menu opens at
+      // the window's top-left corner. A right click has opened it already.
+      if (static_cast<short>(LOWORD(lParam)) == -1 && static_cast<short>(HIWORD(lParam)) == -1) {
+        ShowContextMenu(POINT{0, 0});
+        return 0;
+      }
+      return Default();
     case WM_DESTROY:
       if (face() != nullptr) ::GetWindowRect(hwnd(), &face()->windowRect);
       return Default();

@@ -1,5 +1,6 @@
 #include "win/dialog.h"
 
+#include "win/modal_windows.h"
 #include "win/wide_text.h"
 
 INT_PTR CALLBACK Dialog::StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -30,6 +31,7 @@ INT_PTR Dialog::DoModal(HWND owner) {
     modal_ = false;
     return -1;
   }
+  ModalWindows::Scope running(window);
   if (!ending_) ::ShowWindow(window, SW_SHOW);
   while (!ending_ && hwnd() != nullptr) {
     if (!PumpMessage()) break;

@@ -12,6 +12,8 @@ list(APPEND VELTA_WIN_SOURCES
   src/win/dialog.cpp
   src/win/string_table.cpp
   src/win/message_box.cpp
+  src/win/modal_windows.cpp
+  src/win/accessible_text.cpp
   src/win/monitor_placement.cpp
   src/win/window_dpi.cpp
   src/win/session_notification.cpp

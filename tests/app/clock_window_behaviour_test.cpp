@@ -21,6 +21,7 @@
 #include "quicktimer/timer_action_state.h"
 #include "resource.h"
 #include "storage/ini_profile_store.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -56,6 +57,45 @@ TEST(ClockWindowMinuteTimer, PeriodRunsToTheNextWholeMinute) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(ClockWindow::MinuteTimerPeriod(c.second, c.millisecond), c.period) << c.second << "." << c.millisecond;
+}
+
+TEST(ClockWindowMinuteTimer, WithSecondsPeriodRunsToTheNextWholeSecond) {
+  const struct {
+    int millisecond;
+    UINT period;
+  } cases[] = {{0, 1000}, {1, 999}, {500, 500}, {985, 15}, {999, 1}, {1000, 1}, {1500, 1}};
+  for (const auto& c : cases) EXPECT_EQ(ClockWindow::SecondTimerPeriod(c.millisecond), c.period) << c.millisecond;
+}
+
+// The clock draws itself (no paint asked for here): with seconds in the format each second,
+// without them not before the minute turns. What it drew is read as screen readers read it.
+TEST_F(ClockWindowBehaviour, AFaceWithSecondsIsDrawnEachSecondOneWithoutOnceAMinute) {
+  auto shown = [this] { return WideText::ToUtf8(window_.accessibleText().text()); };
+  auto pump = [](DWORD ms) {
+    MSG msg;
+    const DWORD until = ::GetTickCount() + ms;
+    while (static_cast<LONG>(until - ::GetTickCount()) > 0) {
+      while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+      ::Sleep(5);
+    }
+  };
+  window_.face().format = "%S";
+  Paint();
+  const std::string first = shown();
+  pump(1300);
+  const std::string second = shown();
+  EXPECT_NE(second, first) << "drawn again as the second turned";
+  pump(1000);
+  EXPECT_NE(shown(), second) << "and again";
+
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  if (now.wSecond >= 56) pump(5000);  // the minute turning meanwhile would redraw it
+  window_.face().format = "%H:%M";
+  Paint();
+  window_.face().format = "%H:%M:%S";  // shown only once something draws the face again
+  pump(1300);
+  EXPECT_EQ(shown().size(), 5u) << "no drawing within the minute: " << shown();
 }
 
 TEST_F(ClockWindowBehaviour, APaintArmsTheMinuteTimerAgain) {
@@ -324,6 +364,33 @@ TEST_F(ClockWindowBehaviour, TheTrayMenuIsFollowedByAMessageToTheClock) {
   // Other mouse messages over the icon open nothing and post nothing.
   EXPECT_EQ(::SendMessageA(hwnd(), TrayIcon::kCallbackMessage, 1, WM_MOUSEMOVE), 1);
   EXPECT_EQ(TakePostedNulls(hwnd()), 0);
+}
+
+// Without a mouse: a digit opens the menu of that QuickTimer's cell, and a counter window's
+// menu opens from the menu key, as the clock's own does.
+TEST_F(ClockWindowBehaviour, CellAndCounterMenusOpenFromTheKeyboard) {
+  AddTimer(TimerActionState::kCounterWindow);
+  ::SendMessageW(hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);
+  const struct {
+    WPARAM key;
+    bool menu;
+  } cases[] = {{'1', true}, {VK_NUMPAD1, true}, {'2', false}, {'0', false}, {'A', false}};
+  for (const auto& c : cases) {
+    g_menuSeen = false;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, CloseAnyMenu);
+    MSG key{hwnd(), WM_KEYDOWN, c.key, 0, ::GetTickCount(), {}};
+    Window::PreTranslate(&key);  // as the message loop does
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(g_menuSeen, c.menu) << c.key;
+    if (c.menu) EXPECT_EQ(window_.quickTimers().selectedCell(), 0) << c.key;
+  }
+  HWND counter = window_.quickTimers().running()[0]->windowHandle(ActionHost::kCounter);
+  ASSERT_TRUE(::IsWindow(counter));
+  g_menuSeen = false;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, CloseAnyMenu);
+  ::SendMessageW(counter, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(counter), MAKELPARAM(-1, -1));
+  ::KillTimer(nullptr, timer);
+  EXPECT_TRUE(g_menuSeen) << "the counter window's menu from the menu key";
 }
 
 TEST_F(ClockWindowBehaviour, StoppingATimerWhoseCounterWindowRunsAMenu) {

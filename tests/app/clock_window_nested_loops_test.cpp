@@ -12,6 +12,7 @@
 
 #include "face/colour_button.h"
 #include "face/colour_grid.h"
+#include "launcher/active_encoded_runs.h"
 #include "launcher/ui_script.h"
 #include "quicktimer/quick_timer_cells.h"
 #include "quicktimer/running_timer.h"
@@ -217,19 +218,22 @@ TEST(ClockWindowDisplaySettings, OptionsSwitchedFromTheTrayMeanwhileStaySwitched
 }
 
 // The clock runs modally, as it does in the program, and the user ends it
-// (Esc, Exit, closing it) while a counter window's dialog is open. The clock's
-// own loop can only return once the dialog's has, but the user's command takes
-// effect at once: the clock disappears, as a dialog ended with EndDialog does.
-TEST(ClockWindowModal, ClosedWhileACounterWindowsDialogRunsGoesAtOnce) {
+// (Esc, Exit, closing it) or asks for another dialog while a counter window's
+// dialog is open. The clock's own loop could only return once the dialog's has,
+// and the process would outlive its clock: it stays, the open dialog comes to
+// the front, no second one opens. Once that dialog is done, closing ends the clock.
+TEST(ClockWindowModal, EndedOrAskedForADialogWhileACounterWindowsDialogRunsKeepsOneDialogAndTheClock) {
   IniProfileStore probe;
   const std::string file = probe.path();
   ::DeleteFileA(file.c_str());
   static ClockWindow* s_clock;
   static DWORD s_closedAt;
   static bool s_visibleAfterClose;
+  static int s_dialogs;
   ClockWindow clock;
   s_clock = &clock;
-  s_visibleAfterClose = true;
+  s_visibleAfterClose = false;
+  s_dialogs = 0;
   UiScript script({
       [](HWND w) {
         if (w != s_clock->hwnd() || !::IsWindowVisible(w)) return false;
@@ -244,13 +248,27 @@ TEST(ClockWindowModal, ClosedWhileACounterWindowsDialogRunsGoesAtOnce) {
       },
       UiScript::OnDialog("Display Setting",
                          [](HWND) {
-                           ::PostMessageA(s_clock->hwnd(), WM_CLOSE, 0, 0);
+                           HWND clockWindow = s_clock->hwnd();
+                           ::PostMessageA(clockWindow, WM_CLOSE, 0, 0);
+                           ::PostMessageA(clockWindow, WM_COMMAND, ID_EXIT, 0);
+                           ::PostMessageA(clockWindow, WM_COMMAND, IDCANCEL, 0);
+                           for (int i = 0; i < 3; ++i) ::PostMessageA(clockWindow, WM_COMMAND, ID_DISPLAY_SETTING, 0);
+                           ::PostMessageA(s_clock->quickTimers().running()[0]->windowHandle(ActionHost::kCounter),
+                                          WM_COMMAND, ID_DISPLAY_SETTING, 0);
                            s_closedAt = ::GetTickCount();
                          }),
       [](HWND w) {
         if (UiScript::Title(w) != "Display Setting" || ::GetTickCount() - s_closedAt < 300) return false;
         s_visibleAfterClose = ::IsWindowVisible(s_clock->hwnd()) != FALSE;
+        ::EnumThreadWindows(
+            ::GetCurrentThreadId(),
+            [](HWND d, LPARAM) -> BOOL {
+              if (::IsWindowVisible(d) && UiScript::Title(d) == "Display Setting") ++s_dialogs;
+              return TRUE;
+            },
+            0);
         UiScript::Click(w, IDCANCEL);
+        ::PostMessageA(s_clock->hwnd(), WM_CLOSE, 0, 0);  // handled once the dialog has gone
         return true;
       },
   });
@@ -259,9 +277,81 @@ TEST(ClockWindowModal, ClosedWhileACounterWindowsDialogRunsGoesAtOnce) {
     EXPECT_EQ(clock.DoModal(), IDCANCEL);
   }
   EXPECT_TRUE(script.Done());
-  EXPECT_FALSE(s_visibleAfterClose) << "the clock was still on screen 300 ms after it was closed";
+  EXPECT_TRUE(s_visibleAfterClose) << "the clock stayed while its program's dialog was open";
+  EXPECT_EQ(s_dialogs, 1) << "the commands brought the open dialog forward and opened no other";
   EXPECT_TRUE(clock.quickTimers().running().empty());
   Window::SetMainWindow(nullptr);
+  ::DeleteFileA(file.c_str());
+}
+
+// The session ends while one of the clock's dialogs or message boxes is open: the clock saves
+// at once and goes, and the dialog's loop (our own, or the system's message box) ends with it
+// instead of keeping the process waiting for the user.
+TEST(ClockWindowModal, TheEndOfTheSessionEndsTheClockUnderAnOpenDialogOrMessageBox) {
+  IniProfileStore probe;
+  const std::string file = probe.path();
+  static ClockWindow* s_clock;
+  static std::unique_ptr<EncodedRunCount> s_run;
+  static LRESULT s_query;
+  const struct {
+    const char* what;
+    UINT command;                    // opens it
+    bool encodedRun;                 // Exit refuses with a message box while one runs
+    std::function<bool(HWND)> open;  // recognises it
+  } cases[] = {
+      {"display settings", ID_DISPLAY_SETTING, false, [](HWND w) { return UiScript::Title(w) == "Display Setting"; }},
+      {"Exit's message box", ID_EXIT, true,
+       [](HWND w) { return ClassOf(w) == "#32770" && Window::FromHandle(w) == nullptr && ::IsWindowEnabled(w); }},
+  };
+  for (const auto& c : cases) {
+    ::DeleteFileA(file.c_str());
+    ClockWindow clock;
+    s_clock = &clock;
+    s_query = 0;
+    UINT command = c.command;
+    bool encodedRun = c.encodedRun;
+    auto open = c.open;
+    UiScript script({
+        [command, encodedRun](HWND w) {
+          if (w != s_clock->hwnd() || !::IsWindowVisible(w)) return false;
+          if (encodedRun) s_run = std::make_unique<EncodedRunCount>();
+          s_clock->face().option ^= OptTopmost;  // saved only at the next occasion
+          ::PostMessageA(w, WM_COMMAND, command, 0);
+          return true;
+        },
+        [open](HWND w) {
+          if (!open(w)) return false;
+          s_run.reset();  // the started program has ended meanwhile
+          s_query = ::SendMessageA(s_clock->hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+          ::SendMessageA(s_clock->hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+          return true;
+        },
+    });
+    const DWORD start = ::GetTickCount();
+    {
+      Watchdog watchdog;
+      clock.DoModal();
+    }
+    EXPECT_TRUE(script.Done()) << c.what;
+    EXPECT_EQ(s_query, TRUE) << c.what;
+    EXPECT_LT(::GetTickCount() - start, 5000u) << c.what << ": the clock went without waiting for the user";
+    bool dialogLeft = false;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND w, LPARAM out) -> BOOL {
+          if (::IsWindowVisible(w) && ClassOf(w) == "#32770") *reinterpret_cast<bool*>(out) = true;
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&dialogLeft));
+    EXPECT_FALSE(dialogLeft) << c.what << ": no dialog left on the screen";
+    IniProfileStore saved(file);
+    EXPECT_EQ(static_cast<std::uint32_t>(saved.GetInt("Settings", "Option", 0)) & OptTopmost, 0u)
+        << c.what << ": the settings were saved";
+    // The quit message that ended the loops is the process's end; the test goes on.
+    MSG quit;
+    EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << c.what;
+    Window::SetMainWindow(nullptr);
+  }
   ::DeleteFileA(file.c_str());
 }
 

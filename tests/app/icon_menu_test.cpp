@@ -92,7 +92,7 @@ TEST(IconMenu, ConvertsEveryItemAndMeasuresInTheMenuFont) {
       if (position == 3) EXPECT_TRUE(info.fState & MFS_CHECKED) << "the state survives";
       if (position == 4) {
         EXPECT_NE(info.hSubMenu, nullptr) << "the submenu survives";
-        EXPECT_TRUE(reinterpret_cast<IconMenuItem*>(info.dwItemData)->submenu);
+        EXPECT_TRUE(reinterpret_cast<const IconMenuItem::ItemData*>(info.dwItemData)->item->submenu);
       }
     }
 
@@ -231,6 +231,7 @@ TEST(IconMenuDraw, AcceleratorTextStartsFiftyPixelsBeforeTheRightEdge) {
 }
 
 TEST(IconMenuDraw, GrayedItemHasEmbossedGrayText) {
+  ASSERT_FALSE(IconMenu::HighContrast()) << "the usual theme";
   IconMenu menu;
   menu.Attach(SampleMenu());
   menu.MakeOwnerDrawn();
@@ -249,7 +250,7 @@ TEST(IconMenuDraw, GrayedItemHasEmbossedGrayText) {
         }
     return b;
   };
-  const RECT white = bounds(RGB(255, 255, 255));
+  const RECT white = bounds(::GetSysColor(COLOR_3DHILIGHT));  // white in the usual theme
   const RECT shade = bounds(gray);
   ASSERT_GE(white.right, 0) << "a white copy of the text";
   ASSERT_GE(shade.right, 0) << "a gray copy of the text";
@@ -260,3 +261,74 @@ TEST(IconMenuDraw, GrayedItemHasEmbossedGrayText) {
 }
 
 }  // namespace
+
+namespace {
+
+// A high-contrast scheme for the time of one test (colours and the flag), put back after it.
+class HighContrastScheme {
+ public:
+  static constexpr COLORREF kMenu = RGB(0, 0, 0), kText = RGB(255, 255, 255), kHighlight = RGB(26, 235, 255),
+                            kHighlightText = RGB(0, 0, 0), kGray = RGB(63, 242, 63);
+  HighContrastScheme() {
+    for (int i = 0; i < 6; ++i) saved_[i] = ::GetSysColor(kElements[i]);
+    const COLORREF scheme[6] = {kMenu, kText, kHighlight, kHighlightText, kGray, RGB(255, 255, 255)};
+    ::SetSysColors(6, kElements, scheme);
+    HIGHCONTRASTW contrast{sizeof(contrast), HCF_HIGHCONTRASTON, nullptr};
+    flagSet_ = ::SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof(contrast), &contrast, 0) != FALSE;
+    // Wine does not keep the flag: the menu is told instead.
+    if (!flagSet_) IconMenu::AssumeHighContrast(true);
+  }
+  ~HighContrastScheme() {
+    ::SetSysColors(6, kElements, saved_);
+    HIGHCONTRASTW contrast{sizeof(contrast), 0, nullptr};
+    if (flagSet_) ::SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof(contrast), &contrast, 0);
+    IconMenu::AssumeHighContrast(std::nullopt);
+  }
+  HighContrastScheme(const HighContrastScheme&) = delete;
+  HighContrastScheme& operator=(const HighContrastScheme&) = delete;
+  bool flagSet() const { return flagSet_; }
+
+ private:
+  static constexpr int kElements[6] = {COLOR_MENU, COLOR_MENUTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT,
+                                       COLOR_GRAYTEXT, COLOR_3DHILIGHT};
+  COLORREF saved_[6];
+  bool flagSet_ = false;
+};
+
+}  // namespace
+
+// In a high-contrast theme a grayed item must not look enabled: its text is the theme's gray
+// text alone (no light embossed copy, no fixed white), on the menu or on the highlight, and a
+// checked item's pressed look is a frame in the text's colour instead of a dithered button.
+TEST(IconMenuDraw, EveryStateInTheSystemsColoursHighContrastIncluded) {
+  HighContrastScheme scheme;
+  ASSERT_TRUE(IconMenu::HighContrast());
+  IconMenu menu;
+  menu.Attach(SampleMenu());
+  menu.MakeOwnerDrawn();
+  ASSERT_TRUE(menu.SetItemPicture(kPictured, IDI_VERSION, IconMenu::kIcon));
+  BitmapCanvas canvas(160, 20);
+  const RECT text{20, 2, 157, 18};  // inside the highlight's edge
+  using S = HighContrastScheme;
+  const struct {
+    const char* what;
+    UINT command, state, action;
+    COLORREF ink, ground;
+    COLORREF absent;  // a colour no pixel of the text may have
+  } cases[] = {
+      {"enabled", kPlain, 0, ODA_DRAWENTIRE, S::kText, S::kMenu, S::kGray},
+      {"grayed", kPlain, ODS_GRAYED, ODA_DRAWENTIRE, S::kGray, S::kMenu, S::kText},
+      {"highlighted", kPlain, ODS_SELECTED, ODA_SELECT, S::kHighlightText, S::kHighlight, S::kGray},
+      {"grayed and highlighted", kPlain, ODS_SELECTED | ODS_GRAYED, ODA_SELECT, S::kGray, S::kHighlight, S::kText},
+  };
+  for (const auto& c : cases) {
+    DrawOne(menu, canvas, c.command, c.state, c.action, S::kMenu);
+    EXPECT_GT(CountColour(canvas, text, c.ink), 10) << c.what << ": the text in its colour";
+    EXPECT_EQ(canvas.Pixel(150, 10), c.ground) << c.what;
+    EXPECT_EQ(CountColour(canvas, text, c.absent), 0) << c.what;
+  }
+  DrawOne(menu, canvas, kPictured, ODS_CHECKED, ODA_DRAWENTIRE, S::kMenu);
+  EXPECT_EQ(canvas.Pixel(0, 0), S::kText) << "a frame in the text colour";
+  EXPECT_EQ(canvas.Pixel(159, 19), S::kText);
+  EXPECT_EQ(canvas.Pixel(150, 10), S::kMenu) << "no dither under the text";
+}

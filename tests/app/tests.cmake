@@ -9,4 +9,7 @@ list(APPEND VELTA_WIN_TEST_SOURCES
   app/context_menu_test.cpp
   app/sign_in_start_test.cpp
   app/icon_menu_test.cpp
-  app/tray_icon_test.cpp)
+  app/tray_icon_test.cpp
+  app/clock_window_accessibility_test.cpp
+  app/menu_keyboard_and_names_test.cpp
+  app/dialog_access_keys_test.cpp)

@@ -44,10 +44,16 @@
 //   velta_driver taskbar-created TITLE     send the window the shell's "TaskbarCreated"
 //   velta_driver watch TITLE SECONDS       wait until the window's pixels on the screen change; prints
 //                                          the local time of the change as "HH:MM:SS.mmm"
+//   velta_driver accessible TITLE|HWND     the client area as screen readers ask for it
+//                                          (AccessibleObjectFromWindow): "name ...", "role N"
+//   velta_driver menu-names SECONDS        once a popup menu is open: "item N name" for each of its
+//                                          items through the same call, "no accessible menu" without
+//   velta_driver count TITLE               "windows N": visible top-level windows with that title
 #include <windows.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 #include <winternl.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -254,11 +260,88 @@ int Usage() {
 
 }  // namespace
 
+std::string Utf8(const wchar_t* wide, int length) {
+  if (wide == nullptr || length <= 0) return std::string();
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide, length, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+IAccessible* ClientObject(HWND w) {
+  IAccessible* object = nullptr;
+  if (FAILED(::AccessibleObjectFromWindow(w, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&object))))
+    return nullptr;
+  return object;
+}
+
+std::string NameOf(IAccessible* object, LONG child) {
+  VARIANT id;
+  id.vt = VT_I4;
+  id.lVal = child;
+  BSTR name = nullptr;
+  if (object->get_accName(id, &name) != S_OK || name == nullptr) return std::string();
+  std::string text = Utf8(name, static_cast<int>(::SysStringLen(name)));
+  ::SysFreeString(name);
+  return text;
+}
+
+int Accessibility(const std::string& verb, const char* title, const char* arg) {
+  ::CoInitialize(nullptr);
+  if (verb == "menu-names") {
+    const DWORD until = ::GetTickCount() + static_cast<DWORD>((title ? std::atof(title) : 5) * 1000);
+    HWND menu = nullptr;
+    while ((menu = ::FindWindowA("#32768", nullptr)) == nullptr || !::IsWindowVisible(menu)) {
+      if (static_cast<LONG>(until - ::GetTickCount()) <= 0) { std::printf("no menu\n"); return 1; }
+      ::Sleep(50);
+    }
+    IAccessible* object = ClientObject(menu);
+    long count = 0;
+    if (object == nullptr || object->get_accChildCount(&count) != S_OK || count == 0) {
+      std::printf("no accessible menu\n");
+      return 1;
+    }
+    for (long i = 1; i <= count; ++i) std::printf("item %ld %s\n", i, NameOf(object, i).c_str());
+    object->Release();
+    return 0;
+  }
+  HWND w = ::FindWindowA(nullptr, title);
+  if (w == nullptr) w = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(std::strtoull(title, nullptr, 16)));
+  if (!::IsWindow(w)) { std::printf("no window \"%s\"\n", title); return 1; }
+  IAccessible* object = ClientObject(w);
+  if (object == nullptr) { std::printf("no accessible object\n"); return 1; }
+  VARIANT self;
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  VARIANT role;
+  ::VariantInit(&role);
+  object->get_accRole(self, &role);
+  std::printf("name %s\nrole %ld\n", NameOf(object, CHILDID_SELF).c_str(), role.vt == VT_I4 ? role.lVal : -1L);
+  object->Release();
+  return 0;
+}
+
+BOOL CALLBACK CountTitled(HWND w, LPARAM lp) {
+  auto* s = reinterpret_cast<std::pair<const char*, int>*>(lp);
+  char text[256] = {};
+  ::GetWindowTextA(w, text, sizeof text);
+  if (::IsWindowVisible(w) && std::strcmp(text, s->first) == 0) ++s->second;
+  return TRUE;
+}
+
 int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   const std::string verb = argv[1];
   const char* title = argv[2];
   const char* arg = argc > 3 ? argv[3] : nullptr;
+  if (verb == "accessible" || verb == "menu-names") return Accessibility(verb, title, arg);
+  if (verb == "count") {
+    std::pair<const char*, int> search{title, 0};
+    ::EnumWindows(CountTitled, reinterpret_cast<LPARAM>(&search));
+    std::printf("windows %d\n", search.second);
+    return 0;
+  }
   if (verb == "wait") {
     HWND w = WaitFor(title, arg ? std::atof(arg) : 10);
     if (!w) { std::printf("no window \"%s\"\n", title); return 1; }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "face/colour_button.h"
@@ -67,8 +68,16 @@ TEST(ColourGridTest, FourColumnsOfSixCellsMeasuringTwelveByTwenty) {
     EXPECT_EQ(info.wID, kFirst + static_cast<UINT>(i));
     EXPECT_TRUE(info.fType & MFT_OWNERDRAW);
     EXPECT_EQ((info.fType & MFT_MENUBREAK) != 0, i % 6 == 0 && i != 0) << "cell " << i;
-    EXPECT_EQ(static_cast<COLORREF>(info.dwItemData), grid.Cell(i));
+    // The item data: the cell's name as assistive technology reads it, then its colour.
+    const auto* entry = reinterpret_cast<const ColourGrid::Entry*>(info.dwItemData);
+    EXPECT_EQ(entry->colour, grid.Cell(i));
+    EXPECT_EQ(entry->accessible.dwMSAASignature, static_cast<DWORD>(MSAA_MENU_SIG));
+    EXPECT_EQ(std::wstring(entry->accessible.pszWText, entry->accessible.cchWText), grid.Name(i));
   }
+  const COLORREF red = grid.Cell(1);
+  EXPECT_EQ(grid.Name(1), L"Red " + std::to_wstring(GetRValue(red)) + L", green " + std::to_wstring(GetGValue(red)) +
+                              L", blue " + std::to_wstring(GetBValue(red)));
+  EXPECT_EQ(grid.Name(ColourGrid::kOtherCell), L"Other colour...");
   MEASUREITEMSTRUCT measure{};
   measure.CtlType = ODT_MENU;
   grid.MeasureItem(&measure);

@@ -179,3 +179,29 @@ TEST(CalendarExpansion, StoredFormatIsNotChanged) {
 }
 
 }  // namespace
+
+// A face whose text changes with the second is drawn each second; every other once a minute.
+TEST(ShowsSeconds, EveryConversionThatHoldsTheSecond) {
+  const struct {
+    const char* format;
+    bool seconds;
+  } cases[] = {
+      {"%S", true},      {"%H:%M:%S", true}, {"%#S", true},  {"%OS", true},  {"%T", true},
+      {"%r", true},      {"%X", true},       {"%c", true},   {"%#c", true},  {"a\n%S\nb", true},
+      {"", false},       {"%H:%M", false},   {"%R", false},  {"%x", false},  {"%Y/%m/%d (%a) %H:%M", false},
+      {"%%S", false},    {"%s", false},      {"S", false},   {"%Q %q", false},  {"%z %Z %p", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TimeFormatter::ShowsSeconds(c.format), c.seconds) << c.format;
+}
+
+TEST(ShowsSeconds, TheLocalesOwnTimeTextToo) {
+#ifdef _WIN32
+  ScopedLocale locale("Japanese_Japan.932");
+#else
+  ScopedLocale locale("ja_JP.UTF-8");
+#endif
+  if (!locale.ok()) GTEST_SKIP() << "no Japanese locale here";
+  EXPECT_TRUE(TimeFormatter::ShowsSeconds("%X"));
+  EXPECT_TRUE(TimeFormatter::ShowsSeconds("%c"));
+  EXPECT_FALSE(TimeFormatter::ShowsSeconds("%x %A"));
+}

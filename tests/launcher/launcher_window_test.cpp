@@ -428,6 +428,27 @@ TEST_F(LauncherWindowTest, ExecuteAllStartsEachItemInOrderAndStopsAtTheFirstThat
   EXPECT_FALSE(Exists(dir + "third.exe.mark")) << "nothing after an item that did not start";
 }
 
+// Without a mouse: Enter in the list starts the chosen item, as a double-click does, where the
+// dialog manager would press the default button ("Execute All") and start every item.
+TEST_F(LauncherWindowTest, EnterInTheListStartsTheChosenItemAlone) {
+  const std::string dir = ScratchDir();
+  WriteBytes(dir + "release", {});
+  groups[0] = {Item(CopyOfMarkHelper(dir, "first.exe"), "First"), Item(CopyOfMarkHelper(dir, "second.exe"), "Second")};
+  launcher->ToggleLauncher(clock.hwnd());
+  SelectTab(0);
+  SelectRow(1);
+  ::SetFocus(List());
+  MSG key{List(), WM_KEYDOWN, VK_RETURN, 0x001C0001, ::GetTickCount(), {}};
+  if (!Window::PreTranslate(&key)) {  // as the message loop does
+    ::TranslateMessage(&key);
+    ::DispatchMessageW(&key);
+  }
+  EXPECT_NE(MarkTime(dir + "second.exe.mark"), 0u) << "the chosen item started";
+  ::Sleep(500);
+  EXPECT_FALSE(Exists(dir + "first.exe.mark")) << "and no other";
+  EXPECT_FALSE(::IsWindowVisible(W())) << "the launcher hides as after a double-click";
+}
+
 // The progress window of long file work: it appears only after a moment, shows how far the
 // work is, leaves this thread free for every other window (their timers keep firing), keeps
 // its owner disabled meanwhile, and Cancel asks the work to stop.
