@@ -21,3 +21,14 @@ bool MonitorFit::Place(const ScreenRect& monitor, const ScreenRect& window, bool
   placed = {x, y, x + width, y + height};
   return true;
 }
+
+bool MonitorFit::KeepInReach(const ScreenRect& monitor, const ScreenRect& workArea, const ScreenRect& window,
+                             std::int32_t minVisible, ScreenRect& placed) {
+  if (monitor.IsEmpty()) return false;
+  const std::int32_t across = std::min(monitor.right, window.right) - std::max(monitor.left, window.left);
+  const std::int32_t down = std::min(monitor.bottom, window.bottom) - std::max(monitor.top, window.top);
+  const std::int32_t least = std::max<std::int32_t>(minVisible, 1);
+  if (across >= least && down >= least) return false;
+  // Without a work area the monitor itself takes the window.
+  return Place(workArea.IsEmpty() ? monitor : workArea, window, true, placed);
+}

@@ -23,4 +23,12 @@ class MonitorFit {
   // forced, every window that sticks out is pulled in and, when larger than the
   // monitor, cut to its size. An empty monitor rectangle moves nothing.
   static bool Place(const ScreenRect& monitor, const ScreenRect& window, bool force, ScreenRect& placed);
+
+  // A window's own rule at start, after the displays, the work area, sleep or a lock: it stays
+  // where it is while at least `minVisible` pixels of it, across and down, lie on `monitor`
+  // (the whole monitor, taskbar included: a window laid over the taskbar stays there). A window
+  // off the monitor, or holding only a sliver of it that no mouse can take hold of, comes back
+  // wholly into `workArea`. False when the window stays.
+  static bool KeepInReach(const ScreenRect& monitor, const ScreenRect& workArea, const ScreenRect& window,
+                          std::int32_t minVisible, ScreenRect& placed);
 };
