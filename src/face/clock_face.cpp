@@ -50,6 +50,29 @@ LOGFONTW ClockFace::FontAtDpi(int dpi) const {
 
 void ClockFace::Draw(HDC dc, RECT rect) { DrawAt(dc, rect, LocalNow(), ::GetTickCount()); }
 
+SIZE ClockFace::WindowSizeFor(const std::wstring& text, int dpi) const {
+  const DpiScale scale(dpi);
+  const ScreenRect first = FaceMetrics(scale).FirstStartRect();
+  SIZE size{first.Width(), first.Height()};
+  HDC screen = ::GetDC(nullptr);
+  if (screen == nullptr) return size;
+  const LOGFONTW drawn = FontAtDpi(dpi);
+  FontHandle font(::CreateFontIndirectW(&drawn));
+  HGDIOBJ old = ::SelectObject(screen, font.get() != nullptr ? font.get() : ::GetStockObject(DEFAULT_GUI_FONT));
+  RECT block{0, 0, 0, 0};
+  ::DrawTextW(screen, text.c_str(), static_cast<int>(text.size()), &block,
+              static_cast<UINT>(StoredFaceValues::DrawFlags(flagDT, DT_CENTER)) | DT_CALCRECT);
+  ::SelectObject(screen, old);
+  ::ReleaseDC(nullptr, screen);
+  const WindowDpi& system = WindowDpi::System();
+  const int frameX = 2 * (system.SystemMetric(SM_CXSIZEFRAME, dpi) + system.SystemMetric(SM_CXPADDEDBORDER, dpi));
+  const int frameY = 2 * (system.SystemMetric(SM_CYSIZEFRAME, dpi) + system.SystemMetric(SM_CXPADDEDBORDER, dpi));
+  const int air = 2 * scale.Scale(16);
+  size.cx = std::max<LONG>(size.cx, block.right - block.left + air + frameX);
+  size.cy = std::max<LONG>(size.cy, block.bottom - block.top + air + frameY);
+  return size;
+}
+
 std::string ClockFace::ExpandText(const std::tm& local, std::uint32_t tickNow) const {
   // Through the wide expansion: the runtime's narrow names would be in its code page, not UTF-8.
   return WideText::ToUtf8(ExpandTextWide(local, tickNow));

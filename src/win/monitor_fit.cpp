@@ -32,3 +32,15 @@ bool MonitorFit::KeepInReach(const ScreenRect& monitor, const ScreenRect& workAr
   // Without a work area the monitor itself takes the window.
   return Place(workArea.IsEmpty() ? monitor : workArea, window, true, placed);
 }
+
+ScreenRect MonitorFit::Beside(const ScreenRect& anchor, std::int32_t width, std::int32_t height,
+                              const ScreenRect& workArea, Side side) {
+  if (side == Side::kBelow) {
+    const bool roomBelow = workArea.IsEmpty() || anchor.bottom + height <= workArea.bottom;
+    const std::int32_t top = roomBelow ? anchor.bottom : anchor.top - height;
+    return ScreenRect{anchor.left, top, anchor.left + width, top + height};
+  }
+  const bool roomRight = workArea.IsEmpty() || anchor.right + width <= workArea.right;
+  const std::int32_t left = roomRight ? anchor.right : anchor.left - width;
+  return ScreenRect{left, anchor.top, left + width, anchor.top + height};
+}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -106,6 +107,35 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MonitorFitReach, NoMonitorInformationMovesNothing) {
   ScreenRect placed{};
   EXPECT_FALSE(MonitorFit::KeepInReach({0, 0, 0, 0}, {0, 0, 0, 0}, {5000, 5000, 5400, 5200}, 16, placed));
+}
+
+}  // namespace
+
+namespace {
+
+// A new counter or message window opens beside the clock, never over it.
+TEST(MonitorFitBeside, OpensBesideTheClockWhereTheWorkAreaHasRoom) {
+  constexpr ScreenRect kWork{0, 0, 1920, 1040};
+  using Side = MonitorFit::Side;
+  const struct {
+    const char* name;
+    ScreenRect clock;
+    Side side;
+    ScreenRect placed;
+  } cases[] = {
+      {"below a clock at the first start's corner", {0, 0, 400, 200}, Side::kBelow, {0, 200, 480, 400}},
+      {"right of it", {0, 0, 400, 200}, Side::kRight, {400, 0, 880, 200}},
+      {"above a clock at the bottom", {100, 900, 500, 1040}, Side::kBelow, {100, 700, 580, 900}},
+      {"left of a clock at the right edge", {1600, 100, 1920, 300}, Side::kRight, {1120, 100, 1600, 300}},
+      {"exactly room below", {0, 640, 400, 840}, Side::kBelow, {0, 840, 480, 1040}},
+  };
+  for (const auto& c : cases) {
+    const ScreenRect placed = MonitorFit::Beside(c.clock, 480, 200, kWork, c.side);
+    EXPECT_EQ(placed, c.placed) << c.name;
+    const bool overlaps = std::max(placed.left, c.clock.left) < std::min(placed.right, c.clock.right) &&
+                          std::max(placed.top, c.clock.top) < std::min(placed.bottom, c.clock.bottom);
+    EXPECT_FALSE(overlaps) << c.name;
+  }
 }
 
 }  // namespace
