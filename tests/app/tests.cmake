@@ -8,4 +8,5 @@ list(APPEND VELTA_WIN_TEST_SOURCES
   app/clock_window_desktop_test.cpp
   app/context_menu_test.cpp
   app/icon_menu_test.cpp
-  app/tray_icon_test.cpp)
+  app/tray_icon_test.cpp
+  app/tray_presence_test.cpp)
