@@ -45,8 +45,8 @@ round() {  # round TAG ADD_TITLE [VAR=VALUE...]
   if driver wait "$add" 10 >/dev/null; then
     sleep 0.6
     cut_out "${TAG}_launcher_add_encode" "$(driver info "$add" | sed -n 's/^rect //p')"
-    xdotool key Escape
-    driver gone "$add" 5
+    driver key "$add" "$VK_ESCAPE"
+    driver gone "$add" 5 || { xdotool key Escape; driver gone "$add" 5; }
   else
     not_ok "$TAG: the add dialog opens"
   fi
