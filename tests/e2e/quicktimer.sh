@@ -41,7 +41,7 @@ popups=$(driver popups Velta)
 expect_eq "at expiry the message window is open too" "$(echo "$popups" | grep -c .)" 2
 check "both show their OK buttons" [ "$(echo "$popups" | awk '{s+=$6} END {print s}')" = 2 ]
 # The message window opens right of the clock; the counter window is where it was dragged.
-read -r _ ml mt _ <<<"$(echo "$popups" | awk -v l="$l" '$2 != l' | head -n 1)"
+read -r _ ml mt _ <<<"$(echo "$popups" | awk -v t="$t" '$3 != t' | head -n 1)"
 colours=
 for i in 1 2 3 4 5 6; do
   shot "$SHOTS/quicktimer_up_$i.png"
