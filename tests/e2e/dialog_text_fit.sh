@@ -81,8 +81,8 @@ round() {  # round TAG ADD_TITLE [VAR=VALUE...]
 
 # Japanese resources on an English code page; the driver finds the Japanese title under a Japanese one.
 japanese=(LANG=en_US.UTF-8 LC_ALL= LC_MESSAGES=ja_JP.UTF-8)
-japanese_font_links
 round 96_en Add
+japanese_font_links  # after the English run, which may have had Wine rewrite them
 LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 round 96_ja "追加" "${japanese[@]}"
 
 export WINEPREFIX=$(velta_wine_prefix_dpi 144)
@@ -92,4 +92,5 @@ out=$(cd "$VELTA_BUILD/tests" && wine ./velta_win_tests.exe --gtest_filter='Dial
 check "every label fits its control at 144 DPI, in both languages" grep -q '^\[  PASSED  \] 1 test' <<<"$out"
 grep -E 'Which is|dialog [0-9]+' <<<"$out" | head -n 20
 round 144_en Add
+japanese_font_links
 LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 round 144_ja "追加" "${japanese[@]}"
