@@ -24,8 +24,10 @@ owned() {  # owned NAME COMMAND
   sleep 0.4
 }
 
-# One run of the clock: its dialogs, the launcher and its add dialogs, a counter window.
-round() {  # round TAG ADD_TITLE [VAR=VALUE...]
+ja_driver() { LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver "$@"; }
+
+# One run of the clock: its dialogs, a counter window, the launcher and its add dialog.
+round() {  # round TAG ADD_TITLE [VAR=VALUE...]; FIND: the driver that finds the add dialog's title
   TAG=$1
   local add=$2 dir
   shift 2
@@ -37,23 +39,6 @@ round() {  # round TAG ADD_TITLE [VAR=VALUE...]
   owned display_settings "$ID_DISPLAY_SETTING"
   owned quicktimer "$ID_QUICKTIMER"
   owned time_adjust "$ID_TIME_ADJUST"
-  driver command Velta "$ID_LAUNCHER"
-  sleep 0.8
-  cut_out "${TAG}_launcher" "$(driver launcher Velta | sed -n 's/^rect //p')"
-  wine reg add "$settings_key" /v ExMode /t REG_DWORD /d 1 /f </dev/null >/dev/null 2>&1
-  driver launcher-press Velta "$IDC_LAUNCHER_ADD"
-  if driver wait "$add" 10 >/dev/null; then
-    sleep 0.6
-    cut_out "${TAG}_launcher_add_encode" "$(driver info "$add" | sed -n 's/^rect //p')"
-    driver key "$add" "$VK_ESCAPE"
-    driver gone "$add" 5 || { xdotool key Escape; driver gone "$add" 5; }
-  else
-    not_ok "$TAG: the add dialog opens"
-  fi
-  wine reg delete "$settings_key" /v ExMode /f </dev/null >/dev/null 2>&1
-  driver command Velta "$ID_LAUNCHER" 2>/dev/null
-  sleep 0.5
-
   # A QuickTimer of ten minutes with its counter window: a new face, so it opens beside the clock.
   driver command Velta "$ID_QUICKTIMER"
   driver dialog-title Velta 10 >/dev/null
@@ -75,15 +60,34 @@ round() {  # round TAG ADD_TITLE [VAR=VALUE...]
       [ $((r <= cl || l >= cr || b <= ct || t >= cb)) -eq 1 ]
     cut_out "${TAG}_counter" "$counter"
   fi
+  # Last: finding a Japanese title needs the driver under a Japanese code page, and Wine then
+  # rewrites the font links of the prefix.
+  driver command Velta "$ID_LAUNCHER"
+  sleep 0.8
+  cut_out "${TAG}_launcher" "$(driver launcher Velta | sed -n 's/^rect //p')"
+  wine reg add "$settings_key" /v ExMode /t REG_DWORD /d 1 /f </dev/null >/dev/null 2>&1
+  driver launcher-press Velta "$IDC_LAUNCHER_ADD"
+  if $FIND wait "$add" 10 >/dev/null; then
+    sleep 0.6
+    cut_out "${TAG}_launcher_add_encode" "$($FIND info "$add" | sed -n 's/^rect //p')"
+    $FIND key "$add" "$VK_ESCAPE"
+    $FIND gone "$add" 5 || { xdotool key Escape; $FIND gone "$add" 5; }
+  else
+    not_ok "$TAG: the add dialog opens"
+  fi
+  wine reg delete "$settings_key" /v ExMode /f </dev/null >/dev/null 2>&1
+  driver command Velta "$ID_LAUNCHER" 2>/dev/null
+  sleep 0.5
+
   driver command Velta "$ID_EXIT"
   check "$TAG: Exit ends the clock" velta_ended 15
 }
 
 # Japanese resources on an English code page; the driver finds the Japanese title under a Japanese one.
 japanese=(LANG=en_US.UTF-8 LC_ALL= LC_MESSAGES=ja_JP.UTF-8)
-round 96_en Add
+FIND=driver round 96_en Add
 japanese_font_links  # after the English run, which may have had Wine rewrite them
-LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 round 96_ja "追加" "${japanese[@]}"
+FIND=ja_driver round 96_ja "追加" "${japanese[@]}"
 
 export WINEPREFIX=$(velta_wine_prefix_dpi 144)
 velta_wine_start
@@ -91,6 +95,6 @@ japanese_font_links
 out=$(cd "$VELTA_BUILD/tests" && wine ./velta_win_tests.exe --gtest_filter='DialogTextFit.*' </dev/null 2>&1 | tr -d '\r')
 check "every label fits its control at 144 DPI, in both languages" grep -q '^\[  PASSED  \] 1 test' <<<"$out"
 grep -E 'Which is|dialog [0-9]+' <<<"$out" | head -n 20
-round 144_en Add
+FIND=driver round 144_en Add
 japanese_font_links
-LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 round 144_ja "追加" "${japanese[@]}"
+FIND=ja_driver round 144_ja "追加" "${japanese[@]}"
