@@ -53,7 +53,7 @@ BOOL ClockWindow::OnInitDialog() {
   quickTimers_.Attach(hwnd());
   quickTimers_.SetDpi(dpi());
   LoadWindowIcons();
-  LoadTrayIcon();
+  tray_.Attach(hwnd(), StringTable::AppName());
   TransferSettings(Transfer::Load);
   // A stored place off every screen (a monitor gone, a hand-edited file) would leave
   // the clock out of reach: it comes back; one partly on a screen stays where it is.
@@ -83,20 +83,16 @@ void ClockWindow::LoadWindowIcons() {
   smallIcon_ = std::move(small);
 }
 
-void ClockWindow::LoadTrayIcon() {
-  const WindowDpi& system = WindowDpi::System();
-  trayIcon_.reset(system.LoadIconAt(::GetModuleHandleW(nullptr), IDI_VELTA,
-                                    system.SystemMetric(SM_CXSMICON, system.ForSystem())));
-}
-
 void ClockWindow::OnDpiChanged(int dpi, const RECT* suggested) {
   FaceWindow::OnDpiChanged(dpi, suggested);
   quickTimers_.SetDpi(dpi);
   LoadWindowIcons();
+  tray_.FollowDpi();
 }
 
 void ClockWindow::OnDesktopChanged() {
   KeepOnDesktop();
+  tray_.FollowDpi();
   // Drawn now, not when the system gets round to it: the face may show the time it went to sleep with.
   ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   // Also when no paint came (a hidden clock): the next minute is measured from now.
@@ -196,6 +192,7 @@ void ClockWindow::OnPaint() {
 }
 
 void ClockWindow::OnTimer(UINT_PTR id) {
+  if (tray_.OnTimer(id)) return;
   if (id == kMinuteTimer) ::InvalidateRect(hwnd(), nullptr, TRUE);
   else if (id == kPollTimer) quickTimers_.Poll();
   else if (id == kHoverTimer) OnHoverTimer();
@@ -227,8 +224,8 @@ void ClockWindow::OnEndSession() {
 }
 
 void ClockWindow::ShowTrayIcon(bool add) {
-  const std::string tip = StringTable::AppName();
-  TrayIcon::Tray(hwnd(), trayIcon_.get(), TrayIcon::kCallbackMessage, add ? tip.c_str() : nullptr, add);
+  if (add) tray_.Show();
+  else tray_.Hide();
 }
 
 void ClockWindow::ShowContextMenu(int x, int y) {
@@ -386,10 +383,7 @@ bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
 LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == taskbarCreated_ && taskbarCreated_ != 0) {
     // Explorer started again: the shell has forgotten the icon. Its DPI may be new too.
-    if (face_.option & OptTrayIcon) {
-      LoadTrayIcon();
-      ShowTrayIcon(true);
-    }
+    tray_.OnTaskbarCreated();
     return 0;
   }
   switch (message) {
@@ -421,6 +415,8 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETTINGCHANGE:
       // A Unicode window gets the setting's name wide.
       if (lParam != 0 && _wcsicmp(reinterpret_cast<const wchar_t*>(lParam), L"TimeZone") == 0) OnTimeChanged();
+      // A new scale of the primary monitor reaches a clock on another one only as a setting.
+      tray_.FollowDpi();
       return FaceWindow::WindowProc(message, wParam, lParam);  // the work area
     case WM_POWERBROADCAST:
       // Back from sleep or hibernation: the face still shows the time it went to sleep with.

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "app/icon_menu.h"
+#include "app/tray_presence.h"
 #include "face/clock_face.h"
 #include "face/face_window.h"
 #include "launcher/launcher_item.h"
@@ -77,9 +78,8 @@ class ClockWindow : public FaceWindow {
   void AdjustTimeInBackground(AdjustOrigin origin);
   // The runtime's time zone again (after a change of the time or the zone), then the face anew.
   void OnTimeChanged();
-  // The window's icons at its DPI; the tray's at the shell's.
+  // The window's icons at its DPI.
   void LoadWindowIcons();
-  void LoadTrayIcon();
 
   // Context menu, mouse and tray.
   void ShowContextMenu(int x, int y);
@@ -101,7 +101,7 @@ class ClockWindow : public FaceWindow {
 
   IconHandle smallIcon_;  // window (small), at the window's DPI
   IconHandle bigIcon_;    // window (big), drag image, minimised paint
-  IconHandle trayIcon_;   // notification area, at the shell's DPI
+  TrayPresence tray_;     // notification area, at the DPI it has now
   UINT taskbarCreated_ = 0;
   SessionNotification session_;
   ClockFace face_;

@@ -1,8 +1,11 @@
 #include "face/clock_face.h"
 
+#include <algorithm>
+
 #include "face/face_font.h"
 #include "face/face_metrics.h"
 #include "face/offscreen_image.h"
+#include "face/stored_face_values.h"
 #include "face/time_formatter.h"
 #include "win/ansi_code_page.h"
 #include "win/string_table.h"
@@ -46,6 +49,29 @@ LOGFONTW ClockFace::FontAtDpi(int dpi) const {
 }
 
 void ClockFace::Draw(HDC dc, RECT rect) { DrawAt(dc, rect, LocalNow(), ::GetTickCount()); }
+
+SIZE ClockFace::WindowSizeFor(const std::wstring& text, int dpi) const {
+  const DpiScale scale(dpi);
+  const ScreenRect first = FaceMetrics(scale).FirstStartRect();
+  SIZE size{first.Width(), first.Height()};
+  HDC screen = ::GetDC(nullptr);
+  if (screen == nullptr) return size;
+  const LOGFONTW drawn = FontAtDpi(dpi);
+  FontHandle font(::CreateFontIndirectW(&drawn));
+  HGDIOBJ old = ::SelectObject(screen, font.get() != nullptr ? font.get() : ::GetStockObject(DEFAULT_GUI_FONT));
+  RECT block{0, 0, 0, 0};
+  ::DrawTextW(screen, text.c_str(), static_cast<int>(text.size()), &block,
+              static_cast<UINT>(StoredFaceValues::DrawFlags(flagDT, DT_CENTER)) | DT_CALCRECT);
+  ::SelectObject(screen, old);
+  ::ReleaseDC(nullptr, screen);
+  const WindowDpi& system = WindowDpi::System();
+  const int frameX = 2 * (system.SystemMetric(SM_CXSIZEFRAME, dpi) + system.SystemMetric(SM_CXPADDEDBORDER, dpi));
+  const int frameY = 2 * (system.SystemMetric(SM_CYSIZEFRAME, dpi) + system.SystemMetric(SM_CXPADDEDBORDER, dpi));
+  const int air = 2 * scale.Scale(16);
+  size.cx = std::max<LONG>(size.cx, block.right - block.left + air + frameX);
+  size.cy = std::max<LONG>(size.cy, block.bottom - block.top + air + frameY);
+  return size;
+}
 
 std::string ClockFace::ExpandText(const std::tm& local, std::uint32_t tickNow) const {
   // Through the wide expansion: the runtime's narrow names would be in its code page, not UTF-8.
@@ -141,20 +167,33 @@ bool PlausibleWindowRect(const RECT& r) {
          r.bottom > r.top;
 }
 
+// The largest extent a window of this desktop can have, in 96-DPI pixels as font sizes are stored.
+std::int32_t LargestWindowExtent() {
+  const int pixels = std::max(::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  return std::max(DpiScale(WindowDpi::System().ForSystem()).Unscale(pixels), FaceMetrics::kFirstStartWidth);
+}
+
 }  // namespace
 
 void ClockFace::TransferProfile(ProfileStore& store, std::string_view section, Transfer direction) {
   static_assert(sizeof(LOGFONTA) == 60, "the stored font record is 60 bytes");
   if (direction == Transfer::Load) {
+    const LOGFONTA before = font;
     store.GetBinary(section, "Font", &font, &font, sizeof font);
     font.lfFaceName[LF_FACESIZE - 1] = '\0';
+    // Hand-edited values that would leave the window blank keep what the face had.
+    const std::int32_t largest = LargestWindowExtent();
+    font.lfHeight = StoredFaceValues::FontExtent(font.lfHeight, before.lfHeight, largest);
+    font.lfWidth = StoredFaceValues::FontExtent(font.lfWidth, before.lfWidth, largest);
     // A name beside the record wins; a record that can hold it takes it, so the next save
     // writes the record alone again.
     const std::string face = store.GetString(section, "FontFace", "");
     fontFace = face.empty() ? std::string() : FaceFont::PutName(face, font, AnsiCodePage::System());
-    textColour = static_cast<COLORREF>(store.GetInt(section, "ForeColor", static_cast<std::int32_t>(textColour)));
-    backColour = static_cast<COLORREF>(store.GetInt(section, "BackColor", static_cast<std::int32_t>(backColour)));
-    flagDT = store.GetInt(section, "FlagDT", flagDT);
+    textColour = StoredFaceValues::Colour(store.GetInt(section, "ForeColor", static_cast<std::int32_t>(textColour)),
+                                          textColour);
+    backColour = StoredFaceValues::Colour(store.GetInt(section, "BackColor", static_cast<std::int32_t>(backColour)),
+                                          backColour);
+    flagDT = StoredFaceValues::DrawFlags(store.GetInt(section, "FlagDT", flagDT), flagDT);
     RECT r;
     r.left = store.GetInt(section, "left", windowRect.left);
     r.top = store.GetInt(section, "top", windowRect.top);

@@ -48,6 +48,10 @@ class ClockFace {
   // The countdown a countdown face shows; none for a plain face.
   virtual const TickCountdown* ShownCountdown() const { return nullptr; }
 
+  // The window size (at `dpi`, sizing frame included) that shows `text` whole in the face's
+  // font, with some air around it; never less than a first start's 400 x 200 (at 96 DPI).
+  SIZE WindowSizeFor(const std::wstring& text, int dpi) const;
+
   // Copies the settings (font, colours, FlagDT, rectangle, Option, format); never the variant.
   void CopySettingsFrom(const ClockFace& other);
   // Copies the look alone (font, colours, FlagDT, format): what the display-settings

@@ -19,6 +19,9 @@ void FaceWindow::SetFaceMenuStates(HMENU menu, std::uint32_t option) {
 BOOL FaceWindow::OnInitDialog() {
   Dialog::OnInitDialog();
   dpi_ = WindowDpi::System().ForWindow(hwnd());
+  // On a change of DPI the dialog manager would resize the window before OnDpiChanged
+  // decides: a stored rectangle would grow or shrink at every start.
+  WindowDpi::System().KeepDialogSize(hwnd());
   return TRUE;
 }
 
@@ -40,7 +43,7 @@ void FaceWindow::PlaceWindow(const RECT& r) {
 
 void FaceWindow::KeepOnDesktop() {
   placing_ = true;
-  MonitorPlacement::System().KeepOnMonitor(hwnd(), true, false);
+  MonitorPlacement::System().KeepInReach(hwnd(), scale().Scale(kLeastVisible));
   placing_ = false;
 }
 
@@ -134,7 +137,8 @@ LRESULT FaceWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       OnHoverTimer();
       return 0;
     case WM_DPICHANGED: {
-      // The dialog manager scales the controls of a dialog first.
+      // The dialog manager gives the controls their new font and place first; the
+      // window's own size is left to OnDpiChanged.
       const LRESULT result = Default();
       OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return result;

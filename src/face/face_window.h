@@ -47,9 +47,11 @@ class FaceWindow : public Dialog {
   // Puts the window at a rectangle in screen pixels (a stored one): it keeps
   // that size even where the move takes it to a monitor of another DPI.
   void PlaceWindow(const RECT& r);
-  // A window wholly outside its monitor's work area comes back onto it (as it is
-  // placed at a stored rectangle, and after the desktop changed); one still partly
-  // visible stays where it is.
+  // Less of a window than this (96-DPI pixels, across or down) on a monitor cannot be taken hold of.
+  static constexpr int kLeastVisible = 16;
+  // A window off its monitor, or holding less than kLeastVisible of it, comes back wholly into the
+  // monitor's work area (as it is placed at a stored rectangle, and after the desktop changed);
+  // one with more of it on the monitor, over the taskbar too, stays exactly where it is.
   void KeepOnDesktop();
   // The displays or the work area changed: KeepOnDesktop.
   virtual void OnDesktopChanged() { KeepOnDesktop(); }

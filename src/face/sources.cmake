@@ -1,7 +1,8 @@
 list(APPEND VELTA_CORE_SOURCES
   src/face/time_formatter.cpp
   src/face/region_runs.cpp
-  src/face/face_metrics.cpp)
+  src/face/face_metrics.cpp
+  src/face/stored_face_values.cpp)
 list(APPEND VELTA_WIN_SOURCES
   src/face/clock_face.cpp
   src/face/face_font.cpp

@@ -61,6 +61,11 @@ void CounterWindow::KeepOkButtonInCorner() {
                  0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void CounterWindow::OnDpiChanged(int dpi, const RECT* suggested) {
+  FaceWindow::OnDpiChanged(dpi, suggested);
+  KeepOkButtonInCorner();
+}
+
 void CounterWindow::ShowContextMenu(POINT client) {
   if (face() == nullptr) return;
   MenuHandle menu(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_COUNTER_MENU)));

@@ -26,6 +26,8 @@ class CounterWindow : public FaceWindow {
   void OnCancel() override;
   bool OnCommand(WORD id, WORD code, HWND control) override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The dialog manager has scaled the OK button; the window may have kept its size.
+  void OnDpiChanged(int dpi, const RECT* suggested) override;
 
  private:
   void OnPaint();

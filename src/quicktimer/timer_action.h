@@ -11,7 +11,8 @@
 class TimerAction : public TimerActionState {
  public:
   // No flags, zero countdowns; the counter face shows string 119, the message
-  // face string 120 in red.
+  // face string 120 in red. Until a place is stored for them, the two windows
+  // open beside the clock, each large enough for its text.
   TimerAction();
 
   // The two faces as display key sets in "QuickTimerDlg" and "QuickTimerMsg"
@@ -29,4 +30,7 @@ class TimerAction : public TimerActionState {
 
   CountdownFace counterFace;
   ClockFace messageFace;
+
+ private:
+  void PlaceNewWindows();
 };

@@ -48,3 +48,17 @@ void MonitorPlacement::KeepOnMonitor(HWND window, bool workArea, bool force) con
     return;
   ::SetWindowPos(window, nullptr, placed.left, placed.top, placed.Width(), placed.Height(), SWP_NOZORDER);
 }
+
+void MonitorPlacement::KeepInReach(HWND window, int minVisible) const {
+  const RECT m = MonitorRect(window, false);
+  const RECT work = MonitorRect(window, true);
+  RECT w;
+  if (!::GetWindowRect(window, &w)) return;
+  ScreenRect placed{};
+  if (!MonitorFit::KeepInReach(ScreenRect{m.left, m.top, m.right, m.bottom},
+                               ScreenRect{work.left, work.top, work.right, work.bottom},
+                               ScreenRect{w.left, w.top, w.right, w.bottom}, minVisible, placed))
+    return;
+  ::SetWindowPos(window, nullptr, placed.left, placed.top, placed.Width(), placed.Height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}

@@ -23,6 +23,11 @@ class MonitorPlacement {
   // only a window wholly outside that rectangle is moved.
   void KeepOnMonitor(HWND window, bool workArea, bool force) const;
 
+  // MonitorFit::KeepInReach for `window` on its nearest monitor: it stays while `minVisible`
+  // pixels of it, across and down, lie on that monitor's full area, and comes wholly into the
+  // work area otherwise.
+  void KeepInReach(HWND window, int minVisible) const;
+
  private:
   using MonitorFromWindowFn = HMONITOR(WINAPI*)(HWND, DWORD);
   using GetMonitorInfoFn = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);

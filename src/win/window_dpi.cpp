@@ -20,13 +20,16 @@ int ScreenDpi() {
 
 }  // namespace
 
-WindowDpi::WindowDpi(HMODULE user32, HMODULE shcore, HMODULE comctl32)
+WindowDpi::WindowDpi(HMODULE user32, HMODULE shcore, HMODULE comctl32, SetDialogDpiChangeBehaviorFn dialogBehaviour)
     : getDpiForWindow_(Lookup<GetDpiForWindowFn>(user32, "GetDpiForWindow")),
       getDpiForSystem_(Lookup<GetDpiForSystemFn>(user32, "GetDpiForSystem")),
       getSystemMetricsForDpi_(Lookup<GetSystemMetricsForDpiFn>(user32, "GetSystemMetricsForDpi")),
       monitorFromPoint_(Lookup<MonitorFromPointFn>(user32, "MonitorFromPoint")),
       getDpiForMonitor_(Lookup<GetDpiForMonitorFn>(shcore, "GetDpiForMonitor")),
-      loadIconWithScaleDown_(Lookup<LoadIconWithScaleDownFn>(comctl32, "LoadIconWithScaleDown")) {}
+      loadIconWithScaleDown_(Lookup<LoadIconWithScaleDownFn>(comctl32, "LoadIconWithScaleDown")),
+      setDialogDpiChangeBehavior_(dialogBehaviour != nullptr
+                                      ? dialogBehaviour
+                                      : Lookup<SetDialogDpiChangeBehaviorFn>(user32, "SetDialogDpiChangeBehavior")) {}
 
 const WindowDpi& WindowDpi::System() {
   // shcore exists from Windows 8.1 on; it stays loaded for the life of the process.
@@ -71,6 +74,12 @@ LOGFONTW WindowDpi::SystemFontAt(const LOGFONTW& font, int dpi) const {
   scaled.lfHeight = ::MulDiv(font.lfHeight, DpiScale(dpi).dpi(), system);
   scaled.lfWidth = ::MulDiv(font.lfWidth, DpiScale(dpi).dpi(), system);
   return scaled;
+}
+
+bool WindowDpi::KeepDialogSize(HWND dialog) const {
+  constexpr int kDisableResize = 0x0002;  // DDC_DISABLE_RESIZE
+  if (setDialogDpiChangeBehavior_ == nullptr || dialog == nullptr) return false;
+  return setDialogDpiChangeBehavior_(dialog, kDisableResize, kDisableResize) != FALSE;
 }
 
 HICON WindowDpi::LoadIconAt(HINSTANCE module, UINT id, int size) const {

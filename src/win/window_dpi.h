@@ -1,8 +1,8 @@
 // The DPI windows are drawn at, and the system's functions that work per DPI.
 // Those of newer systems (GetDpiForWindow, GetDpiForSystem and
 // GetSystemMetricsForDpi of Windows 10, GetDpiForMonitor of Windows 8.1,
-// comctl32's LoadIconWithScaleDown) are taken by name at the first use; where
-// one is missing the screen's DPI (LOGPIXELSX) stands for every window and
+// comctl32's LoadIconWithScaleDown, SetDialogDpiChangeBehavior of Windows 10
+// 1703) are taken by name at the first use; where one is missing the screen's DPI (LOGPIXELSX) stands for every window and
 // monitor, and system sizes are scaled from it.
 #pragma once
 
@@ -12,8 +12,11 @@
 
 class WindowDpi {
  public:
-  // The functions of the given modules; any of them may be null.
-  WindowDpi(HMODULE user32, HMODULE shcore, HMODULE comctl32);
+  using SetDialogDpiChangeBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
+
+  // The functions of the given modules; any of them may be null. `dialogBehaviour`, when given,
+  // stands for user32's SetDialogDpiChangeBehavior (which Wine does not have).
+  WindowDpi(HMODULE user32, HMODULE shcore, HMODULE comctl32, SetDialogDpiChangeBehaviorFn dialogBehaviour = nullptr);
 
   // The system's functions, looked up once at the first use (user-interface thread only).
   static const WindowDpi& System();
@@ -33,6 +36,11 @@ class WindowDpi {
   // A font of the system's metrics (made for ForSystem()) for drawing at `dpi`.
   LOGFONTW SystemFontAt(const LOGFONTW& font, int dpi) const;
 
+  // Stops the dialog manager from resizing `dialog` itself on a change of DPI (it still gives
+  // its controls their new font and place): a window that keeps its own rectangle. False where
+  // the system has no such setting (before Windows 10 1703, which also scales no dialog).
+  bool KeepDialogSize(HWND dialog) const;
+
   // An icon resource at size x size pixels, from the image of that size when the
   // resource has one, else scaled down from a larger one. The caller destroys it.
   HICON LoadIconAt(HINSTANCE module, UINT id, int size) const;
@@ -51,4 +59,5 @@ class WindowDpi {
   MonitorFromPointFn monitorFromPoint_ = nullptr;
   GetDpiForMonitorFn getDpiForMonitor_ = nullptr;
   LoadIconWithScaleDownFn loadIconWithScaleDown_ = nullptr;
+  SetDialogDpiChangeBehaviorFn setDialogDpiChangeBehavior_ = nullptr;
 };

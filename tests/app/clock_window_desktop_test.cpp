@@ -109,6 +109,9 @@ TEST_F(ClockWindowDesktop, DesktopChangesBringBackAClockWhollyOffTheDesktopAndLe
       {"display change, wholly off to the left", WM_DISPLAYCHANGE, 32, {-2000, 100}, {work.left, 100}},
       {"display change, wholly below", WM_DISPLAYCHANGE, 32, {100, 5000}, {100, work.bottom - 200}},
       {"display change, half on the left edge", WM_DISPLAYCHANGE, 32, {-200, 100}, {-200, 100}},
+      {"display change, a 2-pixel sliver on the left", WM_DISPLAYCHANGE, 32, {-398, 100}, {work.left, 100}},
+      {"work area change, 15 pixels at the bottom", WM_SETTINGCHANGE, SPI_SETWORKAREA, {100, work.bottom - 15},
+       {100, work.bottom - 200}},
       {"work area change, wholly off to the right", WM_SETTINGCHANGE, SPI_SETWORKAREA, {5000, 50}, {work.right - 400, 50}},
       {"work area change, partly below", WM_SETTINGCHANGE, SPI_SETWORKAREA, {100, work.bottom - 50}, {100, work.bottom - 50}},
   };

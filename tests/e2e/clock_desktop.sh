@@ -48,6 +48,10 @@ driver move Velta -200 100
 driver post Velta $WM_DISPLAYCHANGE $BITS_PER_PIXEL_32 $DISPLAY_1024x768
 sleep 0.5
 expect_eq "and one half on it stays" "$(info_value rect)" "-200 100 200 300"
+driver move Velta -390 100
+driver post Velta $WM_DISPLAYCHANGE $BITS_PER_PIXEL_32 $DISPLAY_1024x768
+sleep 0.5
+expect_eq "and one holding a 10-pixel sliver comes back as one wholly off" "$(info_value rect)" "0 100 400 300"
 driver move Velta 3000 50
 driver send Velta $WM_SETTINGCHANGE $SPI_SETWORKAREA 0
 sleep 0.5

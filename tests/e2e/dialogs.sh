@@ -97,8 +97,9 @@ check "the clock starts under a Japanese locale" driver wait Velta 20
 sleep 1
 LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 all_dialogs ja "追加"
 printf '%s\n' "${SIZES[@]}" >"$OUT/sizes_ja.txt"
-# The Japanese templates are not changed: "MS UI Gothic" 9 as before.
-expect_sizes ja "version 305x97" "display_settings 320x311" "quicktimer 381x350" "time_adjust 399x301" \
+# The Japanese templates keep "MS UI Gothic" 9; the display settings are 12 units wider for
+# the room of "キャンセル".
+expect_sizes ja "version 305x97" "display_settings 338x311" "quicktimer 381x350" "time_adjust 399x301" \
   "launcher 275x217" "launcher_add 327x129" "launcher_add_encode 327x188"
 driver key Velta $VK_ESCAPE
 check "Esc ends the Japanese clock" velta_ended 10

@@ -113,6 +113,23 @@ export WINEPREFIX=$(velta_wine_prefix_dpi 144)
 velta_wine_start
 measure 144
 
+# Three starts in a row at 144 DPI from a stored place the first start did not choose: the
+# clock opens at its stored rectangle and stores it back byte for byte, never grown.
+dir144=$VELTA_ROOT/build/e2e/dpi144
+sed -i 's/^left=[-0-9]*/left=150/; s/^top=[-0-9]*/top=120/; s/^right=[-0-9]*/right=750/; s/^bottom=[-0-9]*/bottom=420/' \
+  "$dir144/Velta.ini"
+sums=()
+for run in 1 2 3; do
+  start_velta "$dir144"
+  check "start $run at 144 DPI shows the clock" driver wait Velta 30
+  sleep 1
+  expect_eq "start $run opens at the stored rectangle" "$(driver info Velta | sed -n 's/^rect //p')" "150 120 750 420"
+  driver command Velta "$ID_EXIT"
+  check "Exit ends start $run" velta_ended 10
+  sums+=("$(md5sum <"$dir144/Velta.ini")")
+done
+expect_eq "three starts keep Velta.ini byte-identical" "$(printf '%s\n' "${sums[@]}" | sort -u | wc -l)" "1"
+
 expect_eq "the first start at 96 DPI: 400 x 200 at (0, 0)" "${M[96,rect]}" "0 0 400 200"
 expect_eq "the first start at 144 DPI: 600 x 300 at (0, 0)" "${M[144,rect]}" "0 0 600 300"
 check "the face's text is about 1.5 x as tall (${M[96,text]} -> ${M[144,text]} pixels)" \

@@ -24,10 +24,12 @@ sleep 1.2
 popups=$(driver popups Velta)
 expect_eq "one counter window while counting" "$(echo "$popups" | grep -c .)" 1
 read -r counter l t r b okv <<<"$(echo "$popups" | head -n 1)"
-expect_eq "the counter window opens at 0,0 with 400 x 200" "$l $t $r $b" "0 0 400 200"
+# A new counter window opens below the clock (at 0,0 with 400 x 200), wide enough for its text.
+expect_eq "the counter window opens below the clock, 200 high" "$l $t $((b - t))" "0 200 200"
+check "and at least 400 wide ($((r - l)))" [ $((r - l)) -ge 400 ]
 expect_eq "its OK button is hidden while counting" "$okv" 0
 # Drag the counter window away with the real mouse; the cell shows on the clock beneath.
-xdotool mousemove 200 60 mousedown 1 sleep 0.3 mousemove 400 300 sleep 0.3 mousemove 600 500 sleep 0.3 mouseup 1
+xdotool mousemove 200 260 mousedown 1 sleep 0.3 mousemove 400 400 sleep 0.3 mousemove 600 500 sleep 0.3 mouseup 1
 sleep 0.6
 shot "$SHOTS/quicktimer_counting.png"
 read -r counter l t r b okv <<<"$(driver popups Velta | head -n 1)"
@@ -38,10 +40,12 @@ sleep 6
 popups=$(driver popups Velta)
 expect_eq "at expiry the message window is open too" "$(echo "$popups" | grep -c .)" 2
 check "both show their OK buttons" [ "$(echo "$popups" | awk '{s+=$6} END {print s}')" = 2 ]
+# The message window opens right of the clock; the counter window is where it was dragged.
+read -r _ ml mt _ <<<"$(echo "$popups" | awk -v t="$t" '$3 != t' | head -n 1)"
 colours=
 for i in 1 2 3 4 5 6; do
   shot "$SHOTS/quicktimer_up_$i.png"
-  colours="$colours $(pixel "$SHOTS/quicktimer_up_$i.png" 20 20)"
+  colours="$colours $(pixel "$SHOTS/quicktimer_up_$i.png" $((${ml:-0} + 20)) $((${mt:-0} + 20)))"
   sleep 0.2
 done
 check "\"Time is Up !\" flashes between normal and inverted ($colours)" \

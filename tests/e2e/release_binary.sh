@@ -35,3 +35,11 @@ for entry in json.load(open(sys.argv[1])):
 EOF
 )
 expect_eq "every C and C++ source is compiled with -fstack-protector-strong" "$unguarded" ""
+
+# DPI awareness as the manifest declares it: per monitor (v2) or the system's DPI, never per monitor v1,
+# which scales no dialog (the system reads dpiAware only where it does not know dpiAwareness).
+manifest=$(x86_64-w64-mingw32-windres -i "$VELTA_BUILD/Velta.exe" -O rc 2>/dev/null | tr -d '"\\')
+check "Velta.exe asks for per-monitor v2 awareness and nothing else" \
+  grep -q '<dpiAwareness[^>]*>PerMonitorV2</dpiAwareness>' <<<"$manifest"
+check "Velta.exe falls back to the system's DPI below that" \
+  grep -q '<dpiAware [^>]*>true</dpiAware>' <<<"$manifest"

@@ -103,6 +103,51 @@ TEST(ClockFaceProfile, HostileValuesLeaveASafeFace) {
   EXPECT_EQ(face.format, longLine);
 }
 
+// Hand-edited values that would leave the window blank: each keeps the face's own default,
+// and only that value; the rest of the block is taken as stored.
+TEST(ClockFaceProfile, ValuesThatWouldLeaveTheFaceBlankKeepTheFacesOwn) {
+  ScratchDir dir;
+  const std::string file = dir.File("Velta.ini");
+  const auto fontLine = [](LONG height, LONG width) {
+    LOGFONTA record{};
+    record.lfHeight = height;
+    record.lfWidth = width;
+    record.lfItalic = 1;
+    std::strcpy(record.lfFaceName, "Courier New");
+    return "Font=" + ProfileText::HexEncode(&record, sizeof record) + "\r\n";
+  };
+  const ClockFace defaults;
+  const struct {
+    const char* what;
+    std::string lines;
+    LONG height, width;
+    COLORREF text, back;
+    std::int32_t flags;
+  } cases[] = {
+      {"drawn as stored", fontLine(-40, 10) + "ForeColor=255\r\nBackColor=65280\r\nFlagDT=34\r\n", -40, 10,
+       0xFF, 0xFF00, 34},
+      {"DT_CALCRECT", "FlagDT=1026\r\nForeColor=255\r\n", defaults.font.lfHeight, 0, 0xFF, defaults.backColour,
+       defaults.flagDT},
+      {"a font taller than any window", fontLine(-90000, 0) + "FlagDT=2\r\n", defaults.font.lfHeight, 0,
+       defaults.textColour, defaults.backColour, 2},
+      {"a font wider than any window", fontLine(-40, 70000), -40, defaults.font.lfWidth, defaults.textColour,
+       defaults.backColour, defaults.flagDT},
+      {"colours beyond RGB", "ForeColor=16777216\r\nBackColor=-1\r\n", defaults.font.lfHeight, 0,
+       defaults.textColour, defaults.backColour, defaults.flagDT},
+  };
+  for (const auto& c : cases) {
+    ScratchDir::Write(file, "[Settings]\r\n" + c.lines);
+    ClockFace face;
+    { IniProfileStore store(file); face.TransferProfile(store, "Settings", Transfer::Load); }
+    EXPECT_EQ(face.font.lfHeight, c.height) << c.what;
+    EXPECT_EQ(face.font.lfWidth, c.width) << c.what;
+    EXPECT_EQ(face.textColour, c.text) << c.what;
+    EXPECT_EQ(face.backColour, c.back) << c.what;
+    EXPECT_EQ(face.flagDT, c.flags) << c.what;
+    if (c.lines.rfind("Font=", 0) == 0) EXPECT_STREQ(face.font.lfFaceName, "Courier New") << c.what;
+  }
+}
+
 // Full-width "MS" and "Gothic" in katakana: code page 932 holds it, 1252 does not.
 const char kJapaneseFace[] = "\xEF\xBC\xAD\xEF\xBC\xB3 \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF";
 // No ANSI code page but UTF-8 holds an emoji.

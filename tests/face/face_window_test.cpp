@@ -57,4 +57,19 @@ TEST(FaceWindow, AStoredPlaceKeepsItsSizeOnAMonitorOfAnotherDpiAndAMoveByTheUser
   ::DestroyWindow(window.hwnd());
 }
 
+// On Windows 10 1703 and later the dialog manager resizes a per-monitor dialog on a change of
+// DPI before the window's own handler runs; a face window asks it not to.
+TEST(FaceWindow, AsksTheDialogManagerToLeaveItsSizeAlone) {
+  using GetBehaviourFn = int(WINAPI*)(HWND);
+  const auto get = reinterpret_cast<GetBehaviourFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("USER32"), "GetDialogDpiChangeBehavior")));
+  const bool settable = ::GetProcAddress(::GetModuleHandleA("USER32"), "SetDialogDpiChangeBehavior") != nullptr;
+  ProbeWindow window;
+  ASSERT_TRUE(window.CreateModeless(nullptr));
+  if (get == nullptr || !settable) GTEST_SKIP() << "this system has no dialog DPI behaviour";
+  constexpr int kDisableResize = 0x0002;  // DDC_DISABLE_RESIZE
+  EXPECT_EQ(get(window.hwnd()) & kDisableResize, kDisableResize);
+  ::DestroyWindow(window.hwnd());
+}
+
 }  // namespace

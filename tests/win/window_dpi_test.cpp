@@ -9,6 +9,17 @@
 
 namespace {
 
+struct DialogBehaviourCall {
+  HWND dialog;
+  int mask;
+  int values;
+};
+DialogBehaviourCall lastDialogBehaviour{};
+BOOL WINAPI RecordDialogBehaviour(HWND dialog, int mask, int values) {
+  lastDialogBehaviour = {dialog, mask, values};
+  return TRUE;
+}
+
 int ScreenDpi() {
   HDC screen = ::GetDC(nullptr);
   const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
@@ -93,6 +104,25 @@ TEST(WindowDpi, LoadsAnIconAtTheSizeAsked) {
     if (info.hbmColor) ::DeleteObject(info.hbmColor);
     if (info.hbmMask) ::DeleteObject(info.hbmMask);
   }
+}
+
+// The dialog manager keeps its hands off the window's size and nothing else: it still gives
+// the controls their font and place at the new DPI (DDC_DISABLE_RESIZE alone, never
+// DDC_DISABLE_ALL). Where the system has no such function nothing is asked.
+TEST(WindowDpi, KeepDialogSizeTurnsOffOnlyTheDialogManagersResize) {
+  HWND dialog = reinterpret_cast<HWND>(0x4242);
+  const WindowDpi recording(nullptr, nullptr, nullptr, &RecordDialogBehaviour);
+  lastDialogBehaviour = {};
+  EXPECT_TRUE(recording.KeepDialogSize(dialog));
+  EXPECT_EQ(lastDialogBehaviour.dialog, dialog);
+  EXPECT_EQ(lastDialogBehaviour.mask, 0x2);
+  EXPECT_EQ(lastDialogBehaviour.values, 0x2);
+  lastDialogBehaviour = {};
+  EXPECT_FALSE(recording.KeepDialogSize(nullptr));
+  EXPECT_EQ(lastDialogBehaviour.dialog, nullptr) << "no window, no call";
+
+  const WindowDpi bare(::GetModuleHandleA("KERNEL32"), nullptr, nullptr);
+  EXPECT_FALSE(bare.KeepDialogSize(dialog));
 }
 
 }  // namespace
