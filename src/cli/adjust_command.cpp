@@ -37,8 +37,8 @@ int RunAdjustWith(int argc, char** argv, const SystemClockSetter& setClock) {
   AdjustDetails details;
   switch (AdjustSystemTime(settings, setClock, approval, &details)) {
     case AdjustOutcome::kAdjusted:
-      CliConsole::Print(stdout, "the clock was set from %s port %s (it was %s)\n", settings.server.c_str(),
-                        settings.port.c_str(), TimeStep::Describe(details.offsetMicros).c_str());
+      CliConsole::Print(stdout, "the clock was set from %s port %s (offset %+.3f s)\n", settings.server.c_str(),
+                        settings.port.c_str(), static_cast<double>(details.offsetMicros) / kMicrosPerSecond);
       return kCliOk;
     case AdjustOutcome::kNeedsConsent:
       CliConsole::Print(stderr,
