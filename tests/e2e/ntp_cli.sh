@@ -98,6 +98,24 @@ for side in native wine; do
   check "$side: --samples 3 reports the prompt answer: offset $(field offset) s" within "$(field offset)" 0.250 0.03
   check "$side: with its delay $(field delay) s" within "$(field delay)" 0.025 0.025
 
+  # Answers a client must discard, each refused with its reason.
+  n=0
+  while IFS='|' read -r name options reason; do
+    n=$((n + 1))
+    # shellcheck disable=SC2086
+    serve refuse-$side-$n true 20 $options
+    ask refuse-$side-$n "$(cat "$work/refuse-$side-$n.port")" --retry 1 --timeout 1000
+    expect_eq "$side: $name is refused (exit status)" "$rc" 1
+    check "$side: $name: told why ($out)" grep -qF "$reason" <<<"$out"
+  done <<'CASES'
+stratum 16|--stratum 16|stratum 16 or more
+stratum 255|--stratum 255|stratum 16 or more
+a root distance of 16 s|--root-dispersion 15 --root-delay 2|root distance 16 s or more
+a negative root delay|--root-delay -0.5|negative root delay
+a broadcast (mode 5)|--mode 5|wrong mode
+transmit before receive|--transmit-early 0.5|transmit before receive
+CASES
+
   serve silent-$side silent 20
   "${run[@]}" ntp 127.0.0.1 --port "$(cat "$work/silent-$side.port")" --timeout 300 --retry 2 </dev/null \
     >/dev/null 2>"$work/err"
