@@ -34,7 +34,7 @@ def main():
     parser.add_argument("--hold", type=float, default=0.0)
     parser.add_argument("--late", default="0")
     parser.add_argument("--stratum", type=int, default=2)
-    parser.add_argument("--mode", type=int, default=4)
+    parser.add_argument("--mode", dest="reply_mode", type=int, default=4)
     parser.add_argument("--root-delay", type=float, default=0.0)
     parser.add_argument("--root-dispersion", type=float, default=0.0)
     parser.add_argument("--transmit-early", type=float, default=0.0)
@@ -57,7 +57,7 @@ def main():
             continue
         if args.hold > 0:
             time.sleep(args.hold)
-        header = (bytes([0x08 | (args.mode & 7), args.stratum & 0xFF, 6, 0xEC])
+        header = (bytes([0x08 | (args.reply_mode & 7), args.stratum & 0xFF, 6, 0xEC])
                   + struct.pack(">iI", int(args.root_delay * 65536), int(args.root_dispersion * 65536)) + b"LOCL")
         transmitted = time.time() + shift
         if args.transmit_early > 0:

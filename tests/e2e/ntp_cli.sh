@@ -104,7 +104,7 @@ for side in native wine; do
     n=$((n + 1))
     # shellcheck disable=SC2086
     serve refuse-$side-$n true 20 $options
-    ask refuse-$side-$n "$(cat "$work/refuse-$side-$n.port")" --retry 1 --timeout 1000
+    ask refuse-$side-$n "$(cat "$work/refuse-$side-$n.port")"
     expect_eq "$side: $name is refused (exit status)" "$rc" 1
     check "$side: $name: told why ($out)" grep -qF "$reason" <<<"$out"
   done <<'CASES'
