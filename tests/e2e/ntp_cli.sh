@@ -133,3 +133,11 @@ CASES
   "${run[@]}" ntp 127.0.0.1 --port "$port" --retry 0 </dev/null >/dev/null 2>&1
   expect_eq "$side: --retry 0 makes no attempt and fails" "$?" 1
 done
+
+# The usage text names every option and word the README's velta-cli examples use.
+usage=$(wine "$wincli" --help </dev/null 2>&1 | tr -d '\r')
+documented=$(sed -n '/^## velta-cli$/,/^## /p' "$VELTA_ROOT/README.md" | sed -n '/^```sh$/,/^```$/p' |
+  grep -oE -- '--[a-z-]+|\b(get-int|set-int|delete|sections|keys)\b' | sort -u)
+for word in $documented --samples --dir --allow-step get-int set-int delete; do
+  check "velta-cli --help names $word" grep -qF -- "$word" <<<"$usage"
+done
