@@ -62,8 +62,10 @@ UINT TimeAdjustWorker(const TimeAdjustJob& job, const SystemClockSetter& setCloc
   const AdjustOutcome outcome = AdjustSystemTime(job.settings, setClock, approval, &details);
   // A window that has gone meanwhile makes these harmless failures.
   if (outcome == AdjustOutcome::kNeedsConsent) {
+    // Whole seconds, rounded: 3659.998 s is the hour and a minute the question names.
+    const std::int64_t half = details.offsetMicros < 0 ? -kMicrosPerSecond / 2 : kMicrosPerSecond / 2;
     ::PostMessageW(job.clock, kTimeStepMessage, static_cast<WPARAM>(job.origin),
-                   static_cast<LPARAM>(details.offsetMicros / kMicrosPerSecond));
+                   static_cast<LPARAM>((details.offsetMicros + half) / kMicrosPerSecond));
     return 0;
   }
   LPARAM origin = static_cast<LPARAM>(job.origin);
