@@ -154,6 +154,20 @@
 #define IDS_VALIDATE_RANGE     14701
 // The question when setting the clock was refused for want of rights.
 #define IDS_ADJUST_NEEDS_ADMIN 14702
+// Elevation refused or not made, and the question before a correction of more than an hour.
+#define IDS_ADJUST_NOT_SET         15000
+#define IDS_ADJUST_PROGRAM_CHANGED 15001
+#define IDS_ADJUST_STEP_BEHIND     15002
+#define IDS_ADJUST_STEP_AHEAD      15003
+#define IDS_STEP_DAY               15004
+#define IDS_STEP_DAYS              15005
+#define IDS_STEP_HOUR              15006
+#define IDS_STEP_HOURS             15007
+#define IDS_STEP_MINUTE            15008
+#define IDS_STEP_MINUTES           15009
+#define IDS_STEP_SECOND            15010
+#define IDS_STEP_SECONDS           15011
+#define IDS_STEP_TWO_PARTS         15012
 
 // ---- Launcher window and dialogs ----
 #define IDC_LAUNCHER_LIST        1000

@@ -402,6 +402,10 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       // A worker's result, shown here: the message boxes belong to the clock.
       ReportTimeAdjustment(hwnd(), wParam, lParam, adjust, face_.option);
       return 0;
+    case kTimeStepMessage:
+      // A correction of more than an hour: set only after the user's yes.
+      AskTimeStep(hwnd(), wParam, lParam, adjust);
+      return 0;
     case WM_QUERYDRAGICON:
       return reinterpret_cast<LRESULT>(bigIcon_.get());
     case WM_TIMER:

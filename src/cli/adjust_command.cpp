@@ -1,67 +1,64 @@
-// velta-cli adjust [--server HOST] [--port P] [--timeout MS] [--retry N]
+// velta-cli adjust [--server HOST] [--port P] [--timeout MS] [--retry N] [--samples N] [--allow-step]
 // Sets this computer's clock from the time server as the clock's time
-// adjustment does: one exchange, then the clock set in UTC to the millisecond.
-// The clock starts it with administrator rights when its own attempt was
-// refused for want of them. Exit status 0 when the clock was set.
-#include <cerrno>
+// adjustment does: the best of several exchanges, then the clock set in UTC to
+// the millisecond. A correction of more than an hour is made only with
+// --allow-step. Exit status 0 when the clock was set.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "cli/cli_args.h"
 #include "cli/cli_console.h"
+#include "timesync/adjust_arguments.h"
 #include "timesync/time_adjust_settings.h"
 #include "timesync/time_adjustment.h"
+#include "timesync/time_step.h"
 
 namespace {
 
-const char kUsage[] = "usage: velta-cli adjust [--server HOST] [--port P] [--timeout MS] [--retry N]\n";
-
-bool ParseInt32(const std::string& text, long long minimum, std::int32_t& value) {
-  if (text.empty() || text.size() > 12) return false;
-  char* end = nullptr;
-  errno = 0;
-  const long long parsed = std::strtoll(text.c_str(), &end, 10);
-  if (errno != 0 || end == nullptr || *end != '\0' || parsed < minimum || parsed > 2147483647ll) return false;
-  value = static_cast<std::int32_t>(parsed);
-  return true;
-}
+const char kUsage[] =
+    "usage: velta-cli adjust [--server HOST] [--port P] [--timeout MS] [--retry N] [--samples N] [--allow-step]\n";
 
 }  // namespace
 
-int RunAdjust(int argc, char** argv) {
-  CliArgs args(argc, argv, 2);
+// The clock setter is a parameter so that tests never set this machine's clock.
+int RunAdjustWith(int argc, char** argv, const SystemClockSetter& setClock) {
+  std::vector<std::string> arguments;
+  for (int i = 2; i < argc; ++i) arguments.emplace_back(argv[i]);
   TimeAdjustSettings settings;
-  // In the order the clock writes them, so that a value that looks like an option stays a value.
-  if (const auto server = args.Option("--server")) settings.server = *server;
-  if (const auto port = args.Option("--port")) settings.port = *port;
-  const auto timeoutText = args.Option("--timeout");
-  const auto retryText = args.Option("--retry");
-  const auto& rest = args.Positional();
-  if (args.Error() || !rest.empty()) {
-    CliConsole::Print(stderr, "velta-cli adjust: %s\n%s", args.Error() ? args.ErrorText().c_str() : "no HOST argument; use --server",
-                 kUsage);
+  bool allowStep = false;
+  std::string error;
+  if (!AdjustArguments::Parse(arguments, settings, allowStep, error)) {
+    CliConsole::Print(stderr, "velta-cli adjust: %s\n%s", error.c_str(), kUsage);
     return kCliUsage;
   }
-  // The clock's stored values pass as they are; the time-out may not be negative.
-  if (timeoutText && !ParseInt32(*timeoutText, 0, settings.timeoutMs)) {
-    CliConsole::Print(stderr, "velta-cli adjust: --timeout takes milliseconds (0 to 2147483647)\n%s", kUsage);
-    return kCliUsage;
-  }
-  if (retryText && !ParseInt32(*retryText, -2147483647ll - 1, settings.retries)) {
-    CliConsole::Print(stderr, "velta-cli adjust: --retry takes a whole number of attempts\n%s", kUsage);
-    return kCliUsage;
-  }
-  switch (AdjustSystemTime(settings)) {
+  TimeStep::Approval approval;
+  approval.any = allowStep;
+  AdjustDetails details;
+  switch (AdjustSystemTime(settings, setClock, approval, &details)) {
     case AdjustOutcome::kAdjusted:
-      CliConsole::Print(stdout, "the clock was set from %s port %s\n", settings.server.c_str(), settings.port.c_str());
+      CliConsole::Print(stdout, "the clock was set from %s port %s (offset %+.3f s)\n", settings.server.c_str(),
+                        settings.port.c_str(), static_cast<double>(details.offsetMicros) / kMicrosPerSecond);
       return kCliOk;
+    case AdjustOutcome::kNeedsConsent:
+      CliConsole::Print(stderr,
+                        "velta-cli adjust: the time server says this clock is %s; a correction of more than an "
+                        "hour is made only with --allow-step. The clock was not set.\n",
+                        TimeStep::Describe(details.offsetMicros).c_str());
+      return kCliFailed;
     case AdjustOutcome::kNeedsRights:
       CliConsole::Print(stderr, "velta-cli adjust: this account may not set the clock (administrator rights needed)\n");
       return kCliFailed;
     default:
-      CliConsole::Print(stderr, "velta-cli adjust: no usable time from %s port %s, or the clock could not be set\n",
-                   settings.server.c_str(), settings.port.c_str());
+      if (!details.answered) {
+        CliConsole::Print(stderr, "velta-cli adjust: no usable time from %s port %s: %s\n", settings.server.c_str(),
+                          settings.port.c_str(),
+                          settings.timeoutMs < 0 ? "negative time-out" : DescribeFetchResult(details.fetch));
+      } else {
+        CliConsole::Print(stderr, "velta-cli adjust: the clock could not be set\n");
+      }
       return kCliFailed;
   }
 }
+
+int RunAdjust(int argc, char** argv) { return RunAdjustWith(argc, argv, SetSystemTimeClock); }

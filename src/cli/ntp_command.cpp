@@ -83,23 +83,10 @@ int RunNtp(int argc, char** argv) {
   }
   const std::string& host = rest[0];
 
-  // Of several samples the one with the shortest round trip has the least
-  // room for an asymmetric path to bend the offset.
   NtpSample best;
-  bool any = false;
   FetchResult result;
-  for (long long i = 0; i < samples; ++i) {
-    NtpSample sample;
-    FetchResult attempt;
-    if (!FetchServerTime(host, port, static_cast<std::uint32_t>(timeoutMs), static_cast<int>(retries), sample,
-                         &attempt)) {
-      result = attempt;
-      continue;
-    }
-    if (!any || sample.Delay() < best.Delay()) best = sample;
-    any = true;
-  }
-  if (!any) {
+  if (!FetchBestSample(host, port, static_cast<std::uint32_t>(timeoutMs), static_cast<int>(retries),
+                       static_cast<int>(samples), best, &result)) {
     CliConsole::Print(stderr, "velta-cli ntp: %s port %s: %s\n", host.c_str(), port.c_str(), DescribeFetchResult(result));
     return kCliFailed;
   }

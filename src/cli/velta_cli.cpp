@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "win/module_path.h"
 #include "win/wide_text.h"
 #endif
 
@@ -37,15 +38,18 @@ struct Command {
 
 const Command kCommands[] = {
     {"format", RunFormat, "format FORMAT [--at \"YYYY-MM-DD HH:MM:SS\"] [--countdown DURATION_MS --elapsed MS]"},
-    {"ini", RunIni, "ini FILE sections | keys SECTION | get[-int] SECTION KEY [--default V] | set[-int] SECTION KEY V | delete SECTION [KEY]"},
+    {"ini", RunIni,
+     "ini FILE sections | keys SECTION | get SECTION KEY [--default V] | get-int SECTION KEY [--default N] | set "
+     "SECTION KEY V | set-int SECTION KEY N | delete SECTION [KEY]"},
     {"encode", RunEncode, "encode SRC --name NAME --key KEY [--dir DIR] [--code-page N]"},
     {"decode", RunDecode, "decode FILE --key KEY [--to PATH] [--force] [--code-page N]"},
     {"info", RunInfo, "info FILE --key KEY [--code-page N]"},
     {"crc32", RunCrc32, "crc32 FILE"},
     {"md5", RunMd5, "md5 FILE"},
-    {"ntp", RunNtp, "ntp HOST [--port P] [--timeout MS] [--retry N]"},
+    {"ntp", RunNtp, "ntp HOST [--port P] [--timeout MS] [--retry N] [--samples N]"},
 #ifdef _WIN32
-    {"adjust", RunAdjust, "adjust [--server HOST] [--port P] [--timeout MS] [--retry N]"},
+    {"adjust", RunAdjust,
+     "adjust [--server HOST] [--port P] [--timeout MS] [--retry N] [--samples N] [--allow-step]"},
 #endif
 };
 
@@ -77,6 +81,10 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // It may run as administrator from a folder the user can write to: DLLs come from the system folder.
+  ModulePath::SearchSystemFolderOnly();
+#endif
   std::setlocale(LC_ALL, "");
   std::vector<std::string> args = Arguments(argc, argv);
   // The commands take C strings; these are UTF-8 and live until the end.

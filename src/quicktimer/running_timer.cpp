@@ -5,8 +5,25 @@
 #include <vector>
 
 #include "face/face_options.h"
+#include "win/module_path.h"
 #include "win/unique_handle.h"
 #include "win/wide_text.h"
+
+namespace {
+
+// winmm is no DLL the system always knows: linked, it would be looked for beside the
+// program first, also when the program runs as administrator. Loaded from the system folder.
+BOOL PlaySoundFromSystem(const wchar_t* sound, DWORD flags) {
+  using PlaySoundFn = BOOL(WINAPI*)(LPCWSTR, HMODULE, DWORD);
+  static const auto play = [] {
+    HMODULE winmm = ModulePath::LoadSystemLibrary(L"winmm.dll");
+    return winmm ? reinterpret_cast<PlaySoundFn>(reinterpret_cast<void*>(::GetProcAddress(winmm, "PlaySoundW")))
+                 : nullptr;
+  }();
+  return play != nullptr && play(sound, nullptr, flags);
+}
+
+}  // namespace
 
 RunningTimer::RunningTimer(const TimerAction& settings, std::uint32_t start) : action(settings) {
   action.countdown.start = start;
@@ -71,10 +88,10 @@ void RunningTimer::CloseWindow(WindowKind kind) {
 }
 
 void RunningTimer::StartSound(const std::string& wave) {
-  ::PlaySoundW(WideText::From(wave).c_str(), nullptr, SND_FILENAME | SND_LOOP | SND_ASYNC);
+  PlaySoundFromSystem(WideText::From(wave).c_str(), SND_FILENAME | SND_LOOP | SND_ASYNC);
 }
 
-void RunningTimer::StopSound() { ::PlaySoundW(nullptr, nullptr, SND_LOOP | SND_ASYNC); }
+void RunningTimer::StopSound() { PlaySoundFromSystem(nullptr, SND_LOOP | SND_ASYNC); }
 
 bool RunningTimer::StartApplication(const std::string& app, const std::string& param) {
   return ExecuteApplication(app, param);

@@ -1,5 +1,22 @@
 #include "timesync/adjust_arguments.h"
 
+#include <cerrno>
+#include <cstdlib>
+
+namespace {
+
+bool ParseInt32(const std::string& text, long long minimum, long long maximum, std::int32_t& value) {
+  if (text.empty() || text.size() > 12) return false;
+  char* end = nullptr;
+  errno = 0;
+  const long long parsed = std::strtoll(text.c_str(), &end, 10);
+  if (errno != 0 || end == nullptr || *end != '\0' || parsed < minimum || parsed > maximum) return false;
+  value = static_cast<std::int32_t>(parsed);
+  return true;
+}
+
+}  // namespace
+
 std::string AdjustArguments::Quote(std::string_view argument) {
   if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string_view::npos) return std::string(argument);
   std::string quoted = "\"";
@@ -19,7 +36,50 @@ std::string AdjustArguments::Quote(std::string_view argument) {
   return quoted;
 }
 
-std::string AdjustArguments::Build(const TimeAdjustSettings& settings) {
+std::string AdjustArguments::Build(const TimeAdjustSettings& settings, bool allowStep) {
   return "adjust --server " + Quote(settings.server) + " --port " + Quote(settings.port) + " --timeout " +
-         std::to_string(settings.timeoutMs) + " --retry " + std::to_string(settings.retries);
+         std::to_string(settings.timeoutMs) + " --retry " + std::to_string(settings.retries) + " --samples " +
+         std::to_string(settings.samples) + (allowStep ? " --allow-step" : "");
+}
+
+bool AdjustArguments::Parse(const std::vector<std::string>& args, TimeAdjustSettings& settings, bool& allowStep,
+                            std::string& error) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& name = args[i];
+    if (name == "--allow-step") {
+      allowStep = true;
+      continue;
+    }
+    const bool takesValue = name == "--server" || name == "--port" || name == "--timeout" || name == "--retry" ||
+                            name == "--samples";
+    if (!takesValue) {
+      error = name.rfind("--", 0) == 0 ? "unknown option " + name : "no HOST argument; use --server";
+      return false;
+    }
+    if (i + 1 >= args.size()) {
+      error = name + " needs a value";
+      return false;
+    }
+    const std::string& value = args[++i];
+    if (name == "--server") {
+      settings.server = value;
+    } else if (name == "--port") {
+      settings.port = value;
+    } else if (name == "--timeout") {
+      // The clock's stored values pass as they are; the time-out may not be negative.
+      if (!ParseInt32(value, 0, 2147483647ll, settings.timeoutMs)) {
+        error = "--timeout takes milliseconds (0 to 2147483647)";
+        return false;
+      }
+    } else if (name == "--retry") {
+      if (!ParseInt32(value, -2147483647ll - 1, 2147483647ll, settings.retries)) {
+        error = "--retry takes a whole number of attempts";
+        return false;
+      }
+    } else if (!ParseInt32(value, 1, 100, settings.samples)) {
+      error = "--samples takes 1 to 100";
+      return false;
+    }
+  }
+  return true;
 }

@@ -1,17 +1,24 @@
-// The command line of "velta-cli adjust" for a set of time-server settings:
-// what the clock hands to the elevated run of the adjustment.
+// The command line of an adjustment ("velta-cli adjust", and the clock's own
+// elevated run of it) for a set of time-server settings, both ways.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "timesync/time_adjust_settings.h"
 
 class AdjustArguments {
  public:
-  // "adjust --server S --port P --timeout MS --retry N", each text quoted as
-  // the C runtime's argument reader takes it back whole.
-  static std::string Build(const TimeAdjustSettings& settings);
+  // "adjust --server S --port P --timeout MS --retry N --samples K", and
+  // "--allow-step" when a correction of more than an hour may be made; each
+  // text quoted as the C runtime's argument reader takes it back whole.
+  static std::string Build(const TimeAdjustSettings& settings, bool allowStep = false);
+
+  // The arguments after "adjust", read in order, so that a value that looks
+  // like an option stays a value. False with `error` set on a bad one.
+  static bool Parse(const std::vector<std::string>& args, TimeAdjustSettings& settings, bool& allowStep,
+                    std::string& error);
 
   // One argument for a Windows command line: as it is when it has no blank,
   // tab or quote and is not empty; otherwise in quotes, with each quote and the

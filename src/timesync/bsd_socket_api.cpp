@@ -106,3 +106,8 @@ bool FetchServerTime(std::string_view host, std::string_view port, std::uint32_t
                      NtpSample& sample, FetchResult* result) {
   return FetchServerTime(PlatformSocketApi(), host, port, timeoutMs, attempts, sample, result);
 }
+
+bool FetchBestSample(std::string_view host, std::string_view port, std::uint32_t timeoutMs, int attempts,
+                     int samples, NtpSample& sample, FetchResult* result) {
+  return FetchBestSample(PlatformSocketApi(), host, port, timeoutMs, attempts, samples, sample, result);
+}

@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr std::size_t kRootDelayOffset = 4;
+constexpr std::size_t kRootDispersionOffset = 8;
 constexpr std::size_t kOriginateOffset = 24;
 constexpr std::size_t kReceiveOffset = 32;
 constexpr std::size_t kTransmitOffset = 40;
@@ -49,9 +51,13 @@ const char* DescribeNtpReplyCheck(NtpReplyCheck check) {
     case NtpReplyCheck::kWrongVersion: return "reply has an unknown version";
     case NtpReplyCheck::kWrongMode: return "reply is not from a server (wrong mode)";
     case NtpReplyCheck::kKissOfDeath: return "server refused (kiss-o'-death, stratum 0)";
+    case NtpReplyCheck::kStratumTooHigh: return "server is not synchronised (stratum 16 or more)";
+    case NtpReplyCheck::kNegativeRootDelay: return "reply has a negative root delay";
+    case NtpReplyCheck::kRootDistance: return "server is too far from its reference (root distance 16 s or more)";
     case NtpReplyCheck::kZeroTransmit: return "reply has no transmit time";
     case NtpReplyCheck::kZeroReceive: return "reply has no receive time";
     case NtpReplyCheck::kBeforeUnixEpoch: return "server time is before 1970";
+    case NtpReplyCheck::kTransmitBeforeReceive: return "reply was sent before our request arrived (transmit before receive)";
   }
   return "invalid reply";
 }
@@ -64,8 +70,16 @@ NtpReplyCheck CheckNtpReply(const std::uint8_t* data, std::size_t size, std::uin
   const unsigned mode = data[0] & 7;
   if (leap == 3) return NtpReplyCheck::kUnsynchronised;
   if (version < 1 || version > 4) return NtpReplyCheck::kWrongVersion;
-  if (mode != 4 && mode != 5) return NtpReplyCheck::kWrongMode;
+  if (mode != 4) return NtpReplyCheck::kWrongMode;
   if (data[1] == 0) return NtpReplyCheck::kKissOfDeath;
+  if (data[1] >= 16) return NtpReplyCheck::kStratumTooHigh;
+  // Both are seconds in 16.16 fixed point; the delay is signed.
+  const auto rootDelay = static_cast<std::int32_t>(ReadBigEndian32(data + kRootDelayOffset));
+  if (rootDelay < 0) return NtpReplyCheck::kNegativeRootDelay;
+  const std::uint32_t rootDispersion = ReadBigEndian32(data + kRootDispersionOffset);
+  const std::int64_t distance = ((static_cast<std::int64_t>(rootDelay) * kMicrosPerSecond) >> 17) +
+                                ((static_cast<std::int64_t>(rootDispersion) * kMicrosPerSecond) >> 16);
+  if (distance >= kMaxRootDistanceMicros) return NtpReplyCheck::kRootDistance;
   const std::uint64_t transmitStamp = ReadBigEndian64(data + kTransmitOffset);
   const std::uint64_t receiveStamp = ReadBigEndian64(data + kReceiveOffset);
   if (transmitStamp == 0) return NtpReplyCheck::kZeroTransmit;
@@ -73,6 +87,7 @@ NtpReplyCheck CheckNtpReply(const std::uint8_t* data, std::size_t size, std::uin
   const auto receive = NtpTimestampToUnixMicros(receiveStamp);
   const auto transmit = NtpTimestampToUnixMicros(transmitStamp);
   if (!receive || !transmit) return NtpReplyCheck::kBeforeUnixEpoch;
+  if (*transmit < *receive) return NtpReplyCheck::kTransmitBeforeReceive;
   sample.receive = *receive;
   sample.transmit = *transmit;
   sample.stratum = data[1];

@@ -29,12 +29,19 @@ enum class NtpReplyCheck {
   kWrongOriginate,  // does not echo our request's nonce: not an answer to it
   kUnsynchronised,  // leap indicator 3: the server has no time to give
   kWrongVersion,    // version outside 1-4
-  kWrongMode,       // neither server (4) nor broadcast (5)
+  kWrongMode,       // not a server's answer (mode 4); a broadcast is not an answer either
   kKissOfDeath,     // stratum 0: a refusal, not a time
+  kStratumTooHigh,  // stratum 16 or more: the server itself is not synchronised
+  kNegativeRootDelay,  // a root delay below zero
+  kRootDistance,    // root delay / 2 + root dispersion of 16 s or more: too far from a reference
   kZeroTransmit,    // transmit timestamp 0
   kZeroReceive,     // receive timestamp 0
   kBeforeUnixEpoch, // receive or transmit time before 1970-01-01
+  kTransmitBeforeReceive,  // the reply left the server before our request reached it
 };
+
+// A server this far from its reference (root delay / 2 + root dispersion) is refused.
+inline constexpr std::int64_t kMaxRootDistanceMicros = 16 * 1000000;
 
 const char* DescribeNtpReplyCheck(NtpReplyCheck check);
 

@@ -7,6 +7,7 @@ list(APPEND VELTA_CORE_SOURCES
   src/timesync/time_sync_client.cpp
   src/timesync/time_adjust_settings.cpp
   src/timesync/adjust_arguments.cpp
+  src/timesync/time_step.cpp
   src/timesync/utc_time_fields.cpp)
 if(WIN32)
   list(APPEND VELTA_WIN_SOURCES

@@ -20,6 +20,7 @@ struct TimeAdjustSettings {
   std::string port = "123";             // port number or service name
   std::int32_t timeoutMs = 5000;        // for each wait of an attempt
   std::int32_t retries = 3;             // number of attempts
+  std::int32_t samples = 4;             // exchanges per adjustment; the shortest round trip is used (not stored)
 
   bool operator==(const TimeAdjustSettings&) const = default;
 };

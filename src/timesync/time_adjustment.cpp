@@ -1,14 +1,12 @@
 #include "timesync/time_adjustment.h"
 
-#include <shellapi.h>
-
 #include <memory>
 #include <string>
 
 #include "resource.h"
 #include "timesync/adjust_arguments.h"
-#include "timesync/time_sync_client.h"
 #include "timesync/utc_time_fields.h"
+#include "win/image_seal.h"
 #include "win/module_path.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
@@ -21,13 +19,20 @@ DWORD SetSystemTimeClock(const SYSTEMTIME& utcTime) {
   return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
 }
 
-AdjustOutcome AdjustSystemTime(const TimeAdjustSettings& settings, const SystemClockSetter& setClock) {
+AdjustOutcome AdjustSystemTime(const TimeAdjustSettings& settings, const SystemClockSetter& setClock,
+                               const TimeStep::Approval& approval, AdjustDetails* details) {
+  AdjustDetails local;
+  AdjustDetails& told = details ? *details : local;
+  told = {};
   // A negative time-out (a hand-edited file) would mean a wait of weeks.
   if (settings.timeoutMs < 0) return AdjustOutcome::kFailed;
   NtpSample sample;
-  if (!FetchServerTime(settings.server, settings.port, static_cast<std::uint32_t>(settings.timeoutMs),
-                       settings.retries, sample))
+  if (!FetchBestSample(settings.server, settings.port, static_cast<std::uint32_t>(settings.timeoutMs),
+                       settings.retries, settings.samples, sample, &told.fetch))
     return AdjustOutcome::kFailed;
+  told.answered = true;
+  told.offsetMicros = sample.Offset();
+  if (!approval.Allows(told.offsetMicros)) return AdjustOutcome::kNeedsConsent;
   const auto fields = ToUtcTimeFields(PlatformSocketApi().UtcNowMicros() + sample.Offset());
   if (!fields) return AdjustOutcome::kFailed;
   SYSTEMTIME utc{};
@@ -51,9 +56,21 @@ AdjustOutcome AdjustSystemTime(const TimeAdjustSettings& settings, const SystemC
 
 UINT TimeAdjustWorker(const TimeAdjustJob& job, const SystemClockSetter& setClock) {
   if (job.clock == nullptr) return 0;
-  const AdjustOutcome outcome = AdjustSystemTime(job.settings, setClock);
-  // A window that has gone meanwhile makes this a harmless failure.
-  ::PostMessageW(job.clock, kTimeAdjustedMessage, static_cast<WPARAM>(outcome), static_cast<LPARAM>(job.origin));
+  TimeStep::Approval approval;
+  approval.offsetMicros = job.approvedOffsetMicros;
+  AdjustDetails details;
+  const AdjustOutcome outcome = AdjustSystemTime(job.settings, setClock, approval, &details);
+  // A window that has gone meanwhile makes these harmless failures.
+  if (outcome == AdjustOutcome::kNeedsConsent) {
+    // Whole seconds, rounded: 3659.998 s is the hour and a minute the question names.
+    const std::int64_t half = details.offsetMicros < 0 ? -kMicrosPerSecond / 2 : kMicrosPerSecond / 2;
+    ::PostMessageW(job.clock, kTimeStepMessage, static_cast<WPARAM>(job.origin),
+                   static_cast<LPARAM>((details.offsetMicros + half) / kMicrosPerSecond));
+    return 0;
+  }
+  LPARAM origin = static_cast<LPARAM>(job.origin);
+  if (job.approvedOffsetMicros) origin |= kStepApproved;
+  ::PostMessageW(job.clock, kTimeAdjustedMessage, static_cast<WPARAM>(outcome), origin);
   return 0;
 }
 
@@ -63,40 +80,37 @@ bool StartTimeAdjustment(const TimeAdjustJob& job) {
 
 namespace {
 
-// velta-cli.exe beside the running program.
-std::string CliPath() {
-  const std::string folder = ModulePath::Folder();
-  return folder.empty() ? std::string("velta-cli.exe") : folder + "velta-cli.exe";
-}
-
 // An empty caption leaves the system's own ("Error").
-int Show(HWND clock, UINT textId, const std::string& caption, UINT style) {
-  const std::wstring text = WideText::From(StringTable::Load(textId));
+int ShowText(HWND clock, const std::string& text, const std::string& caption, UINT style) {
+  const std::wstring wideText = WideText::From(text);
   const std::wstring title = WideText::From(caption);
   // Owned by the clock, which is topmost, and brought forward: the answer of a worker
   // never opens behind other windows or under the clock.
-  return ::MessageBoxW(clock, text.c_str(), caption.empty() ? nullptr : title.c_str(), style | MB_SETFOREGROUND);
+  return ::MessageBoxW(clock, wideText.c_str(), caption.empty() ? nullptr : title.c_str(), style | MB_SETFOREGROUND);
+}
+
+int Show(HWND clock, UINT textId, const std::string& caption, UINT style) {
+  return ShowText(clock, StringTable::Load(textId), caption, style);
 }
 
 }  // namespace
 
-bool RunElevatedAdjustment(HWND clock, const TimeAdjustSettings& settings) {
-  const std::string file = CliPath();
-  const std::string parameters = AdjustArguments::Build(settings);
-  const std::wstring wideFile = WideText::From(file);
-  const std::wstring wideParameters = WideText::From(parameters);
-  SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-  info.hwnd = clock;  // the consent prompt belongs to the clock
-  info.lpVerb = L"runas";
-  info.lpFile = wideFile.c_str();
-  info.lpParameters = wideParameters.c_str();
-  info.nShow = SW_HIDE;
-  if (!::ShellExecuteExW(&info)) return false;  // refused consent included
-  if (info.hProcess == nullptr) return false;
-  auto process = std::make_shared<KernelHandle>(info.hProcess);
-  return WorkerThread::Start([process, clock] {
+ElevationResult RunElevatedAdjustmentFrom(const std::string& program, HWND clock,
+                                          const TimeAdjustSettings& settings, bool allowStep, const ElevatedStart::Seams& seams) {
+  KernelHandle started;
+  switch (ElevatedStart::Run(clock, program, AdjustArguments::Build(settings, allowStep), seams, started)) {
+    case ElevatedStart::Outcome::kStarted:
+      break;
+    case ElevatedStart::Outcome::kCancelled:
+      return ElevationResult::kCancelled;
+    case ElevatedStart::Outcome::kNotHeld:
+    case ElevatedStart::Outcome::kChanged:
+      return ElevationResult::kRefused;
+    default:
+      return ElevationResult::kFailed;
+  }
+  auto process = std::make_shared<KernelHandle>(std::move(started));
+  const bool waiting = WorkerThread::Start([process, clock] {
     DWORD code = 1;
     if (::WaitForSingleObject(process->get(), INFINITE) != WAIT_OBJECT_0 ||
         !::GetExitCodeProcess(process->get(), &code))
@@ -105,11 +119,39 @@ bool RunElevatedAdjustment(HWND clock, const TimeAdjustSettings& settings) {
     ::PostMessageW(clock, kTimeAdjustedMessage, static_cast<WPARAM>(outcome),
                    static_cast<LPARAM>(AdjustOrigin::kElevated));
   });
+  return waiting ? ElevationResult::kStarted : ElevationResult::kFailed;
+}
+
+ElevationResult RunElevatedAdjustment(HWND clock, const TimeAdjustSettings& settings, bool allowStep) {
+  // The program is this clock's own file, run again with "adjust": it must be, byte for
+  // byte, the file this clock was loaded from, which the build sealed its digest into.
+  ElevatedStart::Seams seams;
+  const std::string digest = ImageSeal::Own();
+  seams.trusted = [digest](const std::vector<std::uint8_t>& content) { return ImageSeal::Matches(content, digest); };
+  return RunElevatedAdjustmentFrom(ModulePath::Executable(), clock, settings, allowStep, seams);
+}
+
+int RunAdjustmentOnly(const std::vector<std::string>& arguments, const SystemClockSetter& setClock) {
+  TimeAdjustSettings settings;
+  bool allowStep = false;
+  std::string error;
+  if (!AdjustArguments::Parse(arguments, settings, allowStep, error)) return 2;
+  TimeStep::Approval approval;
+  approval.any = allowStep;
+  switch (AdjustSystemTime(settings, setClock, approval)) {
+    case AdjustOutcome::kAdjusted:
+      return 0;
+    case AdjustOutcome::kNeedsConsent:
+      return 3;
+    default:
+      return 1;
+  }
 }
 
 void ReportTimeAdjustment(HWND clock, WPARAM outcome, LPARAM origin, const TimeAdjustSettings& current,
                           std::uint32_t option, const ElevatedAdjustment& runElevated) {
-  const auto from = static_cast<AdjustOrigin>(origin);
+  const bool approved = (origin & kStepApproved) != 0;
+  const auto from = static_cast<AdjustOrigin>(origin & ~kStepApproved);
   switch (static_cast<AdjustOutcome>(outcome)) {
     case AdjustOutcome::kAdjusted:
       if (option & OptAdjustMessage) {
@@ -123,7 +165,19 @@ void ReportTimeAdjustment(HWND clock, WPARAM outcome, LPARAM origin, const TimeA
       if (from != AdjustOrigin::kElevated) {
         const std::string caption = StringTable::AppName();
         if (Show(clock, IDS_ADJUST_NEEDS_ADMIN, caption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
-          if (runElevated && runElevated(clock, current)) return;  // its outcome comes later
+          switch (runElevated ? runElevated(clock, current, approved) : ElevationResult::kFailed) {
+            case ElevationResult::kStarted:
+              return;  // its outcome comes later
+            case ElevationResult::kCancelled:
+              // "No" at the consent prompt is an answer, not a failure.
+              Show(clock, IDS_ADJUST_NOT_SET, caption, MB_ICONINFORMATION);
+              return;
+            case ElevationResult::kRefused:
+              Show(clock, IDS_ADJUST_PROGRAM_CHANGED, caption, MB_ICONWARNING);
+              return;
+            case ElevationResult::kFailed:
+              break;
+          }
         } else if (from == AdjustOrigin::kStartUp) {
           return;  // at start-up the question was the one report of the failure
         }
@@ -133,4 +187,30 @@ void ReportTimeAdjustment(HWND clock, WPARAM outcome, LPARAM origin, const TimeA
       break;
   }
   Show(clock, IDS_ADJUST_FAILED, {}, MB_OK);
+}
+
+std::string DescribeTimeStep(std::int64_t offsetMicros) {
+  static const UINT kOne[] = {IDS_STEP_DAY, IDS_STEP_HOUR, IDS_STEP_MINUTE, IDS_STEP_SECOND};
+  static const UINT kMany[] = {IDS_STEP_DAYS, IDS_STEP_HOURS, IDS_STEP_MINUTES, IDS_STEP_SECONDS};
+  std::vector<std::string> parts;
+  for (const TimeStep::Part& part : TimeStep::Parts(offsetMicros)) {
+    const int unit = static_cast<int>(part.unit);
+    parts.push_back(StringTable::Format(part.count == 1 ? kOne[unit] : kMany[unit], {std::to_string(part.count)}));
+  }
+  if (parts.size() == 1) return parts[0];
+  return StringTable::Format(IDS_STEP_TWO_PARTS, {parts[0], parts[1]});
+}
+
+void AskTimeStep(HWND clock, WPARAM origin, LPARAM offsetSeconds, const TimeAdjustSettings& current,
+                 const AdjustmentStarter& start) {
+  const std::int64_t offset = static_cast<std::int64_t>(offsetSeconds) * kMicrosPerSecond;
+  const std::string question = StringTable::Format(offset >= 0 ? IDS_ADJUST_STEP_BEHIND : IDS_ADJUST_STEP_AHEAD,
+                                                   {DescribeTimeStep(offset)});
+  if (ShowText(clock, question, StringTable::AppName(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  TimeAdjustJob job;
+  job.settings = current;
+  job.clock = clock;
+  job.origin = static_cast<AdjustOrigin>(origin);
+  job.approvedOffsetMicros = offset;
+  if (start) start(job);
 }

@@ -72,3 +72,27 @@ bool FetchServerTime(SocketApi& api, std::string_view host, std::string_view por
   if (result) *result = last;
   return last.failure == FetchFailure::kNone;
 }
+
+bool FetchBestSample(SocketApi& api, std::string_view host, std::string_view port, std::uint32_t timeoutMs,
+                     int attempts, int samples, NtpSample& sample, FetchResult* result,
+                     const std::function<std::uint64_t()>& makeNonce) {
+  FetchResult last{FetchFailure::kNoAttempts};
+  bool any = false;
+  NtpSample best;
+  for (int i = 0; i < samples; ++i) {
+    NtpSample one;
+    FetchResult outcome;
+    if (!FetchServerTime(api, host, port, timeoutMs, attempts, one, &outcome, makeNonce)) {
+      last = outcome;
+      continue;
+    }
+    if (!any || one.Delay() < best.Delay()) best = one;
+    any = true;
+  }
+  if (any) {
+    sample = best;
+    last = {};
+  }
+  if (result) *result = last;
+  return any;
+}

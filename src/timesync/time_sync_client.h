@@ -44,3 +44,13 @@ bool FetchServerTime(SocketApi& api, std::string_view host, std::string_view por
 // The same over this platform's sockets.
 bool FetchServerTime(std::string_view host, std::string_view port, std::uint32_t timeoutMs, int attempts,
                      NtpSample& sample, FetchResult* result = nullptr);
+
+// `samples` fetches, each with its own time-out and attempts as above; `sample`
+// becomes the one with the shortest round trip, which has the least room for an
+// asymmetric path to bend the offset. Fails only when no fetch succeeded;
+// `result` then says why the last one failed.
+bool FetchBestSample(SocketApi& api, std::string_view host, std::string_view port, std::uint32_t timeoutMs,
+                     int attempts, int samples, NtpSample& sample, FetchResult* result = nullptr,
+                     const std::function<std::uint64_t()>& makeNonce = MakeNtpNonce);
+bool FetchBestSample(std::string_view host, std::string_view port, std::uint32_t timeoutMs, int attempts,
+                     int samples, NtpSample& sample, FetchResult* result = nullptr);

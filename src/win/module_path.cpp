@@ -44,3 +44,11 @@ HMODULE ModulePath::LoadSystemLibrary(const wchar_t* name) {
   path += name;
   return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
+
+bool ModulePath::SearchSystemFolderOnly() {
+  using SetDirectories = BOOL(WINAPI*)(DWORD);
+  // kernel32 is in every process already; nothing is loaded to find this.
+  const auto set = reinterpret_cast<SetDirectories>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  return set != nullptr && set(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
+}

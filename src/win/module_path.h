@@ -16,4 +16,7 @@ class ModulePath {
   // A DLL of the system loaded from the system folder by its full name, never from the
   // executable's folder or the current one; null when it is not there (an older Windows).
   static HMODULE LoadSystemLibrary(const wchar_t* name);
+  // From now on this process loads DLLs by name from the system folder only, never from its
+  // own folder (SetDefaultDllDirectories, looked up at run time). False where the system lacks it.
+  static bool SearchSystemFolderOnly();
 };

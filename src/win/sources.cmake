@@ -17,4 +17,8 @@ list(APPEND VELTA_WIN_SOURCES
   src/win/monitor_placement.cpp
   src/win/window_dpi.cpp
   src/win/session_notification.cpp
-  src/win/worker_thread.cpp)
+  src/win/worker_thread.cpp
+  src/win/sha256.cpp
+  src/win/held_file.cpp
+  src/win/image_seal.cpp
+  src/win/elevated_start.cpp)

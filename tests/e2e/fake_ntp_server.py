@@ -7,7 +7,9 @@ true (its clock is this machine's, moved by --shift seconds), hour-off (an
 hour ahead), silent (never answers). --hold keeps each request that many
 seconds between its receive and transmit timestamps; --late sends the n-th
 answer that many seconds after its transmit timestamp (the list repeats), as
-a slow path back would.
+a slow path back would. --stratum, --mode, --root-delay and --root-dispersion
+(seconds) set those fields of every answer; --transmit-early S dates the
+transmit timestamp S seconds before the receive timestamp.
 """
 import argparse
 import select
@@ -31,6 +33,11 @@ def main():
     parser.add_argument("--shift", type=float, default=0.0)
     parser.add_argument("--hold", type=float, default=0.0)
     parser.add_argument("--late", default="0")
+    parser.add_argument("--stratum", type=int, default=2)
+    parser.add_argument("--mode", dest="reply_mode", type=int, default=4)
+    parser.add_argument("--root-delay", type=float, default=0.0)
+    parser.add_argument("--root-dispersion", type=float, default=0.0)
+    parser.add_argument("--transmit-early", type=float, default=0.0)
     args = parser.parse_args()
     late = [float(x) for x in args.late.split(",")]
     answered = 0
@@ -50,8 +57,11 @@ def main():
             continue
         if args.hold > 0:
             time.sleep(args.hold)
-        header = bytes([0x0C, 2, 6, 0xEC]) + bytes(8) + b"LOCL"
+        header = (bytes([0x08 | (args.reply_mode & 7), args.stratum & 0xFF, 6, 0xEC])
+                  + struct.pack(">iI", int(args.root_delay * 65536), int(args.root_dispersion * 65536)) + b"LOCL")
         transmitted = time.time() + shift
+        if args.transmit_early > 0:
+            transmitted = received - args.transmit_early
         answer = header + stamp(received) + request[40:48] + stamp(received) + stamp(transmitted)
         time.sleep(late[answered % len(late)])
         answered += 1

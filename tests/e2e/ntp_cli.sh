@@ -98,6 +98,24 @@ for side in native wine; do
   check "$side: --samples 3 reports the prompt answer: offset $(field offset) s" within "$(field offset)" 0.250 0.03
   check "$side: with its delay $(field delay) s" within "$(field delay)" 0.025 0.025
 
+  # Answers a client must discard, each refused with its reason.
+  n=0
+  while IFS='|' read -r name options reason; do
+    n=$((n + 1))
+    # shellcheck disable=SC2086
+    serve refuse-$side-$n true 20 $options
+    ask refuse-$side-$n "$(cat "$work/refuse-$side-$n.port")"
+    expect_eq "$side: $name is refused (exit status)" "$rc" 1
+    check "$side: $name: told why ($out)" grep -qF "$reason" <<<"$out"
+  done <<'CASES'
+stratum 16|--stratum 16|stratum 16 or more
+stratum 255|--stratum 255|stratum 16 or more
+a root distance of 16 s|--root-dispersion 15 --root-delay 2|root distance 16 s or more
+a negative root delay|--root-delay -0.5|negative root delay
+a broadcast (mode 5)|--mode 5|wrong mode
+transmit before receive|--transmit-early 0.5|transmit before receive
+CASES
+
   serve silent-$side silent 20
   "${run[@]}" ntp 127.0.0.1 --port "$(cat "$work/silent-$side.port")" --timeout 300 --retry 2 </dev/null \
     >/dev/null 2>"$work/err"
@@ -114,4 +132,12 @@ for side in native wine; do
   expect_eq "$side: no host is a usage error" "$?" 2
   "${run[@]}" ntp 127.0.0.1 --port "$port" --retry 0 </dev/null >/dev/null 2>&1
   expect_eq "$side: --retry 0 makes no attempt and fails" "$?" 1
+done
+
+# The usage text names every option and word the README's velta-cli examples use.
+usage=$(wine "$wincli" --help </dev/null 2>&1 | tr -d '\r')
+documented=$(sed -n '/^## velta-cli$/,/^## /p' "$VELTA_ROOT/README.md" | sed -n '/^```sh$/,/^```$/p' |
+  grep -oE -- '--[a-z-]+|\b(get-int|set-int|delete|sections|keys)\b' | sort -u)
+for word in $documented --samples --dir --allow-step get-int set-int delete; do
+  check "velta-cli --help names $word" grep -qF -- "$word" <<<"$usage"
 done

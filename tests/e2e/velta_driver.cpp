@@ -219,7 +219,8 @@ bool ListRowRect(HWND listView, int index, RECT* out) {
 
 // The UTF-8 command line of a running process with that executable name, read from
 // its process parameters; empty when there is none.
-std::string ProcessCommandLine(const char* exeName) {
+// The command line of the first process of `exeName` whose line holds `containing`.
+std::string ProcessCommandLine(const char* exeName, const char* containing = "") {
   using QueryFn = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
   static const auto query = reinterpret_cast<QueryFn>(
       reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
@@ -244,7 +245,7 @@ std::string ProcessCommandLine(const char* exeName) {
                               nullptr)) {
         char utf8[4096] = {};
         ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, utf8, sizeof utf8, nullptr, nullptr);
-        line = utf8;
+        if (std::strstr(utf8, containing) != nullptr) line = utf8;
       }
     }
     ::CloseHandle(process);
@@ -420,7 +421,8 @@ int main(int argc, char** argv) {
   if (verb == "process") {
     const DWORD until = ::GetTickCount() + static_cast<DWORD>((arg ? std::atof(arg) : 10) * 1000);
     do {
-      const std::string line = ProcessCommandLine(title);
+      // process EXE [SECONDS [TEXT]]: the first of several with TEXT in its command line.
+      const std::string line = ProcessCommandLine(title, argc > 4 ? argv[4] : "");
       if (!line.empty()) {
         std::printf("%s\n", line.c_str());
         return 0;

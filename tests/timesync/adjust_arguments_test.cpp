@@ -23,15 +23,56 @@ TEST(AdjustArguments, QuotesOnlyWhatACommandLineWouldSplitOrEat) {
   for (const auto& c : cases) EXPECT_EQ(AdjustArguments::Quote(c.argument), c.quoted) << c.argument;
 }
 
-TEST(AdjustArguments, CarryAllFourSettingsInTheClocksOrder) {
+TEST(AdjustArguments, CarryTheSettingsInTheClocksOrder) {
   TimeAdjustSettings settings;
   settings.server = "my server";
   settings.port = "ntp";
   settings.timeoutMs = 500;
   settings.retries = -3;  // hand-edited values pass as they are
-  EXPECT_EQ(AdjustArguments::Build(settings), "adjust --server \"my server\" --port ntp --timeout 500 --retry -3");
-  EXPECT_EQ(AdjustArguments::Build(TimeAdjustSettings{}),
-            "adjust --server pool.ntp.org --port 123 --timeout 5000 --retry 3");
+  settings.samples = 2;
+  EXPECT_EQ(AdjustArguments::Build(settings),
+            "adjust --server \"my server\" --port ntp --timeout 500 --retry -3 --samples 2");
+  EXPECT_EQ(AdjustArguments::Build(TimeAdjustSettings{}, true),
+            "adjust --server pool.ntp.org --port 123 --timeout 5000 --retry 3 --samples 4 --allow-step");
+}
+
+TEST(AdjustArguments, ReadBackWhatTheyWriteAndRefuseTheRest) {
+  TimeAdjustSettings settings;
+  settings.server = "--port";  // a value that looks like an option stays a value
+  settings.port = "ntp";
+  settings.timeoutMs = 0;
+  settings.retries = -3;
+  settings.samples = 100;
+  for (const bool allowStep : {false, true}) {
+    std::vector<std::string> args = {"--server", "--port", "--port", "ntp", "--timeout", "0", "--retry", "-3",
+                                     "--samples", "100"};
+    if (allowStep) args.push_back("--allow-step");
+    TimeAdjustSettings read;
+    bool allowed = false;
+    std::string error;
+    ASSERT_TRUE(AdjustArguments::Parse(args, read, allowed, error)) << error;
+    EXPECT_EQ(read, settings);
+    EXPECT_EQ(allowed, allowStep);
+  }
+  const struct {
+    std::vector<std::string> args;
+    const char* error;
+  } bad[] = {
+      {{"time.example"}, "no HOST argument; use --server"},
+      {{"--bogus"}, "unknown option --bogus"},
+      {{"--server"}, "--server needs a value"},
+      {{"--timeout", "-1"}, "--timeout takes milliseconds (0 to 2147483647)"},
+      {{"--retry", "x"}, "--retry takes a whole number of attempts"},
+      {{"--samples", "0"}, "--samples takes 1 to 100"},
+      {{"--samples", "101"}, "--samples takes 1 to 100"},
+  };
+  for (const auto& b : bad) {
+    TimeAdjustSettings read;
+    bool allowed = false;
+    std::string error;
+    EXPECT_FALSE(AdjustArguments::Parse(b.args, read, allowed, error)) << b.error;
+    EXPECT_EQ(error, b.error);
+  }
 }
 
 }  // namespace

@@ -103,11 +103,11 @@ TEST(NtpRequest, IsVersionOneClientWithTheNonceAsTransmitTime) {
   EXPECT_EQ(nonces.size(), 1000u) << "nonces repeat";
 }
 
-TEST(NtpReply, AcceptsServersOfEveryVersionAndBroadcasts) {
+TEST(NtpReply, AcceptsServersOfEveryVersion) {
   const NtpPacket request = BuildNtpRequest(0xA1B2C3D4E5F60718ull);
   const std::vector<std::uint8_t> req(request.begin(), request.end());
   for (unsigned version = 1; version <= 4; ++version) {
-    for (unsigned mode : {4u, 5u}) {
+    for (unsigned mode : {4u}) {
       auto reply = ntp_test::StampedReply(req, 0xE000000040000000ull, 0xE000000080000000ull);
       reply[0] = static_cast<std::uint8_t>((version << 3) | mode);
       reply[1] = static_cast<std::uint8_t>(version + 1);

@@ -4,6 +4,7 @@ list(APPEND VELTA_CORE_TEST_SOURCES
   timesync/fetch_server_time_test.cpp
   timesync/time_adjust_settings_test.cpp
   timesync/adjust_arguments_test.cpp
+  timesync/time_step_test.cpp
   timesync/utc_time_fields_test.cpp)
 # Against servers on 127.0.0.1 over the platform's sockets: BSD natively, Windows Sockets under Wine.
 if(WIN32)

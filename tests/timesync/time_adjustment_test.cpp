@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,11 +55,12 @@ TEST(AdjustSystemTime, SetsTheClockToItsOwnTimePlusTheOffsetToTheMillisecond) {
     ScriptedUdpServer server(Shifted(shift));
     std::vector<SYSTEMTIME> set;
     std::int64_t serverNow = 0;
+    // Corrections beyond an hour are allowed here; when they are is tested below.
     ASSERT_EQ(AdjustSystemTime(On(server), [&](const SYSTEMTIME& utc) -> DWORD {
       serverNow = UtcNow() + shift;
       set.push_back(utc);
       return ERROR_SUCCESS;
-    }), AdjustOutcome::kAdjusted) << shift;
+    }, TimeStep::Approval{true, {}}), AdjustOutcome::kAdjusted) << shift;
     ASSERT_EQ(set.size(), 1u) << shift;
     // Dropping the milliseconds, or the fraction of the server's time, would be up to a second off.
     EXPECT_NEAR(static_cast<double>(ToUnixMicros(set[0]) - serverNow), 0.0, 20000.0) << "shift " << shift << " us";
@@ -130,14 +132,16 @@ TEST(AdjustSystemTime, FailsWithoutTouchingTheClock) {
   EXPECT_EQ(server.Requests(), 0);
 }
 
-TEST(AdjustSystemTime, RealSetSystemTimeTakesAServerLessThanHalfASecondOffAndRefusesAnHourOff) {
+TEST(AdjustSystemTime, RealSetSystemTimeTakesAServerLessThanHalfASecondOffAndRefusesMore) {
   for (const std::int64_t shift : {400000LL, -400000LL, 0LL}) {
     ScriptedUdpServer server(Shifted(shift));
     EXPECT_EQ(AdjustSystemTime(On(server)), AdjustOutcome::kAdjusted) << shift;
   }
   // Wine refuses it as Windows refuses a process without the right to set the clock.
-  ScriptedUdpServer hourOff(Shifted(3600 * kMicrosPerSecond));
-  EXPECT_EQ(AdjustSystemTime(On(hourOff)), AdjustOutcome::kNeedsRights);
+  ScriptedUdpServer halfHourOff(Shifted(1800 * kMicrosPerSecond));
+  EXPECT_EQ(AdjustSystemTime(On(halfHourOff)), AdjustOutcome::kNeedsRights);
+  ScriptedUdpServer dayOff(Shifted(86400 * kMicrosPerSecond));
+  EXPECT_EQ(AdjustSystemTime(On(dayOff), SetSystemTimeClock, TimeStep::Approval{true, {}}), AdjustOutcome::kNeedsRights);
 }
 
 TEST(TimeAdjustWorker, WithoutAClockWindowDoesNothing) {
@@ -169,7 +173,7 @@ TEST(AdjustArguments, ComeBackWholeThroughTheSystemsCommandLineReader) {
     }
     ::LocalFree(argv);
     const std::vector<std::string> expected = {"velta-cli.exe", "adjust", "--server", server, "--port", "a \"b\"",
-                                               "--timeout", "5000", "--retry", "3"};
+                                               "--timeout", "5000", "--retry", "3", "--samples", "4"};
     EXPECT_EQ(args, expected) << line;
   }
 }
@@ -268,36 +272,47 @@ TEST(ReportTimeAdjustment, ShowsWhatHappenedInBoxesOwnedByTheClockAndAsksForRigh
   const std::string succeeded = StringTable::Load(IDS_ADJUST_SUCCEEDED);
   const std::string failed = StringTable::Load(IDS_ADJUST_FAILED);
   const std::string question = StringTable::Load(IDS_ADJUST_NEEDS_ADMIN);
+  const std::string notSet = StringTable::Load(IDS_ADJUST_NOT_SET);
+  const std::string changed = StringTable::Load(IDS_ADJUST_PROGRAM_CHANGED);
   ASSERT_FALSE(question.empty());
+  ASSERT_FALSE(notSet.empty());
+  ASSERT_FALSE(changed.empty());
+  constexpr auto kStarted = ElevationResult::kStarted;
   struct Case {
     const char* name;
     AdjustOutcome outcome;
     AdjustOrigin origin;
     std::uint32_t option;
     std::vector<int> answers;
-    bool elevatedStarts;  // what the elevated run reports when asked to start
+    ElevationResult elevatedStarts;  // what the elevated run reports when asked to start
     std::vector<std::string> shown;
     bool elevated;     // whether the elevated run was asked for
     bool invalidated;  // the clock repaints
   };
   const Case cases[] = {
-      {"success with the message", AdjustOutcome::kAdjusted, AdjustOrigin::kCommand, OptAdjustMessage, {}, true,
+      {"success with the message", AdjustOutcome::kAdjusted, AdjustOrigin::kCommand, OptAdjustMessage, {}, kStarted,
        {succeeded}, false, true},
-      {"success without it", AdjustOutcome::kAdjusted, AdjustOrigin::kStartUp, 0, {}, true, {}, false, true},
-      {"failure", AdjustOutcome::kFailed, AdjustOrigin::kCommand, OptAdjustMessage, {}, true, {failed}, false, false},
-      {"rights refused, No", AdjustOutcome::kNeedsRights, AdjustOrigin::kCommand, 0, {IDNO}, true,
+      {"success without it", AdjustOutcome::kAdjusted, AdjustOrigin::kStartUp, 0, {}, kStarted, {}, false, true},
+      {"failure", AdjustOutcome::kFailed, AdjustOrigin::kCommand, OptAdjustMessage, {}, kStarted, {failed}, false, false},
+      {"rights refused, No", AdjustOutcome::kNeedsRights, AdjustOrigin::kCommand, 0, {IDNO}, kStarted,
        {question, failed}, false, false},
-      {"rights refused, Yes", AdjustOutcome::kNeedsRights, AdjustOrigin::kCommand, 0, {IDYES}, true, {question},
+      {"rights refused, Yes", AdjustOutcome::kNeedsRights, AdjustOrigin::kCommand, 0, {IDYES}, kStarted, {question},
        true, false},
-      {"rights refused, Yes, and velta-cli cannot start", AdjustOutcome::kNeedsRights, AdjustOrigin::kCommand, 0,
-       {IDYES}, false, {question, failed}, true, false},
-      {"rights refused at start-up, No", AdjustOutcome::kNeedsRights, AdjustOrigin::kStartUp, 0, {IDNO}, true,
+      {"rights refused, Yes, and the elevated run cannot start", AdjustOutcome::kNeedsRights, AdjustOrigin::kCommand, 0,
+       {IDYES}, ElevationResult::kFailed, {question, failed}, true, false},
+      {"rights refused, Yes, and No at the consent prompt", AdjustOutcome::kNeedsRights, AdjustOrigin::kCommand, 0,
+       {IDYES}, ElevationResult::kCancelled, {question, notSet}, true, false},
+      {"rights refused at start-up, Yes, and No at the consent prompt", AdjustOutcome::kNeedsRights,
+       AdjustOrigin::kStartUp, 0, {IDYES}, ElevationResult::kCancelled, {question, notSet}, true, false},
+      {"rights refused, Yes, and the program file changed", AdjustOutcome::kNeedsRights, AdjustOrigin::kCommand, 0,
+       {IDYES}, ElevationResult::kRefused, {question, changed}, true, false},
+      {"rights refused at start-up, No", AdjustOutcome::kNeedsRights, AdjustOrigin::kStartUp, 0, {IDNO}, kStarted,
        {question}, false, false},
-      {"rights refused at start-up, Yes", AdjustOutcome::kNeedsRights, AdjustOrigin::kStartUp, 0, {IDYES}, true,
+      {"rights refused at start-up, Yes", AdjustOutcome::kNeedsRights, AdjustOrigin::kStartUp, 0, {IDYES}, kStarted,
        {question}, true, false},
       {"the elevated run set the clock", AdjustOutcome::kAdjusted, AdjustOrigin::kElevated, OptAdjustMessage, {},
-       true, {succeeded}, false, true},
-      {"the elevated run failed", AdjustOutcome::kFailed, AdjustOrigin::kElevated, 0, {}, true, {failed}, false,
+       kStarted, {succeeded}, false, true},
+      {"the elevated run failed", AdjustOutcome::kFailed, AdjustOrigin::kElevated, 0, {}, kStarted, {failed}, false,
        false},
   };
   for (const Case& c : cases) {
@@ -311,8 +326,9 @@ TEST(ReportTimeAdjustment, ShowsWhatHappenedInBoxesOwnedByTheClockAndAsksForRigh
     current.port = "4123";
     int elevatedRuns = 0;
     ReportTimeAdjustment(clock.get(), static_cast<WPARAM>(c.outcome), static_cast<LPARAM>(c.origin), current,
-                         c.option, [&](HWND owner, const TimeAdjustSettings& settings) {
+                         c.option, [&](HWND owner, const TimeAdjustSettings& settings, bool allowStep) {
                            ++elevatedRuns;
+                           EXPECT_FALSE(allowStep) << c.name;
                            EXPECT_EQ(owner, clock.get()) << c.name;
                            EXPECT_EQ(settings, current) << c.name << ": the settings of the moment";
                            return c.elevatedStarts;
@@ -327,6 +343,216 @@ TEST(ReportTimeAdjustment, ShowsWhatHappenedInBoxesOwnedByTheClockAndAsksForRigh
     EXPECT_EQ(elevatedRuns, c.elevated ? 1 : 0) << c.name;
     EXPECT_EQ(clock.Invalidated(), c.invalidated) << c.name;
   }
+}
+
+
+// A server on 127.0.0.1 whose sound answer, `shift` off, is spoiled by `spoil`.
+ScriptedUdpServer::Script Spoiled(void (*spoil)(std::vector<std::uint8_t>&), std::int64_t shift = 0) {
+  return [spoil, shift](int, const std::vector<std::uint8_t>& request) {
+    const std::uint64_t stamp = ntp_test::ToNtpStamp(UtcNow() + shift);
+    auto reply = ntp_test::StampedReply(request, stamp, stamp);
+    if (spoil) spoil(reply);
+    return Replies{reply};
+  };
+}
+
+// The clock's adjustment and its elevated run ("Velta.exe adjust ...") against one server;
+// what each set, through the setter seam.
+struct BothPaths {
+  AdjustOutcome clock;
+  int clockSets = 0;
+  int elevatedExit = -1;
+  int elevatedSets = 0;
+};
+BothPaths AdjustBothWays(const ScriptedUdpServer& server, const TimeStep::Approval& approval = {},
+                         const std::vector<std::string>& extra = {}) {
+  BothPaths result;
+  TimeAdjustSettings settings = On(server, 1000, 1);
+  settings.samples = 1;
+  result.clock = AdjustSystemTime(settings, [&](const SYSTEMTIME&) -> DWORD { return ++result.clockSets, 0; },
+                                  approval);
+  std::vector<std::string> args = {"--server", "127.0.0.1", "--port", server.Port(), "--timeout", "1000",
+                                   "--retry", "1", "--samples", "1"};
+  args.insert(args.end(), extra.begin(), extra.end());
+  result.elevatedExit = RunAdjustmentOnly(args, [&](const SYSTEMTIME&) -> DWORD { return ++result.elevatedSets, 0; });
+  return result;
+}
+
+TEST(AdjustSystemTime, RefusesWhatATimeServerMustNotBeBelievedAbout) {
+  using Reply = std::vector<std::uint8_t>;
+  const struct {
+    const char* name;
+    void (*spoil)(Reply&);
+  } cases[] = {
+      {"stratum 16", [](Reply& r) { r[1] = 16; }},
+      {"stratum 255", [](Reply& r) { r[1] = 255; }},
+      {"root distance 16 s", [](Reply& r) { r[9] = 16; }},
+      {"negative root delay", [](Reply& r) { r[4] = 0x80; }},
+      {"mode 5 (broadcast)", [](Reply& r) { r[0] = static_cast<std::uint8_t>((r[0] & ~7) | 5); }},
+      {"transmit before receive", [](Reply& r) { r[40] = static_cast<std::uint8_t>(r[40] - 1); }},
+  };
+  for (const auto& c : cases) {
+    ScriptedUdpServer server(Spoiled(c.spoil));
+    const BothPaths both = AdjustBothWays(server);
+    EXPECT_EQ(both.clock, AdjustOutcome::kFailed) << c.name;
+    EXPECT_EQ(both.elevatedExit, 1) << c.name;
+    EXPECT_EQ(both.clockSets + both.elevatedSets, 0) << c.name << ": nothing set";
+  }
+  // The reason reaches the caller.
+  ScriptedUdpServer server(Spoiled([](Reply& r) { r[1] = 16; }));
+  AdjustDetails details;
+  EXPECT_EQ(AdjustSystemTime(On(server, 1000, 1), [](const SYSTEMTIME&) -> DWORD { return 0; }, {}, &details),
+            AdjustOutcome::kFailed);
+  EXPECT_FALSE(details.answered);
+  EXPECT_EQ(details.fetch.failure, FetchFailure::kInvalidReply);
+  EXPECT_EQ(details.fetch.reply, NtpReplyCheck::kStratumTooHigh);
+}
+
+TEST(AdjustSystemTime, AsksBeforeACorrectionOfMoreThanAnHour) {
+  const std::int64_t hourAndMinute = (3600 + 60) * kMicrosPerSecond;
+  for (const std::int64_t shift : {hourAndMinute, -hourAndMinute}) {
+    ScriptedUdpServer server(Spoiled(nullptr, shift));
+    const BothPaths asked = AdjustBothWays(server);
+    EXPECT_EQ(asked.clock, AdjustOutcome::kNeedsConsent) << shift;
+    EXPECT_EQ(asked.elevatedExit, 3) << shift;
+    EXPECT_EQ(asked.clockSets + asked.elevatedSets, 0) << shift << ": nothing set before a yes";
+
+    TimeStep::Approval yes;
+    yes.offsetMicros = shift;
+    const BothPaths allowed = AdjustBothWays(server, yes, {"--allow-step"});
+    EXPECT_EQ(allowed.clock, AdjustOutcome::kAdjusted) << shift;
+    EXPECT_EQ(allowed.elevatedExit, 0) << shift;
+    EXPECT_EQ(allowed.clockSets, 1) << shift;
+    EXPECT_EQ(allowed.elevatedSets, 1) << shift;
+
+    // A yes to one correction is no yes to another.
+    TimeStep::Approval other;
+    other.offsetMicros = -shift;
+    EXPECT_EQ(AdjustBothWays(server, other).clock, AdjustOutcome::kNeedsConsent) << shift;
+  }
+  // A clock whose battery died twenty years ago is set with one yes.
+  const std::int64_t years = std::int64_t{7305} * 86400 * kMicrosPerSecond;
+  ScriptedUdpServer server(Spoiled(nullptr, years));
+  TimeStep::Approval yes;
+  yes.offsetMicros = years;
+  const BothPaths set = AdjustBothWays(server, yes);
+  EXPECT_EQ(set.clock, AdjustOutcome::kAdjusted);
+}
+
+TEST(AdjustSystemTime, UsesTheSampleWithTheShortestRoundTrip) {
+  // Four answers, each held by the server for another time and each another offset:
+  // the quick one (10 s) is believed, whatever order it comes in.
+  struct Answer {
+    int holdMs;
+    std::int64_t shift;
+  };
+  const std::vector<Answer> answers = {{250, 40 * kMicrosPerSecond}, {150, 20 * kMicrosPerSecond},
+                                       {0, 10 * kMicrosPerSecond}, {200, 30 * kMicrosPerSecond}};
+  ScriptedUdpServer server([&answers](int index, const std::vector<std::uint8_t>& request) {
+    const Answer& a = answers[static_cast<std::size_t>(index) % answers.size()];
+    ::Sleep(static_cast<DWORD>(a.holdMs));  // counts as the network's: the stamps are taken after it
+    const std::uint64_t stamp = ntp_test::ToNtpStamp(UtcNow() + a.shift);
+    return Replies{ntp_test::StampedReply(request, stamp, stamp)};
+  });
+  TimeAdjustSettings settings = On(server, 2000, 1);
+  ASSERT_EQ(settings.samples, 4) << "four samples by default";
+  std::int64_t setTo = 0, expected = 0;
+  AdjustDetails details;
+  ASSERT_EQ(AdjustSystemTime(settings, [&](const SYSTEMTIME& utc) -> DWORD {
+    setTo = ToUnixMicros(utc);
+    expected = UtcNow() + 10 * kMicrosPerSecond;
+    return ERROR_SUCCESS;
+  }, {}, &details), AdjustOutcome::kAdjusted);
+  EXPECT_EQ(server.Requests(), 4);
+  EXPECT_NEAR(static_cast<double>(details.offsetMicros), 10.0 * kMicrosPerSecond, 60000.0);
+  EXPECT_NEAR(static_cast<double>(setTo - expected), 0.0, 60000.0);
+}
+
+TEST(TimeAdjustWorker, AsksTheClockBeforeACorrectionOfMoreThanAnHour) {
+  const std::int64_t shift = -(3 * 86400 + 2 * 3600) * kMicrosPerSecond;
+  ScriptedUdpServer server(Spoiled(nullptr, shift));
+  ClockStandIn clock;
+  TimeAdjustJob job;
+  job.settings = On(server, 1000, 1);
+  job.clock = clock.get();
+  job.origin = AdjustOrigin::kStartUp;
+  int sets = 0;
+  TimeAdjustWorker(job, [&sets](const SYSTEMTIME&) -> DWORD { return ++sets, 0; });
+  EXPECT_EQ(sets, 0);
+  MSG msg;
+  ASSERT_TRUE(::PeekMessageA(&msg, clock.get(), kTimeStepMessage, kTimeStepMessage, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, static_cast<WPARAM>(AdjustOrigin::kStartUp));
+  EXPECT_NEAR(static_cast<double>(msg.lParam), static_cast<double>(shift / kMicrosPerSecond), 1.0);
+
+  // With the yes, the outcome comes back marked as allowed.
+  job.approvedOffsetMicros = shift;
+  TimeAdjustWorker(job, [&sets](const SYSTEMTIME&) -> DWORD { return ++sets, ERROR_PRIVILEGE_NOT_HELD; });
+  WPARAM outcome = 99;
+  LPARAM origin = 99;
+  ASSERT_TRUE(clock.TakeResult(outcome, origin));
+  EXPECT_EQ(outcome, static_cast<WPARAM>(AdjustOutcome::kNeedsRights));
+  EXPECT_EQ(origin, static_cast<LPARAM>(AdjustOrigin::kStartUp) | kStepApproved);
+}
+
+TEST(AskTimeStep, NamesTheCorrectionAndSetsOnlyAfterYes) {
+  const bool english = StringTable::Load(IDS_ADJUST_STEP_BEHIND).rfind("The time server", 0) == 0;
+  const struct {
+    std::int64_t seconds;
+    int answer;
+    const char* english;
+  } cases[] = {
+      {3 * 86400 + 2 * 3600, IDYES, "The time server says this clock is 3 days 2 hours behind. Set it?"},
+      {-(3600 + 60), IDNO, "The time server says this clock is 1 hour 1 minute ahead. Set it?"},
+      {3600 + 60, IDNO, "The time server says this clock is 1 hour 1 minute behind. Set it?"},
+  };
+  for (const auto& c : cases) {
+    ClockStandIn clock;
+    BoxAnswers boxes;
+    boxes.answers = {c.answer};
+    g_boxes = &boxes;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, AnswerBox);
+    TimeAdjustSettings current;
+    current.server = "time.example";
+    std::vector<TimeAdjustJob> started;
+    AskTimeStep(clock.get(), static_cast<WPARAM>(AdjustOrigin::kCommand), static_cast<LPARAM>(c.seconds), current,
+                [&started](const TimeAdjustJob& job) { return started.push_back(job), true; });
+    ::KillTimer(nullptr, timer);
+    g_boxes = nullptr;
+    ASSERT_EQ(boxes.texts.size(), 1u) << c.english;
+    if (english) EXPECT_EQ(boxes.texts[0], c.english);
+    EXPECT_EQ(boxes.buttons[0], 2u);
+    EXPECT_EQ(boxes.owners[0], clock.get());
+    if (c.answer == IDNO) {
+      EXPECT_TRUE(started.empty()) << c.english << ": No sets nothing";
+      continue;
+    }
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].settings, current);
+    EXPECT_EQ(started[0].clock, clock.get());
+    EXPECT_EQ(started[0].approvedOffsetMicros, std::optional<std::int64_t>(c.seconds * kMicrosPerSecond));
+  }
+}
+
+TEST(RunElevatedAdjustment, RefusesAProgramThatIsNotTheClocksOwnWithTheMessage) {
+  // The clock's own way: a program file is run only when it carries the running clock's
+  // seal. These tests are not sealed, so their own file is refused; so is any other.
+  ClockStandIn clock;
+  EXPECT_EQ(RunElevatedAdjustment(clock.get(), TimeAdjustSettings{}, false), ElevationResult::kRefused);
+
+  BoxAnswers boxes;
+  boxes.answers = {IDYES};
+  g_boxes = &boxes;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, AnswerBox);
+  ReportTimeAdjustment(clock.get(), static_cast<WPARAM>(AdjustOutcome::kNeedsRights),
+                       static_cast<LPARAM>(AdjustOrigin::kCommand), TimeAdjustSettings{}, 0);
+  ::KillTimer(nullptr, timer);
+  g_boxes = nullptr;
+  const std::vector<std::string> expected = {StringTable::Load(IDS_ADJUST_NEEDS_ADMIN),
+                                             StringTable::Load(IDS_ADJUST_PROGRAM_CHANGED)};
+  EXPECT_EQ(boxes.texts, expected);
+  MSG msg;
+  EXPECT_FALSE(::PeekMessageA(&msg, clock.get(), kTimeAdjustedMessage, kTimeAdjustedMessage, PM_REMOVE))
+      << "nothing was started to report back";
 }
 
 }  // namespace

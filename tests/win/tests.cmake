@@ -10,4 +10,5 @@ list(APPEND VELTA_WIN_TEST_SOURCES
   win/monitor_placement_test.cpp
   win/unique_handle_test.cpp
   win/window_dpi_test.cpp
-  win/dialog_text_fit_test.cpp)
+  win/dialog_text_fit_test.cpp
+  win/elevated_start_test.cpp)
