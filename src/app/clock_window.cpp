@@ -262,6 +262,20 @@ void ClockWindow::StartQuickTimer() {
   quickTimers_.Add(std::make_unique<RunningTimer>(dialog.settings(), ::GetTickCount()));
 }
 
+void ClockWindow::TellQuickTimerNews() {
+  // A box already open here tells what came meanwhile when it is closed.
+  if (tellingNews_) return;
+  tellingNews_ = true;
+  for (RunningQuickTimers::News news = quickTimers_.TakeNews(); !news.empty(); news = quickTimers_.TakeNews()) {
+    if (face_.option & OptTrayIcon) {
+      const std::string title = StringTable::Load(IDS_QT_TIME_UP_TITLE);
+      for (const std::string& which : news.timeUp) TrayIcon::Notify(hwnd(), title, which);
+    }
+    for (const std::string& message : news.messages) MessageBoxes::Show(message, MB_OK | MB_ICONWARNING, hwnd());
+  }
+  tellingNews_ = false;
+}
+
 void ClockWindow::ToggleLauncher() {
   if (launcherWindow_ && launcherWindow_->hwnd()) launcherWindow_->ToggleLauncher(hwnd());
 }
@@ -343,6 +357,9 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       ::InvalidateRect(hwnd(), nullptr, TRUE);
       return result;
     }
+    case RunningQuickTimers::kNewsMessage:
+      TellQuickTimerNews();
+      return 0;
     case kTimeAdjustedMessage:
       // A worker's result, shown here: the message boxes belong to the clock.
       ReportTimeAdjustment(hwnd(), wParam, lParam, adjust, face_.option);

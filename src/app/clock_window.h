@@ -88,6 +88,9 @@ class ClockWindow : public FaceWindow {
   void OnExit();
   void OnDisplaySetting();
   void StartQuickTimer();
+  // What the QuickTimers have to tell, after the poll that found it: a notification from the
+  // tray icon for each one whose time is up, a message box for each failure.
+  void TellQuickTimerNews();
   void ToggleLauncher();
   bool IsLauncherVisible() const;
 
@@ -102,4 +105,5 @@ class ClockWindow : public FaceWindow {
   std::unique_ptr<LauncherWindow> launcherWindow_;
   // The open context menu's icon menu: it draws the items while the menu is open.
   IconMenu* iconMenu_ = nullptr;
+  bool tellingNews_ = false;
 };

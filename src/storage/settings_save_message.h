@@ -18,6 +18,9 @@ class SettingsSaveMessage {
   // the file is read-only (IDS_SETTINGS_READ_ONLY), or could not be written and why
   // (IDS_SETTINGS_NOT_SAVED). True when the message was shown.
   bool ShowOnce(const IniProfileStore::SaveOutcome& outcome, HWND owner);
+  // The once-per-run turn of ShowOnce without the box, for a caller that must not show one where
+  // it is (a timer, a poll) and tells Text(outcome) later: true when it is to be told.
+  bool Claim(const IniProfileStore::SaveOutcome& outcome);
   // The first time only: the settings file at `path` is not single-byte text, so the defaults
   // are used and the file is left as it is (IDS_SETTINGS_FOREIGN). True when shown.
   bool ShowForeignTextOnce(const std::string& path, HWND owner);

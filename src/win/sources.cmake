@@ -15,4 +15,5 @@ list(APPEND VELTA_WIN_SOURCES
   src/win/monitor_placement.cpp
   src/win/window_dpi.cpp
   src/win/session_notification.cpp
-  src/win/worker_thread.cpp)
+  src/win/worker_thread.cpp
+  src/win/user_alert.cpp)

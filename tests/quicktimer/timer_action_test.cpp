@@ -49,7 +49,7 @@ TEST(TimerAction, ARunningTimerCountsItsOwnCopy) {
   EXPECT_EQ(copy.param, "b.exe x");
   EXPECT_EQ(copy.counterFace.format, "%T");
   EXPECT_EQ(copy.messageFace.windowRect.right, 110);
-  EXPECT_FALSE(copy.counterFace.option & OptInverted) << "no face starts inverted";
+  EXPECT_TRUE(copy.counterFace.option & OptInverted) << "the user's choice; only the blink is not kept";
   ASSERT_TRUE(copy.counterFace.countdown.has_value());
   EXPECT_EQ(copy.counterFace.countdown->start, 4242u);
   EXPECT_EQ(copy.counterFace.countdown->duration, 90000u);
