@@ -94,6 +94,45 @@ TEST_F(ClockWindowSettings, ASaveTakesTheRectangleFromTheWindowItself) {
   EXPECT_EQ(Stored("bottom"), 106);
 }
 
+// The stored option word, load -> save: every bit comes back as it was, those of no owner here
+// (a later version's) too, and a save with nothing changed gives the same bytes.
+TEST_F(ClockWindowSettings, TheOptionWordComesBackAsStored) {
+  const struct {
+    const char* name;
+    std::uint32_t word;
+  } cases[] = {
+      {"no bits", 0},
+      {"every known bit", 0x2 | 0x4 | 0x8 | 0x10 | 0x10000 | 0x20000 | 0x100000 | 0x200000},
+      {"unknown high bits", 0xC0000000u | 0x8 | 0x10000},
+      {"inverted, the user's choice", 0x30018},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ::DeleteFileA(file_.c_str());
+    std::string first;
+    {
+      ClockWindow clock;
+      ASSERT_TRUE(clock.CreateModeless(nullptr));
+      clock.face().option = c.word;
+      clock.adjust.server = "127.0.0.1";
+      ASSERT_TRUE(clock.TransferSettings(Transfer::Save));
+      first = ScratchDir::Read(file_);
+      ::DestroyWindow(clock.hwnd());
+      Window::SetMainWindow(nullptr);
+    }
+    EXPECT_NE(first.find("\r\nOption=" + std::to_string(static_cast<std::int32_t>(c.word)) + "\r\n"), std::string::npos)
+        << first;
+    ClockWindow again;
+    ASSERT_TRUE(again.CreateModeless(nullptr));
+    EXPECT_EQ(again.face().option, c.word);
+    ASSERT_TRUE(again.TransferSettings(Transfer::Save));
+    EXPECT_EQ(ScratchDir::Read(file_), first);
+    ::DestroyWindow(again.hwnd());
+    Window::SetMainWindow(nullptr);
+    EXPECT_EQ(ScratchDir::Read(file_), first);
+  }
+}
+
 TEST_F(ClockWindowSettings, OtherSectionsSurviveASave) {
   const std::string others = "[QuickTimerDlg]\r\nFormat=%Q\r\n\r\n[QuickTimerMsg]\r\nForeColor=255\r\n";
   ScratchDir::Write(file_, others);
