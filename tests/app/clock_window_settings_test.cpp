@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -131,6 +133,29 @@ TEST_F(ClockWindowSettings, TheOptionWordComesBackAsStored) {
     Window::SetMainWindow(nullptr);
     EXPECT_EQ(ScratchDir::Read(file_), first);
   }
+}
+
+// A click elsewhere with nothing changed: the settings file is not written at all.
+TEST_F(ClockWindowSettings, LosingTheActivationWithNothingChangedLeavesTheFileAlone) {
+  Start();
+  ASSERT_TRUE(window_.TransferSettings(Transfer::Save));
+  const std::string before = ScratchDir::Read(file_);
+  const auto mtime = ScratchDir::AgeByAnHour(file_);
+  const std::string folder = file_.substr(0, file_.find_last_of("\\/"));
+  auto names = [&folder] {
+    std::set<std::string> all;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) all.insert(entry.path().filename().string());
+    return all;
+  };
+  const std::set<std::string> files = names();
+  for (int i = 0; i < 3; ++i) ::SendMessageA(window_.hwnd(), WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_EQ(ScratchDir::Read(file_), before);
+  EXPECT_EQ(std::filesystem::last_write_time(file_), mtime);
+  EXPECT_EQ(names(), files) << "no temporary file either";
+  // A change is still saved at the next occasion.
+  ::MoveWindow(window_.hwnd(), 70, 90, 250, 120, TRUE);
+  ::SendMessageA(window_.hwnd(), WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_EQ(Stored("left"), 70);
 }
 
 TEST_F(ClockWindowSettings, OtherSectionsSurviveASave) {
