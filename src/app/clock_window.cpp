@@ -31,10 +31,7 @@ constexpr UINT kHoverPeriod = 2000;
 constexpr std::uint32_t kEndSessionWaitMs = 3000;
 }  // namespace
 
-ClockWindow::ClockWindow() : FaceWindow(IDD_CLOCK, kHoverPeriod) {
-  face_.option |= OptTrayIcon | OptMenuIcons;
-  SetFace(&face_);
-}
+ClockWindow::ClockWindow() : FaceWindow(IDD_CLOCK, kHoverPeriod) { SetFace(&face_); }
 
 UINT ClockWindow::MinuteTimerPeriod(int second, int millisecond) {
   const int period = 60000 - 1000 * second - millisecond;
@@ -57,10 +54,10 @@ BOOL ClockWindow::OnInitDialog() {
   WideText::SetWindow(hwnd(), StringTable::AppName());
   ApplyFrameSetting();
   taskbarCreated_ = TrayIcon::RegisterTaskbarCreated(hwnd());
-  if (face_.option & OptTrayIcon) ShowTrayIcon(true);
+  if (clockOptions.trayIcon) ShowTrayIcon(true);
   session_.Register(hwnd());
   ApplyTopmost();
-  if (face_.option & OptAdjustAtStart) AdjustTimeInBackground(AdjustOrigin::kStartUp);
+  if (adjustOptions.atStart) AdjustTimeInBackground(AdjustOrigin::kStartUp);
   ArmMinuteTimer();
   return TRUE;
 }
@@ -106,8 +103,11 @@ void ClockWindow::OnTimeChanged() {
 bool ClockWindow::TransferSettings(Transfer direction) {
   IniProfileStore store;
   if (direction == Transfer::Save) ::GetWindowRect(hwnd(), &face_.windowRect);
-  face_.TransferProfile(store, "Settings", direction);
+  face_.TransferProfile(store, "Settings", direction, clockOptions.Word() | adjustOptions.Word());
   if (direction == Transfer::Load) {
+    clockOptions = ClockOptions::FromWord(face_.otherOptionBits);
+    adjustOptions = TimeAdjustOptions::FromWord(face_.otherOptionBits);
+    face_.otherOptionBits &= ~(ClockOptions::kBits | TimeAdjustOptions::kBits);
     PlaceWindow(face_.windowRect);
   }
   TransferTimeAdjustSettings(store, adjust, direction);
@@ -161,7 +161,7 @@ void ClockWindow::OnPaint() {
   // Every drawing of the face arms the minute timer for the next whole minute.
   ArmMinuteTimer();
   // Every paint puts the clock back on top, except while one of its modal dialogs runs.
-  if (::IsWindowEnabled(hwnd()) && (face_.option & OptTopmost))
+  if (::IsWindowEnabled(hwnd()) && face_.options.topmost)
     ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
@@ -204,7 +204,7 @@ void ClockWindow::ShowContextMenu(int x, int y) {
   IconHandle windowIcon(WindowDpi::System().LoadIconAt(::GetModuleHandleW(nullptr), IDI_VELTA,
                                                        IconMenuMetrics(DpiScale(menuDpi)).PictureSize()));
   ContextMenu menu(windowIcon.get(), menuDpi);
-  if (!menu.Load(face_.option)) return;
+  if (!menu.Load(clockOptions, face_.options)) return;
   iconMenu_ = menu.iconMenu();
   menu.Track(hwnd(), x, y);
   iconMenu_ = nullptr;
@@ -235,7 +235,7 @@ void ClockWindow::OnActivateApp(BOOL active) {
   EndHover();
   TransferSettings(Transfer::Save);
   // Back on top, without taking the activation back from the application that has it.
-  if (face_.option & OptTopmost) ApplyTopmost();
+  if (face_.options.topmost) ApplyTopmost();
 }
 
 void ClockWindow::OnExit() {
@@ -267,7 +267,7 @@ void ClockWindow::TellQuickTimerNews() {
   if (tellingNews_) return;
   tellingNews_ = true;
   for (RunningQuickTimers::News news = quickTimers_.TakeNews(); !news.empty(); news = quickTimers_.TakeNews()) {
-    if (face_.option & OptTrayIcon) {
+    if (clockOptions.trayIcon) {
       const std::string title = StringTable::Load(IDS_QT_TIME_UP_TITLE);
       for (const std::string& which : news.timeUp) TrayIcon::Notify(hwnd(), title, which);
     }
@@ -288,12 +288,12 @@ bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
   if (quickTimers_.OnCommand(id)) return true;
   switch (id) {
     case ID_TASKTRAY:
-      face_.option ^= OptTrayIcon;
-      ShowTrayIcon((face_.option & OptTrayIcon) != 0);
+      clockOptions.trayIcon = !clockOptions.trayIcon;
+      ShowTrayIcon(clockOptions.trayIcon);
       TransferSettings(Transfer::Save);
       return true;
     case ID_MENU_ICONS:
-      face_.option ^= OptMenuIcons;  // shows at the next opening of the menu
+      clockOptions.menuIcons = !clockOptions.menuIcons;  // shows at the next opening of the menu
       TransferSettings(Transfer::Save);
       return true;
     case ID_TOPMOST:
@@ -321,7 +321,7 @@ bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
       StartQuickTimer();
       return true;
     case ID_TIME_ADJUST:
-      if (ShowTimeAdjustDialog(adjust, face_.option)) TransferSettings(Transfer::Save);
+      if (ShowTimeAdjustDialog(adjust, adjustOptions)) TransferSettings(Transfer::Save);
       return true;
     case ID_EXECUTE_ADJUST:
       AdjustTimeInBackground(AdjustOrigin::kCommand);
@@ -339,7 +339,7 @@ bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
 LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == taskbarCreated_ && taskbarCreated_ != 0) {
     // Explorer started again: the shell has forgotten the icon. Its DPI may be new too.
-    if (face_.option & OptTrayIcon) {
+    if (clockOptions.trayIcon) {
       LoadTrayIcon();
       ShowTrayIcon(true);
     }
@@ -362,7 +362,7 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kTimeAdjustedMessage:
       // A worker's result, shown here: the message boxes belong to the clock.
-      ReportTimeAdjustment(hwnd(), wParam, lParam, adjust, face_.option);
+      ReportTimeAdjustment(hwnd(), wParam, lParam, adjust, adjustOptions);
       return 0;
     case WM_QUERYDRAGICON:
       return reinterpret_cast<LRESULT>(bigIcon_.get());

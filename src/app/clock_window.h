@@ -15,6 +15,7 @@
 
 #include "app/icon_menu.h"
 #include "face/clock_face.h"
+#include "face/face_options.h"
 #include "face/face_window.h"
 #include "launcher/launcher_item.h"
 #include "launcher/launcher_window.h"
@@ -34,6 +35,9 @@ class ClockWindow : public FaceWindow {
 
   // Time-server connection settings, stored in section "Adjust".
   TimeAdjustSettings adjust;
+  // The clock's own switches and time adjustment's, stored in the face's Option word.
+  ClockOptions clockOptions;
+  TimeAdjustOptions adjustOptions;
 
   // Loads or saves every stored setting of the window through one store of the
   // settings file: the face's block in "Settings" (a save takes the rectangle

@@ -22,10 +22,10 @@ constexpr ItemIcon kItemIcons[] = {
 
 }  // namespace
 
-bool ContextMenu::Load(std::uint32_t option) {
+bool ContextMenu::Load(const ClockOptions& clock, const FaceOptions& face) {
   HMENU loaded = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_CONTEXT_MENU));
   if (loaded == nullptr) return false;
-  if (option & OptMenuIcons) {
+  if (clock.menuIcons) {
     iconMenu_ = std::make_unique<IconMenu>(DpiScale(dpi_));
     iconMenu_->Attach(loaded);
     iconMenu_->MakeOwnerDrawn();
@@ -41,9 +41,9 @@ bool ContextMenu::Load(std::uint32_t option) {
   auto check = [menu](UINT command, bool on) {
     ::CheckMenuItem(menu, command, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
   };
-  check(ID_TASKTRAY, option & OptTrayIcon);
-  check(ID_MENU_ICONS, option & OptMenuIcons);
-  FaceWindow::SetFaceMenuStates(menu, option);
+  check(ID_TASKTRAY, clock.trayIcon);
+  check(ID_MENU_ICONS, clock.menuIcons);
+  FaceWindow::SetFaceMenuStates(menu, face);
   return true;
 }
 

@@ -93,7 +93,7 @@ void CounterWindow::ShowContextMenu(POINT client) {
   MenuHandle menu(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_COUNTER_MENU)));
   HMENU popup = ::GetSubMenu(menu.get(), 0);
   if (popup == nullptr) return;
-  SetFaceMenuStates(popup, face()->option);
+  SetFaceMenuStates(popup, face()->options);
   POINT screen = client;
   ::ClientToScreen(hwnd(), &screen);
   ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);

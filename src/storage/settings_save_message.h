@@ -26,6 +26,12 @@ class SettingsSaveMessage {
   bool ShowForeignTextOnce(const std::string& path, HWND owner);
   // From now on nothing is shown (the session ends: nothing may wait for the user).
   void Silence() { silenced_ = true; }
+  // Starts "once" afresh, as a new run would (the tests run many clocks in one process).
+  void Rearm() {
+    silenced_ = false;
+    saveShown_ = false;
+    foreignShown_ = false;
+  }
 
   // The message's text for an outcome that is not Ok (empty for Ok), in the resource set in effect.
   static std::string Text(const IniProfileStore::SaveOutcome& outcome);

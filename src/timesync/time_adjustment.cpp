@@ -108,11 +108,11 @@ bool RunElevatedAdjustment(HWND clock, const TimeAdjustSettings& settings) {
 }
 
 void ReportTimeAdjustment(HWND clock, WPARAM outcome, LPARAM origin, const TimeAdjustSettings& current,
-                          std::uint32_t option, const ElevatedAdjustment& runElevated) {
+                          const TimeAdjustOptions& options, const ElevatedAdjustment& runElevated) {
   const auto from = static_cast<AdjustOrigin>(origin);
   switch (static_cast<AdjustOutcome>(outcome)) {
     case AdjustOutcome::kAdjusted:
-      if (option & OptAdjustMessage) {
+      if (options.tellSuccess) {
         const std::string caption = StringTable::AppName();
         Show(clock, IDS_ADJUST_SUCCEEDED, caption, MB_ICONINFORMATION);
       }

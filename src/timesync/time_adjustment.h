@@ -63,10 +63,11 @@ using ElevatedAdjustment = std::function<bool(HWND clock, const TimeAdjustSettin
 bool RunElevatedAdjustment(HWND clock, const TimeAdjustSettings& settings);
 
 // On the user-interface thread, when kTimeAdjustedMessage arrives: message 124 (when
-// OptAdjustMessage is set in `option`) and a repaint after a success, message 125
+// `options` say to tell the success) and a repaint after a success, message 125
 // after a failure, each in a message box owned by the clock. Refused for want of
 // rights, it asks whether to set the clock as administrator; Yes runs the whole
 // adjustment elevated with the `current` settings, No ends with message 125 after a
 // command and with nothing more at start-up, where the question was the report.
 void ReportTimeAdjustment(HWND clock, WPARAM outcome, LPARAM origin, const TimeAdjustSettings& current,
-                          std::uint32_t option, const ElevatedAdjustment& runElevated = RunElevatedAdjustment);
+                          const TimeAdjustOptions& options,
+                          const ElevatedAdjustment& runElevated = RunElevatedAdjustment);

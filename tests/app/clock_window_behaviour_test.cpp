@@ -22,6 +22,7 @@
 #include "resource.h"
 #include "storage/ini_profile_store.h"
 #include "storage/scratch_dir.h"
+#include "storage/settings_save_message.h"
 #include "win/user_alert.h"
 #include "win/wide_text.h"
 
@@ -71,7 +72,7 @@ TEST_F(ClockWindowBehaviour, APaintArmsTheMinuteTimerAgain) {
 TEST_F(ClockWindowBehaviour, SeeThroughShapeKeepsTheCells) {
   ::SendMessageA(hwnd(), WM_COMMAND, ID_WINDOW_FRAME, 0);
   ::SendMessageA(hwnd(), WM_COMMAND, ID_TRANSPARENT, 0);
-  ASSERT_EQ(window_.face().option & (OptFrameless | OptTransparent), OptFrameless | OptTransparent);
+  ASSERT_TRUE(window_.face().options.frameless && window_.face().options.seeThrough);
   AddTimer(TimerActionState::kMessageWindow);
   Paint();
 
@@ -119,7 +120,7 @@ void CALLBACK PaintInsideModal(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 TEST_F(ClockWindowBehaviour, APaintUnderItsOwnModalDialogLeavesOtherTopmostWindowsAbove) {
-  ASSERT_TRUE(window_.face().option & OptTopmost);
+  ASSERT_TRUE(window_.face().options.topmost);
   HWND other = ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "other", WS_POPUP | WS_VISIBLE, 50, 50,
                                  100, 100, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(other, nullptr);
@@ -282,8 +283,8 @@ void CALLBACK CloseAnyMenu(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 TEST_F(ClockWindowBehaviour, TheEndOfTheSessionSavesAtOnceAndWaitsOnlyForEncodedRuns) {
-  window_.face().option ^= OptTopmost;  // a change the clock saves only at its next occasion
-  const std::uint32_t option = window_.face().option;
+  window_.face().options.topmost = !window_.face().options.topmost;  // saved only at the next occasion
+  const std::uint32_t option = OptionWordOf(window_);
   // A cancelled end of the session changes nothing.
   EXPECT_EQ(::SendMessageA(hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
   ::SendMessageA(hwnd(), WM_ENDSESSION, FALSE, 0);
@@ -384,7 +385,7 @@ TEST_F(ClockWindowBehaviour, ATimeUpIsNotifiedFromTheTrayIconWhenItIsShown) {
   for (const bool tray : {true, false}) {
     SCOPED_TRACE(tray ? "tray icon shown" : "no tray icon");
     alert.notes.clear();
-    if (((window_.face().option & OptTrayIcon) != 0) != tray) ::SendMessageA(hwnd(), WM_COMMAND, ID_TASKTRAY, 0);
+    if (window_.clockOptions.trayIcon != tray) ::SendMessageA(hwnd(), WM_COMMAND, ID_TASKTRAY, 0);
     AddTimer(TimerActionState::kMessageWindow, 0);
     ::SendMessageA(hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);
     EXPECT_TRUE(alert.notes.empty()) << "nothing from inside the poll";
@@ -411,25 +412,28 @@ TEST_F(ClockWindowBehaviour, ATimeUpIsNotifiedFromTheTrayIconWhenItIsShown) {
 
 int g_boxes = 0;
 HWND g_pollClock = nullptr;
+UINT_PTR g_boxWatch = 0;
+HWND g_lastBox = nullptr;
 // Inside the message box's loop: the poll comes again (the second QuickTimer ends there), then OK.
-void CALLBACK PollThenConfirm(HWND, UINT, UINT_PTR id, DWORD) {
+void CALLBACK PollThenConfirm(HWND, UINT, UINT_PTR, DWORD) {
   HWND box = nullptr;
   ::EnumThreadWindows(
       ::GetCurrentThreadId(),
       [](HWND w, LPARAM out) -> BOOL {
         char name[16] = {};
         ::GetClassNameA(w, name, sizeof name);
-        if (std::string(name) == "#32770" && ::IsWindowVisible(w)) *reinterpret_cast<HWND*>(out) = w;
+        // A box the clock owns.
+        if (std::string(name) == "#32770" && ::IsWindowVisible(w) && ::GetWindow(w, GW_OWNER) == g_pollClock)
+          *reinterpret_cast<HWND*>(out) = w;
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&box));
-  if (box == nullptr) return;
-  ::KillTimer(nullptr, id);
+  if (box == nullptr || box == g_lastBox) return;
+  g_lastBox = box;
   ++g_boxes;
   ::SendMessageA(g_pollClock, WM_TIMER, ClockWindow::kPollTimer, 0);
   ::SendMessageA(g_pollClock, WM_TIMER, ClockWindow::kPollTimer, 0);
-  ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-  ::SetTimer(nullptr, 0, 50, PollThenConfirm);  // a second box would be seen and closed too
+  ::PostMessageA(box, WM_COMMAND, IDOK, 0);  // the watch goes on: a second box would be counted too
 }
 
 // The settings file is read-only and two QuickTimers end one after the other: the first's save
@@ -438,6 +442,7 @@ void CALLBACK PollThenConfirm(HWND, UINT, UINT_PTR id, DWORD) {
 TEST_F(ClockWindowBehaviour, QuickTimersEndingWhileTheReadOnlyMessageIsOpen) {
   ScratchDir::Write(file_, "[Settings]\r\nFormat=%H:%M\r\n");
   ::SetFileAttributesA(file_.c_str(), FILE_ATTRIBUTE_READONLY);
+  SettingsSaveMessage::Process().Rearm();  // whatever earlier clocks of this process have told
   RecordingAlert alert;
   const DWORD now = ::GetTickCount();
   for (const std::uint32_t duration : {12000u, 6000u}) {
@@ -461,8 +466,9 @@ TEST_F(ClockWindowBehaviour, QuickTimersEndingWhileTheReadOnlyMessageIsOpen) {
   ::ShowWindow(first, SW_HIDE);
   g_boxes = 0;
   g_pollClock = hwnd();
-  ::SetTimer(nullptr, 0, 50, PollThenConfirm);
+  g_boxWatch = ::SetTimer(nullptr, 0, 50, PollThenConfirm);
   PumpFor(1500);
+  ::KillTimer(nullptr, g_boxWatch);
   EXPECT_EQ(g_boxes, 1) << "the read-only message once";
   EXPECT_TRUE(window_.quickTimers().running().empty()) << "both ended";
   ::SetFileAttributesA(file_.c_str(), FILE_ATTRIBUTE_NORMAL);

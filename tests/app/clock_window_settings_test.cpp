@@ -1,6 +1,7 @@
 // The clock window's settings: loaded at start-up, saved at the end and when
 // the application loses the activation, in the file beside the executable.
 #include "app/clock_window.h"
+#include "app/clock_window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +50,7 @@ TEST_F(ClockWindowSettings, AStoreWithOnlyFormatKeepsEveryOtherDefault) {
   ClockFace defaults;
   Start();
   EXPECT_EQ(window_.face().format, "%H:%M:%S");
-  EXPECT_EQ(window_.face().option, 0x30008u);
+  EXPECT_EQ(OptionWordOf(window_), 0x30008u);
   EXPECT_EQ(window_.face().textColour, defaults.textColour);
   EXPECT_EQ(window_.face().flagDT, 1);
   const RECT r = WindowRect();
@@ -115,7 +116,7 @@ TEST_F(ClockWindowSettings, TheOptionWordComesBackAsStored) {
     {
       ClockWindow clock;
       ASSERT_TRUE(clock.CreateModeless(nullptr));
-      clock.face().option = c.word;
+      SetOptionWord(clock, c.word);
       clock.adjust.server = "127.0.0.1";
       ASSERT_TRUE(clock.TransferSettings(Transfer::Save));
       first = ScratchDir::Read(file_);
@@ -126,7 +127,7 @@ TEST_F(ClockWindowSettings, TheOptionWordComesBackAsStored) {
         << first;
     ClockWindow again;
     ASSERT_TRUE(again.CreateModeless(nullptr));
-    EXPECT_EQ(again.face().option, c.word);
+    EXPECT_EQ(OptionWordOf(again), c.word);
     ASSERT_TRUE(again.TransferSettings(Transfer::Save));
     EXPECT_EQ(ScratchDir::Read(file_), first);
     ::DestroyWindow(again.hwnd());

@@ -70,8 +70,8 @@ TEST(RunningTimer, CounterAndMessageWindowsThroughExpiryAndDismissal) {
   Pump();
   EXPECT_TRUE(run.Step(6500));
   EXPECT_FALSE(run.blink(ActionHost::kCounter)) << "flashing";
-  EXPECT_EQ(run.action.counterFace.option, settings.counterFace.option) << "the blink is not a setting";
-  EXPECT_EQ(run.action.messageFace.option, settings.messageFace.option);
+  EXPECT_EQ(run.action.counterFace.options, settings.counterFace.options) << "the blink is not a setting";
+  EXPECT_EQ(run.action.messageFace.options, settings.messageFace.options);
 
   // OK hides the counter window; the next tick destroys it and keeps where it was.
   ::MoveWindow(counter, 50, 60, 300, 150, TRUE);
@@ -240,7 +240,7 @@ POINT OkCentre(HWND window) {
 TEST(RunningTimer, AnExpiredSeeThroughCounterWindowKeepsItsOkButtonReachable) {
   TimerAction settings;
   settings.flags = 0x1;
-  settings.counterFace.option = OptTopmost | OptFrameless | OptTransparent;
+  settings.counterFace.options = FaceOptions::FromWord(OptTopmost | OptFrameless | OptTransparent);
   settings.countdown.duration = 1000;
   RunningTimer run(settings, 5000);
   ASSERT_TRUE(run.Step(5000));
@@ -328,7 +328,7 @@ TEST(RunningTimerTimeUp, TheBlinkIsDrawnNotStoredAndStaysSteadyWithoutAnimations
     settings.flags = TimerActionState::kCounterWindow | TimerActionState::kMessageWindow;
     settings.counterFace.windowRect = RECT{30, 40, 330, 190};
     settings.messageFace.windowRect = RECT{400, 300, 700, 450};
-    settings.messageFace.option = OptTopmost | 0x40000000u;  // a bit of a later version
+    settings.messageFace.otherOptionBits = 0x40000000u;  // a bit of a later version
     settings.countdown.duration = 1000;
     RunningTimer run(settings, 5000);
     run.Step(5000);
@@ -336,8 +336,8 @@ TEST(RunningTimerTimeUp, TheBlinkIsDrawnNotStoredAndStaysSteadyWithoutAnimations
     for (std::uint32_t now = 6000; now <= 7500; now += 500) {
       run.Step(now);
       edges.push_back(EdgePixel(run.windowHandle(ActionHost::kMessage)));
-      EXPECT_EQ(run.action.messageFace.option, settings.messageFace.option);
-      EXPECT_EQ(run.action.counterFace.option, settings.counterFace.option);
+      EXPECT_EQ(run.action.messageFace.options, settings.messageFace.options);
+      EXPECT_EQ(run.action.counterFace.options, settings.counterFace.options);
     }
     // The message face is black behind red text: inverted, its background is white.
     const std::vector<COLORREF> blinking{0xFFFFFF, 0, 0xFFFFFF, 0}, steady(4, 0xFFFFFF);
@@ -345,7 +345,8 @@ TEST(RunningTimerTimeUp, TheBlinkIsDrawnNotStoredAndStaysSteadyWithoutAnimations
     run.action.flags = 0;
     run.End();
     // What the entry's end stores: the options as the user left them.
-    EXPECT_EQ(run.action.messageFace.option, settings.messageFace.option);
+    EXPECT_EQ(run.action.messageFace.options, settings.messageFace.options);
+    EXPECT_EQ(run.action.messageFace.otherOptionBits, 0x40000000u);
   }
 }
 

@@ -311,7 +311,7 @@ TEST(ReportTimeAdjustment, ShowsWhatHappenedInBoxesOwnedByTheClockAndAsksForRigh
     current.port = "4123";
     int elevatedRuns = 0;
     ReportTimeAdjustment(clock.get(), static_cast<WPARAM>(c.outcome), static_cast<LPARAM>(c.origin), current,
-                         c.option, [&](HWND owner, const TimeAdjustSettings& settings) {
+                         TimeAdjustOptions::FromWord(c.option), [&](HWND owner, const TimeAdjustSettings& settings) {
                            ++elevatedRuns;
                            EXPECT_EQ(owner, clock.get()) << c.name;
                            EXPECT_EQ(settings, current) << c.name << ": the settings of the moment";
