@@ -21,7 +21,14 @@ RunningTimer::RunningTimer(const TimerAction& settings, std::uint32_t start) : a
   ::GetLocalTime(&now);
   char started[8];
   std::snprintf(started, sizeof started, "%02u:%02u", now.wHour % 100u, now.wMinute % 100u);
-  description_ = StringTable::Format(IDS_QT_ENDED, {QuickTimerInput::MinutesText(action.countdown.duration), started});
+  // As the dialog shows the minutes; a QuickTimer of a few seconds with its second decimal.
+  std::string minutes = QuickTimerInput::MinutesText(action.countdown.duration);
+  if (action.countdown.duration % 60000 != 0 && action.countdown.duration < 3000) {
+    char precise[16];
+    std::snprintf(precise, sizeof precise, "%.2f", action.countdown.duration / 60000.0);
+    minutes = precise;
+  }
+  description_ = StringTable::Format(IDS_QT_ENDED, {minutes, started});
 }
 
 RunningTimer::~RunningTimer() { End(); }
