@@ -106,5 +106,20 @@ option=$(value_of "$dir/Velta.ini" Option)
 msg=$(tr -d '\r' <"$dir/Velta.ini" | sed -n '/^\[QuickTimerMsg\]/,/^\[/p' | sed -n 's/^Option=//p')
 check "the message window's stored option word has no inverted bit ($msg)" [ $((msg & 0x10)) -eq 0 ]
 driver animations 1 >/dev/null
+
+# A program that cannot be started at the end is told, in a box after the poll.
+driver command Velta $ID_QUICKTIMER
+driver dialog-title Velta 10 >/dev/null
+driver dialog-set Velta $IDC_QT_MINUTES .05
+driver dialog-check Velta $IDC_QT_COUNTER 0
+driver dialog-check Velta $IDC_QT_MESSAGE 0
+driver dialog-check Velta $IDC_QT_EXECUTE 1
+driver dialog-set Velta $IDC_QT_APP 'no_such_program.exe'
+driver dialog-click Velta $IDOK
+text=$(driver msgbox 15)
+check "a program that did not start is told (${text//$'\n'/ })" grep -q "could not start no_such_program.exe" <<<"$text"
+driver msgbox-press $IDOK >/dev/null
+sleep 0.5
+check "the clock lives on" kill -0 "$VELTA_PID"
 driver key Velta $VK_ESCAPE
 check "Esc ends the clock" velta_ended 10
