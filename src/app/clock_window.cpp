@@ -357,6 +357,9 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       ::InvalidateRect(hwnd(), nullptr, TRUE);
       return result;
     }
+    case LauncherWindow::kGroupsChanged:
+      TransferSettings(Transfer::Save);  // an added item may be an encoded file only these settings name
+      return 0;
     case RunningQuickTimers::kNewsMessage:
       TellQuickTimerNews();
       return 0;
