@@ -44,7 +44,13 @@ fi
 built_version=$(sed -n 's/^#define VELTA_VERSION_STRING "\(.*\)"$/\1/p' "$build/generated/velta_version.h")
 version=${version:-$built_version}
 # Windows Installer compares only the first three fields: major and minor up to 255, build up to 65535.
-if ! [[ $version =~ ^([0-9]+)\.([0-9]+)\.([0-9]+)(\.[0-9]+)?$ ]] ||
+# A fourth field would be ignored, so 1.3.0.1 could not replace 1.3.0.0: it is refused.
+if [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]]; then
+  echo "package.sh: '$version' has a fourth field, which Windows Installer ignores (1.3.0.1 would not replace" \
+       "1.3.0.0); give three fields, MAJOR.MINOR.BUILD" >&2
+  exit 1
+fi
+if ! [[ $version =~ ^([0-9]+)\.([0-9]+)\.([0-9]+)$ ]] ||
    [ "${BASH_REMATCH[1]}" -gt 255 ] || [ "${BASH_REMATCH[2]}" -gt 255 ] || [ "${BASH_REMATCH[3]}" -gt 65535 ]; then
   echo "package.sh: '$version' is not a version an installer can carry (MAJOR.MINOR.BUILD, at most 255.255.65535)" >&2
   exit 1
@@ -67,6 +73,34 @@ rm -f "$out/$name.zip" "$out/$name.msi"
 # wixl takes the sources' paths relative to the folder it runs in.
 (cd "$work" && wixl -a x64 -D Version="$version" -D SourceDir=stage -D IconFile=velta.ico \
    -o "$out/$name.msi" "$VELTA_ROOT/packaging/velta.wxs")
+# What wixl cannot write. The upgrade row also takes this very version (a rebuild replaces the installed
+# one instead of being listed beside it): MigrateFeatures (1) and VersionMaxInclusive (512). The programs'
+# file versions, from their version resources (versioned files carry no hash). The removal of the Startup
+# shortcut, which the clock's "Start at sign-in" may have made, at uninstall (InstallMode 2).
+file_version() {
+  x86_64-w64-mingw32-windres -i "$1" -O rc 2>/dev/null | sed -n 's/^ FILEVERSION \([0-9]*\), \([0-9]*\), \([0-9]*\), \([0-9]*\)$/\1.\2.\3.\4/p'
+}
+upgrade_code=$(msiinfo export "$out/$name.msi" Property | tr -d '\r' | sed -n 's/^UpgradeCode\t//p')
+queries=(
+  "DELETE FROM Upgrade WHERE ActionProperty = 'WIX_UPGRADE_DETECTED'"
+  "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty) VALUES ('$upgrade_code', '$version', 513, 'WIX_UPGRADE_DETECTED')"
+  "INSERT INTO RemoveFile (FileKey, Component_, FileName, DirProperty, InstallMode) VALUES ('RemoveStartupShortcut', 'StartupShortcutLeft', 'VELTA.lnk', 'StartupFolder', 2)"
+)
+for file in VeltaExe:Velta.exe VeltaCliExe:velta-cli.exe; do
+  file_version=$(file_version "$stage/${file#*:}")
+  if [ -z "$file_version" ]; then
+    echo "package.sh: ${file#*:} has no version resource" >&2
+    exit 1
+  fi
+  queries+=("UPDATE File SET Version = '$file_version' WHERE File = '${file%%:*}'"
+            "DELETE FROM MsiFileHash WHERE File_ = '${file%%:*}'")
+done
+for query in "${queries[@]}"; do
+  if ! msibuild "$out/$name.msi" -q "$query"; then
+    echo "package.sh: the installer could not be completed ($query)" >&2
+    exit 1
+  fi
+done
 
 echo "$out/$name.zip"
 echo "$out/$name.msi"

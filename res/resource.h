@@ -36,6 +36,7 @@
 #define IDI_TIME_ADJUST        158
 #define IDI_LAUNCHER           159
 #define IDI_EXECUTE_ADJUST     160
+#define IDI_START_AT_SIGN_IN   15051
 // The cell picture (IDB_CELLS, 16 x 16) drawn again for the cells of larger DPIs
 #define IDB_CELLS_20           161
 #define IDB_CELLS_24           162
@@ -82,6 +83,8 @@
 #define ID_TIME_ADJUST         32799
 #define ID_LAUNCHER            32800
 #define ID_EXECUTE_ADJUST      32801
+// Start at sign-in (the Startup folder's VELTA.lnk, shared with the installer); 32810 to 32819
+#define ID_START_AT_SIGN_IN    32810
 
 #ifndef IDC_STATIC
 #define IDC_STATIC             (-1)
@@ -194,6 +197,9 @@
 #define IDS_SETTINGS_NOT_SAVED   1470
 #define IDS_SETTINGS_READ_ONLY   1471
 #define IDS_SETTINGS_FOREIGN     1472
+
+// ---- Start at sign-in: 15050 to 15099 ----
+#define IDS_SIGN_IN_START_FAILED 15050
 
 // ---- QuickTimer's end told ----
 // The notification's title and the message window's title in the taskbar

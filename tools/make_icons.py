@@ -354,6 +354,13 @@ def execute_adjust(c):
     c.line(9.2, 15.4, 15.2, 11.7, DARKGREEN, width=0.7)
 
 
+def start_at_sign_in(c):
+    # A person signing in, and the clock that comes with them.
+    c.polygon([(0.6, 15.6), (1.2, 11.4), (5, 9.6), (8.8, 11.4), (9.4, 15.6)], BLUE)
+    c.disc(5, 6.4, 2.7, BLUE)
+    dial(c, 10.6, 5.2, 5, ticks=c.size >= 32)
+
+
 def cell(c):
     # The QuickTimer cell picture: an hourglass on the button face.
     c.box(0, 0, 15, 15, LIGHT)
@@ -384,6 +391,7 @@ ICONS = {
     "time_adjust.ico": (time_adjust, MENU_SIZES),
     "launcher.ico": (launcher, MENU_SIZES),
     "execute_adjust.ico": (execute_adjust, MENU_SIZES),
+    "start_at_sign_in.ico": (start_at_sign_in, MENU_SIZES),
 }
 
 # The 16-pixel cell picture keeps its old name; the others carry their size.

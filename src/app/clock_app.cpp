@@ -15,9 +15,15 @@ void ClockApp::InitInstance() {
   ::InitCommonControlsEx(&controls);
   // Weekday and month names and the AM/PM text come out in the user's language.
   std::setlocale(LC_ALL, "");
+  RegisterForRestart();
   {
     ClockWindow window;
     window.DoModal();
     Window::SetMainWindow(nullptr);
   }
+}
+
+HRESULT ClockApp::RegisterForRestart(RestartRegistration registration) {
+  // No arguments: the clock starts as from its shortcut.
+  return registration(nullptr, kRestartFlags);
 }

@@ -9,6 +9,7 @@
 
 #include "app/context_menu.h"
 #include "app/icon_menu_metrics.h"
+#include "app/sign_in_start.h"
 #include "app/tray_icon.h"
 #include "face/display_settings_dialog.h"
 #include "launcher/active_encoded_runs.h"
@@ -204,7 +205,7 @@ void ClockWindow::ShowContextMenu(int x, int y) {
   IconHandle windowIcon(WindowDpi::System().LoadIconAt(::GetModuleHandleW(nullptr), IDI_VELTA,
                                                        IconMenuMetrics(DpiScale(menuDpi)).PictureSize()));
   ContextMenu menu(windowIcon.get(), menuDpi);
-  if (!menu.Load(clockOptions, face_.options)) return;
+  if (!menu.Load(clockOptions, face_.options, SignInStart::IsOnForThisUser())) return;
   iconMenu_ = menu.iconMenu();
   menu.Track(hwnd(), x, y);
   iconMenu_ = nullptr;
@@ -262,6 +263,12 @@ void ClockWindow::StartQuickTimer() {
   quickTimers_.Add(std::make_unique<RunningTimer>(dialog.settings(), ::GetTickCount()));
 }
 
+void ClockWindow::ToggleSignInStart() {
+  // Not an option of the settings file: the shortcut itself is the state, shared with the installer.
+  const SignInStart start = SignInStart::ForThisProgram();
+  if (!start.Set(!start.IsOn())) MessageBoxes::ShowString(IDS_SIGN_IN_START_FAILED, MB_OK | MB_ICONWARNING, hwnd());
+}
+
 void ClockWindow::TellQuickTimerNews() {
   // A box already open here tells what came meanwhile when it is closed.
   if (tellingNews_) return;
@@ -295,6 +302,9 @@ bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
     case ID_MENU_ICONS:
       clockOptions.menuIcons = !clockOptions.menuIcons;  // shows at the next opening of the menu
       TransferSettings(Transfer::Save);
+      return true;
+    case ID_START_AT_SIGN_IN:
+      ToggleSignInStart();
       return true;
     case ID_TOPMOST:
       OnFaceCommand(id);  // stored at the next save

@@ -96,6 +96,8 @@ class ClockWindow : public FaceWindow {
   // tray icon for each one whose time is up, a message box for each failure.
   void TellQuickTimerNews();
   void ToggleLauncher();
+  // "Start at sign-in": the Startup folder's shortcut on or off.
+  void ToggleSignInStart();
   bool IsLauncherVisible() const;
 
   IconHandle smallIcon_;  // window (small), at the window's DPI

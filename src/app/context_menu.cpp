@@ -18,11 +18,12 @@ constexpr ItemIcon kItemIcons[] = {
     {ID_LAUNCHER, IDI_LAUNCHER},         {ID_DATE_AND_CLOCK, IDI_DATE_AND_CLOCK},
     {ID_WINDOW_FRAME, IDI_WINDOW_FRAME}, {ID_TRANSPARENT, IDI_TRANSPARENT},
     {ID_TIME_ADJUST, IDI_TIME_ADJUST},   {ID_EXECUTE_ADJUST, IDI_EXECUTE_ADJUST},
+    {ID_START_AT_SIGN_IN, IDI_START_AT_SIGN_IN},
 };
 
 }  // namespace
 
-bool ContextMenu::Load(const ClockOptions& clock, const FaceOptions& face) {
+bool ContextMenu::Load(const ClockOptions& clock, const FaceOptions& face, bool startsAtSignIn) {
   HMENU loaded = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_CONTEXT_MENU));
   if (loaded == nullptr) return false;
   if (clock.menuIcons) {
@@ -43,6 +44,7 @@ bool ContextMenu::Load(const ClockOptions& clock, const FaceOptions& face) {
   };
   check(ID_TASKTRAY, clock.trayIcon);
   check(ID_MENU_ICONS, clock.menuIcons);
+  check(ID_START_AT_SIGN_IN, startsAtSignIn);
   FaceWindow::SetFaceMenuStates(menu, face);
   return true;
 }

@@ -19,8 +19,9 @@ class ContextMenu {
   explicit ContextMenu(HICON windowIcon, int dpi = DpiScale::kBaseDpi) : windowIcon_(windowIcon), dpi_(dpi) {}
 
   // Loads the menu (an icon menu with pictures when the clock's options ask for them) and sets
-  // the checks and grays of the options. False when the menu resource cannot be loaded.
-  bool Load(const ClockOptions& clock, const FaceOptions& face);
+  // the checks and grays of the options; "Start at sign-in" is checked when `startsAtSignIn`.
+  // False when the menu resource cannot be loaded.
+  bool Load(const ClockOptions& clock, const FaceOptions& face, bool startsAtSignIn = false);
 
   // The popup that is shown.
   HMENU popup() const;

@@ -6,4 +6,5 @@ list(APPEND VELTA_WIN_SOURCES
   src/app/context_menu.cpp
   src/app/icon_menu.cpp
   src/app/icon_menu_item.cpp
+  src/app/sign_in_start.cpp
   src/app/tray_icon.cpp)

@@ -55,6 +55,19 @@ INSTANTIATE_TEST_SUITE_P(
         StateCase{"Nothing", 0, {}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(ContextMenu, StartAtSignInIsCheckedWhenOnInPlainAndIconMenus) {
+  for (std::uint32_t icons : {0u, static_cast<std::uint32_t>(OptMenuIcons)}) {
+    for (bool on : {false, true}) {
+      ContextMenu menu(nullptr);
+      ASSERT_TRUE(menu.Load(ClockOptions::FromWord(0x30008 | icons), FaceOptions::FromWord(0x30008), on));
+      const UINT state = ::GetMenuState(menu.popup(), ID_START_AT_SIGN_IN, MF_BYCOMMAND);
+      ASSERT_NE(state, static_cast<UINT>(-1));
+      EXPECT_EQ((state & MF_CHECKED) != 0, on) << (icons ? "with icons" : "plain");
+      EXPECT_EQ(state & MF_GRAYED, 0u);
+    }
+  }
+}
+
 TEST(ContextMenu, EveryItemHasItsIconAndTheWindowIconStaysTheCallers) {
   HICON windowIcon = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELTA),
                                                      IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
@@ -62,7 +75,7 @@ TEST(ContextMenu, EveryItemHasItsIconAndTheWindowIconStaysTheCallers) {
   {
     ContextMenu menu(windowIcon);
     ASSERT_TRUE(menu.Load(ClockOptions{}, FaceOptions{}));  // the defaults: icons, tray, topmost
-    for (UINT id : {ID_TASKTRAY, ID_MENU_ICONS, ID_TOPMOST, ID_WINDOW_FRAME, ID_TRANSPARENT, ID_DISPLAY_SETTING,
+    for (UINT id : {ID_TASKTRAY, ID_MENU_ICONS, ID_START_AT_SIGN_IN, ID_TOPMOST, ID_WINDOW_FRAME, ID_TRANSPARENT, ID_DISPLAY_SETTING,
                     ID_QUICKTIMER, ID_LAUNCHER, ID_TIME_ADJUST, ID_EXECUTE_ADJUST, ID_EXIT, ID_DATE_AND_CLOCK,
                     ID_VERSION}) {
       const IconMenuItem* item = IconMenu::FindItem(id);
@@ -97,7 +110,7 @@ std::vector<UINT> PopupIds(WORD language) {
 }
 
 TEST(ContextMenu, BothLanguageSetsHaveTheItemsInTheSameOrder) {
-  const std::vector<UINT> expected{ID_TASKTRAY,    ID_MENU_ICONS, 0, ID_TOPMOST, ID_WINDOW_FRAME, ID_TRANSPARENT,
+  const std::vector<UINT> expected{ID_TASKTRAY,    ID_MENU_ICONS, ID_START_AT_SIGN_IN, 0, ID_TOPMOST, ID_WINDOW_FRAME, ID_TRANSPARENT,
                                    ID_DISPLAY_SETTING, 0, ID_QUICKTIMER, ID_LAUNCHER, 0, ID_TIME_ADJUST,
                                    ID_EXECUTE_ADJUST, 0, ID_EXIT, 0, ID_DATE_AND_CLOCK, ID_VERSION};
   EXPECT_EQ(PopupIds(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)), expected);

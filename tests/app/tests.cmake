@@ -7,5 +7,6 @@ list(APPEND VELTA_WIN_TEST_SOURCES
   app/clock_window_behaviour_test.cpp
   app/clock_window_desktop_test.cpp
   app/context_menu_test.cpp
+  app/sign_in_start_test.cpp
   app/icon_menu_test.cpp
   app/tray_icon_test.cpp)

@@ -29,8 +29,8 @@ pick_cell() {
   sleep 0.6
 }
 # open_from_menu X Y: right click on the clock, point at "Display Setting..."
-# and click it. It is the sixth item, after one separator: with the menu's
-# 18-pixel items and 9-pixel separators its middle lies 111 pixels below the
+# and click it. It is the seventh item, after one separator: with the menu's
+# 18-pixel items and 9-pixel separators its middle lies 129 pixels below the
 # menu's top edge.
 open_from_menu() {
   xdotool mousemove "$1" "$2"; sleep 0.3
@@ -39,7 +39,7 @@ open_from_menu() {
   read -r ml mt mr mb <<<"$(driver menu 5)"
   sleep 0.4
   shot "$SHOTS/display_settings_menu_before.png"
-  xdotool mousemove $(( ml + 60 )) $(( mt + 111 )); sleep 0.5
+  xdotool mousemove $(( ml + 60 )) $(( mt + 129 )); sleep 0.5
   shot "$SHOTS/display_settings_menu.png"
   # The item under the mouse is highlighted: where the two pictures differ strongly.
   local w h x y

@@ -4,7 +4,10 @@
 # the project's prefix that belongs to this script alone: the zip's clock starts from a fresh folder;
 # the installer installs per user, the Start-menu shortcut starts the clock, which writes Velta.ini
 # beside itself; the higher version replaces the program and keeps Velta.ini; the uninstall removes
-# what was installed and keeps Velta.ini; the sign-in shortcut is a feature of its own.
+# what was installed and keeps Velta.ini; the sign-in shortcut is a feature of its own, and the
+# clock's "Start at sign-in" and msiexec each see what the other did. The package's tables are
+# read with msiinfo: the upgrade row takes the same version, every folder made in the profile has
+# its removal row, ALLUSERS is refused, the programs carry their versions.
 source "$(dirname "$0")/lib.sh"
 
 work=$VELTA_ROOT/build/e2e/packaging
@@ -35,6 +38,13 @@ msi_next=$dist/velta-$next-win64.msi
 check "package.sh --package-version $next makes an installer of that version" [ -f "$msi_next" ]
 expect_eq "package.sh refuses a version an installer cannot carry" \
   "$("$VELTA_ROOT/package.sh" --out "$work/bad" --package-version 1.256.0 >/dev/null 2>&1; echo $?)" 1
+refused=$("$VELTA_ROOT/package.sh" --out "$work/bad" --package-version "$version.1" 2>&1 >/dev/null)
+expect_eq "package.sh refuses a fourth version field" "$?" 1
+check "and says why ($refused)" grep -q "fourth field" <<<"$refused"
+# The same version built again: a package with a ProductCode of its own.
+"$VELTA_ROOT/package.sh" --out "$work/dist-rebuilt" >/dev/null 2>>"$work/package.log"
+msi_rebuilt=$work/dist-rebuilt/velta-$version-win64.msi
+check "package.sh makes the same version again" [ -f "$msi_rebuilt" ]
 
 expect_eq "the zip holds exactly the programs and README.txt" \
   "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" "README.txt Velta.exe velta-cli.exe "
@@ -66,6 +76,25 @@ expect_eq "both share the UpgradeCode" "$(property "$msi_next" UpgradeCode)" "$(
 expect_eq "the installer does not ask for ALLUSERS" "$(property "$msi" ALLUSERS)" ""
 words=$(msiinfo suminfo "$msi" | sed -n 's/^Source: \([0-9]*\).*/\1/p')
 check "the installer needs no administrator rights (word count $words has bit 8)" [ $(( ${words:-0} & 8 )) -eq 8 ]
+table() { msiinfo export "$msi" "$1" | tr -d '\r' | tail -n +4; }  # the rows, tab-separated
+# UpgradeCode VersionMin VersionMax Language Attributes Remove ActionProperty
+read -r _ upgrade_max upgrade_attributes _ <<<"$(table Upgrade | awk -F'\t' '$7 == "WIX_UPGRADE_DETECTED" { print $1, $3, $5 }')"
+expect_eq "the upgrade row reaches up to this version" "$upgrade_max" "$version"
+check "and includes it (attributes $upgrade_attributes: VersionMaxInclusive 512, MigrateFeatures 1)" \
+  [ $(( ${upgrade_attributes:-0} & 513 )) -eq 513 ]
+expect_eq "a newer version installed is only detected, this one excluded" \
+  "$(table Upgrade | awk -F'\t' '$7 == "WIX_DOWNGRADE_DETECTED" { print $2, $5 }')" "$version 2"
+expect_eq "the programs' versions in the File table" \
+  "$(table File | awk -F'\t' '{ print $3 "=" $5 }' | sort | tr '\n' ' ')" \
+  "README.txt= Velta.exe=$version.0 velta-cli.exe=$version.0 "
+# Directory rows with a name of their own are made in the profile; each needs a folder removal row (ICE64).
+for dir in $(table Directory | awk -F'\t' '$3 != "." && $1 != "TARGETDIR" { print $1 }'); do
+  expect_eq "the folder $dir has a removal row at uninstall" \
+    "$(table RemoveFile | awk -F'\t' -v d="$dir" '$3 == "" && $4 == d && $5 == 2' | wc -l)" 1
+done
+expect_eq "a Startup shortcut left by the clock goes at uninstall" \
+  "$(table RemoveFile | awk -F'\t' '$3 == "VELTA.lnk" && $4 == "StartupFolder" && $5 == 2' | wc -l)" 1
+check "a launch condition refuses ALLUSERS" grep -q "NOT ALLUSERS" <<<"$(table LaunchCondition)"
 
 # ---- The zip: unzipped into a fresh folder, the clock runs as it is ----
 start_velta "$work/zip"
@@ -102,6 +131,10 @@ start_menu=$programs/VELTA.lnk
 startup=$programs/StartUp/VELTA.lnk
 installer_key="HKCU\\Software\\Orvex's Applications\\VELTA Installer"
 
+msiexec /i "$(winpath "$msi")" /qn ALLUSERS=1
+check "msiexec /i ALLUSERS=1 is refused" [ $? -ne 0 ]
+check "and installs nothing" [ ! -e "$app" ]
+expect_eq "no VELTA in the installed programs" "$(velta_entries)" ""
 msiexec /i "$(winpath "$msi")" /qn
 check "msiexec /i /qn installs" [ $? -eq 0 ]
 expect_eq "into %LOCALAPPDATA%\\Programs\\VELTA: the programs and README.txt" "$(installed)" \
@@ -133,6 +166,29 @@ check "it wrote Velta.ini beside the installed Velta.exe" [ -s "$app/Velta.ini" 
 wine "$app/velta-cli.exe" ini "$(winpath "$app/Velta.ini")" set Settings Format 'kept %H:%M' </dev/null >/dev/null 2>&1
 cp "$app/Velta.ini" "$work/Velta.ini.user"
 
+# ---- The same version built again replaces the installed one ----
+msiexec /i "$(winpath "$msi_rebuilt")" /qn
+check "msiexec /i /qn of the rebuilt $version" [ $? -eq 0 ]
+expect_eq "one VELTA in the installed programs" "$(velta_entries | tr '\n' ' ')" "$version "
+check "the first build's entry is gone" [ -z "$(reg_value "$key" DisplayName)" ]
+check "keeps Velta.ini as it was" cmp -s "$app/Velta.ini" "$work/Velta.ini.user"
+msiexec /i "$(winpath "$msi")" /qn
+check "and the first build over the rebuilt one again" [ $? -eq 0 ]
+expect_eq "still one VELTA" "$(velta_entries | tr '\n' ' ')" "$version "
+
+# ---- A running clock closed by the installer's Restart Manager ----
+# Wine has no Restart Manager: the messages it sends are sent here. The clock answers yes, saves and
+# ends; that it comes back is Windows' part, on the registration the clock made at start.
+ENDSESSION_CLOSEAPP=0x1
+wine start "$(winpath "$start_menu")" </dev/null >/dev/null 2>&1
+check "the installed clock runs" wait_window
+sleep 1
+expect_eq "WM_QUERYENDSESSION with ENDSESSION_CLOSEAPP is answered yes" \
+  "$(driver send Velta $WM_QUERYENDSESSION 0 $ENDSESSION_CLOSEAPP)" 1
+driver send Velta $WM_ENDSESSION 1 $ENDSESSION_CLOSEAPP >/dev/null
+check "WM_ENDSESSION with ENDSESSION_CLOSEAPP ends it" driver gone Velta 10
+check "its settings saved on the way" cmp -s "$app/Velta.ini" "$work/Velta.ini.user"
+
 # ---- A higher version replaces the program and keeps the settings ----
 msiexec /i "$(winpath "$msi_next")" /qn
 check "msiexec /i /qn of version $next over $version" [ $? -eq 0 ]
@@ -149,6 +205,7 @@ expect_eq "and leaves the newer in place" "$(velta_entries | tr '\n' ' ')" "$nex
 msiexec /x "$(winpath "$msi_next")" /qn
 check "msiexec /x /qn uninstalls" [ $? -eq 0 ]
 expect_eq "only Velta.ini is left in the folder" "$(installed)" "Velta.ini "
+expect_eq "and no other folder in %LOCALAPPDATA%\\Programs" "$(ls -A "$local_appdata/Programs" | tr '\n' ' ')" "VELTA "
 check "Velta.ini as the user left it" cmp -s "$app/Velta.ini" "$work/Velta.ini.user"
 check "the Start-menu shortcut is gone" [ ! -e "$start_menu" ]
 check "the Startup shortcut is gone" [ ! -e "$startup" ]
@@ -166,5 +223,58 @@ check "ADDLOCAL=StartAtSignIn adds it later" [ -f "$startup" ]
 msiexec /i "$(winpath "$msi")" /qn REMOVE=StartAtSignIn
 check "REMOVE=StartAtSignIn takes it away again" [ ! -e "$startup" ]
 check "and leaves the clock" [ -f "$app/Velta.exe" -a -f "$start_menu" ]
+
+# ---- "Start at sign-in" in the clock's menu and the installer's feature: one shortcut ----
+feature_on() { [ -n "$(reg_value "$installer_key" StartupShortcut)" ]; }  # the feature's key path
+toggle() {  # toggle on|off: the menu item, then the shortcut as expected
+  driver command Velta $ID_START_AT_SIGN_IN
+  if [ "$1" = on ]; then wait_file "$startup" 20; else wait_gone "$startup" 20; fi
+}
+menu_shot() {  # menu_shot NAME: the context menu as it opens on the clock
+  local l t r b
+  xdotool mousemove 200 150; sleep 0.3; xdotool click 3
+  read -r l t r b <<<"$(driver menu 5)"
+  sleep 0.4
+  shot "$SHOTS/packaging_menu_screen.png"
+  [ -n "$b" ] && convert "$SHOTS/packaging_menu_screen.png" -crop "$((r - l))x$((b - t))+$l+$t" +repage "$SHOTS/packaging_menu_$1.png"
+  xdotool key Escape; sleep 0.4
+}
+wine start "$(winpath "$start_menu")" </dev/null >/dev/null 2>&1
+check "the installed clock runs, without the sign-in shortcut" wait_window
+sleep 1
+menu_shot off
+toggle on
+check "the menu turns it on: the Startup shortcut is there" [ -f "$startup" ]
+check "through the installer: its feature is installed" feature_on
+msiexec /i "$(winpath "$msi")" /qn REMOVE=StartAtSignIn
+check "msiexec REMOVE=StartAtSignIn, seeing it on, takes it away" [ ! -e "$startup" ]
+menu_shot off_by_msiexec
+toggle on
+check "the menu, seeing it off, turns it on again" [ -f "$startup" ]
+toggle off
+check "the menu turns it off: the shortcut is gone" [ ! -e "$startup" ]
+check "and the installer's feature with it" [ -z "$(reg_value "$installer_key" StartupShortcut)" ]
+msiexec /i "$(winpath "$msi")" /qn ADDLOCAL=StartAtSignIn
+check "msiexec ADDLOCAL=StartAtSignIn, seeing it off, makes the shortcut again" [ -f "$startup" ]
+menu_shot on_by_msiexec
+toggle off
+check "the menu, seeing it on, turns it off" [ ! -e "$startup" ]
+driver key Velta $VK_ESCAPE
+driver gone Velta 10 >/dev/null
+
+# A zip copy makes the shortcut itself; the uninstall takes it away all the same.
+start_velta "$work/zip"
+check "the zip's clock runs" wait_window
+sleep 1
+toggle on
+check "the zip's clock makes the Startup shortcut" [ -f "$startup" ]
+driver key Velta $VK_ESCAPE
+velta_ended 10
 msiexec /x "$(winpath "$msi")" /qn
 expect_eq "uninstalled once more, Velta.ini still stays" "$(installed)" "Velta.ini "
+check "and the Startup shortcut, whoever made it, is gone" [ ! -e "$startup" ]
+# Without Velta.ini the folders the installer made go too.
+rm -f "$app/Velta.ini"
+msiexec /i "$(winpath "$msi")" /qn
+msiexec /x "$(winpath "$msi")" /qn
+check "an uninstall with no settings left leaves no folder in %LOCALAPPDATA%" [ ! -e "$local_appdata/Programs" ]
