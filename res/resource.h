@@ -217,3 +217,11 @@
 
 // ---- Start at sign-in: 15050 to 15099 ----
 #define IDS_SIGN_IN_START_FAILED 15050
+
+// ---- QuickTimer's end told ----
+// The notification's title and the message window's title in the taskbar
+#define IDS_QT_TIME_UP_TITLE     15150
+// The notification's text: %1 the minutes, %2 the time it was started
+#define IDS_QT_ENDED             15151
+// %1 the program, %2 the system's reason
+#define IDS_QT_PROGRAM_FAILED    15152

@@ -35,10 +35,7 @@ constexpr UINT kHoverPeriod = 2000;
 constexpr std::uint32_t kEndSessionWaitMs = 3000;
 }  // namespace
 
-ClockWindow::ClockWindow() : FaceWindow(IDD_CLOCK, kHoverPeriod) {
-  face_.option |= OptTrayIcon | OptMenuIcons;
-  SetFace(&face_);
-}
+ClockWindow::ClockWindow() : FaceWindow(IDD_CLOCK, kHoverPeriod) { SetFace(&face_); }
 
 UINT ClockWindow::MinuteTimerPeriod(int second, int millisecond) {
   const int period = 60000 - 1000 * second - millisecond;
@@ -63,10 +60,10 @@ BOOL ClockWindow::OnInitDialog() {
   WideText::SetWindow(hwnd(), StringTable::AppName());
   ApplyFrameSetting();
   taskbarCreated_ = TrayIcon::RegisterTaskbarCreated(hwnd());
-  if (face_.option & OptTrayIcon) ShowTrayIcon(true);
+  if (clockOptions.trayIcon) ShowTrayIcon(true);
   session_.Register(hwnd());
   ApplyTopmost();
-  if (face_.option & OptAdjustAtStart) AdjustTimeInBackground(AdjustOrigin::kStartUp);
+  if (adjustOptions.atStart) AdjustTimeInBackground(AdjustOrigin::kStartUp);
   ArmMinuteTimer();
   return TRUE;
 }
@@ -108,8 +105,11 @@ void ClockWindow::OnTimeChanged() {
 bool ClockWindow::TransferSettings(Transfer direction) {
   IniProfileStore store;
   if (direction == Transfer::Save) ::GetWindowRect(hwnd(), &face_.windowRect);
-  face_.TransferProfile(store, "Settings", direction);
+  face_.TransferProfile(store, "Settings", direction, clockOptions.Word() | adjustOptions.Word());
   if (direction == Transfer::Load) {
+    clockOptions = ClockOptions::FromWord(face_.otherOptionBits);
+    adjustOptions = TimeAdjustOptions::FromWord(face_.otherOptionBits);
+    face_.otherOptionBits &= ~(ClockOptions::kBits | TimeAdjustOptions::kBits);
     PlaceWindow(face_.windowRect);
   }
   TransferTimeAdjustSettings(store, adjust, direction);
@@ -187,7 +187,7 @@ void ClockWindow::OnPaint() {
   GUITHREADINFO thread{};
   thread.cbSize = sizeof(thread);
   const bool inMenu = ::GetGUIThreadInfo(::GetCurrentThreadId(), &thread) && (thread.flags & GUI_INMENUMODE);
-  if (::IsWindowEnabled(hwnd()) && (face_.option & OptTopmost) && !inMenu)
+  if (::IsWindowEnabled(hwnd()) && face_.options.topmost && !inMenu)
     ::SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
@@ -234,7 +234,7 @@ void ClockWindow::ShowContextMenu(int x, int y) {
   IconHandle windowIcon(WindowDpi::System().LoadIconAt(::GetModuleHandleW(nullptr), IDI_VELTA,
                                                        IconMenuMetrics(DpiScale(menuDpi)).PictureSize()));
   ContextMenu menu(windowIcon.get(), menuDpi);
-  if (!menu.Load(face_.option, SignInStart::IsOnForThisUser())) return;
+  if (!menu.Load(clockOptions, face_.options, SignInStart::IsOnForThisUser())) return;
   iconMenu_ = menu.iconMenu();
   menu.Track(hwnd(), x, y);
   iconMenu_ = nullptr;
@@ -265,7 +265,7 @@ void ClockWindow::OnActivateApp(BOOL active) {
   EndHover();
   TransferSettings(Transfer::Save);
   // Back on top, without taking the activation back from the application that has it.
-  if (face_.option & OptTopmost) ApplyTopmost();
+  if (face_.options.topmost) ApplyTopmost();
 }
 
 void ClockWindow::OnExit() {
@@ -296,6 +296,20 @@ void ClockWindow::ToggleSignInStart() {
   // Not an option of the settings file: the shortcut itself is the state, shared with the installer.
   const SignInStart start = SignInStart::ForThisProgram();
   if (!start.Set(!start.IsOn())) MessageBoxes::ShowString(IDS_SIGN_IN_START_FAILED, MB_OK | MB_ICONWARNING, hwnd());
+}
+
+void ClockWindow::TellQuickTimerNews() {
+  // A box already open here tells what came meanwhile when it is closed.
+  if (tellingNews_) return;
+  tellingNews_ = true;
+  for (RunningQuickTimers::News news = quickTimers_.TakeNews(); !news.empty(); news = quickTimers_.TakeNews()) {
+    if (clockOptions.trayIcon) {
+      const std::string title = StringTable::Load(IDS_QT_TIME_UP_TITLE);
+      for (const std::string& which : news.timeUp) TrayIcon::Notify(hwnd(), title, which);
+    }
+    for (const std::string& message : news.messages) MessageBoxes::Show(message, MB_OK | MB_ICONWARNING, hwnd());
+  }
+  tellingNews_ = false;
 }
 
 void ClockWindow::ToggleLauncher() {
@@ -329,12 +343,12 @@ bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
   if (OpensOrEnds(id) && ModalWindows::BringForward()) return true;
   switch (id) {
     case ID_TASKTRAY:
-      face_.option ^= OptTrayIcon;
-      ShowTrayIcon((face_.option & OptTrayIcon) != 0);
+      clockOptions.trayIcon = !clockOptions.trayIcon;
+      ShowTrayIcon(clockOptions.trayIcon);
       TransferSettings(Transfer::Save);
       return true;
     case ID_MENU_ICONS:
-      face_.option ^= OptMenuIcons;  // shows at the next opening of the menu
+      clockOptions.menuIcons = !clockOptions.menuIcons;  // shows at the next opening of the menu
       TransferSettings(Transfer::Save);
       return true;
     case ID_START_AT_SIGN_IN:
@@ -365,7 +379,7 @@ bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
       StartQuickTimer();
       return true;
     case ID_TIME_ADJUST:
-      if (ShowTimeAdjustDialog(adjust, face_.option)) TransferSettings(Transfer::Save);
+      if (ShowTimeAdjustDialog(adjust, adjustOptions)) TransferSettings(Transfer::Save);
       return true;
     case ID_EXECUTE_ADJUST:
       AdjustTimeInBackground(AdjustOrigin::kCommand);
@@ -398,9 +412,15 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       ::InvalidateRect(hwnd(), nullptr, TRUE);
       return result;
     }
+    case LauncherWindow::kGroupsChanged:
+      TransferSettings(Transfer::Save);  // an added item may be an encoded file only these settings name
+      return 0;
+    case RunningQuickTimers::kNewsMessage:
+      TellQuickTimerNews();
+      return 0;
     case kTimeAdjustedMessage:
       // A worker's result, shown here: the message boxes belong to the clock.
-      ReportTimeAdjustment(hwnd(), wParam, lParam, adjust, face_.option);
+      ReportTimeAdjustment(hwnd(), wParam, lParam, adjust, adjustOptions);
       return 0;
     case kTimeStepMessage:
       // A correction of more than an hour: set only after the user's yes.

@@ -16,6 +16,7 @@
 #include "app/icon_menu.h"
 #include "app/tray_presence.h"
 #include "face/clock_face.h"
+#include "face/face_options.h"
 #include "face/face_window.h"
 #include "launcher/launcher_item.h"
 #include "launcher/launcher_window.h"
@@ -35,6 +36,9 @@ class ClockWindow : public FaceWindow {
 
   // Time-server connection settings, stored in section "Adjust".
   TimeAdjustSettings adjust;
+  // The clock's own switches and time adjustment's, stored in the face's Option word.
+  ClockOptions clockOptions;
+  TimeAdjustOptions adjustOptions;
 
   // Loads or saves every stored setting of the window through one store of the
   // settings file: the face's block in "Settings" (a save takes the rectangle
@@ -92,6 +96,9 @@ class ClockWindow : public FaceWindow {
   void OnExit();
   void OnDisplaySetting();
   void StartQuickTimer();
+  // What the QuickTimers have to tell, after the poll that found it: a notification from the
+  // tray icon for each one whose time is up, a message box for each failure.
+  void TellQuickTimerNews();
   void ToggleLauncher();
   // "Start at sign-in": the Startup folder's shortcut on or off.
   void ToggleSignInStart();
@@ -110,4 +117,5 @@ class ClockWindow : public FaceWindow {
   std::unique_ptr<LauncherWindow> launcherWindow_;
   // The open context menu's icon menu: it draws the items while the menu is open.
   IconMenu* iconMenu_ = nullptr;
+  bool tellingNews_ = false;
 };

@@ -23,10 +23,10 @@ constexpr ItemIcon kItemIcons[] = {
 
 }  // namespace
 
-bool ContextMenu::Load(std::uint32_t option, bool startsAtSignIn) {
+bool ContextMenu::Load(const ClockOptions& clock, const FaceOptions& face, bool startsAtSignIn) {
   HMENU loaded = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_CONTEXT_MENU));
   if (loaded == nullptr) return false;
-  if (option & OptMenuIcons) {
+  if (clock.menuIcons) {
     iconMenu_ = std::make_unique<IconMenu>(DpiScale(dpi_));
     iconMenu_->Attach(loaded);
     iconMenu_->MakeOwnerDrawn();
@@ -42,10 +42,10 @@ bool ContextMenu::Load(std::uint32_t option, bool startsAtSignIn) {
   auto check = [menu](UINT command, bool on) {
     ::CheckMenuItem(menu, command, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
   };
-  check(ID_TASKTRAY, option & OptTrayIcon);
-  check(ID_MENU_ICONS, option & OptMenuIcons);
+  check(ID_TASKTRAY, clock.trayIcon);
+  check(ID_MENU_ICONS, clock.menuIcons);
   check(ID_START_AT_SIGN_IN, startsAtSignIn);
-  FaceWindow::SetFaceMenuStates(menu, option);
+  FaceWindow::SetFaceMenuStates(menu, face);
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/icon_menu.h"
+#include "face/face_options.h"
 #include "win/dpi_scale.h"
 #include "win/unique_handle.h"
 
@@ -17,10 +18,10 @@ class ContextMenu {
   // "Display Setting..."; it stays the caller's. `dpi`: where the menu is shown.
   explicit ContextMenu(HICON windowIcon, int dpi = DpiScale::kBaseDpi) : windowIcon_(windowIcon), dpi_(dpi) {}
 
-  // Loads the menu (an icon menu with pictures when `option` has OptMenuIcons) and sets the
-  // checks and grays of `option`; "Start at sign-in" is checked when `startsAtSignIn`. False
-  // when the menu resource cannot be loaded.
-  bool Load(std::uint32_t option, bool startsAtSignIn = false);
+  // Loads the menu (an icon menu with pictures when the clock's options ask for them) and sets
+  // the checks and grays of the options; "Start at sign-in" is checked when `startsAtSignIn`.
+  // False when the menu resource cannot be loaded.
+  bool Load(const ClockOptions& clock, const FaceOptions& face, bool startsAtSignIn = false);
 
   // The popup that is shown.
   HMENU popup() const;

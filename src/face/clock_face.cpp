@@ -114,7 +114,7 @@ void ClockFace::DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t ti
     ::OffsetRect(&text, dx, dy);
     ::DrawTextW(dc, expanded.data(), static_cast<int>(expanded.size()), &text, flags);
   }
-  if (option & OptInverted) ::InvertRect(dc, &enlarged);
+  if (options.inverted) ::InvertRect(dc, &enlarged);
 }
 
 // The shape applies only to a see-through face in a window without its sizing
@@ -124,7 +124,7 @@ void ClockFace::DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t ti
 // left as it was; the caller paints normally then.
 BOOL ClockFace::UpdateWindowShape(HDC dc, HWND window, BOOL enable, const Overlay& overlay) {
   const auto style = static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE));
-  if (!enable || !(option & OptTransparent) || (style & WS_THICKFRAME)) {
+  if (!enable || !options.seeThrough || (style & WS_THICKFRAME)) {
     OffscreenImage::RemoveWindowRegion(window);
     return FALSE;
   }
@@ -145,7 +145,8 @@ BOOL ClockFace::UpdateWindowShape(HDC dc, HWND window, BOOL enable, const Overla
 void ClockFace::CopySettingsFrom(const ClockFace& other) {
   CopyLookFrom(other);
   windowRect = other.windowRect;
-  option = other.option;
+  options = other.options;
+  otherOptionBits = other.otherOptionBits;
 }
 
 void ClockFace::CopyLookFrom(const ClockFace& other) {
@@ -175,7 +176,8 @@ std::int32_t LargestWindowExtent() {
 
 }  // namespace
 
-void ClockFace::TransferProfile(ProfileStore& store, std::string_view section, Transfer direction) {
+void ClockFace::TransferProfile(ProfileStore& store, std::string_view section, Transfer direction,
+                                std::uint32_t ownersBits) {
   static_assert(sizeof(LOGFONTA) == 60, "the stored font record is 60 bytes");
   if (direction == Transfer::Load) {
     const LOGFONTA before = font;
@@ -200,7 +202,10 @@ void ClockFace::TransferProfile(ProfileStore& store, std::string_view section, T
     r.right = store.GetInt(section, "right", windowRect.right);
     r.bottom = store.GetInt(section, "bottom", windowRect.bottom);
     if (PlausibleWindowRect(r)) windowRect = r;
-    option = static_cast<std::uint32_t>(store.GetInt(section, "Option", static_cast<std::int32_t>(option)));
+    const std::uint32_t word = static_cast<std::uint32_t>(
+        store.GetInt(section, "Option", static_cast<std::int32_t>(options.Word() | otherOptionBits | ownersBits)));
+    options = FaceOptions::FromWord(word);
+    otherOptionBits = word & ~FaceOptions::kBits;
     format = store.GetString(section, "Format", format);
   } else {
     store.WriteBinary(section, "Font", &font, sizeof font);
@@ -213,7 +218,7 @@ void ClockFace::TransferProfile(ProfileStore& store, std::string_view section, T
     store.WriteInt(section, "top", windowRect.top);
     store.WriteInt(section, "right", windowRect.right);
     store.WriteInt(section, "bottom", windowRect.bottom);
-    store.WriteInt(section, "Option", static_cast<std::int32_t>(option));
+    store.WriteInt(section, "Option", static_cast<std::int32_t>(options.Word() | otherOptionBits | ownersBits));
     store.WriteString(section, "Format", format);
   }
 }

@@ -62,7 +62,11 @@ class ClockFace {
   // store. Keys in order: "Font" (and "FontFace" only when needed), "ForeColor", "BackColor", "FlagDT", "left",
   // "top", "right", "bottom", "Option", "Format"; a missing key leaves its
   // member as it is, and a stored rectangle no window could have is ignored.
-  void TransferProfile(ProfileStore& store, std::string_view section, Transfer direction);
+  // The Option word is composed here alone: the face's options, its other bits and
+  // `ownersBits`, the bits of the word's other owners (on a load: the default when the key is
+  // missing; the owners take their bits out of otherOptionBits afterwards).
+  void TransferProfile(ProfileStore& store, std::string_view section, Transfer direction,
+                       std::uint32_t ownersBits = 0);
 
   static std::tm LocalNow();
 
@@ -81,7 +85,10 @@ class ClockFace {
   COLORREF backColour = 0x00000000;
   std::int32_t flagDT = DT_CENTER;
   RECT windowRect{0, 0, 400, 200};
-  std::uint32_t option = OptTopmost;
+  FaceOptions options;
+  // The bits of the stored Option word that are not the face's: another owner's (the clock
+  // window's, time adjustment's), who takes them after a load, or a later version's, kept.
+  std::uint32_t otherOptionBits = 0;
   std::string format = "%Y/%m/%d (%a) %H:%M";
 
   // Not a setting: the DPI of what Draw draws on, kept up to date by the

@@ -5,14 +5,14 @@
 #include "win/monitor_placement.h"
 #include "win/window_dpi.h"
 
-void FaceWindow::SetFaceMenuStates(HMENU menu, std::uint32_t option) {
+void FaceWindow::SetFaceMenuStates(HMENU menu, const FaceOptions& options) {
   auto check = [menu](UINT command, bool on) {
     ::CheckMenuItem(menu, command, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
   };
-  check(ID_TOPMOST, option & OptTopmost);
+  check(ID_TOPMOST, options.topmost);
   // The check means the frame is hidden.
-  check(ID_WINDOW_FRAME, option & OptFrameless);
-  if (option & OptFrameless) check(ID_TRANSPARENT, option & OptTransparent);
+  check(ID_WINDOW_FRAME, options.frameless);
+  if (options.frameless) check(ID_TRANSPARENT, options.seeThrough);
   else ::EnableMenuItem(menu, ID_TRANSPARENT, MF_BYCOMMAND | MF_GRAYED);
 }
 
@@ -48,12 +48,12 @@ void FaceWindow::KeepOnDesktop() {
 }
 
 void FaceWindow::ApplyFrameSetting() {
-  if (face_ != nullptr && (face_->option & OptFrameless)) ModifyStyle(WS_THICKFRAME, 0, SWP_FRAMECHANGED);
+  if (face_ != nullptr && face_->options.frameless) ModifyStyle(WS_THICKFRAME, 0, SWP_FRAMECHANGED);
   else ModifyStyle(0, WS_THICKFRAME, SWP_FRAMECHANGED);
 }
 
 void FaceWindow::ApplyTopmost() {
-  const bool topmost = face_ != nullptr && (face_->option & OptTopmost);
+  const bool topmost = face_ != nullptr && face_->options.topmost;
   ::SetWindowPos(hwnd(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
@@ -63,16 +63,16 @@ bool FaceWindow::OnFaceCommand(WORD id) {
   if (face_ == nullptr) return true;
   switch (id) {
     case ID_TOPMOST:
-      face_->option ^= OptTopmost;
+      face_->options.topmost = !face_->options.topmost;
       ApplyTopmost();
       break;
     case ID_WINDOW_FRAME:
-      face_->option ^= OptFrameless;
+      face_->options.frameless = !face_->options.frameless;
       ApplyFrameSetting();
       ::InvalidateRect(hwnd(), nullptr, TRUE);
       break;
     default:
-      face_->option ^= OptTransparent;
+      face_->options.seeThrough = !face_->options.seeThrough;
       ::InvalidateRect(hwnd(), nullptr, TRUE);
       break;
   }
@@ -161,7 +161,7 @@ LRESULT FaceWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return Default();
     case WM_STYLECHANGING:
       // Nothing may take the window out of the topmost band while it is meant to be there.
-      if (face_ != nullptr && (face_->option & OptTopmost) && static_cast<int>(wParam) == GWL_EXSTYLE)
+      if (face_ != nullptr && face_->options.topmost && static_cast<int>(wParam) == GWL_EXSTYLE)
         reinterpret_cast<STYLESTRUCT*>(lParam)->styleNew |= WS_EX_TOPMOST;
       break;
     default:

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "face/clock_face.h"
+#include "face/face_options.h"
 #include "win/accessible_text.h"
 #include "win/dialog.h"
 #include "win/dpi_scale.h"
@@ -25,7 +26,7 @@ class FaceWindow : public Dialog {
   // "Topmost" and "Window Frame" checked by the option word; "Transparent"
   // offered only without a frame (a framed window is never see-through) and
   // checked then by its bit, grayed otherwise.
-  static void SetFaceMenuStates(HMENU menu, std::uint32_t option);
+  static void SetFaceMenuStates(HMENU menu, const FaceOptions& options);
 
   // What screen readers read as the window's text: the face's text as last drawn.
   const AccessibleText& accessibleText() const { return accessible_; }

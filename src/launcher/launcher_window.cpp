@@ -415,6 +415,11 @@ void LauncherWindow::AddFromDialog(const std::string& initialPath) {
   }
   Group().push_back(item);
   FillList();
+  GroupsChanged();
+}
+
+void LauncherWindow::GroupsChanged() {
+  if (HWND owner = ::GetWindow(hwnd(), GW_OWNER)) ::PostMessageW(owner, kGroupsChanged, 0, 0);
 }
 
 bool LauncherWindow::StartFile(const std::string& file, HANDLE* process) {
@@ -488,6 +493,7 @@ void LauncherWindow::OnDelete() {
     return;
   RemoveItem(Group(), static_cast<std::size_t>(selected));
   FillList();
+  GroupsChanged();
 }
 
 void LauncherWindow::OnMove(int delta) {
@@ -498,6 +504,7 @@ void LauncherWindow::OnMove(int delta) {
   SwapItems(Group(), static_cast<std::size_t>(selected), static_cast<std::size_t>(target));
   FillList();
   Select(target);
+  GroupsChanged();
 }
 
 void LauncherWindow::OnExecuteAll() {

@@ -42,11 +42,16 @@ class LauncherWindow : public Dialog {
 
   int currentGroup() const { return current_; }
   int SelectedItem() const;
+  // Tells the owner that the groups changed.
+  void GroupsChanged();
 
   // The folder of the program's executable, with its trailing backslash.
   static std::string ProgramDirectory();
   // How long the user interface waits for a started program to be ready for input.
   static constexpr DWORD kInputIdleWaitMs = 5000;
+  // Posted to the owner (the clock) when an item was added, deleted or moved: the owner of the
+  // settings saves them then, not at some later occasion.
+  static constexpr UINT kGroupsChanged = WM_APP + 0x59;
 
  protected:
   BOOL OnInitDialog() override;

@@ -4,6 +4,8 @@
 #include "resource.h"
 #include "win/modal_windows.h"
 #include "win/unique_handle.h"
+#include "win/user_alert.h"
+#include "win/wide_text.h"
 
 namespace {
 constexpr UINT kHoverPeriod = 1000;
@@ -29,12 +31,33 @@ void CounterWindow::ShowOkButton() {
   if (hwnd() != nullptr) ::ShowWindow(Item(IDOK), SW_SHOW);
 }
 
+void CounterWindow::FlashTaskbarButton() {
+  if (hwnd() == nullptr) return;
+  FLASHWINFO info{};
+  info.cbSize = sizeof info;
+  info.hwnd = hwnd();
+  info.dwFlags = FLASHW_ALL | FLASHW_TIMERNOFG;
+  UserAlert::Current().Flash(info);
+}
+
+void CounterWindow::SetBlink(bool inverted) {
+  if (blink_ == inverted) return;
+  blink_ = inverted;
+  if (hwnd() != nullptr) ::InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
 void CounterWindow::Close() {
   if (hwnd() != nullptr) ::DestroyWindow(hwnd());
 }
 
 BOOL CounterWindow::OnInitDialog() {
   FaceWindow::OnInitDialog();
+  if (!taskbarTitle_.empty()) {
+    // Not yet shown: the taskbar takes the button from the styles it is first shown with.
+    const auto exStyle = static_cast<DWORD>(::GetWindowLongW(hwnd(), GWL_EXSTYLE));
+    ::SetWindowLongW(hwnd(), GWL_EXSTYLE, static_cast<LONG>((exStyle & ~WS_EX_TOOLWINDOW) | WS_EX_APPWINDOW));
+    WideText::SetWindow(hwnd(), taskbarTitle_);
+  }
   ApplyTopmost();
   ApplyFrameSetting();
   return TRUE;
@@ -49,6 +72,11 @@ void CounterWindow::OnPaint() {
   HWND ok = Item(IDOK);
   // Once the OK button shows, the window paints as a plain rectangle so the button stays reachable.
   PaintFace(paint.dc(), ok != nullptr && !::IsWindowVisible(ok));
+  if (blink_) {
+    RECT client;
+    ::GetClientRect(hwnd(), &client);
+    ::InvertRect(paint.dc(), &client);
+  }
 }
 
 void CounterWindow::KeepOkButtonInCorner() {
@@ -71,7 +99,7 @@ void CounterWindow::ShowContextMenu(POINT client) {
   MenuHandle menu(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_COUNTER_MENU)));
   HMENU popup = ::GetSubMenu(menu.get(), 0);
   if (popup == nullptr) return;
-  SetFaceMenuStates(popup, face()->option);
+  SetFaceMenuStates(popup, face()->options);
   POINT screen = client;
   ::ClientToScreen(hwnd(), &screen);
   ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "face/clock_face.h"
 #include "face/face_window.h"
 
@@ -16,6 +18,15 @@ class CounterWindow : public FaceWindow {
   // face's rectangle the first time. False only when creation fails.
   bool ShowFace(ClockFace* face);
   void ShowOkButton();
+  // Before the window is made: it gets a button in the taskbar with this title
+  // (a message window, which must be found when it is not in front).
+  void ShowInTaskbar(const std::string& title) { taskbarTitle_ = title; }
+  // Flashes the taskbar button until the window comes to the foreground.
+  void FlashTaskbarButton();
+  // The blink of a QuickTimer whose time is up: drawn inverted over the face.
+  // A look of the moment, never a setting of the face. Repaints when it changes.
+  void SetBlink(bool inverted);
+  bool blink() const { return blink_; }
   // Destroys the window, leaving its rectangle in the face.
   void Close();
   ClockFace* face() const { return shownFace(); }
@@ -34,4 +45,7 @@ class CounterWindow : public FaceWindow {
   void KeepOkButtonInCorner();
   void ShowContextMenu(POINT client);
   void EditDisplaySettings();
+
+  std::string taskbarTitle_;
+  bool blink_ = false;
 };

@@ -9,6 +9,7 @@
 #include "quicktimer/quick_timer_input.h"
 #include "resource.h"
 #include "storage/ini_profile_store.h"
+#include "storage/settings_save_message.h"
 #include "win/message_box.h"
 #include "win/string_table.h"
 #include "win/wide_text.h"
@@ -134,7 +135,9 @@ bool QuickTimerDialog::SaveFaces() {
   settings_.counterFace.CopySettingsFrom(stored.counterFace);
   settings_.messageFace.CopySettingsFrom(stored.messageFace);
   if (!counterFaceEdited_ && !messageFaceEdited_) return true;
-  return settings_.SaveFaces();
+  const IniProfileStore::SaveOutcome outcome = settings_.SaveFaces();
+  SettingsSaveMessage::Process().ShowOnce(outcome, hwnd());
+  return outcome.ok();
 }
 
 void QuickTimerDialog::OnOK() {

@@ -4,7 +4,6 @@
 
 #include "storage/ini_profile_store.h"
 #include "storage/registry_profile_store.h"
-#include "storage/settings_save_message.h"
 
 namespace {
 
@@ -46,12 +45,10 @@ void TimerAction::Load() {
   TransferChoices(registry, Transfer::Load);
 }
 
-bool TimerAction::SaveFaces() {
+IniProfileStore::SaveOutcome TimerAction::SaveFaces() {
   IniProfileStore file;
   TransferFaces(file, Transfer::Save);
-  const IniProfileStore::SaveOutcome& outcome = file.Save();
-  SettingsSaveMessage::Process().ShowOnce(outcome, nullptr);
-  return outcome.ok();
+  return file.Save();
 }
 
 void TimerAction::SaveChoices() {

@@ -6,9 +6,12 @@
 #include <iterator>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "quicktimer/poll_running.h"
 #include "resource.h"
+#include "storage/settings_save_message.h"
+#include "win/message_box.h"
 #include "win/unique_handle.h"
 #include "win/wide_text.h"
 
@@ -60,14 +63,41 @@ std::int32_t RunningQuickTimers::selectedCell() const {
 void RunningQuickTimers::Finish(std::unique_ptr<RunningTimer> entry) {
   if (entry.get() == selected_) selected_ = nullptr;
   entry->End();
-  entry->action.SaveFaces();
+  Gather(*entry);
+  // A file that cannot be written is told once, later: this may be the poll.
+  const IniProfileStore::SaveOutcome outcome = entry->action.SaveFaces();
+  if (SettingsSaveMessage::Process().Claim(outcome)) news_.messages.push_back(SettingsSaveMessage::Text(outcome));
+  PostNews();
   if (entry->InHandler()) finishing_.push_back(std::move(entry));
 }
 
+void RunningQuickTimers::Gather(RunningTimer& entry) {
+  RunningTimer::News news = entry.TakeNews();
+  if (news.timeUp) news_.timeUp.push_back(entry.description());
+  if (!news.failure.empty()) news_.messages.push_back(std::move(news.failure));
+  PostNews();
+}
+
+void RunningQuickTimers::PostNews() {
+  if (news_.empty() || newsPosted_ || host_ == nullptr) return;
+  newsPosted_ = ::PostMessageW(host_, kNewsMessage, 0, 0) != FALSE;
+}
+
+RunningQuickTimers::News RunningQuickTimers::TakeNews() {
+  newsPosted_ = false;
+  return std::exchange(news_, News{});
+}
+
 void RunningQuickTimers::Poll() {
+  if (polling_) return;  // asked for from a loop inside a step: the poll under way goes on
   std::erase_if(finishing_, [](const std::unique_ptr<RunningTimer>& entry) { return !entry->InHandler(); });
   const std::size_t removed = PollRunning(
-      running_, [](RunningTimer& entry) { return entry.Step(); },
+      running_, polling_,
+      [this](RunningTimer& entry) {
+        const bool alive = entry.Step();
+        Gather(entry);
+        return alive;
+      },
       [this](std::unique_ptr<RunningTimer> entry) { Finish(std::move(entry)); });
   if (running_.empty()) ::KillTimer(host_, kPollTimer);
   if (removed > 0) CellsChanged();
@@ -78,6 +108,7 @@ void RunningQuickTimers::EndAll() {
   std::vector<std::unique_ptr<RunningTimer>> ending = std::move(running_);
   running_.clear();
   for (auto& entry : ending) Finish(std::move(entry));
+  for (const std::string& message : TakeNews().messages) MessageBoxes::Show(message, MB_OK | MB_ICONWARNING, nullptr);
 }
 
 void RunningQuickTimers::CellsChanged() {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "quicktimer/quick_timer_cells.h"
@@ -19,6 +20,16 @@ class RunningQuickTimers {
   // The host window's timer that polls the entries while any runs.
   static constexpr UINT_PTR kPollTimer = 2;
   static constexpr UINT kPollPeriod = 500;
+  // Posted to the host when there is news for the user; the host takes it with
+  // TakeNews and tells it. Nothing modal runs inside the poll: a message box's
+  // loop would run the poll and the cell menu inside it.
+  static constexpr UINT kNewsMessage = WM_APP + 0x58;
+
+  struct News {
+    std::vector<std::string> timeUp;    // which QuickTimers' time is up
+    std::vector<std::string> messages;  // for a message box each
+    bool empty() const { return timeUp.empty() && messages.empty(); }
+  };
 
   RunningQuickTimers() = default;
   RunningQuickTimers(const RunningQuickTimers&) = delete;
@@ -42,7 +53,10 @@ class RunningQuickTimers {
   // Timer 2: every entry steps once; the ones left without an action end.
   void Poll();
   // At the end of the host: every entry ends (sound off, windows closed) and saves its faces.
+  // What is left to be told is shown here, as the host has no loop to post to any more.
   void EndAll();
+  // The news gathered since the last call.
+  News TakeNews();
 
   // The cells over the face: for the see-through shape inverted whole, so that no
   // pixel of them is the background colour; otherwise with one of them pressed (-1: none).
@@ -72,6 +86,9 @@ class RunningQuickTimers {
   // An entry taken out of the running ones: it ends and saves its faces. One
   // whose window is inside one of its own handlers is kept until that returns.
   void Finish(std::unique_ptr<RunningTimer> entry);
+  // Collects what an entry has to tell and has the host told that there is news.
+  void Gather(RunningTimer& entry);
+  void PostNews();
 
   HWND host_ = nullptr;
   std::vector<std::unique_ptr<RunningTimer>> running_;
@@ -80,5 +97,8 @@ class RunningQuickTimers {
   // The entry whose cell was pressed last: the cell menu's commands are for it,
   // wherever it has moved since (the poll runs during the menu). Null once it has ended.
   const RunningTimer* selected_ = nullptr;
+  bool polling_ = false;
+  News news_;
+  bool newsPosted_ = false;
   DpiScale scale_;
 };

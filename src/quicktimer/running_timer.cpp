@@ -2,10 +2,16 @@
 
 #include <mmsystem.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "face/face_options.h"
+#include "quicktimer/quick_timer_input.h"
+#include "resource.h"
+#include "storage/win32_file_access.h"
 #include "win/module_path.h"
+#include "win/string_table.h"
+#include "win/user_alert.h"
 #include "win/unique_handle.h"
 #include "win/wide_text.h"
 
@@ -28,13 +34,32 @@ BOOL PlaySoundFromSystem(const wchar_t* sound, DWORD flags) {
 RunningTimer::RunningTimer(const TimerAction& settings, std::uint32_t start) : action(settings) {
   action.countdown.start = start;
   action.counterFace.countdown = action.countdown;
-  action.counterFace.option &= ~OptInverted;
-  action.messageFace.option &= ~OptInverted;
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  char started[8];
+  std::snprintf(started, sizeof started, "%02u:%02u", now.wHour % 100u, now.wMinute % 100u);
+  // As the dialog shows the minutes; a QuickTimer of a few seconds with its second decimal.
+  std::string minutes = QuickTimerInput::MinutesText(action.countdown.duration);
+  if (action.countdown.duration % 60000 != 0 && action.countdown.duration < 3000) {
+    char precise[16];
+    std::snprintf(precise, sizeof precise, "%.2f", action.countdown.duration / 60000.0);
+    minutes = precise;
+  }
+  description_ = StringTable::Format(IDS_QT_ENDED, {minutes, started});
 }
 
 RunningTimer::~RunningTimer() { End(); }
 
 bool RunningTimer::Step() { return Step(::GetTickCount()); }
+
+bool RunningTimer::Step(std::uint32_t now) {
+  const bool alive = action.Step(now, *this);
+  if (!expired_ && action.countdown.IsExpired(now)) {
+    expired_ = true;
+    news_.timeUp = true;
+  }
+  return alive;
+}
 
 bool RunningTimer::InHandler() const {
   for (const auto& window : windows_) {
@@ -62,8 +87,18 @@ void RunningTimer::OpenWindow(WindowKind kind) {
     if (window->InHandler()) return;
     window.reset();
   }
-  if (!window) window = std::make_unique<CounterWindow>();
-  if (!window->ShowFace(&FaceOf(kind))) window.reset();
+  const bool fresh = !window;
+  if (fresh) {
+    window = std::make_unique<CounterWindow>();
+    // The message window is a window of its own in the taskbar: the clock's process is rarely
+    // the one in front, and the system keeps a background process from taking the foreground.
+    if (kind == kMessage) window->ShowInTaskbar(StringTable::Load(IDS_QT_TIME_UP_TITLE));
+  }
+  if (!window->ShowFace(&FaceOf(kind))) {
+    window.reset();
+    return;
+  }
+  if (fresh && kind == kMessage) window->FlashTaskbarButton();
 }
 
 void RunningTimer::RefreshCounter() {
@@ -73,7 +108,10 @@ void RunningTimer::RefreshCounter() {
 
 void RunningTimer::FlashWindow(WindowKind kind) {
   if (!HasWindow(kind)) return;
-  FaceOf(kind).option ^= OptInverted;
+  // The blink lives here and in the window's drawing, never in the face's option word, which
+  // is stored. With animations turned off in the system it stays steady: inverted.
+  blink_[kind] = UserAlert::Current().ClientAreaAnimation() ? !blink_[kind] : true;
+  windows_[kind]->SetBlink(blink_[kind]);
   windows_[kind]->ShowFace(&FaceOf(kind));
   windows_[kind]->ShowOkButton();
 }
@@ -94,7 +132,10 @@ void RunningTimer::StartSound(const std::string& wave) {
 void RunningTimer::StopSound() { PlaySoundFromSystem(nullptr, SND_LOOP | SND_ASYNC); }
 
 bool RunningTimer::StartApplication(const std::string& app, const std::string& param) {
-  return ExecuteApplication(app, param);
+  if (ExecuteApplication(app, param)) return true;
+  const std::string reason = Win32FileAccess::ErrorFor(::GetLastError()).message;
+  news_.failure = StringTable::Format(IDS_QT_PROGRAM_FAILED, {app, reason});
+  return false;
 }
 
 bool RunningTimer::ExecuteApplication(const std::string& app, const std::string& param, DWORD idleWaitMs) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "quicktimer/action_host.h"
 #include "quicktimer/counter_window.h"
@@ -23,7 +24,21 @@ class RunningTimer : private ActionHost {
 
   // One tick at the current tick count, or at `now`; true while any action is left.
   bool Step();
-  bool Step(std::uint32_t now) { return action.Step(now, *this); }
+  bool Step(std::uint32_t now);
+
+  // What this QuickTimer has to tell the user since it was last asked: that its
+  // time is up (once), and why its program did not start. The poll collects it
+  // and the clock tells it afterwards, never from inside a tick.
+  struct News {
+    bool timeUp = false;
+    std::string failure;  // the message for a program that did not start
+  };
+  News TakeNews() { return std::exchange(news_, News{}); }
+  // Which QuickTimer this is, for the user: its minutes and the time it was started.
+  const std::string& description() const { return description_; }
+
+  // The blink of a window whose time is up (true: drawn inverted now).
+  bool blink(WindowKind kind) const { return blink_[kind]; }
   // Stops the sound and closes both windows; their places stay in the faces.
   void End() { action.End(*this); }
   // True while one of its windows runs one of its own handlers (a menu, a
@@ -53,4 +68,8 @@ class RunningTimer : private ActionHost {
   bool StartApplication(const std::string& app, const std::string& param) override;
 
   std::unique_ptr<CounterWindow> windows_[2];
+  bool blink_[2] = {false, false};
+  bool expired_ = false;
+  News news_;
+  std::string description_;
 };

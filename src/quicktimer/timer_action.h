@@ -6,6 +6,7 @@
 #include "face/clock_face.h"
 #include "face/countdown_face.h"
 #include "quicktimer/timer_action_state.h"
+#include "storage/ini_profile_store.h"
 #include "storage/profile_store.h"
 
 class TimerAction : public TimerActionState {
@@ -23,8 +24,9 @@ class TimerAction : public TimerActionState {
 
   // The faces from the settings file and the choices from the registry.
   void Load();
-  // The faces into the settings file; false when it could not be written.
-  bool SaveFaces();
+  // The faces into the settings file. Shows nothing: the caller tells a failure
+  // where a message box may be shown.
+  IniProfileStore::SaveOutcome SaveFaces();
   // The choices into the registry.
   void SaveChoices();
 

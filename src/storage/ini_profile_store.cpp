@@ -103,6 +103,7 @@ IniProfileStore::IniProfileStore(std::string path, std::string fallbackPath, Fil
       break;
   }
   page_ = EncodingOf(text, system, legacy);
+  stored_ = text;
   ini_->Load(std::move(text));  // every byte, whatever it holds
 }
 
@@ -147,13 +148,20 @@ const IniProfileStore::SaveOutcome& IniProfileStore::Save() {
     return lastSave_;
   };
   if (readFailed_) return failed(Status::Failed, readError_);
+  const std::string& text = this->text();
+  // Values written as they were leave the file alone: no temporary file, no flush, no rename,
+  // the same modification time (a synchronised folder sees nothing to do).
+  if (text == stored_) {
+    dirty_ = false;
+    return lastSave_;
+  }
   // Under Wine a rename replaces even a read-only file: the attribute is looked at first.
   if (files_.IsReadOnly(path_)) return failed(Status::ReadOnly, {});
   FileError error;
-  const std::string& text = this->text();
   if (text.empty()) {
     if (!files_.Remove(path_, error) && files_.KindOf(path_) != FileAccess::Kind::Missing)  // nothing to delete is fine
       return failed(Status::Failed, error.message);
+    stored_ = text;
     dirty_ = false;
     return lastSave_;
   }
@@ -161,6 +169,7 @@ const IniProfileStore::SaveOutcome& IniProfileStore::Save() {
   if (replacement.Begin(error)) {
     if (!replacement.Write(text.data(), text.size(), error) || !replacement.Commit(error))
       return failed(Status::Failed, error.message);
+    stored_ = text;
     dirty_ = false;
     return lastSave_;
   }
@@ -170,6 +179,7 @@ const IniProfileStore::SaveOutcome& IniProfileStore::Save() {
     FileError inPlace;
     if (auto file = files_.OpenExisting(path_, inPlace)) {
       if (file->Write(text.data(), text.size(), inPlace) && file->Commit(inPlace)) {
+        stored_ = text;
         dirty_ = false;
         return lastSave_;
       }
@@ -189,6 +199,7 @@ const IniProfileStore::SaveOutcome& IniProfileStore::Save() {
   }
   path_ = fallback;
   lastSave_.path = fallback;
+  stored_ = text;
   dirty_ = false;
   return lastSave_;
 }

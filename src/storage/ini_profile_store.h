@@ -76,7 +76,8 @@ class IniProfileStore : public virtual ProfileStore {
   IniProfileStore(const IniProfileStore&) = delete;
   IniProfileStore& operator=(const IniProfileStore&) = delete;
 
-  // Writes the text back now if anything was written: into a new temporary file beside the
+  // Writes the text back now if anything was written that changed it (a value written as it
+  // was changes nothing and writes nothing): into a new temporary file beside the
   // settings file, put in its place in one step; or, when no temporary file can be made in
   // its folder, over the file in place; or at the fallback path (above). An empty text
   // deletes the file. A file marked read-only is never written, and nothing is written when
@@ -145,6 +146,7 @@ class IniProfileStore : public virtual ProfileStore {
   const CodePage* page_ = nullptr;  // null: ASCII only so far
   std::unique_ptr<IniText> ini_ = std::make_unique<IniText>();
   bool dirty_ = false;
+  std::string stored_;  // the file's bytes as read or last written
   bool readFailed_ = false;
   std::string readError_;
   SaveOutcome lastSave_;

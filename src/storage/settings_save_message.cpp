@@ -30,8 +30,12 @@ bool SettingsSaveMessage::ShowForeignTextOnce(const std::string& path, HWND owne
   return true;
 }
 
+bool SettingsSaveMessage::Claim(const IniProfileStore::SaveOutcome& outcome) {
+  return !outcome.ok() && !silenced_ && !saveShown_.exchange(true);
+}
+
 bool SettingsSaveMessage::ShowOnce(const IniProfileStore::SaveOutcome& outcome, HWND owner) {
-  if (outcome.ok() || silenced_ || saveShown_.exchange(true)) return false;
+  if (!Claim(outcome)) return false;
   MessageBoxes::Show(Text(outcome), MB_OK | MB_ICONWARNING, owner);
   return true;
 }

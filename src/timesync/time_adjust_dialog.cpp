@@ -91,17 +91,17 @@ bool TimeAdjustDialog::OnCommand(WORD id, WORD code, HWND control) {
   return Dialog::OnCommand(id, code, control);
 }
 
-bool ShowTimeAdjustDialog(TimeAdjustSettings& settings, std::uint32_t& option) {
+bool ShowTimeAdjustDialog(TimeAdjustSettings& settings, TimeAdjustOptions& options) {
   TimeAdjustDialog dialog;
-  dialog.adjustMessage = (option & OptAdjustMessage) != 0;
-  dialog.adjustAtStart = (option & OptAdjustAtStart) != 0;
+  dialog.adjustMessage = options.tellSuccess;
+  dialog.adjustAtStart = options.atStart;
   dialog.server = settings.server;
   dialog.port = settings.port;
   dialog.timeoutMs = static_cast<std::uint32_t>(settings.timeoutMs);
   dialog.retries = static_cast<std::uint32_t>(settings.retries);
   if (dialog.DoModal() != IDOK) return false;
-  option = dialog.adjustAtStart ? (option | OptAdjustAtStart) : (option & ~std::uint32_t{OptAdjustAtStart});
-  option = dialog.adjustMessage ? (option | OptAdjustMessage) : (option & ~std::uint32_t{OptAdjustMessage});
+  options.atStart = dialog.adjustAtStart;
+  options.tellSuccess = dialog.adjustMessage;
   settings.server = dialog.server;
   settings.port = dialog.port;
   settings.timeoutMs = static_cast<std::int32_t>(dialog.timeoutMs);

@@ -38,6 +38,6 @@ class TimeAdjustDialog : public Dialog {
   void Refuse(int id, const std::string& text);
 };
 
-// The handler of "Time adjustment...": edits the settings and the two option
-// bits; true when the user confirmed with OK (the caller then saves).
-bool ShowTimeAdjustDialog(TimeAdjustSettings& settings, std::uint32_t& option);
+// The handler of "Time adjustment...": edits the settings and the two
+// switches; true when the user confirmed with OK (the caller then saves).
+bool ShowTimeAdjustDialog(TimeAdjustSettings& settings, TimeAdjustOptions& options);

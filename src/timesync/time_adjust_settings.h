@@ -13,6 +13,22 @@ enum AdjustOption : std::uint32_t {
   OptAdjustMessage = 0x200000,  // tell the success too, not only a failure
 };
 
+// Time adjustment's switches, stored as those two bits of the clock's Option word.
+struct TimeAdjustOptions {
+  bool atStart = false;      // adjust when the clock starts
+  bool tellSuccess = false;  // tell the success too, not only a failure
+
+  static constexpr std::uint32_t kBits = OptAdjustAtStart | OptAdjustMessage;
+
+  static TimeAdjustOptions FromWord(std::uint32_t word) {
+    return TimeAdjustOptions{(word & OptAdjustAtStart) != 0, (word & OptAdjustMessage) != 0};
+  }
+  std::uint32_t Word() const {
+    return (atStart ? std::uint32_t{OptAdjustAtStart} : 0) | (tellSuccess ? std::uint32_t{OptAdjustMessage} : 0);
+  }
+  bool operator==(const TimeAdjustOptions&) const = default;
+};
+
 struct TimeAdjustSettings {
   static constexpr const char* kDefaultServer = "pool.ntp.org";
 

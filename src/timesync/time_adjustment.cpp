@@ -149,12 +149,12 @@ int RunAdjustmentOnly(const std::vector<std::string>& arguments, const SystemClo
 }
 
 void ReportTimeAdjustment(HWND clock, WPARAM outcome, LPARAM origin, const TimeAdjustSettings& current,
-                          std::uint32_t option, const ElevatedAdjustment& runElevated) {
+                          const TimeAdjustOptions& options, const ElevatedAdjustment& runElevated) {
   const bool approved = (origin & kStepApproved) != 0;
   const auto from = static_cast<AdjustOrigin>(origin & ~kStepApproved);
   switch (static_cast<AdjustOutcome>(outcome)) {
     case AdjustOutcome::kAdjusted:
-      if (option & OptAdjustMessage) {
+      if (options.tellSuccess) {
         const std::string caption = StringTable::AppName();
         Show(clock, IDS_ADJUST_SUCCEEDED, caption, MB_ICONINFORMATION);
       }

@@ -103,7 +103,7 @@ int RunAdjustmentOnly(const std::vector<std::string>& arguments,
                       const SystemClockSetter& setClock = SetSystemTimeClock);
 
 // On the user-interface thread, when kTimeAdjustedMessage arrives: message 124 (when
-// OptAdjustMessage is set in `option`) and a repaint after a success, message 125
+// `options` say to tell the success) and a repaint after a success, message 125
 // after a failure, each in a message box owned by the clock. Refused for want of
 // rights, it asks whether to set the clock as administrator; Yes runs the whole
 // adjustment elevated with the `current` settings, No ends with message 125 after a
@@ -111,7 +111,8 @@ int RunAdjustmentOnly(const std::vector<std::string>& arguments,
 // refused consent prompt ends with "The clock was not set.", a changed program file
 // with its own message.
 void ReportTimeAdjustment(HWND clock, WPARAM outcome, LPARAM origin, const TimeAdjustSettings& current,
-                          std::uint32_t option, const ElevatedAdjustment& runElevated = RunElevatedAdjustment);
+                          const TimeAdjustOptions& options,
+                          const ElevatedAdjustment& runElevated = RunElevatedAdjustment);
 
 // The question before a correction of more than an hour, naming it ("3 days 2
 // hours behind"). Yes runs the adjustment again with that correction allowed; No

@@ -21,4 +21,5 @@ list(APPEND VELTA_WIN_SOURCES
   src/win/sha256.cpp
   src/win/held_file.cpp
   src/win/image_seal.cpp
-  src/win/elevated_start.cpp)
+  src/win/elevated_start.cpp
+  src/win/user_alert.cpp)

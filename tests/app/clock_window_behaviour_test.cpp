@@ -21,6 +21,9 @@
 #include "quicktimer/timer_action_state.h"
 #include "resource.h"
 #include "storage/ini_profile_store.h"
+#include "storage/scratch_dir.h"
+#include "storage/settings_save_message.h"
+#include "win/user_alert.h"
 #include "win/wide_text.h"
 
 namespace {
@@ -108,7 +111,7 @@ TEST_F(ClockWindowBehaviour, APaintArmsTheMinuteTimerAgain) {
 TEST_F(ClockWindowBehaviour, SeeThroughShapeKeepsTheCells) {
   ::SendMessageA(hwnd(), WM_COMMAND, ID_WINDOW_FRAME, 0);
   ::SendMessageA(hwnd(), WM_COMMAND, ID_TRANSPARENT, 0);
-  ASSERT_EQ(window_.face().option & (OptFrameless | OptTransparent), OptFrameless | OptTransparent);
+  ASSERT_TRUE(window_.face().options.frameless && window_.face().options.seeThrough);
   AddTimer(TimerActionState::kMessageWindow);
   Paint();
 
@@ -156,7 +159,7 @@ void CALLBACK PaintInsideModal(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 TEST_F(ClockWindowBehaviour, APaintUnderItsOwnModalDialogLeavesOtherTopmostWindowsAbove) {
-  ASSERT_TRUE(window_.face().option & OptTopmost);
+  ASSERT_TRUE(window_.face().options.topmost);
   HWND other = ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "other", WS_POPUP | WS_VISIBLE, 50, 50,
                                  100, 100, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(other, nullptr);
@@ -319,8 +322,8 @@ void CALLBACK CloseAnyMenu(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 TEST_F(ClockWindowBehaviour, TheEndOfTheSessionSavesAtOnceAndWaitsOnlyForEncodedRuns) {
-  window_.face().option ^= OptTopmost;  // a change the clock saves only at its next occasion
-  const std::uint32_t option = window_.face().option;
+  window_.face().options.topmost = !window_.face().options.topmost;  // saved only at the next occasion
+  const std::uint32_t option = OptionWordOf(window_);
   // A cancelled end of the session changes nothing.
   EXPECT_EQ(::SendMessageA(hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
   ::SendMessageA(hwnd(), WM_ENDSESSION, FALSE, 0);
@@ -410,6 +413,131 @@ TEST_F(ClockWindowBehaviour, StoppingATimerWhoseCounterWindowRunsAMenu) {
   EXPECT_FALSE(::IsWindow(counter));
   ::SendMessageA(hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);  // frees what waited for the menu
   EXPECT_TRUE(window_.quickTimers().running().empty());
+}
+
+// Sees what the clock asks of the shell: Wine shows no notification.
+class RecordingAlert : public UserAlert {
+ public:
+  RecordingAlert() { UserAlert::Use(this); }
+  ~RecordingAlert() override { UserAlert::Use(nullptr); }
+  BOOL Flash(const FLASHWINFO& info) override {
+    flashes.push_back(info.hwnd);
+    return FALSE;
+  }
+  BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW& data) override {
+    if (message == NIM_MODIFY && (data.uFlags & NIF_INFO)) notes.push_back(data);
+    return TRUE;
+  }
+  std::vector<HWND> flashes;
+  std::vector<NOTIFYICONDATAW> notes;
+};
+
+void PumpFor(DWORD ms) {
+  const DWORD start = ::GetTickCount();
+  MSG msg;
+  while (::GetTickCount() - start < ms) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    ::Sleep(10);
+  }
+}
+
+// A QuickTimer whose time is up: with the tray icon shown, a notification from it says which
+// one; it is sent after the poll, from the clock's own message, not from inside the poll.
+TEST_F(ClockWindowBehaviour, ATimeUpIsNotifiedFromTheTrayIconWhenItIsShown) {
+  RecordingAlert alert;
+  for (const bool tray : {true, false}) {
+    SCOPED_TRACE(tray ? "tray icon shown" : "no tray icon");
+    alert.notes.clear();
+    if (window_.clockOptions.trayIcon != tray) ::SendMessageA(hwnd(), WM_COMMAND, ID_TASKTRAY, 0);
+    AddTimer(TimerActionState::kMessageWindow, 0);
+    ::SendMessageA(hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);
+    EXPECT_TRUE(alert.notes.empty()) << "nothing from inside the poll";
+    ASSERT_EQ(alert.flashes.size(), 1u) << "the message window's button flashes";
+    PumpFor(100);
+    if (tray) {
+      ASSERT_EQ(alert.notes.size(), 1u);
+      const NOTIFYICONDATAW& note = alert.notes[0];
+      EXPECT_EQ(note.hWnd, hwnd());
+      EXPECT_EQ(note.uID, TrayIcon::kId) << "the clock's icon";
+      EXPECT_GE(note.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V2_SIZE)) << "a record with the notification's fields";
+      EXPECT_EQ(WideText::ToUtf8(note.szInfoTitle), "Time is Up !");
+      const std::string text = WideText::ToUtf8(note.szInfo);
+      EXPECT_NE(text.find("0-minute QuickTimer"), std::string::npos) << text;
+      EXPECT_EQ(note.dwInfoFlags & NIIF_ICON_MASK, static_cast<DWORD>(NIIF_INFO));
+    } else {
+      EXPECT_TRUE(alert.notes.empty());
+    }
+    window_.quickTimers().running()[0]->action.flags = 0;
+    ::SendMessageA(hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);
+    alert.flashes.clear();
+  }
+}
+
+int g_boxes = 0;
+HWND g_pollClock = nullptr;
+UINT_PTR g_boxWatch = 0;
+HWND g_lastBox = nullptr;
+// Inside the message box's loop: the poll comes again (the second QuickTimer ends there), then OK.
+void CALLBACK PollThenConfirm(HWND, UINT, UINT_PTR, DWORD) {
+  HWND box = nullptr;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND w, LPARAM out) -> BOOL {
+        char name[16] = {};
+        ::GetClassNameA(w, name, sizeof name);
+        // A box the clock owns.
+        if (std::string(name) == "#32770" && ::IsWindowVisible(w) && ::GetWindow(w, GW_OWNER) == g_pollClock)
+          *reinterpret_cast<HWND*>(out) = w;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&box));
+  if (box == nullptr || box == g_lastBox) return;
+  g_lastBox = box;
+  ++g_boxes;
+  ::SendMessageA(g_pollClock, WM_TIMER, ClockWindow::kPollTimer, 0);
+  ::SendMessageA(g_pollClock, WM_TIMER, ClockWindow::kPollTimer, 0);
+  ::PostMessageA(box, WM_COMMAND, IDOK, 0);  // the watch goes on: a second box would be counted too
+}
+
+// The settings file is read-only and two QuickTimers end one after the other: the first's save
+// fails and is told in a box after the poll; the poll that runs inside that box ends the second
+// (its failure is not told again); nothing is read past the end of the list.
+TEST_F(ClockWindowBehaviour, QuickTimersEndingWhileTheReadOnlyMessageIsOpen) {
+  ScratchDir::Write(file_, "[Settings]\r\nFormat=%H:%M\r\n");
+  ::SetFileAttributesA(file_.c_str(), FILE_ATTRIBUTE_READONLY);
+  SettingsSaveMessage::Process().Rearm();  // whatever earlier clocks of this process have told
+  RecordingAlert alert;
+  const DWORD now = ::GetTickCount();
+  for (const std::uint32_t duration : {12000u, 6000u}) {
+    TimerAction settings;
+    settings.flags = TimerActionState::kMessageWindow;
+    settings.countdown.duration = duration;
+    window_.quickTimers().Add(std::make_unique<RunningTimer>(settings, now - 6000));
+  }
+  // The second (6 s) is up: its message window opens; it is dismissed at once.
+  ::SendMessageA(hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);
+  HWND message = window_.quickTimers().running()[1]->windowHandle(ActionHost::kMessage);
+  ASSERT_NE(message, nullptr);
+  ::SendMessageA(message, WM_COMMAND, IDOK, 0);
+  // The first is made due as well and dismissed the same way, at the poll inside the box.
+  window_.quickTimers().running()[0]->action.countdown.duration = 0;
+  ::SendMessageA(hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);  // opens the first's window, ends the second
+  ASSERT_EQ(window_.quickTimers().running().size(), 1u);
+  EXPECT_EQ(g_boxes, 0) << "no box from inside the poll";
+  HWND first = window_.quickTimers().running()[0]->windowHandle(ActionHost::kMessage);
+  ASSERT_NE(first, nullptr);
+  ::ShowWindow(first, SW_HIDE);
+  g_boxes = 0;
+  g_pollClock = hwnd();
+  g_boxWatch = ::SetTimer(nullptr, 0, 50, PollThenConfirm);
+  PumpFor(1500);
+  ::KillTimer(nullptr, g_boxWatch);
+  EXPECT_EQ(g_boxes, 1) << "the read-only message once";
+  EXPECT_TRUE(window_.quickTimers().running().empty()) << "both ended";
+  ::SetFileAttributesA(file_.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace

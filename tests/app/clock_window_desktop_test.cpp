@@ -48,7 +48,7 @@ bool TrayIconKnown(HWND window) {
 
 TEST_F(ClockWindowDesktop, TaskbarCreatedPutsTheTrayIconBackOnlyWhenItIsMeantToShow) {
   const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
-  ASSERT_TRUE(window_.face().option & OptTrayIcon);
+  ASSERT_TRUE(window_.clockOptions.trayIcon);
   ASSERT_TRUE(TrayIconKnown(hwnd())) << "shown after start-up";
 
   // Explorer restarts: the new shell knows no icons.
@@ -58,7 +58,7 @@ TEST_F(ClockWindowDesktop, TaskbarCreatedPutsTheTrayIconBackOnlyWhenItIsMeantToS
   EXPECT_TRUE(TrayIconKnown(hwnd())) << "added again";
 
   ::SendMessageA(hwnd(), WM_COMMAND, ID_TASKTRAY, 0);  // "TaskTray" off removes it
-  ASSERT_FALSE(window_.face().option & OptTrayIcon);
+  ASSERT_FALSE(window_.clockOptions.trayIcon);
   ASSERT_FALSE(TrayIconKnown(hwnd()));
   ::SendMessageA(hwnd(), taskbarCreated, 0, 0);
   EXPECT_FALSE(TrayIconKnown(hwnd())) << "switched off, it stays away";

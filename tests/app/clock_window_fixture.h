@@ -11,6 +11,20 @@
 #include "app/clock_window.h"
 #include "storage/ini_profile_store.h"
 
+// The clock's Option word as a save composes it from its owners' fields.
+inline std::uint32_t OptionWordOf(ClockWindow& clock) {
+  return clock.face().options.Word() | clock.face().otherOptionBits | clock.clockOptions.Word() |
+         clock.adjustOptions.Word();
+}
+
+// Sets the owners' fields from a whole Option word, as a load does.
+inline void SetOptionWord(ClockWindow& clock, std::uint32_t word) {
+  clock.face().options = FaceOptions::FromWord(word);
+  clock.clockOptions = ClockOptions::FromWord(word);
+  clock.adjustOptions = TimeAdjustOptions::FromWord(word);
+  clock.face().otherOptionBits = word & ~(FaceOptions::kBits | ClockOptions::kBits | TimeAdjustOptions::kBits);
+}
+
 class ClockWindowFixture : public testing::Test {
  protected:
   void SetUp() override {

@@ -3,6 +3,7 @@
 // them): the poll, the cell menu's Stop and the end of the clock come in
 // through them. The clock's own display settings: its tray menu still works.
 #include "app/clock_window.h"
+#include "app/clock_window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -191,9 +192,9 @@ TEST(ClockWindowDisplaySettings, OptionsSwitchedFromTheTrayMeanwhileStaySwitched
   ClockWindow clock;
   ASSERT_TRUE(clock.CreateModeless(nullptr));
   ::ShowWindow(clock.hwnd(), SW_SHOWNOACTIVATE);
-  const std::uint32_t before = clock.face().option;
-  ASSERT_TRUE(before & OptTopmost);
-  ASSERT_FALSE(before & OptFrameless);
+  const FaceOptions before = clock.face().options;
+  ASSERT_TRUE(before.topmost);
+  ASSERT_FALSE(before.frameless);
   HWND window = clock.hwnd();
   UiScript script({UiScript::OnDialog("Display Setting", [window](HWND d) {
     ::SendMessageA(window, WM_COMMAND, ID_TOPMOST, 0);
@@ -207,11 +208,11 @@ TEST(ClockWindowDisplaySettings, OptionsSwitchedFromTheTrayMeanwhileStaySwitched
   }
   ASSERT_TRUE(script.Done());
   EXPECT_EQ(clock.face().format, "%H:%M") << "the dialog's look";
-  EXPECT_FALSE(clock.face().option & OptTopmost) << "switched off from the tray meanwhile";
-  EXPECT_TRUE(clock.face().option & OptFrameless) << "switched on from the tray meanwhile";
+  EXPECT_FALSE(clock.face().options.topmost) << "switched off from the tray meanwhile";
+  EXPECT_TRUE(clock.face().options.frameless) << "switched on from the tray meanwhile";
   EXPECT_FALSE(::GetWindowLongA(window, GWL_STYLE) & WS_THICKFRAME) << "the window is frameless, as its option says";
   IniProfileStore store;
-  EXPECT_EQ(static_cast<std::uint32_t>(store.GetInt("Settings", "Option", 0)), clock.face().option) << "and saved so";
+  EXPECT_EQ(static_cast<std::uint32_t>(store.GetInt("Settings", "Option", 0)), OptionWordOf(clock)) << "and saved so";
   ::DestroyWindow(window);
   Window::SetMainWindow(nullptr);
   ::DeleteFileA(file.c_str());
@@ -315,7 +316,7 @@ TEST(ClockWindowModal, TheEndOfTheSessionEndsTheClockUnderAnOpenDialogOrMessageB
         [command, encodedRun](HWND w) {
           if (w != s_clock->hwnd() || !::IsWindowVisible(w)) return false;
           if (encodedRun) s_run = std::make_unique<EncodedRunCount>();
-          s_clock->face().option ^= OptTopmost;  // saved only at the next occasion
+          s_clock->face().options.topmost = !s_clock->face().options.topmost;  // saved only at the next occasion
           ::PostMessageA(w, WM_COMMAND, command, 0);
           return true;
         },

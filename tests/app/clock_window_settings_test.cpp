@@ -1,9 +1,12 @@
 // The clock window's settings: loaded at start-up, saved at the end and when
 // the application loses the activation, in the file beside the executable.
 #include "app/clock_window.h"
+#include "app/clock_window_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,7 +50,7 @@ TEST_F(ClockWindowSettings, AStoreWithOnlyFormatKeepsEveryOtherDefault) {
   ClockFace defaults;
   Start();
   EXPECT_EQ(window_.face().format, "%H:%M:%S");
-  EXPECT_EQ(window_.face().option, 0x30008u);
+  EXPECT_EQ(OptionWordOf(window_), 0x30008u);
   EXPECT_EQ(window_.face().textColour, defaults.textColour);
   EXPECT_EQ(window_.face().flagDT, 1);
   const RECT r = WindowRect();
@@ -92,6 +95,68 @@ TEST_F(ClockWindowSettings, ASaveTakesTheRectangleFromTheWindowItself) {
   ::DestroyWindow(window_.hwnd());
   EXPECT_EQ(Stored("left"), 5);
   EXPECT_EQ(Stored("bottom"), 106);
+}
+
+// The stored option word, load -> save: every bit comes back as it was, those of no owner here
+// (a later version's) too, and a save with nothing changed gives the same bytes.
+TEST_F(ClockWindowSettings, TheOptionWordComesBackAsStored) {
+  const struct {
+    const char* name;
+    std::uint32_t word;
+  } cases[] = {
+      {"no bits", 0},
+      {"every known bit", 0x2 | 0x4 | 0x8 | 0x10 | 0x10000 | 0x20000 | 0x100000 | 0x200000},
+      {"unknown high bits", 0xC0000000u | 0x8 | 0x10000},
+      {"inverted, the user's choice", 0x30018},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ::DeleteFileA(file_.c_str());
+    std::string first;
+    {
+      ClockWindow clock;
+      ASSERT_TRUE(clock.CreateModeless(nullptr));
+      SetOptionWord(clock, c.word);
+      clock.adjust.server = "127.0.0.1";
+      ASSERT_TRUE(clock.TransferSettings(Transfer::Save));
+      first = ScratchDir::Read(file_);
+      ::DestroyWindow(clock.hwnd());
+      Window::SetMainWindow(nullptr);
+    }
+    EXPECT_NE(first.find("\r\nOption=" + std::to_string(static_cast<std::int32_t>(c.word)) + "\r\n"), std::string::npos)
+        << first;
+    ClockWindow again;
+    ASSERT_TRUE(again.CreateModeless(nullptr));
+    EXPECT_EQ(OptionWordOf(again), c.word);
+    ASSERT_TRUE(again.TransferSettings(Transfer::Save));
+    EXPECT_EQ(ScratchDir::Read(file_), first);
+    ::DestroyWindow(again.hwnd());
+    Window::SetMainWindow(nullptr);
+    EXPECT_EQ(ScratchDir::Read(file_), first);
+  }
+}
+
+// A click elsewhere with nothing changed: the settings file is not written at all.
+TEST_F(ClockWindowSettings, LosingTheActivationWithNothingChangedLeavesTheFileAlone) {
+  Start();
+  ASSERT_TRUE(window_.TransferSettings(Transfer::Save));
+  const std::string before = ScratchDir::Read(file_);
+  const auto mtime = ScratchDir::AgeByAnHour(file_);
+  const std::string folder = file_.substr(0, file_.find_last_of("\\/"));
+  auto names = [&folder] {
+    std::set<std::string> all;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) all.insert(entry.path().filename().string());
+    return all;
+  };
+  const std::set<std::string> files = names();
+  for (int i = 0; i < 3; ++i) ::SendMessageA(window_.hwnd(), WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_EQ(ScratchDir::Read(file_), before);
+  EXPECT_EQ(std::filesystem::last_write_time(file_), mtime);
+  EXPECT_EQ(names(), files) << "no temporary file either";
+  // A change is still saved at the next occasion.
+  ::MoveWindow(window_.hwnd(), 70, 90, 250, 120, TRUE);
+  ::SendMessageA(window_.hwnd(), WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_EQ(Stored("left"), 70);
 }
 
 TEST_F(ClockWindowSettings, OtherSectionsSurviveASave) {

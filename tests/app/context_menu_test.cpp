@@ -27,7 +27,7 @@ TEST_P(ContextMenuStates, ChecksAndGraysFollowTheOptions) {
   for (std::uint32_t icons : {0u, static_cast<std::uint32_t>(OptMenuIcons)}) {
     const std::uint32_t option = (c.option & ~OptMenuIcons) | icons;
     ContextMenu menu(nullptr);
-    ASSERT_TRUE(menu.Load(option));
+    ASSERT_TRUE(menu.Load(ClockOptions::FromWord(option), FaceOptions::FromWord(option)));
     EXPECT_EQ(menu.iconMenu() != nullptr, icons != 0);
     for (UINT id : kCheckable) {
       bool expected = false;
@@ -59,7 +59,7 @@ TEST(ContextMenu, StartAtSignInIsCheckedWhenOnInPlainAndIconMenus) {
   for (std::uint32_t icons : {0u, static_cast<std::uint32_t>(OptMenuIcons)}) {
     for (bool on : {false, true}) {
       ContextMenu menu(nullptr);
-      ASSERT_TRUE(menu.Load(0x30008 | icons, on));
+      ASSERT_TRUE(menu.Load(ClockOptions::FromWord(0x30008 | icons), FaceOptions::FromWord(0x30008), on));
       const UINT state = ::GetMenuState(menu.popup(), ID_START_AT_SIGN_IN, MF_BYCOMMAND);
       ASSERT_NE(state, static_cast<UINT>(-1));
       EXPECT_EQ((state & MF_CHECKED) != 0, on) << (icons ? "with icons" : "plain");
@@ -74,7 +74,7 @@ TEST(ContextMenu, EveryItemHasItsIconAndTheWindowIconStaysTheCallers) {
   ASSERT_NE(windowIcon, nullptr);
   {
     ContextMenu menu(windowIcon);
-    ASSERT_TRUE(menu.Load(0x30008));
+    ASSERT_TRUE(menu.Load(ClockOptions{}, FaceOptions{}));  // the defaults: icons, tray, topmost
     for (UINT id : {ID_TASKTRAY, ID_MENU_ICONS, ID_START_AT_SIGN_IN, ID_TOPMOST, ID_WINDOW_FRAME, ID_TRANSPARENT, ID_DISPLAY_SETTING,
                     ID_QUICKTIMER, ID_LAUNCHER, ID_TIME_ADJUST, ID_EXECUTE_ADJUST, ID_EXIT, ID_DATE_AND_CLOCK,
                     ID_VERSION}) {

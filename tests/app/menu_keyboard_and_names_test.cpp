@@ -93,7 +93,7 @@ class ContextMenuKeys : public ClockWindowFixture {
 };
 
 TEST_F(ContextMenuKeys, AFirstLetterChoosesItsItemOrStepsThroughThoseThatShareIt) {
-  ASSERT_TRUE(window_.face().option & OptMenuIcons) << "menu icons on, the default";
+  ASSERT_TRUE(window_.clockOptions.menuIcons) << "menu icons on, the default";
   AskAll({L'q', L'Q', L'l', L'v', L'u', L'w', L'x', L't', L'd', L'e', L'z', L'7'});
   ASSERT_NE(menu_, nullptr) << "the menu opened";
   const struct {

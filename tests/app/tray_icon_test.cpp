@@ -72,6 +72,22 @@ TEST(TrayIcon, LongTipsAreCutOnAWholeCharacter) {
   }
 }
 
+// A notification modifies the shown icon with the notification's fields alone: the record is of
+// a size that has them, title and text are cut to their fields on a whole character.
+TEST(TrayIcon, NotificationRecordCarriesTitleAndTextCutToTheirFields) {
+  HWND window = reinterpret_cast<HWND>(0x1234);
+  std::string longText;
+  for (int i = 0; i < 200; ++i) longText += "\xF0\x9F\x95\x92";  // two UTF-16 units each
+  const NOTIFYICONDATAW note = TrayIcon::NotificationRecord(window, std::string(100, 't'), longText);
+  EXPECT_GE(note.cbSize, static_cast<DWORD>(offsetof(NOTIFYICONDATAW, dwInfoFlags) + sizeof(DWORD)));
+  EXPECT_EQ(note.hWnd, window);
+  EXPECT_EQ(note.uID, TrayIcon::kId);
+  EXPECT_EQ(note.uFlags, static_cast<UINT>(NIF_INFO)) << "the icon, its message and its tip stay as they are";
+  EXPECT_EQ(std::wstring(note.szInfoTitle), std::wstring(63, L't'));
+  EXPECT_EQ(std::wcslen(note.szInfo), 254u) << "127 whole pairs in 255 units";
+  EXPECT_EQ(note.dwInfoFlags, static_cast<DWORD>(NIIF_INFO | NIIF_RESPECT_QUIET_TIME));
+}
+
 TEST(TrayIcon, AddsAndDeletesThroughTheShell) {
   HWND window = ::CreateWindowExW(0, L"STATIC", L"tray test", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                   ::GetModuleHandleW(nullptr), nullptr);

@@ -6,12 +6,16 @@ source "$(dirname "$0")/lib.sh"
 trap 'stop_velta; WINEPREFIX=$VELTA_ROOT/build/wineprefix-ja wineserver -k 2>/dev/null' EXIT
 REG='HKCU\Software\Orvex'"'"'s Applications\Velta\QuickTimer'
 wine reg delete "$REG" /f >/dev/null 2>&1
+# The clock is moved below where the QuickTimer's windows open and where the notification of a
+# time-up shows (under Wine at the top left of the screen).
+CLOCK_Y=300
 # Brightness (0-1000) of the first cell's place on the clock: 0 where the black face shows.
-cell_light() { convert "$1" -crop 20x20+4+92 +repage -format '%[fx:int(mean*1000)]' info: 2>/dev/null; }
+cell_light() { convert "$1" -crop 20x20+4+$((CLOCK_Y + 92)) +repage -format '%[fx:int(mean*1000)]' info: 2>/dev/null; }
 
 dir=$(sandbox quicktimer)
 start_velta "$dir"
 check "the clock window appears" driver wait Velta 20 >/dev/null
+driver move Velta 0 $CLOCK_Y
 sleep 1
 driver command Velta $ID_QUICKTIMER
 title=$(driver dialog-title Velta 10)
@@ -83,6 +87,7 @@ cp "$VELTA_BUILD/tests/qt_helper.exe" "$dir/"
 printf 'RIFF\x34\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x40\x1f\x00\x00\x01\x00\x08\x00data\x10\x00\x00\x00\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80' >"$dir/bell.wav"
 start_velta "$dir"
 driver wait Velta 20 >/dev/null
+driver move Velta 0 $CLOCK_Y
 sleep 1
 driver command Velta $ID_QUICKTIMER
 driver dialog-title Velta 10 >/dev/null

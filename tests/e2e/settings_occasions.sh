@@ -63,3 +63,27 @@ sleep 0.3
 driver key Velta $VK_RETURN
 check "Enter ends the clock" velta_ended 10
 expect_eq "Enter stored Topmost off (6)" "$(value_of "$ini" Option)" 6
+
+# Losing the activation with nothing changed writes nothing: the same bytes, the same time,
+# no temporary file beside it.
+start_velta "$dir"
+check "the clock starts once more" wait_window
+sleep 1
+touch -d '2001-02-03 04:05:06' "$ini"
+sum=$(md5sum <"$ini")
+stamp=$(stat -c %Y "$ini")
+files=$(ls -A "$dir" | tr '\n' ' ')
+for i in 1 2 3; do
+  driver post Velta $WM_ACTIVATEAPP 0 0
+  sleep 0.4
+done
+sleep 0.5
+expect_eq "nothing changed: the same bytes" "$(md5sum <"$ini")" "$sum"
+expect_eq "nothing changed: the same modification time" "$(stat -c %Y "$ini")" "$stamp"
+expect_eq "nothing changed: no other file" "$(ls -A "$dir" | tr '\n' ' ')" "$files"
+driver command Velta $ID_TOPMOST
+sleep 0.3
+driver post Velta $WM_ACTIVATEAPP 0 0
+check "a change is still stored at the next occasion (Topmost on: 14)" wait_value "$ini" Option 14
+driver command Velta $ID_EXIT
+check "Exit ends the clock" velta_ended 10

@@ -380,6 +380,22 @@ int main(int argc, char** argv) {
     ::PostMessageA(ok, BM_CLICK, 0, 0);
     return 0;
   }
+  if (verb == "window-info") {  // window-info HWND: what the taskbar goes by
+    HWND target = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(title, nullptr, 16)));
+    if (!::IsWindow(target)) return 1;
+    std::printf("exstyle 0x%lx\nowner %d\ntitle %s\n", static_cast<unsigned long>(::GetWindowLongA(target, GWL_EXSTYLE)),
+                ::GetWindow(target, GW_OWNER) != nullptr ? 1 : 0, Utf8Title(target).c_str());
+    return 0;
+  }
+  if (verb == "animations") {  // animations 0|1: "Show animations in Windows", as the system keeps it
+    const BOOL on = std::atoi(title) != 0;
+    ::SystemParametersInfoA(SPI_SETCLIENTAREAANIMATION, 0, reinterpret_cast<void*>(static_cast<UINT_PTR>(on)),
+                            SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+    BOOL now = !on;
+    ::SystemParametersInfoA(SPI_GETCLIENTAREAANIMATION, 0, &now, 0);
+    std::printf("%d\n", now ? 1 : 0);
+    return now == on ? 0 : 1;
+  }
   if (verb == "msgbox") {
     HWND box = WaitForMessageBox(std::atof(title));
     if (!box) { std::printf("no message box\n"); return 1; }

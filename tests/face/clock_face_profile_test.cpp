@@ -19,7 +19,7 @@ bool SameSettings(const ClockFace& a, const ClockFace& b) {
   return std::memcmp(&a.font, &b.font, sizeof a.font) == 0 && a.textColour == b.textColour &&
          a.backColour == b.backColour && a.flagDT == b.flagDT && std::memcmp(&a.windowRect, &b.windowRect,
                                                                               sizeof a.windowRect) == 0 &&
-         a.option == b.option && a.format == b.format;
+         a.options == b.options && a.otherOptionBits == b.otherOptionBits && a.format == b.format;
 }
 
 TEST(ClockFaceProfile, SavesTheTenKeysNewestFirst) {
@@ -51,13 +51,14 @@ TEST(ClockFaceProfile, LoadsWhatWasSaved) {
   saved.backColour = 0x00FFFFFF;  // stored as a negative-free %d all the same
   saved.flagDT = DT_RIGHT;
   saved.windowRect = RECT{-300, 20, -10, 120};  // off to the left: kept as it is
-  saved.option = 0x80000000u | OptFrameless;
+  saved.options = FaceOptions::FromWord(OptFrameless);
+  saved.otherOptionBits = 0x80000000u;  // a later version's bit
   saved.format = "%H:%M\r\n%Y";
   { IniProfileStore store(file); saved.TransferProfile(store, "Settings", Transfer::Save); store.Flush(); }
   ClockFace loaded;
   { IniProfileStore store(file); loaded.TransferProfile(store, "Settings", Transfer::Load); }
   EXPECT_TRUE(SameSettings(saved, loaded));
-  EXPECT_EQ(loaded.option, 0x80000004u);
+  EXPECT_EQ(loaded.options.Word() | loaded.otherOptionBits, 0x80000004u);
 }
 
 TEST(ClockFaceProfile, MissingKeysKeepTheDefaults) {

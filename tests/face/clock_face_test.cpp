@@ -101,7 +101,7 @@ TEST(ClockFaceDraw, InvertedOptionInvertsBackgroundAndText) {
   face.format = "%H:%M";
   BitmapCanvas plain(400, 200);
   face.DrawAt(plain.dc(), RECT{0, 0, 400, 200}, Moment(), 0);
-  face.option |= OptInverted;
+  face.options.inverted = true;
   BitmapCanvas inverted(400, 200);
   face.DrawAt(inverted.dc(), RECT{0, 0, 400, 200}, Moment(), 0);
   for (int y = 0; y < 200; y += 3)

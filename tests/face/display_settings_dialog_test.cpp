@@ -97,7 +97,7 @@ COLORREF PreviewPixel(HWND dialog, int x, int y) {
 bool SameSettings(const ClockFace& a, const ClockFace& b) {
   return std::memcmp(&a.font, &b.font, sizeof a.font) == 0 && a.textColour == b.textColour &&
          a.backColour == b.backColour && a.flagDT == b.flagDT && std::memcmp(&a.windowRect, &b.windowRect, sizeof(RECT)) == 0 &&
-         a.option == b.option && a.format == b.format;
+         a.options == b.options && a.otherOptionBits == b.otherOptionBits && a.format == b.format;
 }
 
 TEST(DisplaySettingsDialogTest, OutOfRangeAlignmentOpensAsCentreAndReturnsAsCentre) {
@@ -329,7 +329,7 @@ TEST(DisplaySettingsDialogTest, CancelAfterChangesLeavesTheCallersFaceAlone) {
   caller.backColour = RGB(0, 0, 128);
   caller.flagDT = 0;
   caller.windowRect = RECT{10, 20, 310, 220};
-  caller.option = OptTopmost | OptFrameless;
+  caller.options = FaceOptions::FromWord(OptTopmost | OptFrameless);
   const ClockFace before = caller;
   ScriptedSettings dialog(Variant::Plain, {[](HWND w) {
                                              SetFormat(w, "%Y\r\n%m");

@@ -102,7 +102,7 @@ TEST(OffscreenImage, AllKeyLeavesTheRegionUntouched) {
 
 TEST(OffscreenImage, InvertedFaceIsOpaqueButForTextPixels) {
   ClockFace face = TextFace();
-  face.option |= OptInverted;
+  face.options.inverted = true;
   OffscreenImage image;
   ASSERT_TRUE(image.Create(161, 41));
   face.Draw(image.dc(), RECT{0, 0, 161, 41});
@@ -158,7 +158,7 @@ TEST(UpdateWindowShape, CutsAFramelessWindowToItsText) {
   ShapedWindow window(0);
   ASSERT_NE(window.get(), nullptr);
   ClockFace face = TextFace();
-  face.option |= OptTransparent;
+  face.options.seeThrough = true;
   OffscreenImage target;
   ASSERT_TRUE(target.Create(300, 80));
   EXPECT_TRUE(face.UpdateWindowShape(target.dc(), window.get(), TRUE));
@@ -196,7 +196,7 @@ TEST(UpdateWindowShape, SmoothedTextLeavesNoBlendedEdgeInTheShape) {
 
   // See-through, every pixel inside the shape is the text colour, every one outside the background.
   ShapedWindow window(0);
-  face.option |= OptTransparent;
+  face.options.seeThrough = true;
   OffscreenImage target;
   ASSERT_TRUE(target.Create(300, 80));
   ASSERT_TRUE(face.UpdateWindowShape(target.dc(), window.get(), TRUE));
@@ -225,7 +225,7 @@ TEST(UpdateWindowShape, RemovesTheShapeWhenItMayNotApply) {
     ::SetWindowRgn(window.get(), ::CreateRectRgn(0, 0, 10, 10), FALSE);
     ASSERT_TRUE(window.HasRegion()) << c.name;
     ClockFace face = TextFace();
-    face.option = c.option;
+    face.options = FaceOptions::FromWord(c.option);
     OffscreenImage target;
     ASSERT_TRUE(target.Create(300, 80));
     EXPECT_FALSE(face.UpdateWindowShape(target.dc(), window.get(), c.enable)) << c.name;
@@ -237,7 +237,7 @@ TEST(UpdateWindowShape, NothingToShowKeepsThePreviousShape) {
   ShapedWindow window(0);
   ::SetWindowRgn(window.get(), ::CreateRectRgn(0, 0, 10, 10), FALSE);
   ClockFace face = TextFace();
-  face.option |= OptTransparent;
+  face.options.seeThrough = true;
   face.format = "";
   OffscreenImage target;
   ASSERT_TRUE(target.Create(300, 80));

@@ -229,6 +229,30 @@ TEST_F(LauncherWindowTest, ToggleShowsBelowAClockInTheUpperHalfAndAboveOneInTheL
   }
 }
 
+// Each edit is told to the owner of the settings at once; a press that changes nothing is not.
+TEST_F(LauncherWindowTest, EditsAreToldToTheOwnerAtOnce) {
+  const auto told = [this] {
+    MSG msg;
+    int n = 0;
+    while (::PeekMessageW(&msg, clock.hwnd(), LauncherWindow::kGroupsChanged, LauncherWindow::kGroupsChanged,
+                          PM_REMOVE))
+      ++n;
+    return n;
+  };
+  groups[0] = {Item("a", "A"), Item("b", "B")};
+  SelectTab(0);
+  told();
+  Press(IDC_LAUNCHER_DOWN);  // nothing selected
+  EXPECT_EQ(told(), 0);
+  SelectRow(0);
+  Press(IDC_LAUNCHER_DOWN);
+  EXPECT_EQ(told(), 1) << "moved";
+  Press(IDC_LAUNCHER_DOWN);  // the last item already
+  EXPECT_EQ(told(), 0);
+  Press(IDC_LAUNCHER_DEL);
+  EXPECT_EQ(told(), 1) << "deleted";
+}
+
 TEST_F(LauncherWindowTest, UpDownDeleteAndTabsEditTheCurrentGroup) {
   groups[0] = {Item("a", "A"), Item("b", "B"), Item("c", "C")};
   groups[4] = {Item("x", "X")};

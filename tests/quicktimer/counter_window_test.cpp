@@ -128,7 +128,7 @@ TEST(CounterWindow, OkEnterAndEscOnlyHide) {
 
 TEST(CounterWindow, ContextMenuAndItsCommands) {
   ClockFace face;
-  face.option = OptTopmost | OptTransparent;
+  face.options = FaceOptions::FromWord(OptTopmost | OptTransparent);
   CounterWindow window;
   ASSERT_TRUE(window.ShowFace(&face));
   HWND w = window.hwnd();
@@ -142,10 +142,10 @@ TEST(CounterWindow, ContextMenuAndItsCommands) {
   EXPECT_FALSE(framed.display & MF_GRAYED);
 
   ::SendMessageA(w, WM_COMMAND, ID_WINDOW_FRAME, 0);
-  EXPECT_TRUE(face.option & OptFrameless);
+  EXPECT_TRUE(face.options.frameless);
   EXPECT_FALSE(::GetWindowLongA(w, GWL_STYLE) & WS_THICKFRAME);
   ::SendMessageA(w, WM_COMMAND, ID_TOPMOST, 0);
-  EXPECT_FALSE(face.option & OptTopmost);
+  EXPECT_FALSE(face.options.topmost);
   EXPECT_FALSE(::GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
   MenuState frameless = OpenMenu(w);
@@ -156,7 +156,7 @@ TEST(CounterWindow, ContextMenuAndItsCommands) {
   EXPECT_TRUE(frameless.transparent & MF_CHECKED);
 
   ::SendMessageA(w, WM_COMMAND, ID_TRANSPARENT, 0);
-  EXPECT_FALSE(face.option & OptTransparent);
+  EXPECT_FALSE(face.options.seeThrough);
   ::SendMessageA(w, WM_COMMAND, ID_WINDOW_FRAME, 0);
   EXPECT_TRUE(::GetWindowLongA(w, GWL_STYLE) & WS_THICKFRAME);
   ::DestroyWindow(w);

@@ -256,7 +256,7 @@ TEST(QuickTimerDialog, KeepsWhereTheWindowsOfAQuickTimerThatEndedMeanwhileWere) 
       TimerAction before;
       before.counterFace.windowRect = RECT{10, 20, 310, 170};
       before.messageFace.windowRect = RECT{30, 40, 330, 190};
-      ASSERT_TRUE(before.SaveFaces());
+      ASSERT_TRUE(before.SaveFaces().ok());
     }
     UiScript script({UiScript::OnDialog("Display Setting", [](HWND d) {
       ::SetDlgItemTextA(d, IDC_FORMAT, "%T left");

@@ -9,6 +9,7 @@
 
 #include "face/face_options.h"
 #include "quicktimer/counter_window.h"
+#include "win/user_alert.h"
 #include "win/wide_text.h"
 #include "win/window.h"
 
@@ -64,11 +65,13 @@ TEST(RunningTimer, CounterAndMessageWindowsThroughExpiryAndDismissal) {
   ASSERT_TRUE(::IsWindow(message));
   EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(counter, IDOK)));
   EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(message, IDOK)));
-  EXPECT_TRUE(run.action.counterFace.option & OptInverted);
-  EXPECT_TRUE(run.action.messageFace.option & OptInverted);
+  EXPECT_TRUE(run.blink(ActionHost::kCounter));
+  EXPECT_TRUE(run.blink(ActionHost::kMessage));
   Pump();
   EXPECT_TRUE(run.Step(6500));
-  EXPECT_FALSE(run.action.counterFace.option & OptInverted) << "flashing";
+  EXPECT_FALSE(run.blink(ActionHost::kCounter)) << "flashing";
+  EXPECT_EQ(run.action.counterFace.options, settings.counterFace.options) << "the blink is not a setting";
+  EXPECT_EQ(run.action.messageFace.options, settings.messageFace.options);
 
   // OK hides the counter window; the next tick destroys it and keeps where it was.
   ::MoveWindow(counter, 50, 60, 300, 150, TRUE);
@@ -146,7 +149,8 @@ TEST(RunningTimer, AProgramInAFolderOfAnyNameStarts) {
   ::RemoveDirectoryW(WideText::From(folder).c_str());
 }
 
-TEST(RunningTimer, MissingApplicationClearsItsFlagQuietly) {
+// The flag clears all the same; the failure is news for the clock to tell, not a box from the tick.
+TEST(RunningTimer, AMissingApplicationClearsItsFlagAndIsToldAfterTheTick) {
   TimerAction settings;
   settings.flags = 0x8;
   settings.app = TestDir() + "no_such_program.exe";
@@ -154,6 +158,10 @@ TEST(RunningTimer, MissingApplicationClearsItsFlagQuietly) {
   RunningTimer run(settings, 100);
   EXPECT_FALSE(run.Step(100));
   EXPECT_FALSE(RunningTimer::ExecuteApplication(run.action.app, ""));
+  const RunningTimer::News news = run.TakeNews();
+  EXPECT_TRUE(news.timeUp);
+  EXPECT_NE(news.failure.find("no_such_program.exe"), std::string::npos) << news.failure;
+  EXPECT_TRUE(run.TakeNews().failure.empty()) << "told once";
 }
 
 // A program that never gets ready for input must not hold the clock's thread for good.
@@ -232,7 +240,7 @@ POINT OkCentre(HWND window) {
 TEST(RunningTimer, AnExpiredSeeThroughCounterWindowKeepsItsOkButtonReachable) {
   TimerAction settings;
   settings.flags = 0x1;
-  settings.counterFace.option = OptTopmost | OptFrameless | OptTransparent;
+  settings.counterFace.options = FaceOptions::FromWord(OptTopmost | OptFrameless | OptTransparent);
   settings.countdown.duration = 1000;
   RunningTimer run(settings, 5000);
   ASSERT_TRUE(run.Step(5000));
@@ -247,6 +255,99 @@ TEST(RunningTimer, AnExpiredSeeThroughCounterWindowKeepsItsOkButtonReachable) {
   Pump();
   EXPECT_TRUE(ShowsPoint(counter, OkCentre(counter))) << "after expiry the shape no longer cuts OK away";
   run.action.flags = 0;
+}
+
+// Sees what the time-up asks of the shell, which Wine does not show.
+class RecordingAlert : public UserAlert {
+ public:
+  RecordingAlert() { UserAlert::Use(this); }
+  ~RecordingAlert() override { UserAlert::Use(nullptr); }
+  BOOL Flash(const FLASHWINFO& info) override {
+    flashes.push_back(info);
+    return FALSE;
+  }
+  BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW& data) override { return TRUE; }
+  bool ClientAreaAnimation() override { return animations; }
+
+  std::vector<FLASHWINFO> flashes;
+  bool animations = true;
+};
+
+// The colour in the middle of a window's left edge, where no text is.
+COLORREF EdgePixel(HWND window) {
+  ::UpdateWindow(window);
+  Pump();
+  HDC dc = ::GetDC(window);
+  RECT client;
+  ::GetClientRect(window, &client);
+  const COLORREF colour = ::GetPixel(dc, 3, client.bottom / 2);
+  ::ReleaseDC(window, dc);
+  return colour;
+}
+
+// The message window of a QuickTimer whose time is up has a button in the taskbar, which flashes
+// until the window is brought to the front; the time-up is news once.
+TEST(RunningTimerTimeUp, TheMessageWindowIsInTheTaskbarAndFlashesItsButtonOnce) {
+  RecordingAlert alert;
+  TimerAction settings;
+  settings.flags = TimerActionState::kMessageWindow;
+  settings.messageFace.windowRect = RECT{400, 300, 700, 450};
+  settings.countdown.duration = 1000;
+  RunningTimer run(settings, 5000);
+  EXPECT_TRUE(run.Step(5500));
+  EXPECT_FALSE(run.TakeNews().timeUp) << "still counting";
+  EXPECT_TRUE(run.Step(6000));
+  HWND message = run.windowHandle(ActionHost::kMessage);
+  ASSERT_TRUE(::IsWindowVisible(message));
+  const auto exStyle = static_cast<DWORD>(::GetWindowLongW(message, GWL_EXSTYLE));
+  EXPECT_TRUE(exStyle & WS_EX_APPWINDOW);
+  EXPECT_FALSE(exStyle & WS_EX_TOOLWINDOW) << "a tool window has no taskbar button";
+  EXPECT_EQ(::GetWindow(message, GW_OWNER), nullptr) << "an owned window has no taskbar button";
+  EXPECT_EQ(WideText::OfWindow(message), "Time is Up !") << "the button's text";
+  ASSERT_EQ(alert.flashes.size(), 1u);
+  EXPECT_EQ(alert.flashes[0].hwnd, message);
+  EXPECT_EQ(alert.flashes[0].cbSize, sizeof(FLASHWINFO));
+  EXPECT_EQ(alert.flashes[0].dwFlags, static_cast<DWORD>(FLASHW_ALL | FLASHW_TIMERNOFG)) << "until it is in front";
+  const RunningTimer::News news = run.TakeNews();
+  EXPECT_TRUE(news.timeUp);
+  EXPECT_NE(run.description().find("QuickTimer"), std::string::npos) << run.description();
+  EXPECT_TRUE(run.Step(6500));
+  EXPECT_EQ(alert.flashes.size(), 1u) << "flashed once, not at every tick";
+  EXPECT_FALSE(run.TakeNews().timeUp) << "told once";
+  run.action.flags = 0;
+}
+
+// The blink is the windows' look of the moment: the faces' option words stay the user's. With
+// animations turned off in the system the windows stay inverted instead of blinking.
+TEST(RunningTimerTimeUp, TheBlinkIsDrawnNotStoredAndStaysSteadyWithoutAnimations) {
+  RecordingAlert alert;
+  for (const bool animations : {true, false}) {
+    SCOPED_TRACE(animations ? "animations on" : "animations off");
+    alert.animations = animations;
+    TimerAction settings;
+    settings.flags = TimerActionState::kCounterWindow | TimerActionState::kMessageWindow;
+    settings.counterFace.windowRect = RECT{30, 40, 330, 190};
+    settings.messageFace.windowRect = RECT{400, 300, 700, 450};
+    settings.messageFace.otherOptionBits = 0x40000000u;  // a bit of a later version
+    settings.countdown.duration = 1000;
+    RunningTimer run(settings, 5000);
+    run.Step(5000);
+    std::vector<COLORREF> edges;
+    for (std::uint32_t now = 6000; now <= 7500; now += 500) {
+      run.Step(now);
+      edges.push_back(EdgePixel(run.windowHandle(ActionHost::kMessage)));
+      EXPECT_EQ(run.action.messageFace.options, settings.messageFace.options);
+      EXPECT_EQ(run.action.counterFace.options, settings.counterFace.options);
+    }
+    // The message face is black behind red text: inverted, its background is white.
+    const std::vector<COLORREF> blinking{0xFFFFFF, 0, 0xFFFFFF, 0}, steady(4, 0xFFFFFF);
+    EXPECT_EQ(edges, animations ? blinking : steady);
+    run.action.flags = 0;
+    run.End();
+    // What the entry's end stores: the options as the user left them.
+    EXPECT_EQ(run.action.messageFace.options, settings.messageFace.options);
+    EXPECT_EQ(run.action.messageFace.otherOptionBits, 0x40000000u);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 list(APPEND VELTA_CORE_TEST_SOURCES
   quicktimer/timer_action_state_test.cpp
+  quicktimer/poll_running_test.cpp
   quicktimer/quick_timer_cells_test.cpp
   quicktimer/quick_timer_input_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES

@@ -281,14 +281,15 @@ TEST(PollRunning, StepsFromTheLastEntryDownAndRemovesFinishedOnes) {
   auto step = [&](TimerActionState& e) { return e.Step(1100, host); };
   std::vector<std::string> finished;
   auto finish = [&](std::unique_ptr<TimerActionState> e) { finished.push_back(e->param); };
-  EXPECT_EQ(PollRunning(running, step, finish), 2u);
+  bool polling = false;
+  EXPECT_EQ(PollRunning(running, polling, step, finish), 2u);
   EXPECT_EQ(host.Take(), (Log{"run tool.exe 2", "run tool.exe 0"}));
   EXPECT_EQ(finished, (std::vector<std::string>{"2", "0"})) << "each finished entry is handed on once";
   ASSERT_EQ(running.size(), 1u);
   EXPECT_EQ(running[0]->param, "1");
   // Every flag cleared (the cell menu): removed at the next poll.
   running[0]->flags = 0;
-  EXPECT_EQ(PollRunning(running, step, finish), 1u);
+  EXPECT_EQ(PollRunning(running, polling, step, finish), 1u);
   EXPECT_TRUE(running.empty());
   EXPECT_EQ(finished.back(), "1");
 }

@@ -18,7 +18,7 @@ TEST(TimerAction, NewRecordHasTheDefaults) {
   EXPECT_EQ(action.messageFace.format, "Time is Up !");
   EXPECT_EQ(action.messageFace.textColour, 0x000000FFu);
   EXPECT_EQ(action.counterFace.textColour, 0x00FFFFFFu);
-  EXPECT_EQ(action.counterFace.option, 8u);
+  EXPECT_EQ(action.counterFace.options.Word(), 8u);
   EXPECT_TRUE(action.counterFace.IsCountdown());
   EXPECT_FALSE(action.messageFace.IsCountdown());
   EXPECT_FALSE(action.counterFace.countdown.has_value()) << "a record that does not run shows no countdown";
@@ -35,7 +35,7 @@ TEST(TimerAction, ARunningTimerCountsItsOwnCopy) {
   original->app = "b.exe";
   original->param = "b.exe x";
   original->counterFace.format = "%T";
-  original->counterFace.option |= OptInverted;
+  original->counterFace.options.inverted = true;
   original->messageFace.windowRect = RECT{10, 20, 110, 120};
   RunningTimer run(*original, 4242);
   original.reset();
@@ -49,7 +49,7 @@ TEST(TimerAction, ARunningTimerCountsItsOwnCopy) {
   EXPECT_EQ(copy.param, "b.exe x");
   EXPECT_EQ(copy.counterFace.format, "%T");
   EXPECT_EQ(copy.messageFace.windowRect.right, 110);
-  EXPECT_FALSE(copy.counterFace.option & OptInverted) << "no face starts inverted";
+  EXPECT_TRUE(copy.counterFace.options.inverted) << "the user's choice; only the blink is not kept";
   ASSERT_TRUE(copy.counterFace.countdown.has_value());
   EXPECT_EQ(copy.counterFace.countdown->start, 4242u);
   EXPECT_EQ(copy.counterFace.countdown->duration, 90000u);

@@ -121,6 +121,39 @@ TEST(IniProfileStoreFailure, AReadOnlyFileIsNeverWritten) {
   std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
 }
 
+// Values written as they were: nothing to save, so no temporary file, no rename, the same
+// modification time; a read-only file then is no failure either (nothing was lost).
+TEST(IniProfileStoreFailure, ValuesWrittenAsTheyWereWriteNothing) {
+  for (const bool readOnly : {false, true}) {
+    SCOPED_TRACE(readOnly ? "read-only" : "writable");
+    ScratchDir dir;
+    const std::string file = dir.File("Velta.ini");
+    ScratchDir::Write(file, kOld);
+    const auto mtime = ScratchDir::AgeByAnHour(file);
+    if (readOnly)
+      std::filesystem::permissions(file, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                             std::filesystem::perms::others_write,
+                                   std::filesystem::perm_options::remove);
+    {
+      IniProfileStore store(file, dir.File("fallback.ini"), StdFileAccess::Instance());
+      store.WriteString("Settings", "Format", "%H:%M");
+      store.WriteInt("Settings", "Option", 8);
+      store.WriteInt("QuickTimerMsg", "ForeColor", 255);
+      store.DeleteKey("Settings", "Missing");
+      EXPECT_TRUE(store.Save().ok());
+      // Changed and changed back within one store: the same.
+      store.WriteInt("Settings", "Option", 4);
+      store.WriteInt("Settings", "Option", 8);
+      EXPECT_TRUE(store.Save().ok());
+      EXPECT_FALSE(store.dirty());
+    }
+    EXPECT_EQ(ScratchDir::Read(file), kOld);
+    EXPECT_EQ(std::filesystem::last_write_time(file), mtime);
+    EXPECT_EQ(Names(dir), std::set<std::string>{"Velta.ini"});
+    std::filesystem::permissions(file, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+  }
+}
+
 // No temporary file can be made in the folder (a permission for the file alone): the file is
 // written in place. Neither works: the settings go to the fallback place for good, and are
 // read from there next time.

@@ -143,7 +143,7 @@ void CALLBACK FindDialog(HWND, UINT, UINT_PTR id, DWORD) {
   g_onDialog(dialog);
 }
 
-bool RunShowTimeAdjustDialog(TimeAdjustSettings& settings, std::uint32_t& option, std::function<void(HWND)> onDialog) {
+bool RunShowTimeAdjustDialog(TimeAdjustSettings& settings, TimeAdjustOptions& option, std::function<void(HWND)> onDialog) {
   g_onDialog = std::move(onDialog);
   const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, FindDialog);
   const bool ok = ShowTimeAdjustDialog(settings, option);
@@ -153,7 +153,7 @@ bool RunShowTimeAdjustDialog(TimeAdjustSettings& settings, std::uint32_t& option
 
 TEST(ShowTimeAdjustDialog, OkTakesBothBitsAndAllFourValues) {
   TimeAdjustSettings settings;
-  std::uint32_t option = OptTopmost;
+  TimeAdjustOptions option;
   const bool ok = RunShowTimeAdjustDialog(settings, option, [](HWND w) {
     ::SetDlgItemTextA(w, IDC_ADJUST_SERVER, "192.168.7.7");
     ::SetDlgItemTextA(w, IDC_ADJUST_PORT, "1123");
@@ -164,7 +164,7 @@ TEST(ShowTimeAdjustDialog, OkTakesBothBitsAndAllFourValues) {
     ::PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(w, IDOK)));
   });
   ASSERT_TRUE(ok);
-  EXPECT_EQ(option, static_cast<std::uint32_t>(OptTopmost | OptAdjustAtStart | OptAdjustMessage));
+  EXPECT_EQ(option, (TimeAdjustOptions{true, true}));
   EXPECT_EQ(settings.server, "192.168.7.7");
   EXPECT_EQ(settings.port, "1123");
   EXPECT_EQ(settings.timeoutMs, 800);
@@ -176,14 +176,14 @@ TEST(ShowTimeAdjustDialog, OkTakesBothBitsAndAllFourValues) {
     ::CheckDlgButton(w, IDC_ADJUST_MESSAGE, BST_UNCHECKED);
     ::PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(w, IDOK)));
   }));
-  EXPECT_EQ(option, static_cast<std::uint32_t>(OptTopmost));
+  EXPECT_EQ(option, (TimeAdjustOptions{false, false}));
   EXPECT_EQ(settings.server, "192.168.7.7");
 }
 
 TEST(ShowTimeAdjustDialog, CancelChangesNothing) {
   TimeAdjustSettings settings;
   const TimeAdjustSettings before = settings;
-  std::uint32_t option = OptTopmost | OptAdjustMessage;
+  TimeAdjustOptions option{false, true};
   const bool ok = RunShowTimeAdjustDialog(settings, option, [](HWND w) {
     ::SetDlgItemTextA(w, IDC_ADJUST_SERVER, "changed.example");
     ::SetDlgItemTextA(w, IDC_ADJUST_PORT, "999");
@@ -195,7 +195,7 @@ TEST(ShowTimeAdjustDialog, CancelChangesNothing) {
   });
   EXPECT_FALSE(ok);
   EXPECT_EQ(settings, before);
-  EXPECT_EQ(option, static_cast<std::uint32_t>(OptTopmost | OptAdjustMessage));
+  EXPECT_EQ(option, (TimeAdjustOptions{false, true}));
 }
 
 }  // namespace

@@ -326,7 +326,7 @@ TEST(ReportTimeAdjustment, ShowsWhatHappenedInBoxesOwnedByTheClockAndAsksForRigh
     current.port = "4123";
     int elevatedRuns = 0;
     ReportTimeAdjustment(clock.get(), static_cast<WPARAM>(c.outcome), static_cast<LPARAM>(c.origin), current,
-                         c.option, [&](HWND owner, const TimeAdjustSettings& settings, bool allowStep) {
+                         TimeAdjustOptions::FromWord(c.option), [&](HWND owner, const TimeAdjustSettings& settings, bool allowStep) {
                            ++elevatedRuns;
                            EXPECT_FALSE(allowStep) << c.name;
                            EXPECT_EQ(owner, clock.get()) << c.name;
