@@ -80,12 +80,14 @@ TEST(LauncherAddEncodeDialog, EncodeTogglesTheKeyFieldAndKeepsItsText) {
     bool labelAtStart = true, keyAtStart = true, afterTick = false, afterClear = true;
     std::string keyText;
     LONG keyStyle = 0;
+    std::string note;
   } seen;
   UiScript script({
       UiScript::OnDialog(kAdd, [&](HWND w) {
         seen.labelAtStart = Enabled(w, IDC_LAUNCHER_ADD_KEY_LABEL);
         seen.keyAtStart = Enabled(w, IDC_LAUNCHER_ADD_KEY);
         seen.keyStyle = ::GetWindowLongA(::GetDlgItem(w, IDC_LAUNCHER_ADD_KEY), GWL_STYLE);
+        seen.note = UiScript::Text(w, IDC_LAUNCHER_ADD_NOTE);
         ::SendDlgItemMessageA(w, IDC_LAUNCHER_ADD_ENCODE, BM_CLICK, 0, 0);
         seen.afterTick = Enabled(w, IDC_LAUNCHER_ADD_KEY) && Enabled(w, IDC_LAUNCHER_ADD_KEY_LABEL);
         ::SetDlgItemTextA(w, IDC_LAUNCHER_ADD_KEY, "secret");
@@ -103,7 +105,8 @@ TEST(LauncherAddEncodeDialog, EncodeTogglesTheKeyFieldAndKeepsItsText) {
   EXPECT_TRUE(seen.afterTick);
   EXPECT_FALSE(seen.afterClear);
   EXPECT_EQ(seen.keyText, "secret");
-  EXPECT_EQ(seen.keyStyle & ES_PASSWORD, 0) << "the add dialog shows the key as typed";
+  EXPECT_NE(seen.keyStyle & ES_PASSWORD, 0) << "the add dialog hides the key, as the key dialog does";
+  EXPECT_NE(seen.note.find("deletes the original file"), std::string::npos) << seen.note;
   EXPECT_EQ(dialog.encode, 1);
   EXPECT_EQ(dialog.key, "secret");
 }
