@@ -15,7 +15,8 @@ list(APPEND VELTA_CORE_TEST_SOURCES
   launcher/launcher_groups_test.cpp
   launcher/launcher_ini_test.cpp
   launcher/active_encoded_runs_test.cpp
-  launcher/restored_file_journal_test.cpp)
+  launcher/restored_file_journal_test.cpp
+  launcher/path_identity_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
   launcher/launcher_dialogs_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
