@@ -21,7 +21,8 @@ list(APPEND VELTA_WIN_TEST_SOURCES
   launcher/launcher_dialogs_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
   launcher/launcher_window_test.cpp
-  launcher/neighbour_win_test.cpp)
+  launcher/neighbour_win_test.cpp
+  launcher/path_identity_win_test.cpp)
 if(WIN32)
   # Started by the launcher in the end-to-end test.
   add_executable(launcher_mark_helper WIN32 launcher/mark_helper.cpp)
