@@ -16,7 +16,8 @@ list(APPEND VELTA_CORE_TEST_SOURCES
   launcher/launcher_ini_test.cpp
   launcher/active_encoded_runs_test.cpp
   launcher/restored_file_journal_test.cpp
-  launcher/path_identity_test.cpp)
+  launcher/path_identity_test.cpp
+  launcher/encoded_run_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
   launcher/launcher_dialogs_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
