@@ -72,7 +72,9 @@ EncodedRun::Place EncodedRun::Look(const std::vector<std::string>& keep) {
 EncodedFileOutcome EncodedRun::Restore(bool replace, const std::vector<std::string>& keep, FileProgress* progress) {
   EncodedFileOutcome outcome;
   const bool listedBefore = !target_.empty() && journal_.Lists(target_);
+  listNotSaved_ = false;
   if (target_.empty() || !journal_.Record(target_)) {
+    listNotSaved_ = !target_.empty();
     outcome.status = EncodedFileOutcome::Status::WriteFailed;
     outcome.error = FileError::Unknown("the list of decoded files could not be saved");
     return outcome;
@@ -85,7 +87,8 @@ EncodedFileOutcome EncodedRun::Restore(bool replace, const std::vector<std::stri
   options.keep.push_back(item_.path);
   options.beforeWrite = [&](const std::string& name) {
     temporary = name;
-    return journal_.Record(name);
+    listNotSaved_ = !journal_.Record(name);
+    return !listNotSaved_;
   };
   outcome = DecodeEncodedFile(item_.path, key_, options, files_, progress, codePage_);
   // The temporary file is gone now: in place under the target's name, or removed.

@@ -40,6 +40,8 @@ class EncodedRun {
   Place Look(const std::vector<std::string>& keep);
   const std::string& target() const { return target_; }
   const EncodedFileOutcome& looked() const { return looked_; }
+  // The last Restore stopped because the list of restored files could not be saved.
+  bool listNotSaved() const { return listNotSaved_; }
 
   // Restores the encoded file to its stored path, replacing what is there only when asked.
   // The target and the temporary file are listed before a byte is written; a failed listing
@@ -79,4 +81,5 @@ class EncodedRun {
   std::vector<FileIdentity> claims_;
   std::string target_;
   EncodedFileOutcome looked_;
+  bool listNotSaved_ = false;
 };

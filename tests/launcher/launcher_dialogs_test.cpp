@@ -10,6 +10,7 @@
 #include "launcher/file_encoding.h"
 #include "launcher/launcher_add_encode_dialog.h"
 #include "launcher/restore_encoded_item.h"
+#include "storage/win32_file_access.h"
 #include "launcher_test_files.h"
 #include "resource.h"
 #include "ui_script.h"
@@ -238,8 +239,10 @@ TEST(RestoreEncodedItem, FollowsTheAnswers) {
     int answer;
     const char* key;  // nullptr: cancel the key dialog
     bool removed, encodedStays, originalBack;
+    bool userFileThere = false;  // a file of the user's at the stored path: kept, and told
   };
   const Case cases[] = {
+      {"Yes, a file of the user's at the stored path", IDYES, "right", false, true, false, true},
       {"Cancel", IDCANCEL, nullptr, false, true, false},
       {"No", IDNO, nullptr, true, true, false},
       {"Yes, right key", IDYES, "right", true, false, true},
@@ -256,6 +259,7 @@ TEST(RestoreEncodedItem, FollowsTheAnswers) {
     item.path = dir + "Doc.QZD";
     item.name = "Doc";
     item.encoded = 1;
+    if (c.userFileThere) WriteBytes(dir + "doc.txt", {'m', 'i', 'n', 'e'});
     std::string question;
     std::vector<UiScript::Step> steps{UiScript::OnMessageBox(kRestoreQuestion, c.answer, &question)};
     if (c.answer == IDYES) {
@@ -264,12 +268,14 @@ TEST(RestoreEncodedItem, FollowsTheAnswers) {
         UiScript::Click(w, c.key ? IDOK : IDCANCEL);
       }));
     }
+    if (c.userFileThere) steps.push_back(UiScript::OnMessageBox("is there already", IDOK));
     UiScript script(steps);
-    EXPECT_EQ(RestoreEncodedItem(item, nullptr), c.removed) << c.what;
+    EXPECT_EQ(RestoreEncodedItem(item, nullptr, Win32FileAccess::Instance()), c.removed) << c.what;
     EXPECT_TRUE(script.Done()) << c.what;
     EXPECT_EQ(question, "Is an encoding file restored? ") << c.what;
     EXPECT_EQ(Exists(dir + "Doc.QZD"), c.encodedStays) << c.what;
-    EXPECT_EQ(Exists(dir + "doc.txt"), c.originalBack) << c.what;
+    EXPECT_EQ(Exists(dir + "doc.txt"), c.originalBack || c.userFileThere) << c.what;
+    if (c.userFileThere) EXPECT_EQ(ReadBytes(dir + "doc.txt"), (std::vector<std::uint8_t>{'m', 'i', 'n', 'e'})) << c.what;
     if (c.originalBack) {
       EXPECT_EQ(ReadBytes(dir + "doc.txt"), content);
     }
