@@ -208,6 +208,20 @@
 // The launcher's texts from 14800 to 14849.
 // A key with a character the system's ANSI code page cannot hold
 #define IDS_KEY_NOT_IN_CODE_PAGE 14800
+// The run of an encoded item and the adding of items (%1 an item or a file).
+#define IDS_TAB_FULL             14801
+#define IDS_DROP_TAB_FULL        14802
+#define IDS_ALREADY_RUNNING      14803
+#define IDS_TARGET_LEFT_BY_RUN   14804
+#define IDS_TARGET_EXISTS        14805
+#define IDS_TARGET_PROTECTED     14806
+#define IDS_TARGET_IN_USE        14807
+#define IDS_ORIGINAL_NOT_DELETED 14808
+#define IDS_RULES_NOT_KEPT       14809
+#define IDS_LIST_NOT_SAVED       14810
+#define IDS_PLAIN_NOT_DELETED    14811
+#define IDS_ENCODED_NOT_DELETED  14812
+#define IDS_RESTORE_TARGET_EXISTS 14813
 
 // ---- Settings file ----
 // %1 the settings file, %2 the system's reason

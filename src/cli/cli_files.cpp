@@ -92,6 +92,8 @@ std::string CliFiles::FullPath(const std::string& path) {
 }
 
 bool CliFiles::SameFile(const std::string& a, const std::string& b) {
+  // The file's identity first: any spelling of a name, and links, lead to it.
+  if (Files().SameFile(a, b)) return true;
 #ifdef _WIN32
   // The file system's own rule for names that differ only in case.
   const std::wstring first = WideText::From(FullPath(a)), second = WideText::From(FullPath(b));

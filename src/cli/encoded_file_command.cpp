@@ -72,6 +72,8 @@ int Refused(const char* command, const EncodedFileOutcome& outcome, const std::s
       return Failed(command, "could not write " + target + ": " + outcome.error.message);
     case Status::Cancelled:
       return Failed(command, "cancelled");
+    case Status::TargetIsProtected:
+      return Failed(command, target + " is the encoded file itself; name another file with --to");
   }
   return kCliFailed;
 }

@@ -199,7 +199,8 @@ bool KeyBytes(std::string_view keyText, const CodePage& codePage, std::string& b
 }
 
 EncodedFileOutcome EncodeFileTo(const std::string& sourcePath, const std::string& destPath, std::string_view key,
-                                FileAccess& files, FileProgress* progress, const CodePage& codePage) {
+                                FileAccess& files, FileProgress* progress, const CodePage& codePage,
+                                const std::function<bool(const std::string&)>& beforeWrite) {
   StoredBytes stored;
   EncodedFileOutcome outcome = CheckedSource(sourcePath, codePage, stored);
   if (!outcome.ok()) return outcome;
@@ -207,6 +208,8 @@ EncodedFileOutcome EncodeFileTo(const std::string& sourcePath, const std::string
   if (!source) return Outcome(Status::Unreadable, outcome.error);
   FileReplacement out(files, destPath);
   if (!out.Begin(outcome.error)) return Outcome(Status::WriteFailed, outcome.error);
+  if (beforeWrite && !beforeWrite(out.temporaryPath()))
+    return Outcome(Status::WriteFailed, FileError::Unknown("the temporary file could not be listed"));
   std::uint32_t crc = 0;
   outcome.status = EncodeStream(*source, stored, KeySchedule(key), out, crc, progress, outcome.error);
   if (outcome.ok() && !out.Commit(outcome.error)) outcome.status = Status::WriteFailed;
@@ -274,6 +277,13 @@ EncodedFileOutcome DecodeEncodedFile(const std::string& encodedPath, std::string
     }
     target = outcome.storedPath;
   }
+  bool kept = files.SameFile(target, encodedPath);
+  for (const std::string& keep : options.keep) kept = kept || files.SameFile(target, keep);
+  if (kept) {
+    outcome.status = Status::TargetIsProtected;
+    outcome.path = target;
+    return outcome;
+  }
   if (!options.replace && files.KindOf(target) != FileAccess::Kind::Missing) {
     outcome.status = Status::TargetExists;
     return outcome;
@@ -281,6 +291,11 @@ EncodedFileOutcome DecodeEncodedFile(const std::string& encodedPath, std::string
   if (progress != nullptr) progress->total = trailer.contentSize;
   FileReplacement out(files, target);
   if (!out.Begin(outcome.error)) {
+    outcome.status = Status::WriteFailed;
+    return outcome;
+  }
+  if (options.beforeWrite && !options.beforeWrite(out.temporaryPath())) {
+    outcome.error = FileError::Unknown("the temporary file could not be listed");
     outcome.status = Status::WriteFailed;
     return outcome;
   }

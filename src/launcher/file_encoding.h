@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,9 +33,10 @@ struct EncodedFileOutcome {
     TargetExists,  // decoding without replacing: something is at the target already
     WriteFailed,   // the new file could not be written or put in place
     Cancelled,     // the user stopped it
+    TargetIsProtected,  // the target is the encoded file itself, or a file DecodeOptions::keep names
   };
   Status status = Status::Ok;
-  std::string path;        // the file written: the encoded file, or the restored one
+  std::string path;        // the file written: the encoded file, or the restored one (the target refused for TargetIsProtected)
   std::string storedPath;  // decoding: the path stored in the encoded file (as ShownStoredPath for NotText)
   FileError error;         // the system's reason for Unreadable and WriteFailed
   StoredPath::Problem pathProblem = StoredPath::Problem::None;  // for UnsafePath
@@ -56,9 +58,11 @@ bool KeyBytes(std::string_view keyText, const CodePage& codePage, std::string& b
 // Encodes sourcePath into destPath with key, replacing what is at destPath. The source is
 // read once and never changed; its path, as given, is what decoding restores to, so it must
 // be a full path of this system (at most 259 characters).
+// beforeWrite: as DecodeOptions::beforeWrite, for the temporary file beside destPath.
 EncodedFileOutcome EncodeFileTo(const std::string& sourcePath, const std::string& destPath, std::string_view key,
                                 FileAccess& files = StdFileAccess::Instance(), FileProgress* progress = nullptr,
-                                const CodePage& codePage = AsciiCodePage::Instance());
+                                const CodePage& codePage = AsciiCodePage::Instance(),
+                                const std::function<bool(const std::string&)>& beforeWrite = {});
 
 // Encodes sourcePath as a new file in the first of `folders` (each ending in a separator)
 // that can take one; a missing folder is made first. Its name is the display name made safe
@@ -73,6 +77,12 @@ EncodedFileOutcome EncodeNewFile(const std::string& sourcePath, const std::vecto
 struct DecodeOptions {
   std::string to;         // write here instead of the stored path (which is then not looked at)
   bool replace = true;    // false: refuse when something is at the target (TargetExists)
+  // Files the target must not be, whatever its spelling (the settings file): refused as
+  // TargetIsProtected, as the encoded file itself always is.
+  std::vector<std::string> keep;
+  // Called with the temporary file's name once it exists and before a byte is written to it;
+  // false stops the job (WriteFailed). The caller lists the name for a run that is cut short.
+  std::function<bool(const std::string& temporary)> beforeWrite;
 };
 
 // Restores the original file of an encoded file: to the stored path, which must be a full
@@ -80,7 +90,8 @@ struct DecodeOptions {
 // or foreign file is found from the file's end before anything is written; the content is
 // written to a temporary file that takes the target's place only after its digest matched.
 // The encoded file is left as it is. A stored path in the code page that codePage does not
-// read is refused as UnsafePath (NotText) unless options.to is given.
+// read is refused as UnsafePath (NotText) unless options.to is given. Whether the target is the
+// encoded file (or a kept one) is decided by the files' identity, never by the names' text.
 EncodedFileOutcome DecodeEncodedFile(const std::string& encodedPath, std::string_view key,
                                      const DecodeOptions& options = {}, FileAccess& files = StdFileAccess::Instance(),
                                      FileProgress* progress = nullptr,

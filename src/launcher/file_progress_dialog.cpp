@@ -30,35 +30,32 @@ bool FileProgressDialog::Run(HWND owner, const std::string& caption, const std::
   auto state = std::make_shared<State>();
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
   ::InitCommonControlsEx(&controls);
-  FileProgressDialog dialog(caption, detail, state);
-  if (!dialog.CreateModeless(owner)) return job(state->progress);
-  HWND window = dialog.hwnd();
-  const bool disableOwner = owner != nullptr && ::IsWindowEnabled(owner);
-  if (disableOwner) ::EnableWindow(owner, FALSE);
   // The worker holds the state, not the dialog: it may end after the window is gone.
   const auto work = [state, &job] {
     try {
       state->result = job(state->progress);
     } catch (...) {
+      Window::TraceStoppedException("a file job");
       state->result = false;
     }
     state->done = true;
   };
-  const bool started = WorkerThread::Start([work, window] {
-    work();
-    ::PostMessageW(window, kJobDone, 0, 0);
-  });
-  if (!started) work();
-  while (!state->done) {
-    if (!Window::PumpMessage()) {
-      // The program is ending: stop the job and wait for it (it leaves its files clean).
-      state->progress.cancelled = true;
-      while (!state->done) ::Sleep(10);
-    }
+  FileProgressDialog dialog(caption, detail, state);
+  // The window is made (hidden) in the modal loop's own start; the job begins once it is there.
+  dialog.startJob_ = [state, work](HWND window) {
+    if (!WorkerThread::Start([work, window] {
+          work();
+          ::PostMessageW(window, kJobDone, 0, 0);
+        }))
+      work();
+  };
+  if (dialog.DoModalWhile(owner, [state] { return !state->done; }, false) == -1 && !state->done && !dialog.jobStarted_)
+    return job(state->progress);  // no window to be had: the job runs here
+  if (!state->done) {
+    // The loop ended before the job (the program is ending): stop it and wait (it leaves its files clean).
+    state->progress.cancelled = true;
+    while (!state->done) ::Sleep(10);
   }
-  if (disableOwner) ::EnableWindow(owner, TRUE);
-  if (owner != nullptr && ::GetActiveWindow() == window) ::SetActiveWindow(owner);
-  if (dialog.hwnd() != nullptr) ::DestroyWindow(dialog.hwnd());
   return state->result;
 }
 
@@ -69,6 +66,10 @@ BOOL FileProgressDialog::OnInitDialog() {
   ::SendDlgItemMessageW(hwnd(), IDC_FILE_PROGRESS_BAR, PBM_SETRANGE32, 0, 100);
   started_ = ::GetTickCount();
   ::SetTimer(hwnd(), kRefreshTimer, kRefreshMs, nullptr);
+  if (startJob_) {
+    jobStarted_ = true;
+    startJob_(hwnd());
+  }
   return TRUE;
 }
 

@@ -2,7 +2,8 @@
 // runs on a worker thread while this thread goes on serving every window: the clock paints,
 // its timers and the QuickTimers run. Work that lasts more than kShowAfterMs brings up a small
 // window (template 152) with a progress bar, the percent done and Cancel; its owner is
-// disabled meanwhile, as under a modal dialog.
+// disabled meanwhile: the window runs in Dialog's modal loop for as long as the job runs. An
+// exception that ends a job is traced and counts as a failure.
 #pragma once
 
 #include <windows.h>
@@ -41,4 +42,6 @@ class FileProgressDialog : public Dialog {
   std::string detail_;
   std::shared_ptr<State> state_;
   DWORD started_ = 0;
+  std::function<void(HWND)> startJob_;  // starts the job once the window exists
+  bool jobStarted_ = false;
 };

@@ -3,13 +3,18 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <utility>
 #include <vector>
 
 #include "launcher/active_encoded_runs.h"
+#include "launcher/encoded_run.h"
 #include "launcher/encoding_key_dialog.h"
 #include "launcher/file_encoding.h"
 #include "launcher/file_progress_dialog.h"
@@ -28,6 +33,7 @@
 #include "win/dpi_scale.h"
 #include "win/message_box.h"
 #include "win/module_path.h"
+#include "win/owned_message.h"
 #include "win/string_table.h"
 #include "win/unique_handle.h"
 #include "win/wide_text.h"
@@ -36,47 +42,73 @@
 
 namespace {
 
-constexpr UINT kReencodeFailed = WM_APP + 0x52;  // lParam: a new std::string, the message to show
-constexpr UINT kTellLeftFiles = WM_APP + 0x53;   // once, after start-up
-constexpr UINT kOpenElsewhere = WM_APP + 0x55;   // lParam: a new std::shared_ptr<EncodedRunWatch>
-constexpr UINT kTakeOffList = WM_APP + 0x56;     // lParam: a new std::string, a file encoded and deleted
+constexpr UINT kShowMessage = WM_APP + 0x52;   // OwnedMessage: std::string, a warning to show
+constexpr UINT kTellLeftFiles = WM_APP + 0x53;  // once, after start-up
+constexpr UINT kOpenElsewhere = WM_APP + 0x55;  // OwnedMessage: std::shared_ptr<EncodedRunWatch>
+constexpr UINT kChangeJournal = WM_APP + 0x56;  // OwnedMessage: std::shared_ptr<JournalChange>
 
-// One change of the list of restored files, saved at once. Only the user-interface thread makes
-// them, as it makes every other save of the settings, so no save works from an older copy.
-bool ChangeJournal(bool (*change)(ProfileStore&, const std::string&), const std::string& path) {
+// One change of the list of restored files (or a look at it), and its answer.
+struct JournalChange {
+  enum class Kind { Record, Clear, Lists } kind;
+  std::string path;
+  std::promise<bool> done;
+};
+
+bool MakeChange(JournalChange::Kind kind, const std::string& path) {
+  // One at a time, whichever thread: a save starts from the file as the last one left it.
+  static std::mutex one;
+  std::lock_guard<std::mutex> lock(one);
   IniProfileStore store;
-  return change(store, path) && store.Save().ok();
-}
-
-// True when another program has the file open: it cannot be had without sharing.
-bool OpenElsewhere(const std::string& path) {
-  HANDLE file = ::CreateFileW(WideText::From(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    const DWORD code = ::GetLastError();
-    return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+  switch (kind) {
+    case JournalChange::Kind::Record:
+      return RestoredFileJournal::Record(store, path) && store.Save().ok();
+    case JournalChange::Kind::Clear:
+      return RestoredFileJournal::Clear(store, path) && store.Save().ok();
+    case JournalChange::Kind::Lists:
+      for (const std::string& listed : RestoredFileJournal::Paths(store))
+        if (listed == path) return true;
+      return false;
   }
-  ::CloseHandle(file);
   return false;
 }
 
-// What tells one content of a file from a later one without reading it.
-struct FileStamp {
-  FILETIME written{};
-  std::uint64_t size = 0;
-  bool operator==(const FileStamp& o) const {
-    return written.dwLowDateTime == o.written.dwLowDateTime && written.dwHighDateTime == o.written.dwHighDateTime &&
-           size == o.size;
+// The list in the settings file, each change saved at once. The user-interface thread makes them,
+// as it makes every other save of the settings, so that no save works from an older copy; a
+// change asked for on another thread is handed to it and waited for, and made where it was asked
+// only when the window does not take it in time (it is gone, or waits for the runs at the
+// session's end). Record and Clear may be made twice that way, which changes nothing.
+class SettingsJournal : public RunJournal {
+ public:
+  static SettingsJournal& Instance() {
+    static SettingsJournal journal;
+    return journal;
   }
+  void SetWindow(HWND window) { window_.store(window); }
+  bool Record(const std::string& path) override { return Change(JournalChange::Kind::Record, path); }
+  bool Clear(const std::string& path) override { return Change(JournalChange::Kind::Clear, path); }
+  bool Lists(const std::string& path) override { return Change(JournalChange::Kind::Lists, path); }
+
+  static void Take(LPARAM lParam) {
+    const std::unique_ptr<std::shared_ptr<JournalChange>> change = OwnedMessage::Take<std::shared_ptr<JournalChange>>(lParam);
+    (*change)->done.set_value(MakeChange((*change)->kind, (*change)->path));
+  }
+
+ private:
+  bool Change(JournalChange::Kind kind, const std::string& path) {
+    HWND window = window_.load();
+    if (window == nullptr || ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId())
+      return MakeChange(kind, path);
+    auto change = std::make_shared<JournalChange>();
+    change->kind = kind;
+    change->path = path;
+    std::future<bool> answer = change->done.get_future();
+    if (OwnedMessage::Post(window, kChangeJournal, change) &&
+        answer.wait_for(std::chrono::seconds(3)) == std::future_status::ready)
+      return answer.get();
+    return MakeChange(kind, path);
+  }
+  std::atomic<HWND> window_{nullptr};
 };
-FileStamp StampOf(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  FileStamp stamp;
-  if (::GetFileAttributesExW(WideText::From(path).c_str(), GetFileExInfoStandard, &data)) {
-    stamp.written = data.ftLastWriteTime;
-    stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  }
-  return stamp;
-}
 
 // The attributes and access rules of a file, put back on the new file that replaces it.
 class FileRules {
@@ -90,10 +122,13 @@ class FileRules {
     if (!::GetFileSecurityW(wide.c_str(), DACL_SECURITY_INFORMATION, security_.data(), needed, &needed))
       security_.clear();
   }
-  void ApplyTo(const std::string& path) {
+  // False when either could not be put back.
+  bool ApplyTo(const std::string& path) {
     const std::wstring wide = WideText::From(path);
-    if (!security_.empty()) ::SetFileSecurityW(wide.c_str(), DACL_SECURITY_INFORMATION, security_.data());
-    if (attributes_ != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesW(wide.c_str(), attributes_);
+    bool ok = true;
+    if (!security_.empty()) ok = ::SetFileSecurityW(wide.c_str(), DACL_SECURITY_INFORMATION, security_.data()) && ok;
+    if (attributes_ != INVALID_FILE_ATTRIBUTES) ok = ::SetFileAttributesW(wide.c_str(), attributes_) && ok;
+    return ok;
   }
 
  private:
@@ -101,68 +136,71 @@ class FileRules {
   std::vector<BYTE> security_;
 };
 
-// Encodes a restored file again over its item's encoded file (the same name, its attributes
-// and access rules kept) and deletes it; the caller then takes it off the list. A file that
-// changes while it is encoded is encoded again, so no edit is lost. InUse: another program has
-// the file open, or kept changing it; Failed: the plain file stays, listed, and the message
-// says why.
-OpenElsewhereNotice::Result EncodeAgain(const std::string& restoredPath, const LauncherItem& item,
-                                        const std::string& key, FileProgress* progress = nullptr) {
-  using Outcome = OpenElsewhereNotice::Outcome;
-  if (OpenElsewhere(restoredPath)) return {Outcome::InUse, std::string()};
-  FileRules rules(item.path);
-  bool settled = false;
-  for (int attempt = 0; attempt < 3 && !settled; ++attempt) {
-    const FileStamp before = StampOf(restoredPath);
-    const EncodedFileOutcome outcome =
-        EncodeFileTo(restoredPath, item.path, key, Win32FileAccess::Instance(), progress, AnsiCodePage::System());
-    if (!outcome.ok()) return {Outcome::Failed, StringTable::Format(IDS_REENCODE_FAILED, {restoredPath, outcome.error.message})};
-    rules.ApplyTo(item.path);
-    settled = StampOf(restoredPath) == before;
-  }
-  if (!settled) return {Outcome::InUse, std::string()};
-  // The plain copy goes only once the encoded file has been replaced whole.
-  if (!::DeleteFileW(WideText::From(restoredPath).c_str())) {
-    const DWORD code = ::GetLastError();
-    if (code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED || code == ERROR_LOCK_VIOLATION)
-      return {Outcome::InUse, std::string()};
-    return {Outcome::Failed, StringTable::Format(IDS_REENCODE_FAILED, {restoredPath, StringTable::Load(IDS_FILE_IN_USE)})};
-  }
-  return {Outcome::Encoded, std::string()};
+std::function<bool()> KeepRules(const std::string& encodedPath) {
+  auto rules = std::make_shared<FileRules>(encodedPath);
+  return [rules, encodedPath] { return rules->ApplyTo(encodedPath); };
 }
 
-// EncodeAgain on the user-interface thread: the work runs on a worker behind a progress window.
-OpenElsewhereNotice::Result EncodeAgainShown(HWND owner, const std::string& restoredPath, const LauncherItem& item,
-                                             const std::string& key) {
-  OpenElsewhereNotice::Result result;
-  FileProgressDialog::Run(owner, StringTable::Format(IDS_FILE_ENCODING, {item.name}), restoredPath, [&](FileProgress& progress) {
-    result = EncodeAgain(restoredPath, item, key, &progress);
-    return result.outcome == OpenElsewhereNotice::Outcome::Encoded;
-  });
-  if (result.outcome == OpenElsewhereNotice::Outcome::Encoded) ChangeJournal(RestoredFileJournal::Clear, restoredPath);
-  return result;
+// The settings files, which no stored path may name.
+std::vector<std::string> SettingsFiles() { return {SettingsPlace::ExecutableIni(), SettingsPlace::AppDataIni()}; }
+
+// What to tell of a result of encoding again, for the plain file `plain`: nothing when all went well.
+std::string ResultMessage(const EncodedRun::Result& result, const std::string& plain, const std::string& name) {
+  switch (result.outcome) {
+    case EncodedRun::Outcome::Encoded:
+      return result.rulesKept ? std::string() : StringTable::Format(IDS_RULES_NOT_KEPT, {name});
+    case EncodedRun::Outcome::InUse:
+      return StringTable::Format(IDS_REENCODE_FAILED, {plain, StringTable::Load(IDS_FILE_IN_USE)});
+    case EncodedRun::Outcome::Failed:
+      if (result.encodedFileUpdated) return StringTable::Format(IDS_PLAIN_NOT_DELETED, {plain, result.reason});
+      if (result.plainLeft) return StringTable::Format(IDS_REENCODE_FAILED, {plain, result.reason});
+      return result.reason;
+  }
+  return std::string();
+}
+
+// EncodedRun::EncodeAgain on the user-interface thread: the work runs behind a progress window.
+OpenElsewhereNotice::Result EncodeAgainShown(HWND owner, EncodedRun& run, const std::string& plain) {
+  EncodedRun::Result result;
+  FileProgressDialog::Run(owner, StringTable::Format(IDS_FILE_ENCODING, {run.item().name}), plain,
+                          [&](FileProgress& progress) {
+                            result = run.EncodeAgain(plain, &progress);
+                            return result.outcome == EncodedRun::Outcome::Encoded;
+                          });
+  using Outcome = OpenElsewhereNotice::Outcome;
+  const std::string message = ResultMessage(result, plain, run.item().name);
+  switch (result.outcome) {
+    case EncodedRun::Outcome::Encoded:
+      if (!message.empty()) MessageBoxes::Show(message, MB_OK | MB_ICONWARNING, owner);
+      return {Outcome::Encoded, std::string()};
+    case EncodedRun::Outcome::InUse:
+      return {Outcome::InUse, std::string()};
+    case EncodedRun::Outcome::Failed:
+      break;
+  }
+  return {Outcome::Failed, message};
 }
 
 }  // namespace
 
 // One started encoded item, watched by a thread of its own: once the program ends, its
-// restored file is encoded again over the item's encoded file and deleted. The thread is made
-// before anything is decoded, so a restored file never lacks a watcher; until the program is
-// started the thread waits, and it simply ends when nothing was started. When there is no
-// process to wait for (the file went to a program that was running already), or the file is
-// still open elsewhere after the process ended (it was a starter that handed the file on), the
-// watch goes to a notice on the user-interface thread, which keeps it, and so the run's count,
-// until the user has the file encoded.
+// restored file is encoded again over the item's encoded file and deleted (EncodedRun). The
+// thread is made before anything is decoded, so a restored file never lacks a watcher; until
+// the program is started the thread waits, and it simply ends when nothing was started. When
+// there is no process to wait for (the file went to a program that was running already), or
+// the file is still open elsewhere after the process ended (it was a starter that handed the
+// file on), the watch goes to a notice on the user-interface thread, which keeps it, and so the
+// run and its count, until the user has the file encoded.
 class EncodedRunWatch : public std::enable_shared_from_this<EncodedRunWatch> {
  public:
-  EncodedRunWatch(LauncherItem item, std::string key, HWND notify)
-      : item_(std::move(item)), key_(std::move(key)), notify_(notify) {}
+  EncodedRunWatch(std::unique_ptr<EncodedRun> run, HWND notify) : run_(std::move(run)), notify_(notify) {}
 
-  void Watch(HANDLE process, std::string restoredPath) {
+  EncodedRun& run() { return *run_; }
+
+  void Watch(HANDLE process) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       process_.reset(process);
-      restoredPath_ = std::move(restoredPath);
       state_ = State::Watching;
     }
     changed_.notify_all();
@@ -185,42 +223,32 @@ class EncodedRunWatch : public std::enable_shared_from_this<EncodedRunWatch> {
     if (process_) {
       if (::WaitForSingleObject(process_.get(), INFINITE) != WAIT_OBJECT_0) return;
       ::Sleep(100);
-      const OpenElsewhereNotice::Result result = EncodeAgain(restoredPath_, item_, key_);
-      if (result.outcome == OpenElsewhereNotice::Outcome::Encoded) {
-        // Without the window the entry stays; the next start drops it, as the file is gone.
-        auto* path = new std::string(restoredPath_);
-        if (!::PostMessageW(notify_, kTakeOffList, 0, reinterpret_cast<LPARAM>(path))) delete path;
-        return;
-      }
-      if (result.outcome == OpenElsewhereNotice::Outcome::Failed) {
-        // The plain file is kept, so nothing is lost; the user is told it lies there unencoded.
-        auto* text = new std::string(result.message);
-        if (!::PostMessageW(notify_, kReencodeFailed, 0, reinterpret_cast<LPARAM>(text))) delete text;
+      const EncodedRun::Result result = run_->EncodeAgain(run_->target(), nullptr);
+      if (result.outcome != EncodedRun::Outcome::InUse) {
+        // A failure keeps the plain file, listed, so nothing is lost; the user is told what is there.
+        const std::string message = ResultMessage(result, run_->target(), run_->item().name);
+        if (!message.empty()) OwnedMessage::Post(notify_, kShowMessage, message);
         return;
       }
     }
     // The user is asked to encode it once it is closed; without a window to ask in, the file
     // stays listed and is named at the next start.
-    auto* self = new std::shared_ptr<EncodedRunWatch>(shared_from_this());
-    if (!::PostMessageW(notify_, kOpenElsewhere, 0, reinterpret_cast<LPARAM>(self))) delete self;
+    OwnedMessage::Post(notify_, kOpenElsewhere, shared_from_this());
   }
 
   // "Encode now" of the notice, on the user-interface thread once the watcher is done.
-  OpenElsewhereNotice::Result EncodeNow(HWND owner) { return EncodeAgainShown(owner, restoredPath_, item_, key_); }
-  const std::string& name() const { return item_.name; }
+  OpenElsewhereNotice::Result EncodeNow(HWND owner) { return EncodeAgainShown(owner, *run_, run_->target()); }
+  const std::string& name() const { return run_->item().name; }
 
  private:
   enum class State { Waiting, Watching, Abandoned };
 
-  LauncherItem item_;
-  std::string key_;
+  std::unique_ptr<EncodedRun> run_;  // counted, and its files claimed, until the watch is gone
   HWND notify_;
-  EncodedRunCount counted_;  // counted from before anything is decoded until the watch is gone
   std::mutex mutex_;
   std::condition_variable changed_;
   State state_ = State::Waiting;
   KernelHandle process_;
-  std::string restoredPath_;
 };
 
 namespace {
@@ -242,6 +270,7 @@ LauncherWindow::LauncherWindow(LauncherGroups& groups)
 
 bool LauncherWindow::Create(HWND clock) {
   if (!CreateModeless(clock)) return false;
+  SettingsJournal::Instance().SetWindow(hwnd());
   // Told once the clock is up, not in the middle of its start.
   ::PostMessageW(hwnd(), kTellLeftFiles, 0, 0);
   return true;
@@ -376,7 +405,18 @@ void LauncherWindow::ToggleLauncher(HWND clock) {
   ::ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
 }
 
+bool LauncherWindow::TabFull() const {
+  const std::size_t current = static_cast<std::size_t>(current_);
+  return current < groups_.size() && groups_[current].size() >= static_cast<std::size_t>(kMaxLauncherGroupItems);
+}
+
 void LauncherWindow::AddFromDialog(const std::string& initialPath) {
+  // A full tab says so before anything is asked, encoded or deleted.
+  if (TabFull()) {
+    MessageBoxes::Show(StringTable::Format(IDS_TAB_FULL, {std::to_string(kMaxLauncherGroupItems)}),
+                       MB_OK | MB_ICONINFORMATION, hwnd());
+    return;
+  }
   LauncherItem item;
   std::string key;
   if (AppProfile::ExMode() != 0) {
@@ -394,28 +434,31 @@ void LauncherWindow::AddFromDialog(const std::string& initialPath) {
     item.path = dialog.path;
     item.name = dialog.name;
   }
-  if (item.encoded != 0) {
-    const std::string original = item.path = FullPathOf(item.path);
-    EncodedFilePlace place;
-    place.directory = ProgramDirectory();
-    place.fallbackDirectory = SettingsPlace::AppDataFolder();  // for a program folder that takes no new files
-    place.codePage = &AnsiCodePage::System();
-    place.files = files_;
-    const bool encoded = FileProgressDialog::Run(hwnd(), StringTable::Format(IDS_FILE_ENCODING, {item.name}), original,
-                                                 [&](FileProgress& progress) {
-                                                   place.progress = &progress;
-                                                   return PrepareItem(item, key, place);
-                                                 });
-    if (!encoded) {
-      FillList();
-      return;
-    }
-    // After encoding, only the encoded file remains.
-    ::DeleteFileW(WideText::From(original).c_str());
+  EncodedFilePlace place;
+  place.files = files_;
+  LauncherGroup& group = Group();
+  if (item.encoded == 0) {
+    if (AddItem(group, item, key, place)) GroupsChanged();
+    FillList();
+    return;
   }
-  Group().push_back(item);
+  const std::string original = item.path = FullPathOf(item.path);
+  place.directory = ProgramDirectory();
+  place.fallbackDirectory = SettingsPlace::AppDataFolder();  // for a program folder that takes no new files
+  place.codePage = &AnsiCodePage::System();
+  const bool added = FileProgressDialog::Run(hwnd(), StringTable::Format(IDS_FILE_ENCODING, {item.name}), original,
+                                             [&](FileProgress& progress) {
+                                               place.progress = &progress;
+                                               return AddItem(group, item, key, place);
+                                             });
   FillList();
+  if (!added) return;
   GroupsChanged();
+  // After encoding, only the encoded file remains; a copy that could not be deleted is told.
+  FileError error;
+  if (!files_->Remove(original, error))
+    MessageBoxes::Show(StringTable::Format(IDS_ORIGINAL_NOT_DELETED, {original, error.message}), MB_OK | MB_ICONWARNING,
+                       hwnd());
 }
 
 void LauncherWindow::GroupsChanged() {
@@ -445,25 +488,65 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
   if (item.encoded == 0) return StartFile(item.path, nullptr);
   EncodingKeyDialog keyDialog;
   if (keyDialog.DoModal(hwnd()) != IDOK) return false;
-  // The watcher comes first: without one the run is refused before anything is decoded.
-  auto watch = std::make_shared<EncodedRunWatch>(item, keyDialog.key, hwnd());
-  if (!WorkerThread::Start([watch] { watch->Run(); })) return false;
-  // The plain file is listed before it is written, so that a run the clock does not live to
-  // see the end of is told at the next start. A wrong key or a damaged file lists nothing.
-  EncodedFileInfo info;
-  std::string listed;
-  if (InspectEncodedFile(item.path, keyDialog.key, info, false, *files_, AnsiCodePage::System()).ok() &&
-      info.pathReadable) {
-    listed = info.storedPath;
-    if (!ChangeJournal(RestoredFileJournal::Record, listed)) listed.clear();
+  auto run = std::make_unique<EncodedRun>(item, keyDialog.key, *files_, SettingsJournal::Instance(),
+                                          AnsiCodePage::System());
+  run->keepRules = KeepRules;
+  const auto tell = [this](const std::string& text, UINT icon) { MessageBoxes::Show(text, MB_OK | icon, hwnd()); };
+  if (!run->Claim()) {
+    tell(StringTable::Format(IDS_ALREADY_RUNNING, {item.name}), MB_ICONINFORMATION);
+    return false;
   }
+  // What is at the stored path decides before anything is written: nothing there is replaced unasked.
+  const std::vector<std::string> keep = SettingsFiles();
+  bool replace = false;
+  switch (run->Look(keep)) {
+    case EncodedRun::Place::Free:
+      break;
+    case EncodedRun::Place::Unreadable:
+      return false;  // a wrong key or a damaged file: nothing is restored
+    case EncodedRun::Place::Protected:
+      tell(StringTable::Format(IDS_TARGET_PROTECTED, {item.name, run->target()}), MB_ICONWARNING);
+      return false;
+    case EncodedRun::Place::Running:
+      tell(StringTable::Format(IDS_TARGET_IN_USE, {run->target()}), MB_ICONINFORMATION);
+      return false;
+    case EncodedRun::Place::LeftByRun: {
+      // Its edits go into the item first; the run then restores what the item holds.
+      if (MessageBoxes::Show(StringTable::Format(IDS_TARGET_LEFT_BY_RUN, {run->target(), item.name}),
+                             MB_YESNO | MB_ICONWARNING, hwnd()) != IDYES)
+        return false;
+      const OpenElsewhereNotice::Result back = EncodeAgainShown(hwnd(), *run, run->target());
+      if (back.outcome != OpenElsewhereNotice::Outcome::Encoded) {
+        tell(back.outcome == OpenElsewhereNotice::Outcome::Failed
+                 ? back.message
+                 : StringTable::Format(IDS_REENCODE_FAILED, {run->target(), StringTable::Load(IDS_FILE_IN_USE)}),
+             MB_ICONWARNING);
+        return false;
+      }
+      if (run->Look(keep) != EncodedRun::Place::Free) return false;
+      break;
+    }
+    case EncodedRun::Place::UserFile:
+      // The default keeps the user's file.
+      if (MessageBoxes::Show(StringTable::Format(IDS_TARGET_EXISTS, {run->target(), item.name}),
+                             MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING, hwnd()) != IDYES)
+        return false;
+      replace = true;
+      break;
+  }
+  // The watcher comes first: without one the run is refused before anything is decoded.
+  auto watch = std::make_shared<EncodedRunWatch>(std::move(run), hwnd());
+  if (!WorkerThread::Start([watch] { watch->Run(); })) return false;
   EncodedFileOutcome outcome;
   FileProgressDialog::Run(hwnd(), StringTable::Format(IDS_FILE_DECODING, {item.name}), item.path, [&](FileProgress& progress) {
-    outcome = DecodeEncodedFile(item.path, keyDialog.key, {}, *files_, &progress, AnsiCodePage::System());
+    outcome = watch->run().Restore(replace, keep, &progress);
     return outcome.ok();
   });
   if (!outcome.ok()) {
-    if (!listed.empty()) ChangeJournal(RestoredFileJournal::Clear, listed);
+    if (watch->run().listNotSaved())
+      tell(StringTable::Format(IDS_LIST_NOT_SAVED, {item.name, outcome.error.message}), MB_ICONWARNING);
+    else if (outcome.status == EncodedFileOutcome::Status::TargetIsProtected)
+      tell(StringTable::Format(IDS_TARGET_PROTECTED, {item.name, outcome.path}), MB_ICONWARNING);
     watch->Abandon();
     return false;
   }
@@ -471,16 +554,16 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
   if (!StartFile(outcome.path, &process)) {
     // Nothing runs: the restored copy is encoded again at once (its content is what the encoded
     // file holds, so that stays valid) and deleted; the plain file never stays behind unnoticed.
-    const OpenElsewhereNotice::Result result = EncodeAgainShown(hwnd(), outcome.path, item, keyDialog.key);
+    const OpenElsewhereNotice::Result result = EncodeAgainShown(hwnd(), watch->run(), outcome.path);
     if (result.outcome != OpenElsewhereNotice::Outcome::Encoded)
-      MessageBoxes::Show(result.outcome == OpenElsewhereNotice::Outcome::Failed
-                             ? result.message
-                             : StringTable::Format(IDS_REENCODE_FAILED, {outcome.path, StringTable::Load(IDS_FILE_IN_USE)}),
-                         MB_OK | MB_ICONWARNING, hwnd());
+      tell(result.outcome == OpenElsewhereNotice::Outcome::Failed
+               ? result.message
+               : StringTable::Format(IDS_REENCODE_FAILED, {outcome.path, StringTable::Load(IDS_FILE_IN_USE)}),
+           MB_ICONWARNING);
     watch->Abandon();
     return false;
   }
-  watch->Watch(process, outcome.path);
+  watch->Watch(process);
   return true;
 }
 
@@ -526,8 +609,20 @@ void LauncherWindow::OnDropFiles(HDROP drop) {
     names.push_back(WideText::ToUtf8(std::wstring_view(name.data(), length)));
   }
   ::DragFinish(drop);
-  for (const std::string& name : names) AddFromDialog(name);
+  // Each file through the add dialog while the tab has room; what does not fit is told once.
+  std::size_t left = 0;
+  for (const std::string& name : names) {
+    if (TabFull())
+      ++left;
+    else
+      AddFromDialog(name);
+  }
   FillList();
+  if (left == 0) return;
+  const std::string most = std::to_string(kMaxLauncherGroupItems);
+  MessageBoxes::Show(left == names.size() ? StringTable::Format(IDS_TAB_FULL, {most})
+                                          : StringTable::Format(IDS_DROP_TAB_FULL, {most, std::to_string(left)}),
+                     MB_OK | MB_ICONINFORMATION, hwnd());
 }
 
 void LauncherWindow::OnOK() {}
@@ -590,14 +685,12 @@ LRESULT LauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
   }
-  if (message == kTakeOffList) {
-    const std::unique_ptr<std::string> path(reinterpret_cast<std::string*>(lParam));
-    ChangeJournal(RestoredFileJournal::Clear, *path);
+  if (message == kChangeJournal) {
+    SettingsJournal::Take(lParam);
     return 0;
   }
   if (message == kOpenElsewhere) {
-    std::unique_ptr<std::shared_ptr<EncodedRunWatch>> watch(reinterpret_cast<std::shared_ptr<EncodedRunWatch>*>(lParam));
-    ShowOpenElsewhere(std::move(*watch));
+    ShowOpenElsewhere(std::move(*OwnedMessage::Take<std::shared_ptr<EncodedRunWatch>>(lParam)));
     return 0;
   }
   if (message == OpenElsewhereNotice::kDone) {
@@ -609,8 +702,8 @@ LRESULT LauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     TellLeftFiles();
     return 0;
   }
-  if (message == kReencodeFailed) {
-    const std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(lParam));
+  if (message == kShowMessage) {
+    const std::unique_ptr<std::string> text = OwnedMessage::Take<std::string>(lParam);
     // Owned by the clock, which is shown even when the launcher is not.
     HWND owner = ::GetWindow(hwnd(), GW_OWNER);
     MessageBoxes::Show(*text, MB_OK | MB_ICONWARNING, owner ? owner : hwnd());

@@ -26,13 +26,15 @@ class LauncherWindow : public Dialog {
   // Hides a visible launcher; otherwise shows it at the clock's left edge, just below the
   // clock when its top is in the upper half of the desktop, just above it otherwise.
   void ToggleLauncher(HWND clock);
-  // The add dialog ("ExMode" chooses which), preset with initialPath when it is not empty.
-  // An item to encode is encoded off this thread with a progress window (Cancel adds nothing
-  // and leaves the original as it was), beside the program or, when its folder takes no new
-  // files, in the user's application data folder; then the original is deleted.
+  // The add dialog ("ExMode" chooses which), preset with initialPath when it is not empty;
+  // a full tab says so instead. An item to encode is encoded off this thread with a progress
+  // window (Cancel adds nothing and leaves the original as it was), beside the program or, when
+  // its folder takes no new files, in the user's application data folder; then the original is
+  // deleted, and a failure to delete it told.
   void AddFromDialog(const std::string& initialPath);
-  // Starts an item through the shell; an encoded one is restored first (off this thread, with
-  // a progress window) and encoded again by a watcher thread once the started program has
+  // Starts an item through the shell; an encoded one (EncodedRun) is refused while it runs
+  // already, restored first (off this thread, with a progress window) without replacing
+  // anything unasked, and encoded again by a watcher thread once the started program has
   // ended. A re-encoding that fails keeps the plain file and tells the user.
   bool RunItem(const LauncherItem& item);
 
@@ -72,6 +74,8 @@ class LauncherWindow : public Dialog {
   // ShellExecuteExW with the "open" verb; the started process when asked for and there is one.
   static bool StartFile(const std::string& file, HANDLE* process);
   void FillList();
+  // The current tab holds as many items as a tab can.
+  bool TabFull() const;
   void OnDelete();
   void OnMove(int delta);
   void OnExecuteAll();

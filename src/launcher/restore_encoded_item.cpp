@@ -6,7 +6,7 @@
 #include "launcher/file_encoding.h"
 #include "launcher/file_progress_dialog.h"
 #include "resource.h"
-#include "storage/win32_file_access.h"
+#include "storage/settings_place.h"
 #include "win/ansi_code_page.h"
 #include "win/message_box.h"
 #include "win/string_table.h"
@@ -24,11 +24,21 @@ bool RestoreEncodedItem(const LauncherItem& item, HWND owner, FileAccess& files)
   EncodingKeyDialog keyDialog;
   if (keyDialog.DoModal(owner) != IDOK) return true;
   EncodedFileOutcome outcome;
+  DecodeOptions options;
+  options.replace = false;
+  options.keep = {SettingsPlace::ExecutableIni(), SettingsPlace::AppDataIni()};
   FileProgressDialog::Run(owner, StringTable::Format(IDS_FILE_DECODING, {item.name}), item.path, [&](FileProgress& progress) {
-    outcome = DecodeEncodedFile(item.path, keyDialog.key, {}, files, &progress, AnsiCodePage::System());
+    outcome = DecodeEncodedFile(item.path, keyDialog.key, options, files, &progress, AnsiCodePage::System());
     return outcome.ok();
   });
+  if (outcome.status == EncodedFileOutcome::Status::TargetExists)
+    MessageBoxes::Show(StringTable::Format(IDS_RESTORE_TARGET_EXISTS, {outcome.storedPath}), MB_OK | MB_ICONWARNING, owner);
+  if (outcome.status == EncodedFileOutcome::Status::TargetIsProtected)
+    MessageBoxes::Show(StringTable::Format(IDS_TARGET_PROTECTED, {item.name, outcome.path}), MB_OK | MB_ICONWARNING, owner);
   if (!outcome.ok()) return false;
-  ::DeleteFileW(WideText::From(item.path).c_str());
+  FileError error;
+  if (!files.Remove(item.path, error))
+    MessageBoxes::Show(StringTable::Format(IDS_ENCODED_NOT_DELETED, {outcome.path, item.path, error.message}),
+                       MB_OK | MB_ICONWARNING, owner);
   return true;
 }

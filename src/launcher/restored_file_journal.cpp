@@ -1,5 +1,6 @@
 #include "launcher/restored_file_journal.h"
 
+#include <cctype>
 #include <string>
 
 namespace {
@@ -45,10 +46,24 @@ std::vector<std::string> RestoredFileJournal::Paths(ProfileStore& store) {
   return paths;
 }
 
+bool RestoredFileJournal::IsTemporaryName(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (leaf.size() != 15 || leaf.compare(0, 3, "~vt") != 0 || leaf.compare(11, 4, ".tmp") != 0) return false;
+  for (std::size_t i = 3; i < 11; ++i)
+    if (!std::isxdigit(static_cast<unsigned char>(leaf[i]))) return false;
+  return true;
+}
+
 std::vector<std::string> RestoredFileJournal::TakeLeftFiles(ProfileStore& store, FileAccess& files) {
   std::vector<std::string> left;
-  for (const std::string& path : Paths(store))
-    if (files.KindOf(path) == FileAccess::Kind::File) left.push_back(path);
+  for (const std::string& path : Paths(store)) {
+    if (files.KindOf(path) != FileAccess::Kind::File) continue;
+    // A temporary file is an unfinished copy of what an encoded file holds whole: it goes.
+    FileError error;
+    if (IsTemporaryName(path) && files.Remove(path, error)) continue;
+    left.push_back(path);
+  }
   store.DeleteSection(kSection);
   return left;
 }

@@ -22,6 +22,9 @@ class RestoredFileJournal {
   // The recorded paths, in the order the store keeps its keys.
   static std::vector<std::string> Paths(ProfileStore& store);
   // At start-up: empties the list and returns the recorded paths that still name a file, so each
-  // is told to the user once; a path that no longer exists is dropped without a word.
+  // is told to the user once; a path that no longer exists is dropped without a word, and a
+  // temporary file (a restore or an encoding cut short) is deleted, or told when it cannot be.
   static std::vector<std::string> TakeLeftFiles(ProfileStore& store, FileAccess& files);
+  // A name FileReplacement gives its temporary files ("~vt", eight hexadecimal digits, ".tmp").
+  static bool IsTemporaryName(const std::string& path);
 };

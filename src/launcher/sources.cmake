@@ -12,7 +12,8 @@ list(APPEND VELTA_CORE_SOURCES
 list(APPEND VELTA_CORE_SOURCES
   src/launcher/proposed_name.cpp
   src/launcher/active_encoded_runs.cpp
-  src/launcher/restored_file_journal.cpp)
+  src/launcher/restored_file_journal.cpp
+  src/launcher/encoded_run.cpp)
 list(APPEND VELTA_WIN_SOURCES
   src/launcher/encoding_key_dialog.cpp
   src/launcher/launcher_add_dialog.cpp

@@ -14,6 +14,17 @@ std::string FileAccess::FolderOf(const std::string& path) {
 
 void FileAccess::Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
+bool FileAccess::IdentityOf(const std::string&, FileIdentity&) { return false; }
+
+bool FileAccess::StampOf(const std::string&, FileStamp&) { return false; }
+
+bool FileAccess::OpenElsewhere(const std::string&) { return false; }
+
+bool FileAccess::SameFile(const std::string& a, const std::string& b) {
+  FileIdentity first, second;
+  return IdentityOf(a, first) && IdentityOf(b, second) && first == second;
+}
+
 bool FileAccess::ReadFully(File& file, void* buffer, std::size_t size, std::size_t& got, FileError& error) {
   got = 0;
   auto* p = static_cast<unsigned char*>(buffer);

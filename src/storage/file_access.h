@@ -19,6 +19,21 @@ struct FileError {
   static FileError Unknown(const char* what) { return FileError{-1, what, false, false}; }
 };
 
+// Which file a name leads to: the volume and the file's index on it (device and inode
+// elsewhere). Two names of one file (short and long, other case, a link) have one identity.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// What tells one content of a file from a later one without reading it.
+struct FileStamp {
+  std::uint64_t written = 0;  // the last write time in the system's own units
+  std::uint64_t size = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
 class FileAccess {
  public:
   enum class Kind { Missing, File, Directory, Other };
@@ -60,6 +75,16 @@ class FileAccess {
   virtual std::string FolderOf(const std::string& path);
   // Waits before a failed step is tried again.
   virtual void Pause(int milliseconds);
+  // The identity of the file a path leads to (links followed); false when there is none to
+  // be had (a missing file, or a system that tells none).
+  virtual bool IdentityOf(const std::string& path, FileIdentity& identity);
+  // The file's last write time and size; false when it cannot be had.
+  virtual bool StampOf(const std::string& path, FileStamp& stamp);
+  // True when another program holds the file so that it cannot be had without sharing.
+  virtual bool OpenElsewhere(const std::string& path);
+
+  // True when both names lead to one existing file, decided by its identity, never by the text.
+  bool SameFile(const std::string& a, const std::string& b);
 
   // The whole content of `path`. Missing: there is no such file; Failed: it exists (or may
   // exist) but could not be read completely, or is not a file.

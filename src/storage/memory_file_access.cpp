@@ -67,13 +67,18 @@ bool MemoryFileAccess::IsReadOnly(const std::string& path) {
 }
 
 std::unique_ptr<FileAccess::File> MemoryFileAccess::OpenRead(const std::string& path, FileError& error) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const auto found = files_.find(path);
-  if (found == files_.end()) {
-    error = MemoryError(2, folders_.count(path) ? "is a folder" : "no such file");
-    return nullptr;
+  std::unique_ptr<FileAccess::File> file;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto found = files_.find(path);
+    if (found == files_.end()) {
+      error = MemoryError(2, folders_.count(path) ? "is a folder" : "no such file");
+      return nullptr;
+    }
+    file = std::make_unique<MemoryFile>(*this, path, found->second, false);
   }
-  return std::make_unique<MemoryFile>(*this, path, found->second, false);
+  if (onOpenRead) onOpenRead(path);
+  return file;
 }
 
 std::unique_ptr<FileAccess::File> MemoryFileAccess::CreateNew(const std::string& path, FileError& error) {
@@ -83,6 +88,8 @@ std::unique_ptr<FileAccess::File> MemoryFileAccess::CreateNew(const std::string&
     return nullptr;
   }
   files_[path];
+  ids_[path] = nextId_++;
+  ++writes_[path];
   return std::make_unique<MemoryFile>(*this, path, std::string(), true);
 }
 
@@ -107,11 +114,21 @@ bool MemoryFileAccess::Move(const std::string& from, const std::string& to, bool
   files_.erase(found);
   files_[to] = std::move(content);
   readOnly_.erase(to);
+  ids_[to] = ids_[from];
+  ids_.erase(from);
+  writes_[to] = writes_[from] + 1;
+  writes_.erase(from);
   return true;
 }
 
 bool MemoryFileAccess::Remove(const std::string& path, FileError& error) {
   std::lock_guard<std::mutex> lock(mutex_);
+  if (removeRefused_.count(path) && files_.count(path)) {
+    error = MemoryError(13, "access denied", true);
+    return false;
+  }
+  ids_.erase(path);
+  writes_.erase(path);
   if (files_.erase(path) == 0) {
     error = MemoryError(2, "no such file");
     return false;
@@ -135,7 +152,46 @@ void MemoryFileAccess::Put(const std::string& path, std::string content) { Store
 
 void MemoryFileAccess::Store(const std::string& path, std::string content) {
   std::lock_guard<std::mutex> lock(mutex_);
+  if (!files_.count(path)) ids_[path] = nextId_++;
   files_[path] = std::move(content);
+  ++writes_[path];
+}
+
+bool MemoryFileAccess::IdentityOf(const std::string& path, FileIdentity& identity) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto found = ids_.find(path);
+  if (found == ids_.end() || !files_.count(path)) return false;
+  identity = FileIdentity{1, found->second};
+  return true;
+}
+
+bool MemoryFileAccess::StampOf(const std::string& path, FileStamp& stamp) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto found = files_.find(path);
+  if (found == files_.end()) return false;
+  stamp = FileStamp{writes_[path], found->second.size()};
+  return true;
+}
+
+bool MemoryFileAccess::OpenElsewhere(const std::string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return openElsewhere_.count(path) != 0;
+}
+
+void MemoryFileAccess::SetOpenElsewhere(const std::string& path, bool held) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (held)
+    openElsewhere_.insert(path);
+  else
+    openElsewhere_.erase(path);
+}
+
+void MemoryFileAccess::SetRemoveRefused(const std::string& path, bool refused) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (refused)
+    removeRefused_.insert(path);
+  else
+    removeRefused_.erase(path);
 }
 
 std::string MemoryFileAccess::Get(const std::string& path) const {

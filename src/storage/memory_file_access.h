@@ -2,6 +2,8 @@
 // code without a disk: the fuzz targets and the benchmarks. Folders need not be made first.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -21,6 +23,11 @@ class MemoryFileAccess : public FileAccess {
   bool CreateFolders(const std::string& path, FileError& error) override;
   std::string FolderOf(const std::string& path) override;
   void Pause(int) override {}
+  // Each file gets a number of its own when it is made; a move takes it along.
+  bool IdentityOf(const std::string& path, FileIdentity& identity) override;
+  // The number of times the file was written, and its size.
+  bool StampOf(const std::string& path, FileStamp& stamp) override;
+  bool OpenElsewhere(const std::string& path) override;
 
   void Put(const std::string& path, std::string content);
   // The content of a file; empty when there is none.
@@ -29,6 +36,12 @@ class MemoryFileAccess : public FileAccess {
   void SetReadOnly(const std::string& path, bool readOnly);
   // Every file's name, in order.
   std::set<std::string> Names() const;
+  // Another program holds the file (OpenElsewhere), or the file cannot be removed (Remove fails, denied).
+  void SetOpenElsewhere(const std::string& path, bool held);
+  void SetRemoveRefused(const std::string& path, bool refused);
+  // Called with the path each time a file is opened for reading, outside the lock: a test
+  // changes a file while it is being read there.
+  std::function<void(const std::string&)> onOpenRead;
 
  private:
   class MemoryFile;
@@ -38,4 +51,9 @@ class MemoryFileAccess : public FileAccess {
   std::map<std::string, std::string> files_;
   std::set<std::string> folders_;
   std::set<std::string> readOnly_;
+  std::set<std::string> openElsewhere_;
+  std::set<std::string> removeRefused_;
+  std::map<std::string, std::uint64_t> ids_;
+  std::map<std::string, std::uint64_t> writes_;
+  std::uint64_t nextId_ = 1;
 };

@@ -255,3 +255,29 @@ bool StdFileAccess::CreateFolders(const std::string& path, FileError& error) {
   error.denied = ec == std::errc::permission_denied || ec == std::errc::read_only_file_system;
   return false;
 }
+
+bool StdFileAccess::IdentityOf(const std::string& path, FileIdentity& identity) {
+#ifdef _WIN32
+  (void)path;
+  (void)identity;
+  return false;
+#else
+  StatBuffer info{};
+  if (StatOf(path, info) != 0) return false;
+  identity.volume = static_cast<std::uint64_t>(info.st_dev);
+  identity.index = static_cast<std::uint64_t>(info.st_ino);
+  return true;
+#endif
+}
+
+bool StdFileAccess::StampOf(const std::string& path, FileStamp& stamp) {
+  StatBuffer info{};
+  if (StatOf(path, info) != 0) return false;
+#if defined(_WIN32) || defined(__APPLE__)
+  stamp.written = static_cast<std::uint64_t>(info.st_mtime);
+#else
+  stamp.written = static_cast<std::uint64_t>(info.st_mtim.tv_sec) * 1000000000u + static_cast<std::uint64_t>(info.st_mtim.tv_nsec);
+#endif
+  stamp.size = static_cast<std::uint64_t>(info.st_size);
+  return true;
+}

@@ -14,6 +14,9 @@ class StdFileAccess : public FileAccess {
   bool Move(const std::string& from, const std::string& to, bool replace, FileError& error) override;
   bool Remove(const std::string& path, FileError& error) override;
   bool CreateFolders(const std::string& path, FileError& error) override;
+  // Device and inode; on Windows the C runtime tells no file index, so there none is had.
+  bool IdentityOf(const std::string& path, FileIdentity& identity) override;
+  bool StampOf(const std::string& path, FileStamp& stamp) override;
 
   // One shared instance; it holds no state.
   static StdFileAccess& Instance();

@@ -175,3 +175,36 @@ bool Win32FileAccess::CreateFolders(const std::string& path, FileError& error) {
   }
   return Failed(error);
 }
+
+bool Win32FileAccess::IdentityOf(const std::string& path, FileIdentity& identity) {
+  // No access asked for, every sharing allowed: a file another program holds is still told,
+  // and a folder opens too (backup semantics).
+  HANDLE file = ::CreateFileW(WideText::From(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool ok = ::GetFileInformationByHandle(file, &info) != 0;
+  ::CloseHandle(file);
+  if (!ok) return false;
+  identity.volume = info.dwVolumeSerialNumber;
+  identity.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
+bool Win32FileAccess::StampOf(const std::string& path, FileStamp& stamp) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExW(WideText::From(path).c_str(), GetFileExInfoStandard, &data)) return false;
+  stamp.written = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
+
+bool Win32FileAccess::OpenElsewhere(const std::string& path) {
+  HANDLE file = ::CreateFileW(WideText::From(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD code = ::GetLastError();
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+  }
+  ::CloseHandle(file);
+  return false;
+}

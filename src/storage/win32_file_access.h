@@ -14,6 +14,11 @@ class Win32FileAccess : public FileAccess {
   bool Move(const std::string& from, const std::string& to, bool replace, FileError& error) override;
   bool Remove(const std::string& path, FileError& error) override;
   bool CreateFolders(const std::string& path, FileError& error) override;
+  // Volume serial number and file index (GetFileInformationByHandle).
+  bool IdentityOf(const std::string& path, FileIdentity& identity) override;
+  bool StampOf(const std::string& path, FileStamp& stamp) override;
+  // Opening it without sharing fails with a sharing or lock violation.
+  bool OpenElsewhere(const std::string& path) override;
   // Knows the two-byte characters of the user's code page, whose second byte can be a backslash.
 
   // One shared instance; it holds no state.

@@ -15,7 +15,9 @@ INT_PTR CALLBACK Dialog::StaticDialogProc(HWND window, UINT message, WPARAM wPar
   }
 }
 
-INT_PTR Dialog::DoModal(HWND owner) {
+INT_PTR Dialog::DoModal(HWND owner) { return DoModalWhile(owner, nullptr, true); }
+
+INT_PTR Dialog::DoModalWhile(HWND owner, const std::function<bool()>& running, bool show) {
   if (owner == nullptr) owner = MainWindow();
   if (owner != nullptr && !::IsWindow(owner)) owner = nullptr;
   owner_ = owner;
@@ -31,9 +33,9 @@ INT_PTR Dialog::DoModal(HWND owner) {
     modal_ = false;
     return -1;
   }
-  ModalWindows::Scope running(window);
-  if (!ending_) ::ShowWindow(window, SW_SHOW);
-  while (!ending_ && hwnd() != nullptr) {
+  ModalWindows::Scope modalScope(window);
+  if (!ending_ && show) ::ShowWindow(window, SW_SHOW);
+  while (!ending_ && hwnd() != nullptr && (!running || running())) {
     if (!PumpMessage()) break;
   }
   ReleaseOwner();

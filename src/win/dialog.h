@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,10 @@ class Dialog : public Window {
   // Runs the dialog until EndDialog; with no owner the main window owns it
   // and is disabled meanwhile. Returns the EndDialog value, -1 on failure.
   INT_PTR DoModal(HWND owner = nullptr);
+  // As DoModal, but the loop also ends once `running` says false (asked after each message; the
+  // one who makes it false posts a message to wake the loop), and the window is shown at once
+  // only when `show`. For a window over work done elsewhere, such as a progress window.
+  INT_PTR DoModalWhile(HWND owner, const std::function<bool()>& running, bool show);
   bool CreateModeless(HWND parent);
   void EndDialog(INT_PTR result);
 

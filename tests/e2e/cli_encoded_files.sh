@@ -78,6 +78,19 @@ if [ -x "$native" ]; then
     expect_eq "--to '$to' is refused with 2" "$(status "$native" decode victim.QZD --key k --to "$to")" 2
   done
   check "the encoded file itself is never replaced" cmp -s victim.QZD victim.QZD.keep
+  # Links and stored paths lead to the same file: decided by the file, not by the name.
+  ln -sf victim.QZD victim_link.QZD
+  ln -f victim.QZD victim_hard.QZD
+  for to in victim_link.QZD victim_hard.QZD "$work/crafted//victim.QZD"; do
+    expect_eq "--to '$to' (the encoded file under another name) is refused with 2" \
+      "$(status "$native" decode victim.QZD --key k --to "$to")" 2
+  done
+  craft self.QZD "$work/crafted/self.QZD"
+  cp self.QZD self.QZD.keep
+  expect_eq "decode --force of a file whose stored path is itself is refused with 1" \
+    "$(status "$native" decode self.QZD --key k --force)" 1
+  check "and the encoded file stays" cmp -s self.QZD self.QZD.keep
+  check "the encoded file itself is never replaced through a link" cmp -s victim.QZD victim.QZD.keep
   cd "$work" || exit 1
 
   # Folders and unreadable files, for every command that reads a file.
@@ -135,6 +148,19 @@ if [ -f "$winexe" ]; then
   for to in "" "wsub" "wvictim.QZD"; do
     expect_eq "Windows: --to '$to' is refused with 2" "$(status wcli decode wvictim.QZD --key k --to "$to")" 2
   done
+  # The encoded file under every other name: Unix links (which Wine follows), \\?\, \\.\, case,
+  # a trailing dot; and a stored path that is the encoded file itself.
+  cp wvictim.QZD wvictim.QZD.keep
+  ln -sf wvictim.QZD wlink.QZD
+  for to in wlink.QZD "\\\\?\\$wdir\\wvictim.QZD" "\\\\.\\$wdir\\wvictim.QZD" "$wdir\\WVICTIM.QZD" "$wdir\\wvictim.QZD."; do
+    expect_eq "Windows: --to '$to' (the encoded file) is refused with 2" "$(status wcli decode wvictim.QZD --key k --to "$to")" 2
+  done
+  check "Windows: the encoded file stays" cmp -s wvictim.QZD wvictim.QZD.keep
+  wcraft wself.QZD "$wdir\\WSELF.QZD"
+  cp wself.QZD wself.QZD.keep
+  expect_eq "Windows: decode --force of a file whose stored path is itself is refused with 1" \
+    "$(status wcli decode wself.QZD --key k --force)" 1
+  check "Windows: and it stays" cmp -s wself.QZD wself.QZD.keep
   cd "$work" || exit 1
   # Folders, and a file another program holds open without sharing.
   mkdir -p wfolder

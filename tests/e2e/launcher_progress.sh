@@ -67,7 +67,7 @@ sleep 0.5
 expect_eq "the original is as it was" "$(stat -c %s "$docs/huge.bin")" 8589934592
 expect_eq "no encoded or temporary file is left beside the program" "$(ls "$dir" | tr '\n' ' ')" "Velta.exe Velta.ini "
 expect_eq "and nothing was added" "$(field "$(driver launcher Velta)" rows)" 0
-driver command Velta 32772
+driver command Velta $ID_EXIT
 check "Exit ends the clock" velta_ended 15
 
 # The Japanese window.

@@ -10,6 +10,7 @@
 #include "launcher/file_encoding.h"
 #include "launcher/launcher_add_encode_dialog.h"
 #include "launcher/restore_encoded_item.h"
+#include "storage/win32_file_access.h"
 #include "launcher_test_files.h"
 #include "resource.h"
 #include "ui_script.h"
@@ -80,12 +81,14 @@ TEST(LauncherAddEncodeDialog, EncodeTogglesTheKeyFieldAndKeepsItsText) {
     bool labelAtStart = true, keyAtStart = true, afterTick = false, afterClear = true;
     std::string keyText;
     LONG keyStyle = 0;
+    std::string note;
   } seen;
   UiScript script({
       UiScript::OnDialog(kAdd, [&](HWND w) {
         seen.labelAtStart = Enabled(w, IDC_LAUNCHER_ADD_KEY_LABEL);
         seen.keyAtStart = Enabled(w, IDC_LAUNCHER_ADD_KEY);
         seen.keyStyle = ::GetWindowLongA(::GetDlgItem(w, IDC_LAUNCHER_ADD_KEY), GWL_STYLE);
+        seen.note = UiScript::Text(w, IDC_LAUNCHER_ADD_NOTE);
         ::SendDlgItemMessageA(w, IDC_LAUNCHER_ADD_ENCODE, BM_CLICK, 0, 0);
         seen.afterTick = Enabled(w, IDC_LAUNCHER_ADD_KEY) && Enabled(w, IDC_LAUNCHER_ADD_KEY_LABEL);
         ::SetDlgItemTextA(w, IDC_LAUNCHER_ADD_KEY, "secret");
@@ -103,7 +106,8 @@ TEST(LauncherAddEncodeDialog, EncodeTogglesTheKeyFieldAndKeepsItsText) {
   EXPECT_TRUE(seen.afterTick);
   EXPECT_FALSE(seen.afterClear);
   EXPECT_EQ(seen.keyText, "secret");
-  EXPECT_EQ(seen.keyStyle & ES_PASSWORD, 0) << "the add dialog shows the key as typed";
+  EXPECT_NE(seen.keyStyle & ES_PASSWORD, 0) << "the add dialog hides the key, as the key dialog does";
+  EXPECT_NE(seen.note.find("deletes the original file"), std::string::npos) << seen.note;
   EXPECT_EQ(dialog.encode, 1);
   EXPECT_EQ(dialog.key, "secret");
 }
@@ -235,8 +239,10 @@ TEST(RestoreEncodedItem, FollowsTheAnswers) {
     int answer;
     const char* key;  // nullptr: cancel the key dialog
     bool removed, encodedStays, originalBack;
+    bool userFileThere = false;  // a file of the user's at the stored path: kept, and told
   };
   const Case cases[] = {
+      {"Yes, a file of the user's at the stored path", IDYES, "right", false, true, false, true},
       {"Cancel", IDCANCEL, nullptr, false, true, false},
       {"No", IDNO, nullptr, true, true, false},
       {"Yes, right key", IDYES, "right", true, false, true},
@@ -253,6 +259,7 @@ TEST(RestoreEncodedItem, FollowsTheAnswers) {
     item.path = dir + "Doc.QZD";
     item.name = "Doc";
     item.encoded = 1;
+    if (c.userFileThere) WriteBytes(dir + "doc.txt", {'m', 'i', 'n', 'e'});
     std::string question;
     std::vector<UiScript::Step> steps{UiScript::OnMessageBox(kRestoreQuestion, c.answer, &question)};
     if (c.answer == IDYES) {
@@ -261,12 +268,14 @@ TEST(RestoreEncodedItem, FollowsTheAnswers) {
         UiScript::Click(w, c.key ? IDOK : IDCANCEL);
       }));
     }
+    if (c.userFileThere) steps.push_back(UiScript::OnMessageBox("is there already", IDOK));
     UiScript script(steps);
-    EXPECT_EQ(RestoreEncodedItem(item, nullptr), c.removed) << c.what;
+    EXPECT_EQ(RestoreEncodedItem(item, nullptr, Win32FileAccess::Instance()), c.removed) << c.what;
     EXPECT_TRUE(script.Done()) << c.what;
     EXPECT_EQ(question, "Is an encoding file restored? ") << c.what;
     EXPECT_EQ(Exists(dir + "Doc.QZD"), c.encodedStays) << c.what;
-    EXPECT_EQ(Exists(dir + "doc.txt"), c.originalBack) << c.what;
+    EXPECT_EQ(Exists(dir + "doc.txt"), c.originalBack || c.userFileThere) << c.what;
+    if (c.userFileThere) EXPECT_EQ(ReadBytes(dir + "doc.txt"), (std::vector<std::uint8_t>{'m', 'i', 'n', 'e'})) << c.what;
     if (c.originalBack) {
       EXPECT_EQ(ReadBytes(dir + "doc.txt"), content);
     }

@@ -18,6 +18,8 @@
 #include "launcher/file_encoding.h"
 #include "launcher/file_progress_dialog.h"
 #include "launcher/launcher_groups.h"
+#include "launcher/restored_file_journal.h"
+#include "storage/ini_profile_store.h"
 #include "launcher_test_files.h"
 #include "resource.h"
 #include "ui_script.h"
@@ -589,6 +591,162 @@ TEST_F(LauncherWindowTest, AReEncodingThatFailsKeepsThePlainFileAndSaysSo) {
   EXPECT_EQ(Listing(dir), (std::vector<std::string>{"Secret.QZD", "release", "secret.exe", "secret.exe.mark"}));
   for (int i = 0; i < 100 && ActiveEncodedRuns() != 0; ++i) ::Sleep(20);
   EXPECT_EQ(ActiveEncodedRuns(), 0);
+  // The kept file stays listed; the next test's window would name it.
+  IniProfileStore store;
+  EXPECT_TRUE(RestoredFileJournal::Clear(store, plain) && store.Save().ok());
+}
+
+// Pumps this thread's messages until `done` or `ms` have passed.
+template <typename Done>
+void PumpUntil(Done done, DWORD ms) {
+  for (const DWORD start = ::GetTickCount(); !done() && ::GetTickCount() - start < ms;) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    ::Sleep(20);
+  }
+}
+
+UiScript::Step TypeKey(const char* key) {
+  return UiScript::OnDialog("Input an encoding key", [key](HWND w) {
+    ::SetDlgItemTextA(w, IDC_ENCODING_KEY, key);
+    UiScript::Click(w, IDOK);
+  });
+}
+
+// Empties the list of restored files in the settings.
+void ForgetLeftFiles() {
+  IniProfileStore store;
+  store.DeleteSection(RestoredFileJournal::kSection);
+  store.Save();
+}
+
+bool Listed(const std::string& path) {
+  IniProfileStore store;
+  for (const std::string& p : RestoredFileJournal::Paths(store))
+    if (p == path) return true;
+  return false;
+}
+
+// What a run of an encoded item does with what it finds, under Wine with the real files and
+// settings file: a run of a running item, a file of the user's or one an interrupted run left at
+// the stored path. In each, no byte of the user's is lost and no plain file is left unnamed.
+TEST_F(LauncherWindowTest, ARunNeverReplacesWhatIsAtTheStoredPathUnasked) {
+  ForgetLeftFiles();  // an earlier test's: they would be named in the middle of this one
+  const std::string dir = ScratchDir();
+  const std::string plain = CopyOfMarkHelper(dir, "tool.exe");
+  const auto program = ReadBytes(plain);
+  ASSERT_TRUE(EncodeFile(plain, dir + "Tool.QZD", "k3y", Win32FileAccess::Instance()));
+  std::filesystem::remove(plain);
+  const auto encoded = ReadBytes(dir + "Tool.QZD");
+  const LauncherItem item = Item(dir + "Tool.QZD", "Tool", 1);
+
+  {
+    SCOPED_TRACE("a file of the user's: the default answer keeps it");
+    WriteBytes(plain, {'m', 'i', 'n', 'e'});
+    std::string seen;
+    UiScript script({TypeKey("k3y"), UiScript::OnMessageBox("is there already", IDNO, &seen)});
+    EXPECT_FALSE(launcher->RunItem(item));
+    EXPECT_TRUE(script.Done());
+    EXPECT_NE(seen.find(plain), std::string::npos) << seen;
+    EXPECT_EQ(ReadBytes(plain), (std::vector<std::uint8_t>{'m', 'i', 'n', 'e'}));
+    EXPECT_EQ(ReadBytes(dir + "Tool.QZD"), encoded);
+    EXPECT_FALSE(Listed(plain)) << "the user's file is not the launcher's";
+    EXPECT_EQ(Listing(dir), (std::vector<std::string>{"Tool.QZD", "tool.exe"}));
+    std::filesystem::remove(plain);
+  }
+  {
+    SCOPED_TRACE("a second run of a running item is refused, naming it");
+    ASSERT_TRUE([&] {
+      UiScript script({TypeKey("k3y")});
+      return launcher->RunItem(item);
+    }());
+    ASSERT_NE(MarkTime(plain + ".mark"), 0u);
+    std::string seen;
+    UiScript script({TypeKey("k3y"), UiScript::OnMessageBox("is running already", IDOK, &seen)});
+    EXPECT_FALSE(launcher->RunItem(item));
+    EXPECT_TRUE(script.Done());
+    EXPECT_NE(seen.find("Tool"), std::string::npos) << seen;
+    EXPECT_EQ(ReadBytes(plain), program) << "the running program's file is left alone";
+    EXPECT_TRUE(Listed(plain));
+    WriteBytes(dir + "release", {});
+    PumpUntil([] { return ActiveEncodedRuns() == 0; }, 20000);
+    EXPECT_EQ(ActiveEncodedRuns(), 0);
+    EXPECT_FALSE(Exists(plain)) << "encoded again and deleted once the program ended";
+    EXPECT_FALSE(Listed(plain));
+    std::filesystem::remove(dir + "release");
+    std::filesystem::remove(plain + ".mark");
+  }
+  {
+    SCOPED_TRACE("a file an interrupted run left: encoded back first, edits kept");
+    auto edited = program;
+    edited.insert(edited.end(), {'e', 'd', 'i', 't'});  // bytes after the program's end: it still runs
+    WriteBytes(plain, edited);
+    {
+      IniProfileStore store;
+      ASSERT_TRUE(RestoredFileJournal::Record(store, plain) && store.Save().ok());
+    }
+    UiScript script({TypeKey("k3y"), UiScript::OnMessageBox("cut short", IDYES)});
+    EXPECT_TRUE(launcher->RunItem(item));
+    EXPECT_TRUE(script.Done());
+    ASSERT_NE(MarkTime(plain + ".mark"), 0u) << "the item runs, from what was left";
+    EXPECT_EQ(ReadBytes(plain), edited);
+    WriteBytes(dir + "release", {});
+    PumpUntil([] { return ActiveEncodedRuns() == 0; }, 20000);
+    EXPECT_FALSE(Exists(plain));
+    EXPECT_FALSE(Listed(plain));
+    std::string restored;
+    ASSERT_TRUE(DecodeFile(dir + "Tool.QZD", "k3y", restored, Win32FileAccess::Instance(), dir + "check.bin"));
+    EXPECT_EQ(ReadBytes(dir + "check.bin"), edited) << "the edits went into the item";
+  }
+}
+
+// A tab that holds 1000 items takes no more, by Add or by a drop: told before any dialog, and
+// once for a whole drop.
+TEST_F(LauncherWindowTest, AFullTabRefusesAddAndDropBeforeAnyDialog) {
+  ExModeSetting exMode(-1);
+  groups[0].assign(kMaxLauncherGroupItems, Item("C:\\x.exe", "x"));
+  std::string seen;
+  {
+    UiScript script({UiScript::OnMessageBox("as many as it can", IDOK, &seen)});
+    Press(IDC_LAUNCHER_ADD);
+    EXPECT_TRUE(script.Done());
+    EXPECT_NE(seen.find("1000"), std::string::npos) << seen;
+  }
+  const auto dropOf = [](const std::vector<std::string>& paths) {
+    std::string list;
+    for (const auto& p : paths) list += p + '\0';
+    list += '\0';
+    HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + list.size());
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size());
+    ::GlobalUnlock(memory);
+    return memory;
+  };
+  {
+    int boxes = 0;
+    UiScript script({UiScript::OnMessageBox("as many as it can", IDOK), [&](HWND w) {
+                       char cls[32] = {};
+                       ::GetClassNameA(w, cls, sizeof cls);
+                       if (std::string(cls) == "#32770") ++boxes;
+                       return false;
+                     }});
+    ::SendMessageA(W(), WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf({"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"})), 0);
+    EXPECT_EQ(boxes, 0) << "one message for the whole drop, and no add dialog";
+    EXPECT_EQ(groups[0].size(), static_cast<std::size_t>(kMaxLauncherGroupItems));
+  }
+  {
+    // Room for one: the first file is added through its dialog, the rest told once.
+    groups[0].pop_back();
+    std::string told;
+    UiScript script({UiScript::OnDialog("Add", [](HWND w) { UiScript::Click(w, IDOK); }),
+                     UiScript::OnMessageBox("were not added", IDOK, &told)});
+    ::SendMessageA(W(), WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf({"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"})), 0);
+    EXPECT_TRUE(script.Done());
+    EXPECT_NE(told.find("2 of the dropped files"), std::string::npos) << told;
+    EXPECT_EQ(groups[0].size(), static_cast<std::size_t>(kMaxLauncherGroupItems));
+    EXPECT_EQ(groups[0].back().path, "C:\\a.exe");
+  }
 }
 
 }  // namespace

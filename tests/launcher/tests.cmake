@@ -15,12 +15,15 @@ list(APPEND VELTA_CORE_TEST_SOURCES
   launcher/launcher_groups_test.cpp
   launcher/launcher_ini_test.cpp
   launcher/active_encoded_runs_test.cpp
-  launcher/restored_file_journal_test.cpp)
+  launcher/restored_file_journal_test.cpp
+  launcher/path_identity_test.cpp
+  launcher/encoded_run_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
   launcher/launcher_dialogs_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
   launcher/launcher_window_test.cpp
-  launcher/neighbour_win_test.cpp)
+  launcher/neighbour_win_test.cpp
+  launcher/path_identity_win_test.cpp)
 if(WIN32)
   # Started by the launcher in the end-to-end test.
   add_executable(launcher_mark_helper WIN32 launcher/mark_helper.cpp)

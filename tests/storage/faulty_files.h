@@ -79,6 +79,9 @@ class FaultyFiles : public FileAccess {
     return real_.CreateFolders(path, error);
   }
   std::string FolderOf(const std::string& path) override { return real_.FolderOf(path); }
+  bool IdentityOf(const std::string& path, FileIdentity& identity) override { return real_.IdentityOf(path, identity); }
+  bool StampOf(const std::string& path, FileStamp& stamp) override { return real_.StampOf(path, stamp); }
+  bool OpenElsewhere(const std::string& path) override { return real_.OpenElsewhere(path); }
   void Pause(int) override { ++pauses; }
 
   static FileError Denied() { return FileError{13, "permission denied", true, false}; }
