@@ -257,8 +257,8 @@ float IniProfileStore::GetFloat(std::string_view section, std::string_view key, 
 
 std::string IniProfileStore::GetString(std::string_view section, std::string_view key, std::string_view fallback) {
   const auto v = Find(section, key);
-  // A value needs its line end; a last line without one reads as missing.
-  if (!v || !v->terminated) return std::string(fallback);
+  // A last line without a line end is a line like any other (hand-edited files end so).
+  if (!v) return std::string(fallback);
   std::string text;
   if (!Decode(v->text, text)) return std::string(fallback);
   if (text.find(kLineBreakMark) == std::string::npos) return text;
@@ -281,7 +281,7 @@ std::size_t IniProfileStore::GetStringToBuffer(std::string_view section, std::st
 bool IniProfileStore::GetBinary(std::string_view section, std::string_view key, void* destination,
                                 const void* fallback, std::size_t size) {
   const auto v = Find(section, key);
-  const std::size_t length = (v && v->terminated) ? v->text.size() : 0;
+  const std::size_t length = v ? v->text.size() : 0;
   if (length != 0 && length / 2 == size && length % 2 == 0) {
     ProfileText::HexDecode(v->text, static_cast<std::uint8_t*>(destination));
     return true;
@@ -295,7 +295,7 @@ std::size_t IniProfileStore::GetBinaryCopy(std::string_view section, std::string
                                            std::vector<std::uint8_t>& out, const void* fallback,
                                            std::size_t fallbackSize) {
   const auto v = Find(section, key);
-  const std::size_t length = (v && v->terminated) ? v->text.size() : 0;
+  const std::size_t length = v ? v->text.size() : 0;
   if (length >= 2 && length % 2 == 0) {
     out.assign(length / 2, 0);
     ProfileText::HexDecode(v->text, out.data());

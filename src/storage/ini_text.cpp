@@ -167,7 +167,7 @@ std::optional<IniText::Value> IniText::Find(std::string_view section, std::strin
   const std::uint32_t id = FindLine(b, key);
   if (id == kNone) return std::nullopt;
   const Line& line = lines_[id];
-  return Value{std::string_view(line.data + key.size() + 1, line.size - key.size() - 1), line.end != LineEnd::None};
+  return Value{std::string_view(line.data + key.size() + 1, line.size - key.size() - 1)};
 }
 
 void IniText::SectionNames(std::vector<std::string>& names) const {

@@ -43,8 +43,7 @@ class IniText {
   const std::string& Render() const;
 
   struct Value {
-    std::string_view text;  // from after "=" up to the line end
-    bool terminated;        // a line end follows
+    std::string_view text;  // from after "=" up to the line end, or the end of the text
   };
   std::optional<Value> Find(std::string_view section, std::string_view key) const;
 

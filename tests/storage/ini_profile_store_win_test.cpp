@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "storage/file_replacement.h"
+#include "storage/ini_last_line_cases.h"
 #include "storage/ini_profile_store.h"
 #include "storage/scratch_dir.h"
 #include "storage/settings_place.h"
@@ -245,6 +246,37 @@ TEST(IniProfileStoreWindows, HandEditedFilesReadAsTheSystemReadsThem) {
     EXPECT_EQ(std::string(sections, got), std::string("Settings\0Adjust\0New\0", 20)) << c.what;
     const std::string written = ScratchDir::Read(file);
     EXPECT_EQ(written.compare(0, 3, "\xEF\xBB\xBF") == 0, c.text.compare(0, 3, "\xEF\xBB\xBF") == 0) << c.what;
+  }
+}
+
+// The system's own reading of a value, through the wide function (names and paths here are ASCII).
+std::string SystemGetStringW(const std::string& file, const char* section, const char* key) {
+  const auto wide = [](std::string_view text) { return std::wstring(text.begin(), text.end()); };
+  wchar_t buffer[512];
+  const DWORD n = ::GetPrivateProfileStringW(wide(section).c_str(), wide(key).c_str(), L"<missing>", buffer, 512,
+                                             wide(file).c_str());
+  return std::string(buffer, buffer + n);
+}
+
+// A value on the last line, with or without its line end: the store reads
+// what the system reads, before and after writing the values back.
+TEST(IniProfileStoreWindows, ALastLineWithoutLineEndReadsAsTheSystemReadsIt) {
+  ScratchDir dir;
+  for (const ini_last_line::Case& c : ini_last_line::Cases()) {
+    const std::string file = FullPath(dir.File(c.name + ".ini"));
+    ScratchDir::Write(file, c.text);
+    {
+      IniProfileStore store(file, Win32FileAccess::Instance());
+      for (const ini_last_line::Value& v : ini_last_line::Values()) {
+        EXPECT_EQ(SystemGetStringW(file, "Settings", v.key), v.text) << c.name << ": " << v.key;
+        EXPECT_EQ(store.GetString("Settings", v.key, "<missing>"), v.text) << c.name << ": " << v.key;
+        store.WriteString("Settings", v.key, store.GetString("Settings", v.key, "<missing>"));
+      }
+      ASSERT_TRUE(store.Flush());
+    }
+    EXPECT_EQ(ScratchDir::Read(file), c.saved) << c.name;
+    for (const ini_last_line::Value& v : ini_last_line::Values())
+      EXPECT_EQ(SystemGetStringW(file, "Settings", v.key), v.text) << c.name << " after saving: " << v.key;
   }
 }
 
