@@ -80,7 +80,7 @@ int Refused(const char* command, const EncodedFileOutcome& outcome, const std::s
 
 int RunEncode(int argc, char** argv) {
   static const char kUsage[] = "encode SRC --name NAME --key KEY [--dir DIR] [--code-page N]";
-  CliArgs args(argc, argv, 2);
+  CliArgs args(argc, argv, 2, {"--name", "--key", "--dir", "--code-page"});
   const auto name = args.Option("--name");
   const auto key = args.Option("--key");
   const auto dir = args.Option("--dir");
@@ -106,7 +106,7 @@ int RunEncode(int argc, char** argv) {
 
 int RunDecode(int argc, char** argv) {
   static const char kUsage[] = "decode FILE --key KEY [--to PATH] [--force] [--code-page N]";
-  CliArgs args(argc, argv, 2);
+  CliArgs args(argc, argv, 2, {"--key", "--to", "--code-page", "--force"});
   const auto key = args.Option("--key");
   const auto to = args.Option("--to");
   const auto codePageId = args.Option("--code-page");
@@ -137,7 +137,7 @@ int RunDecode(int argc, char** argv) {
 
 int RunInfo(int argc, char** argv) {
   static const char kUsage[] = "info FILE --key KEY [--code-page N]";
-  CliArgs args(argc, argv, 2);
+  CliArgs args(argc, argv, 2, {"--key", "--code-page"});
   const auto key = args.Option("--key");
   const auto codePageId = args.Option("--code-page");
   const auto& rest = args.Positional();

@@ -73,7 +73,7 @@ int Refused(const IniProfileStore& store, std::initializer_list<std::string_view
 }  // namespace
 
 int RunIni(int argc, char** argv) {
-  CliArgs args(argc, argv, 2);
+  CliArgs args(argc, argv, 2, {"--default"});
   const auto fallback = args.Option("--default");
   const std::vector<std::string>& rest = args.Positional();
   if (args.Error()) return Usage(args.ErrorText().c_str());

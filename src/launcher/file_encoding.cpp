@@ -99,19 +99,25 @@ Status OpenEncoded(FileAccess& files, const std::string& path, const KeySchedule
   file = files.OpenRead(path, error);
   if (!file || !file->Size(total, error)) return Status::Unreadable;
   if (total < kEncodedTrailerSize) return Status::NotEncoded;
-  const std::uint64_t start = total > kEncodedTailSize ? (total - kEncodedTailSize) & ~std::uint64_t{7} : 0;
-  std::vector<std::uint8_t> tail(static_cast<std::size_t>(total - start));
-  std::size_t got = 0;
-  if (!file->Seek(start, error) || !FileAccess::ReadFully(*file, tail.data(), tail.size(), got, error))
-    return Status::Unreadable;
-  if (got != tail.size()) {
-    error = FileError::Unknown("the file got shorter while it was read");
-    return Status::Unreadable;
+  // The end that holds any path within its limit; read again further back for a longer one.
+  std::uint64_t tailSize = kEncodedTailSize;
+  for (;;) {
+    const std::uint64_t start = total > tailSize ? (total - tailSize) & ~std::uint64_t{7} : 0;
+    std::vector<std::uint8_t> tail(static_cast<std::size_t>(total - start));
+    std::size_t got = 0;
+    if (!file->Seek(start, error) || !FileAccess::ReadFully(*file, tail.data(), tail.size(), got, error))
+      return Status::Unreadable;
+    if (got != tail.size()) {
+      error = FileError::Unknown("the file got shorter while it was read");
+      return Status::Unreadable;
+    }
+    const std::uint64_t blocks = TransformedBlockCount(total), first = start / 8;
+    if (blocks > first) KeyedBlockTransformBlocks(tail.data(), static_cast<std::size_t>(blocks - first), first, schedule, false);
+    trailer = EncodedTrailer{};
+    if (ParseEncodedTrailer(tail.data(), tail.size(), total, trailer)) return Status::Ok;
+    if (trailer.tailNeeded <= tail.size()) return Status::NotEncoded;
+    tailSize = trailer.tailNeeded;
   }
-  const std::uint64_t blocks = TransformedBlockCount(total), first = start / 8;
-  if (blocks > first) KeyedBlockTransformBlocks(tail.data(), static_cast<std::size_t>(blocks - first), first, schedule, false);
-  if (!ParseEncodedTrailer(tail.data(), tail.size(), total, trailer)) return Status::NotEncoded;
-  return Status::Ok;
 }
 
 // Decodes the content of an opened encoded file into `out` (or nowhere) and checks its digest.
@@ -266,6 +272,15 @@ EncodedFileOutcome DecodeEncodedFile(const std::string& encodedPath, std::string
   if (!readable) outcome.storedPath = ShownStoredPath(trailer.path);
   std::string target = options.to;
   if (target.empty()) {
+    if (trailer.overLong) {
+      // No path this system writes to; the digest tells such a file from a damaged one.
+      if (progress != nullptr) progress->total = trailer.contentSize;
+      outcome.status = DecodeStream(*file, trailer, schedule, nullptr, progress, outcome.error);
+      if (!outcome.ok()) return outcome;
+      outcome.pathProblem = StoredPath::Problem::TooLong;
+      outcome.status = Status::UnsafePath;
+      return outcome;
+    }
     outcome.pathProblem =
         readable ? StoredPath::Check(outcome.storedPath, StoredPath::kNative) : StoredPath::Problem::NotText;
     if (outcome.pathProblem != StoredPath::Problem::None) {
@@ -314,6 +329,8 @@ EncodedFileOutcome InspectEncodedFile(const std::string& encodedPath, std::strin
   if (!info.pathReadable) {
     info.storedPath = ShownStoredPath(trailer.path);
     outcome.pathProblem = StoredPath::Problem::NotText;
+  } else if (trailer.overLong) {
+    outcome.pathProblem = StoredPath::Problem::TooLong;
   }
   outcome.storedPath = info.storedPath;
   info.storedAsUtf8 = trailer.utf8;
