@@ -60,6 +60,9 @@ class FileAccess {
   virtual std::string FolderOf(const std::string& path);
   // Waits before a failed step is tried again.
   virtual void Pause(int milliseconds);
+  // The file a symbolic link at `path` finally names, so that a replacement goes through the
+  // link and leaves it a link; `path` itself when it is no link or names nothing.
+  virtual std::string ResolveLinks(const std::string& path);
 
   // The whole content of `path`. Missing: there is no such file; Failed: it exists (or may
   // exist) but could not be read completely, or is not a file.

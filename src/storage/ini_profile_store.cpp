@@ -157,7 +157,9 @@ const IniProfileStore::SaveOutcome& IniProfileStore::Save() {
     dirty_ = false;
     return lastSave_;
   }
-  FileReplacement replacement(files_, path_);
+  // A settings file that is a symbolic link keeps being one: its target gets the new text.
+  const std::string target = files_.ResolveLinks(path_);
+  FileReplacement replacement(files_, target);
   if (replacement.Begin(error)) {
     if (!replacement.Write(text.data(), text.size(), error) || !replacement.Commit(error))
       return failed(Status::Failed, error.message);
@@ -166,9 +168,9 @@ const IniProfileStore::SaveOutcome& IniProfileStore::Save() {
   }
   // No temporary file in that folder; the file itself may still be writable (a permission
   // given for the file alone).
-  if (files_.KindOf(path_) == FileAccess::Kind::File) {
+  if (files_.KindOf(target) == FileAccess::Kind::File) {
     FileError inPlace;
-    if (auto file = files_.OpenExisting(path_, inPlace)) {
+    if (auto file = files_.OpenExisting(target, inPlace)) {
       if (file->Write(text.data(), text.size(), inPlace) && file->Commit(inPlace)) {
         dirty_ = false;
         return lastSave_;

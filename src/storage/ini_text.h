@@ -14,7 +14,7 @@
 // exactly, with case.
 //
 // Text that is not single-byte (UTF-16, with its byte-order mark in either
-// order) is foreign: it holds no sections and must not be changed. So is text
+// order or without one) is foreign: it holds no sections and must not be changed. So is text
 // of 4 GiB or more, far beyond any settings file: lines are counted and
 // measured in 32 bits.
 #pragma once

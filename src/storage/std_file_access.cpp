@@ -245,6 +245,13 @@ bool StdFileAccess::Remove(const std::string& path, FileError& error) {
 #endif
 }
 
+std::string StdFileAccess::ResolveLinks(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) return path;
+  const std::filesystem::path target = std::filesystem::canonical(path, ec);
+  return ec || !std::filesystem::is_regular_file(target, ec) ? path : target.string();
+}
+
 bool StdFileAccess::CreateFolders(const std::string& path, FileError& error) {
   std::error_code ec;
   std::filesystem::create_directories(path, ec);

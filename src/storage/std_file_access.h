@@ -14,6 +14,7 @@ class StdFileAccess : public FileAccess {
   bool Move(const std::string& from, const std::string& to, bool replace, FileError& error) override;
   bool Remove(const std::string& path, FileError& error) override;
   bool CreateFolders(const std::string& path, FileError& error) override;
+  std::string ResolveLinks(const std::string& path) override;
 
   // One shared instance; it holds no state.
   static StdFileAccess& Instance();

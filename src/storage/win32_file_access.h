@@ -14,6 +14,7 @@ class Win32FileAccess : public FileAccess {
   bool Move(const std::string& from, const std::string& to, bool replace, FileError& error) override;
   bool Remove(const std::string& path, FileError& error) override;
   bool CreateFolders(const std::string& path, FileError& error) override;
+  std::string ResolveLinks(const std::string& path) override;
   // Knows the two-byte characters of the user's code page, whose second byte can be a backslash.
 
   // One shared instance; it holds no state.
