@@ -82,10 +82,19 @@ IniProfileStore::IniProfileStore(std::string path, FileAccess& files, const Code
 IniProfileStore::IniProfileStore(std::string path, std::string fallbackPath, FileAccess& files,
                                  const CodePage& system, const CodePage& legacy)
     : path_(std::move(path)), fallbackPath_(std::move(fallbackPath)), files_(files) {
-  // Settings that once had to move to the fallback place are found there first.
-  if (!fallbackPath_.empty() && files_.KindOf(fallbackPath_) == FileAccess::Kind::File) {
-    path_ = fallbackPath_;
-    fallbackPath_.clear();
+  // A copy with its own file keeps to it: the fallback place is shared by every copy of the
+  // program, so it holds only the settings of a copy whose folder has none and takes none.
+  if (!fallbackPath_.empty()) {
+    if (files_.KindOf(path_) != FileAccess::Kind::Missing) {
+      fallbackPath_.clear();
+    } else if (files_.KindOf(fallbackPath_) == FileAccess::Kind::File) {
+      FileReplacement probe(files_, path_);  // abandoned at once: nothing stays behind
+      FileError refused;
+      if (!probe.Begin(refused) && refused.denied) {
+        path_ = fallbackPath_;
+        fallbackPath_.clear();
+      }
+    }
   }
   if (path_.empty()) return;
   std::string text;
@@ -179,8 +188,11 @@ const IniProfileStore::SaveOutcome& IniProfileStore::Save() {
     }
     if (!inPlace.denied) return failed(Status::Failed, inPlace.message);
   }
-  // The folder will not take the settings at all: they move to the fallback place for good.
-  if (!error.denied || fallbackPath_.empty()) return failed(Status::Failed, error.message);
+  // The folder will not take the settings at all: they move to the fallback place, where this
+  // copy finds them as long as its folder has no settings file of its own. One it has but
+  // cannot write is told as a failure: saving elsewhere would be read by no one.
+  if (!error.denied || fallbackPath_.empty() || files_.KindOf(path_) != FileAccess::Kind::Missing)
+    return failed(Status::Failed, error.message);
   const std::string fallback = std::exchange(fallbackPath_, std::string());
   FileError elsewhere;
   const std::string folder = files_.FolderOf(fallback);

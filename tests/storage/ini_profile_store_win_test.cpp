@@ -128,8 +128,10 @@ TEST(IniProfileStoreWindows, AReadOnlySettingsFileIsNeverWritten) {
   ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-// The settings found in the user's application data folder are the ones read, once they exist.
-TEST(IniProfileStoreWindows, TheApplicationDataCopyIsReadFirstWhenItExists) {
+// The user's application data folder is one place for every copy of the program: a copy whose
+// folder takes files keeps its settings beside it, even when that place holds some (those of a
+// copy in a folder that takes none, as the end-to-end scripts show with a locked folder).
+TEST(IniProfileStoreWindows, TheApplicationDataCopyIsNotReadByACopyWhoseFolderTakesFiles) {
   const std::string appData = SettingsPlace::AppDataIni();
   ASSERT_FALSE(appData.empty());
   EXPECT_NE(appData.find("\\Orvex's Applications\\velta_win_tests\\velta_win_tests.ini"), std::string::npos)
@@ -142,15 +144,19 @@ TEST(IniProfileStoreWindows, TheApplicationDataCopyIsReadFirstWhenItExists) {
   FileError error;
   ASSERT_TRUE(Win32FileAccess::Instance().CreateFolders(SettingsPlace::AppDataFolder(), error)) << error.message;
   ScratchDir::Write(appData, "[Settings]\r\nOption=6\r\n");
-  {
-    IniProfileStore store;
-    EXPECT_EQ(store.path(), appData);
-    EXPECT_EQ(store.GetInt("Settings", "Option", 0), 6);
-    store.WriteInt("Settings", "Option", 7);
-    EXPECT_TRUE(store.Save().ok());
+  for (const char* own : {"", "[Settings]\r\nOption=8\r\n"}) {
+    if (*own != '\0') ScratchDir::Write(beside, own);
+    {
+      IniProfileStore store;
+      EXPECT_EQ(store.path(), beside);
+      EXPECT_EQ(store.GetInt("Settings", "Option", 0), *own != '\0' ? 8 : 0);
+      store.WriteInt("Settings", "Option", 7);
+      EXPECT_TRUE(store.Save().ok());
+    }
+    EXPECT_EQ(ScratchDir::Read(beside), "[Settings]\r\nOption=7\r\n");
+    EXPECT_EQ(ScratchDir::Read(appData), "[Settings]\r\nOption=6\r\n") << "the other copy's settings stay";
+    ::DeleteFileA(beside.c_str());
   }
-  EXPECT_EQ(ScratchDir::Read(appData), "[Settings]\r\nOption=7\r\n");
-  EXPECT_EQ(::GetFileAttributesA(beside.c_str()), INVALID_FILE_ATTRIBUTES);
   ::DeleteFileA(appData.c_str());
   ::RemoveDirectoryA(SettingsPlace::AppDataFolder().c_str());
 }
