@@ -52,16 +52,40 @@ gtest() {  # gtest LABEL DIR COMMAND...  (runs COMMAND inside DIR)
   fi
 }
 
-# Runs an end-to-end script; it prints "ok - ..." and "not ok - ..." lines.
+# Runs an end-to-end script into its log; it prints "ok - ..." and "not ok - ..." lines. Its
+# status and time go beside the log (the time orders the next run's queue, longest first).
+e2e_run() {  # e2e_run SCRIPT
+  local name start
+  name=$(basename "$1" .sh)
+  start=$(date +%s)
+  timeout 300 bash "$1" >"$LOGS/e2e-$name.log" 2>&1
+  echo $? >"$LOGS/e2e-$name.rc"
+  echo $(( $(date +%s) - start )) >"$LOGS/e2e-$name.seconds"
+}
+
+# One lane of end-to-end scripts: its own display and Wine prefix (with its own wineserver,
+# registry and %APPDATA%), taking scripts from the shared queue until it is empty.
+e2e_lane() {  # e2e_lane DISPLAY PREFIX QUEUE
+  export DISPLAY=$1 WINEPREFIX=$2 VELTA_BASE_PREFIX=$2
+  velta_wine_prefix_ja >/dev/null
+  velta_wine_start
+  local script
+  while script=$(flock "$3.lock" sh -c 'head -n 1 "$1"; sed -i 1d "$1"' _ "$3") && [ -n "$script" ]; do
+    e2e_run "$script"
+  done
+  velta_wine_stop
+}
+
+# Adds up an end-to-end script's log.
 e2e() {  # e2e SCRIPT
   local script=$1 name
   name=$(basename "$script" .sh)
   local log="$LOGS/e2e-$name.log"
-  timeout 300 bash "$script" >"$log" 2>&1
-  local rc=$?
+  local rc
+  rc=$(cat "$LOGS/e2e-$name.rc" 2>/dev/null || echo 1)
   local pass fail
-  pass=$(grep -c '^ok - ' "$log")
-  fail=$(grep -c '^not ok - ' "$log")
+  pass=$(grep -c '^ok - ' "$log" 2>/dev/null); pass=${pass:-0}
+  fail=$(grep -c '^not ok - ' "$log" 2>/dev/null); fail=${fail:-0}
   if [ "$rc" -ne 0 ] && [ "$fail" -eq 0 ]; then fail=1; echo "not ok - $name ended with status $rc" >>"$log"; fi
   PASSED=$((PASSED + pass)); FAILED=$((FAILED + fail))
   echo "e2e $name: $pass passed, $fail failed"
@@ -69,7 +93,7 @@ e2e() {  # e2e SCRIPT
 }
 
 step "native build"
-build build/native -DCMAKE_BUILD_TYPE=Release && {
+build build/native -DCMAKE_BUILD_TYPE=Release -DVELTA_BENCH=OFF && {  # no test runs the benchmarks
   gtest core-native build/native/tests ./velta_core_tests
 }
 
@@ -101,13 +125,37 @@ if build build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw
   gtest core-wine build/win/tests wine ./velta_core_tests.exe
   gtest win-wine build/win/tests wine ./velta_win_tests.exe
 
-  step "end-to-end under Wine and Xvfb"
-  for script in tests/e2e/*.sh; do
-    [ "$(basename "$script")" = lib.sh ] && continue
-    e2e "$script"
-  done
   velta_wine_stop
   velta_xvfb_stop
+
+  # Scripts share nothing but the built files, so VELTA_E2E_JOBS lanes (default 2) run them
+  # side by side, each in its own Xvfb display and Wine prefix; the counts are added up after,
+  # in the scripts' order.
+  step "end-to-end under Wine and Xvfb"
+  scripts=()
+  for script in tests/e2e/*.sh; do
+    [ "$(basename "$script")" = lib.sh ] && continue
+    scripts+=("$script")
+  done
+  queue=$LOGS/e2e-queue
+  for script in "${scripts[@]}"; do
+    name=$(basename "$script" .sh)
+    echo "$(cat "$LOGS/e2e-$name.seconds" 2>/dev/null || echo 9999) $script"
+    rm -f "$LOGS/e2e-$name.rc"
+  done | sort -rn | cut -d' ' -f2- >"$queue"
+  lanes=()
+  xvfb_pids=()
+  for lane in $(seq "${VELTA_E2E_JOBS:-2}"); do
+    prefix=$VELTA_ROOT/build/wineprefix
+    [ "$lane" -gt 1 ] && { prefix=$VELTA_ROOT/build/wineprefix-lane$lane; velta_wine_prefix_copy "$prefix"; }
+    velta_xvfb_start  # one after another: each takes a display no other has
+    xvfb_pids+=("$VELTA_XVFB_PID")
+    (e2e_lane "$DISPLAY" "$prefix" "$queue") &
+    lanes+=($!)
+  done
+  wait "${lanes[@]}"
+  kill "${xvfb_pids[@]}" 2>/dev/null
+  for script in "${scripts[@]}"; do e2e "$script"; done
 fi
 
 echo

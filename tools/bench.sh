@@ -6,7 +6,7 @@
 # against a plain C program calling zlib's crc32 and `openssl md5`, in turn.
 set -eu
 cd "$(dirname "$0")/.."
-cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTA_BENCH=ON >/dev/null
 cmake --build build/native --target velta_bench velta-cli >/dev/null
 build/native/bench/velta_bench --benchmark_out=build/bench.json --benchmark_out_format=json "$@"
 python3 - build/bench.json <<'PY'
