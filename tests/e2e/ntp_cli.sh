@@ -24,8 +24,9 @@ bindcmdaddress /
 pidfile $work/chronyd.pid
 driftfile $work/drift
 CONF
-# -x: never touch the clock; the time limit ends it whatever happens here.
-timeout 90 chronyd -x -d -u "$(id -un)" -f "$work/chrony.conf" -l "$work/chronyd.log" &
+# -x: never touch the clock; the time limit ends it whatever happens here (cleanup ends it
+# before; the limit leaves room for a busy machine, with other scripts running beside this one).
+timeout 300 chronyd -x -d -u "$(id -un)" -f "$work/chrony.conf" -l "$work/chronyd.log" &
 
 # serve NAME MODE [OPTIONS...] -> a scripted server that ends by itself; its port in $work/NAME.port
 serve() {
@@ -85,7 +86,8 @@ for side in native wine; do
   ask hold-$side "$(cat "$work/hold-$side.port")" --samples 2
   check "$side: the same holding each request 200 ms: offset $(field offset) s within 0.03 s" \
     within "$(field offset)" 0.250 0.03
-  check "$side: and its holding time is no delay ($(field delay) s below 0.05 s)" within "$(field delay)" 0.025 0.025
+  # Below 0.1 s: the 0.2 s held is not in it, whatever a busy machine adds to the exchange itself.
+  check "$side: and its holding time is no delay ($(field delay) s below 0.1 s)" within "$(field delay)" 0.05 0.05
 
   # Answers that come back late: 0.4 s, then at once, then 0.4 s again. One
   # late sample is bent by half its delay; of three the prompt one is taken.
