@@ -10,6 +10,7 @@
 #include "launcher/keyed_block_transform.h"
 #include "launcher/md5.h"
 #include "launcher/parallel_md5.h"
+#include "storage/device_path.h"
 #include "storage/file_replacement.h"
 
 namespace {
@@ -381,24 +382,10 @@ std::size_t CharacterLength(std::string_view text, std::size_t at) {
   return n;
 }
 
-// True for a name the system takes for a device, whatever follows it after a dot.
-bool IsDeviceName(std::string_view name) {
-  std::string stem(name.substr(0, name.find('.')));
-  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-  for (char& c : stem) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
-    if (stem == device) return true;
-  // COM0 to COM9 and LPT0 to LPT9, and with a superscript one, two or three.
-  if (stem.size() < 4 || (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0)) return false;
-  const std::string_view digit = std::string_view(stem).substr(3);
-  return (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') || digit == "\xC2\xB9" || digit == "\xC2\xB2" ||
-         digit == "\xC2\xB3";
-}
-
 }  // namespace
 
-std::string SafeFileNamePart(std::string_view name) {
-  constexpr std::size_t kMaxUnits = 200;  // UTF-16 units, as the file system counts a name
+std::string SafeFileNamePart(std::string_view name, std::size_t maxUnits) {
+  const std::size_t kMaxUnits = std::min<std::size_t>(maxUnits, 200);  // UTF-16 units, as the file system counts a name
   std::string safe;
   std::size_t units = 0;
   for (std::size_t i = 0; i < name.size();) {
@@ -423,14 +410,21 @@ std::string SafeFileNamePart(std::string_view name) {
   }
   // The system drops trailing dots and spaces from a name.
   for (auto at = safe.size(); at > 0 && (safe[at - 1] == '.' || safe[at - 1] == ' '); --at) safe[at - 1] = '_';
-  if (IsDeviceName(safe)) safe.insert(safe.begin(), '_');
+  if (DevicePath::IsDeviceName(safe)) {
+    safe.insert(safe.begin(), '_');
+    if (units + 1 > kMaxUnits) safe.pop_back();  // a device name is ASCII
+  }
   return safe;
 }
 
 std::string EncodedFileName(std::string_view folder, std::string_view name, std::uint32_t crc, int number) {
   char crcText[9];
   std::snprintf(crcText, sizeof crcText, "%08X", static_cast<unsigned>(crc));
-  std::string path = std::string(folder) + SafeFileNamePart(name) + crcText;
-  if (number > 1) path += "_" + std::to_string(number);
-  return path + ".QZD";
+  std::string suffix = crcText;
+  if (number > 1) suffix += "_" + std::to_string(number);
+  suffix += ".QZD";
+  // The name is cut so that the whole path keeps within the 259 characters every program opens.
+  const std::size_t used = CodePage::Utf8ToUtf16(folder).size() + suffix.size();
+  const std::size_t room = used < StoredPath::kMaxLength ? StoredPath::kMaxLength - used : 0;
+  return std::string(folder) + SafeFileNamePart(name, room) + suffix;
 }

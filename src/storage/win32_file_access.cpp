@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "storage/device_path.h"
 #include "win/unique_handle.h"
 #include "win/wide_text.h"
 
@@ -70,6 +71,11 @@ class HandleFile : public FileAccess::File {
 
 std::unique_ptr<FileAccess::File> Open(const std::string& path, DWORD access, DWORD share, DWORD disposition,
                                        FileError& error) {
+  // A device (CON, NUL.txt, COM1, ...) is never opened: it would be the device, not a file.
+  if (DevicePath::NamesDevice(path)) {
+    Failed(error, ERROR_INVALID_NAME);
+    return nullptr;
+  }
   // A directory is never opened as a file (without FILE_FLAG_BACKUP_SEMANTICS it fails anyway,
   // with a less telling "access denied").
   const DWORD attributes = ::GetFileAttributesW(WideText::From(path).c_str());
@@ -121,6 +127,7 @@ FileError Win32FileAccess::ErrorFor(unsigned long code) {
 }
 
 FileAccess::Kind Win32FileAccess::KindOf(const std::string& path) {
+  if (DevicePath::NamesDevice(path)) return Kind::Other;
   const DWORD attributes = ::GetFileAttributesW(WideText::From(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = ::GetLastError();
@@ -151,6 +158,7 @@ std::unique_ptr<FileAccess::File> Win32FileAccess::OpenExisting(const std::strin
 }
 
 bool Win32FileAccess::Move(const std::string& from, const std::string& to, bool replace, FileError& error) {
+  if (DevicePath::NamesDevice(from) || DevicePath::NamesDevice(to)) return Failed(error, ERROR_INVALID_NAME);
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
   return ::MoveFileExW(WideText::From(from).c_str(), WideText::From(to).c_str(), flags) || Failed(error);
 }

@@ -10,6 +10,7 @@
 #include "launcher/crc32.h"
 #include "launcher/md5.h"
 #include "launcher_test_files.h"
+#include "storage/device_path.h"
 #include "storage/faulty_files.h"
 #include "storage/memory_file_access.h"
 #include "whole_buffer_image.h"
@@ -442,6 +443,31 @@ TEST(SafeFileNamePart, KeepsEveryCharacterTheFileSystemAllows) {
   for (int i = 0; i < 300; ++i) many += kana;
   EXPECT_EQ(SafeFileNamePart(many).size(), 200u * 3) << "200 characters, as the file system counts them";
   EXPECT_EQ(EncodedFileName("", emoji + " Party", 0xFB7C5779u), emoji + " PartyFB7C5779.QZD");
+}
+
+// As found: an encoded file's name made its path longer than 259 characters in a deep folder.
+// The name is cut, never inside a character, so that the path fits.
+TEST(EncodedFileName, APathKeepsWithinTheLimitInADeepFolder) {
+  const std::string kana = "\xE3\x81\x82";
+  std::string many;
+  for (int i = 0; i < 300; ++i) many += kana;
+  for (const std::size_t depth : {20u, 100u, 200u, 230u, 240u, 244u}) {
+    const std::string folder = "C:\\" + std::string(depth - 4, 'd') + "\\";
+    for (const std::string& name : {std::string(250, 'n'), many, std::string("CON")}) {
+      for (const int number : {1, 12}) {
+        const std::string path = EncodedFileName(folder, name, 0x1A2B3C4Du, number);
+        const std::size_t units = CodePage::Utf8ToUtf16(path).size();
+        EXPECT_LE(units, 259u) << depth << " " << number;
+        EXPECT_TRUE(CodePage::IsUtf8(path)) << "cut inside a character";
+        EXPECT_EQ(path.compare(0, folder.size(), folder), 0);
+        if (depth <= 20 && name.size() >= 250) EXPECT_EQ(CodePage::Utf8ToUtf16(path.substr(folder.size())).size(),
+                                   200u + 8 + 4 + (number > 1 ? 3 : 0)) << "a short folder keeps 200 characters";
+        EXPECT_FALSE(DevicePath::IsDeviceName(path.substr(folder.size()))) << path;
+      }
+    }
+  }
+  EXPECT_EQ(EncodedFileName("C:\\" + std::string(242, 'd') + "\\", "Notes", 0x1A2B3C4Du),
+            "C:\\" + std::string(242, 'd') + "\\N1A2B3C4D.QZD");
 }
 
 // A new item's encoded file is named after the display name and the content's CRC, from the

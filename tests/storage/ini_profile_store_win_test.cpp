@@ -107,6 +107,31 @@ TEST(IniProfileStoreWindows, Win32FilesReplaceInOneStepAndReportFailures) {
   EXPECT_EQ(error.code, ERROR_FILE_NOT_FOUND);
 }
 
+// A device name, alone, with an extension or behind folders, is never opened as a file: the
+// console, the null device or a serial port would be read or written instead.
+TEST(IniProfileStoreWindows, DeviceNamesAreNeverOpenedAsFiles) {
+  ScratchDir dir;
+  Win32FileAccess& files = Win32FileAccess::Instance();
+  const std::string folder = FullPath(dir.path().string()) + "\\";
+  for (const std::string& path : {std::string("CON"), std::string("NUL.txt"), std::string("COM1"),
+                                  std::string("LPT1.log"), folder + "CON", folder + "nul.ini", folder + "COM1.QZD",
+                                  folder + "LPT1.log", std::string("\\\\.\\NUL")}) {
+    FileError error;
+    EXPECT_EQ(files.KindOf(path), FileAccess::Kind::Other) << path;
+    EXPECT_EQ(files.OpenRead(path, error), nullptr) << path;
+    EXPECT_EQ(files.CreateNew(path, error), nullptr) << path;
+    EXPECT_EQ(files.OpenExisting(path, error), nullptr) << path;
+    EXPECT_FALSE(FileReplacement::Replace(files, path, "text", error)) << path;
+    std::string content;
+    EXPECT_EQ(files.ReadAll(path, content, error), FileAccess::ReadResult::Failed) << path;
+  }
+  EXPECT_EQ(Names(dir), std::set<std::string>{}) << "no temporary file is left";
+  // Names that only look alike are files.
+  FileError error;
+  EXPECT_TRUE(FileReplacement::Replace(files, folder + "CONSOLE.txt", "text", error)) << error.message;
+  EXPECT_TRUE(FileReplacement::Replace(files, folder + "COM10", "text", error)) << error.message;
+}
+
 // Under Wine a rename replaces even a file marked read-only: the store must look first.
 TEST(IniProfileStoreWindows, AReadOnlySettingsFileIsNeverWritten) {
   ScratchDir dir;
