@@ -88,9 +88,11 @@ IniProfileStore::IniProfileStore(std::string path, std::string fallbackPath, Fil
     if (files_.KindOf(path_) != FileAccess::Kind::Missing) {
       fallbackPath_.clear();
     } else if (files_.KindOf(fallbackPath_) == FileAccess::Kind::File) {
+      // Whatever keeps a new file out of the folder (no permission, a medium that cannot be
+      // written), it takes none.
       FileReplacement probe(files_, path_);  // abandoned at once: nothing stays behind
       FileError refused;
-      if (!probe.Begin(refused) && refused.denied) {
+      if (!probe.Begin(refused)) {
         path_ = fallbackPath_;
         fallbackPath_.clear();
       }
