@@ -3,27 +3,26 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <functional>
-#include <future>
 #include <memory>
-#include <mutex>
 #include <utility>
 #include <vector>
 
 #include "launcher/active_encoded_runs.h"
 #include "launcher/encoded_run.h"
+#include "launcher/encoded_run_watch.h"
 #include "launcher/encoding_key_dialog.h"
 #include "launcher/file_encoding.h"
 #include "launcher/file_progress_dialog.h"
+#include "launcher/file_rules.h"
 #include "launcher/launcher_add_encode_dialog.h"
 #include "launcher/launcher_groups.h"
 #include "launcher/open_elsewhere_notice.h"
 #include "launcher/proposed_name.h"
 #include "launcher/restore_encoded_item.h"
 #include "launcher/restored_file_journal.h"
+#include "launcher/settings_journal.h"
 #include "resource.h"
 #include "storage/app_profile.h"
 #include "storage/ini_profile_store.h"
@@ -42,216 +41,10 @@
 
 namespace {
 
-constexpr UINT kShowMessage = WM_APP + 0x52;   // OwnedMessage: std::string, a warning to show
 constexpr UINT kTellLeftFiles = WM_APP + 0x53;  // once, after start-up
-constexpr UINT kOpenElsewhere = WM_APP + 0x55;  // OwnedMessage: std::shared_ptr<EncodedRunWatch>
-constexpr UINT kChangeJournal = WM_APP + 0x56;  // OwnedMessage: std::shared_ptr<JournalChange>
-
-// One change of the list of restored files (or a look at it), and its answer.
-struct JournalChange {
-  enum class Kind { Record, Clear, Lists } kind;
-  std::string path;
-  std::promise<bool> done;
-};
-
-bool MakeChange(JournalChange::Kind kind, const std::string& path) {
-  // One at a time, whichever thread: a save starts from the file as the last one left it.
-  static std::mutex one;
-  std::lock_guard<std::mutex> lock(one);
-  IniProfileStore store;
-  switch (kind) {
-    case JournalChange::Kind::Record:
-      return RestoredFileJournal::Record(store, path) && store.Save().ok();
-    case JournalChange::Kind::Clear:
-      return RestoredFileJournal::Clear(store, path) && store.Save().ok();
-    case JournalChange::Kind::Lists:
-      for (const std::string& listed : RestoredFileJournal::Paths(store))
-        if (listed == path) return true;
-      return false;
-  }
-  return false;
-}
-
-// The list in the settings file, each change saved at once. The user-interface thread makes them,
-// as it makes every other save of the settings, so that no save works from an older copy; a
-// change asked for on another thread is handed to it and waited for, and made where it was asked
-// only when the window does not take it in time (it is gone, or waits for the runs at the
-// session's end). Record and Clear may be made twice that way, which changes nothing.
-class SettingsJournal : public RunJournal {
- public:
-  static SettingsJournal& Instance() {
-    static SettingsJournal journal;
-    return journal;
-  }
-  void SetWindow(HWND window) { window_.store(window); }
-  bool Record(const std::string& path) override { return Change(JournalChange::Kind::Record, path); }
-  bool Clear(const std::string& path) override { return Change(JournalChange::Kind::Clear, path); }
-  bool Lists(const std::string& path) override { return Change(JournalChange::Kind::Lists, path); }
-
-  static void Take(LPARAM lParam) {
-    const std::unique_ptr<std::shared_ptr<JournalChange>> change = OwnedMessage::Take<std::shared_ptr<JournalChange>>(lParam);
-    (*change)->done.set_value(MakeChange((*change)->kind, (*change)->path));
-  }
-
- private:
-  bool Change(JournalChange::Kind kind, const std::string& path) {
-    HWND window = window_.load();
-    if (window == nullptr || ::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId())
-      return MakeChange(kind, path);
-    auto change = std::make_shared<JournalChange>();
-    change->kind = kind;
-    change->path = path;
-    std::future<bool> answer = change->done.get_future();
-    if (OwnedMessage::Post(window, kChangeJournal, change) &&
-        answer.wait_for(std::chrono::seconds(3)) == std::future_status::ready)
-      return answer.get();
-    return MakeChange(kind, path);
-  }
-  std::atomic<HWND> window_{nullptr};
-};
-
-// The attributes and access rules of a file, put back on the new file that replaces it.
-class FileRules {
- public:
-  explicit FileRules(const std::string& path) : attributes_(::GetFileAttributesW(WideText::From(path).c_str())) {
-    const std::wstring wide = WideText::From(path);
-    DWORD needed = 0;
-    ::GetFileSecurityW(wide.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
-    if (needed == 0) return;
-    security_.resize(needed);
-    if (!::GetFileSecurityW(wide.c_str(), DACL_SECURITY_INFORMATION, security_.data(), needed, &needed))
-      security_.clear();
-  }
-  // False when either could not be put back.
-  bool ApplyTo(const std::string& path) {
-    const std::wstring wide = WideText::From(path);
-    bool ok = true;
-    if (!security_.empty()) ok = ::SetFileSecurityW(wide.c_str(), DACL_SECURITY_INFORMATION, security_.data()) && ok;
-    if (attributes_ != INVALID_FILE_ATTRIBUTES) ok = ::SetFileAttributesW(wide.c_str(), attributes_) && ok;
-    return ok;
-  }
-
- private:
-  DWORD attributes_;
-  std::vector<BYTE> security_;
-};
-
-std::function<bool()> KeepRules(const std::string& encodedPath) {
-  auto rules = std::make_shared<FileRules>(encodedPath);
-  return [rules, encodedPath] { return rules->ApplyTo(encodedPath); };
-}
 
 // The settings files, which no stored path may name.
 std::vector<std::string> SettingsFiles() { return {SettingsPlace::ExecutableIni(), SettingsPlace::AppDataIni()}; }
-
-// What to tell of a result of encoding again, for the plain file `plain`: nothing when all went well.
-std::string ResultMessage(const EncodedRun::Result& result, const std::string& plain, const std::string& name) {
-  switch (result.outcome) {
-    case EncodedRun::Outcome::Encoded:
-      return result.rulesKept ? std::string() : StringTable::Format(IDS_RULES_NOT_KEPT, {name});
-    case EncodedRun::Outcome::InUse:
-      return StringTable::Format(IDS_REENCODE_FAILED, {plain, StringTable::Load(IDS_FILE_IN_USE)});
-    case EncodedRun::Outcome::Failed:
-      if (result.encodedFileUpdated) return StringTable::Format(IDS_PLAIN_NOT_DELETED, {plain, result.reason});
-      if (result.plainLeft) return StringTable::Format(IDS_REENCODE_FAILED, {plain, result.reason});
-      return result.reason;
-  }
-  return std::string();
-}
-
-// EncodedRun::EncodeAgain on the user-interface thread: the work runs behind a progress window.
-OpenElsewhereNotice::Result EncodeAgainShown(HWND owner, EncodedRun& run, const std::string& plain) {
-  EncodedRun::Result result;
-  FileProgressDialog::Run(owner, StringTable::Format(IDS_FILE_ENCODING, {run.item().name}), plain,
-                          [&](FileProgress& progress) {
-                            result = run.EncodeAgain(plain, &progress);
-                            return result.outcome == EncodedRun::Outcome::Encoded;
-                          });
-  using Outcome = OpenElsewhereNotice::Outcome;
-  const std::string message = ResultMessage(result, plain, run.item().name);
-  switch (result.outcome) {
-    case EncodedRun::Outcome::Encoded:
-      if (!message.empty()) MessageBoxes::Show(message, MB_OK | MB_ICONWARNING, owner);
-      return {Outcome::Encoded, std::string()};
-    case EncodedRun::Outcome::InUse:
-      return {Outcome::InUse, std::string()};
-    case EncodedRun::Outcome::Failed:
-      break;
-  }
-  return {Outcome::Failed, message};
-}
-
-}  // namespace
-
-// One started encoded item, watched by a thread of its own: once the program ends, its
-// restored file is encoded again over the item's encoded file and deleted (EncodedRun). The
-// thread is made before anything is decoded, so a restored file never lacks a watcher; until
-// the program is started the thread waits, and it simply ends when nothing was started. When
-// there is no process to wait for (the file went to a program that was running already), or
-// the file is still open elsewhere after the process ended (it was a starter that handed the
-// file on), the watch goes to a notice on the user-interface thread, which keeps it, and so the
-// run and its count, until the user has the file encoded.
-class EncodedRunWatch : public std::enable_shared_from_this<EncodedRunWatch> {
- public:
-  EncodedRunWatch(std::unique_ptr<EncodedRun> run, HWND notify) : run_(std::move(run)), notify_(notify) {}
-
-  EncodedRun& run() { return *run_; }
-
-  void Watch(HANDLE process) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      process_.reset(process);
-      state_ = State::Watching;
-    }
-    changed_.notify_all();
-  }
-
-  void Abandon() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      state_ = State::Abandoned;
-    }
-    changed_.notify_all();
-  }
-
-  void Run() {
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [this] { return state_ != State::Waiting; });
-      if (state_ == State::Abandoned) return;
-    }
-    if (process_) {
-      if (::WaitForSingleObject(process_.get(), INFINITE) != WAIT_OBJECT_0) return;
-      ::Sleep(100);
-      const EncodedRun::Result result = run_->EncodeAgain(run_->target(), nullptr);
-      if (result.outcome != EncodedRun::Outcome::InUse) {
-        // A failure keeps the plain file, listed, so nothing is lost; the user is told what is there.
-        const std::string message = ResultMessage(result, run_->target(), run_->item().name);
-        if (!message.empty()) OwnedMessage::Post(notify_, kShowMessage, message);
-        return;
-      }
-    }
-    // The user is asked to encode it once it is closed; without a window to ask in, the file
-    // stays listed and is named at the next start.
-    OwnedMessage::Post(notify_, kOpenElsewhere, shared_from_this());
-  }
-
-  // "Encode now" of the notice, on the user-interface thread once the watcher is done.
-  OpenElsewhereNotice::Result EncodeNow(HWND owner) { return EncodeAgainShown(owner, *run_, run_->target()); }
-  const std::string& name() const { return run_->item().name; }
-
- private:
-  enum class State { Waiting, Watching, Abandoned };
-
-  std::unique_ptr<EncodedRun> run_;  // counted, and its files claimed, until the watch is gone
-  HWND notify_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  State state_ = State::Waiting;
-  KernelHandle process_;
-};
-
-namespace {
 
 // The full path the system makes of a typed one, so that decoding finds its way back.
 std::string FullPathOf(const std::string& path) {
@@ -490,7 +283,7 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
   if (keyDialog.DoModal(hwnd()) != IDOK) return false;
   auto run = std::make_unique<EncodedRun>(item, keyDialog.key, *files_, SettingsJournal::Instance(),
                                           AnsiCodePage::System());
-  run->keepRules = KeepRules;
+  run->keepRules = FileRules::Keep;
   const auto tell = [this](const std::string& text, UINT icon) { MessageBoxes::Show(text, MB_OK | icon, hwnd()); };
   if (!run->Claim()) {
     tell(StringTable::Format(IDS_ALREADY_RUNNING, {item.name}), MB_ICONINFORMATION);
@@ -515,7 +308,7 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
       if (MessageBoxes::Show(StringTable::Format(IDS_TARGET_LEFT_BY_RUN, {run->target(), item.name}),
                              MB_YESNO | MB_ICONWARNING, hwnd()) != IDYES)
         return false;
-      const OpenElsewhereNotice::Result back = EncodeAgainShown(hwnd(), *run, run->target());
+      const OpenElsewhereNotice::Result back = EncodedRunWatch::EncodeAgainShown(hwnd(), *run, run->target());
       if (back.outcome != OpenElsewhereNotice::Outcome::Encoded) {
         tell(back.outcome == OpenElsewhereNotice::Outcome::Failed
                  ? back.message
@@ -554,7 +347,7 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
   if (!StartFile(outcome.path, &process)) {
     // Nothing runs: the restored copy is encoded again at once (its content is what the encoded
     // file holds, so that stays valid) and deleted; the plain file never stays behind unnoticed.
-    const OpenElsewhereNotice::Result result = EncodeAgainShown(hwnd(), watch->run(), outcome.path);
+    const OpenElsewhereNotice::Result result = EncodedRunWatch::EncodeAgainShown(hwnd(), watch->run(), outcome.path);
     if (result.outcome != OpenElsewhereNotice::Outcome::Encoded)
       tell(result.outcome == OpenElsewhereNotice::Outcome::Failed
                ? result.message
@@ -685,11 +478,11 @@ LRESULT LauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
   }
-  if (message == kChangeJournal) {
+  if (message == SettingsJournal::kChangeMessage) {
     SettingsJournal::Take(lParam);
     return 0;
   }
-  if (message == kOpenElsewhere) {
+  if (message == EncodedRunWatch::kOpenElsewhere) {
     ShowOpenElsewhere(std::move(*OwnedMessage::Take<std::shared_ptr<EncodedRunWatch>>(lParam)));
     return 0;
   }
@@ -702,7 +495,7 @@ LRESULT LauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     TellLeftFiles();
     return 0;
   }
-  if (message == kShowMessage) {
+  if (message == EncodedRunWatch::kShowMessage) {
     const std::unique_ptr<std::string> text = OwnedMessage::Take<std::string>(lParam);
     // Owned by the clock, which is shown even when the launcher is not.
     HWND owner = ::GetWindow(hwnd(), GW_OWNER);
