@@ -2,10 +2,12 @@
 # Builds and runs the benchmarks (Release, native), then prints each one as a
 # ratio to the baseline it names in its label ("vs:BM_Baseline"), measured in
 # the same run. Extra arguments go to Google Benchmark (e.g. --benchmark_filter=Crc).
+# Then times velta-cli crc32 and md5 as whole processes on a page-cached 256 MiB file
+# against a plain C program calling zlib's crc32 and `openssl md5`, in turn.
 set -eu
 cd "$(dirname "$0")/.."
-cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/native --target velta_bench >/dev/null
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELTA_BENCH=ON >/dev/null
+cmake --build build/native --target velta_bench velta-cli >/dev/null
 build/native/bench/velta_bench --benchmark_out=build/bench.json --benchmark_out_format=json "$@"
 python3 - build/bench.json <<'PY'
 import json, sys
@@ -35,4 +37,35 @@ if peaks:
     print("\npeak memory (resident, MiB):")
     for name, key, value in peaks:
         print(f"  {key[:-len('_peak_MiB')]:<10} {value:8.1f} MiB   ({name})")
+PY
+
+# Whole processes, start-up included: A and B run in turn (A B A B ...), so a drift of the
+# machine's speed moves both; the median of the pairwise ratios is printed.
+data=build/bench-data
+mkdir -p "$data"
+[ -s "$data/256MiB.bin" ] || head -c 268435456 /dev/urandom >"$data/256MiB.bin"
+cat "$data/256MiB.bin" >/dev/null  # in the page cache
+yardsticks=()
+if cc -O2 -o "$data/zlib_crc32_file" bench/zlib_crc32_file.c -lz 2>/dev/null; then
+  yardsticks+=("build/native/velta-cli crc32 $data/256MiB.bin|$data/zlib_crc32_file $data/256MiB.bin")
+fi
+command -v openssl >/dev/null && yardsticks+=("build/native/velta-cli md5 $data/256MiB.bin|openssl md5 $data/256MiB.bin")
+python3 - "${yardsticks[@]}" <<'PY'
+import resource, statistics, subprocess, sys, time
+def run(cmd):
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    start = time.perf_counter()
+    subprocess.run(cmd.split(), stdout=subprocess.DEVNULL, check=True)
+    wall = time.perf_counter() - start
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return wall, (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+print("\nwhole processes on a page-cached 256 MiB file (median of 11 pairs, A/B below 1: A is faster):")
+for pair in sys.argv[1:]:
+    a, b = pair.split("|")
+    run(a); run(b)  # warm-up
+    walls, cpus = [], []
+    for _ in range(11):
+        wa, ca = run(a); wb, cb = run(b)
+        walls.append(wa / wb); cpus.append(ca / cb)
+    print(f"  {a.split()[1]:<6} A/B wall {statistics.median(walls):6.2f}  cpu {statistics.median(cpus):6.2f}   (B: {b.split()[0].split('/')[-1]})")
 PY

@@ -2,6 +2,9 @@
 # project's own under build/, set up once, with no prompts and no sound driver.
 VELTA_ROOT=${VELTA_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 export WINEPREFIX=${WINEPREFIX:-$VELTA_ROOT/build/wineprefix}
+# The prefix the Japanese and other-DPI copies are made from and named after ("-ja", "-144"):
+# each lane of end-to-end scripts run side by side has its own.
+export VELTA_BASE_PREFIX=${VELTA_BASE_PREFIX:-$WINEPREFIX}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv,winepulse.drv=d"
@@ -36,11 +39,11 @@ velta_wine_prefix() {
 # icon-title font is the clock's default) are a Japanese UI font in the Shift-JIS character set.
 # Use it with LANG=ja_JP.UTF-8; Wine's own default would draw Japanese names as Latin-1.
 velta_wine_prefix_ja() {
-  velta_wine_prefix
-  local ja=$VELTA_ROOT/build/wineprefix-ja
+  WINEPREFIX=$VELTA_BASE_PREFIX velta_wine_prefix
+  local ja=$VELTA_BASE_PREFIX-ja
   if [ ! -f "$ja/.velta-ready" ]; then
     rm -rf "$ja"
-    cp -a "$WINEPREFIX" "$ja"
+    cp -a "$VELTA_BASE_PREFIX" "$ja"
     rm -f "$ja/.velta-ready"
     local metric
     for metric in IconFont MenuFont CaptionFont SmCaptionFont StatusFont MessageFont; do
@@ -56,12 +59,12 @@ velta_wine_prefix_ja() {
 # A copy of the prefix whose screen has another DPI ("LogPixels": 96 is 100 %, 144 is 150 %).
 # Wine reports that DPI to every program and stretches nothing; it has one DPI for all monitors.
 velta_wine_prefix_dpi() {  # velta_wine_prefix_dpi DPI -> prints the prefix
-  velta_wine_prefix
+  WINEPREFIX=$VELTA_BASE_PREFIX velta_wine_prefix
   local dpi=$1
-  local copy=$VELTA_ROOT/build/wineprefix-$dpi
+  local copy=$VELTA_BASE_PREFIX-$dpi
   if [ ! -f "$copy/.velta-ready" ]; then
     rm -rf "$copy"
-    cp -a "$WINEPREFIX" "$copy"
+    cp -a "$VELTA_BASE_PREFIX" "$copy"
     rm -f "$copy/.velta-ready"
     WINEPREFIX=$copy wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
       </dev/null >/dev/null 2>&1
@@ -69,6 +72,16 @@ velta_wine_prefix_dpi() {  # velta_wine_prefix_dpi DPI -> prints the prefix
     touch "$copy/.velta-ready"
   fi
   echo "$copy"
+}
+
+# A ready copy of the project's prefix at DEST (a second lane of end-to-end scripts): a copy
+# takes a second or two where a new prefix takes many.
+velta_wine_prefix_copy() {  # velta_wine_prefix_copy DEST
+  WINEPREFIX=$VELTA_ROOT/build/wineprefix VELTA_BASE_PREFIX=$VELTA_ROOT/build/wineprefix velta_wine_prefix
+  if [ ! -f "$1/.velta-ready" ]; then
+    rm -rf "$1"
+    cp -a "$VELTA_ROOT/build/wineprefix" "$1"
+  fi
 }
 
 # Wine's background processes inherit every pipe of the command that starts

@@ -55,7 +55,7 @@ bool ParseMoment(const std::string& text, std::tm& local) {
 }  // namespace
 
 int RunFormat(int argc, char** argv) {
-  CliArgs args(argc, argv, 2);
+  CliArgs args(argc, argv, 2, {"--at", "--countdown", "--elapsed"});
   const auto at = args.Option("--at");
   const auto countdownText = args.Option("--countdown");
   const auto elapsedText = args.Option("--elapsed");

@@ -55,11 +55,6 @@ int Refused(const IniProfileStore& store, std::initializer_list<std::string_view
     if (!CodePage::IsUtf8(text)) return Usage("names and values must be UTF-8 text");
     ascii = ascii && CodePage::IsAscii(text);
   }
-  if (store.IsForeignText()) {
-    CliConsole::Print(stderr, "velta-cli ini: %s is not single-byte text (UTF-16?); nothing was written\n",
-                 store.path().c_str());
-    return kCliFailed;
-  }
   if (!ascii && store.codePage() != CodePage::kUtf8) {
     CliConsole::Print(stderr,
                  "velta-cli ini: %s is not text of its code page %u, so it cannot become UTF-8 to take this "
@@ -73,7 +68,7 @@ int Refused(const IniProfileStore& store, std::initializer_list<std::string_view
 }  // namespace
 
 int RunIni(int argc, char** argv) {
-  CliArgs args(argc, argv, 2);
+  CliArgs args(argc, argv, 2, {"--default"});
   const auto fallback = args.Option("--default");
   const std::vector<std::string>& rest = args.Positional();
   if (args.Error()) return Usage(args.ErrorText().c_str());
@@ -86,6 +81,20 @@ int RunIni(int argc, char** argv) {
   // and the legacy one; elsewhere UTF-8, then 1252); names and values given and printed are UTF-8.
   IniProfileStore store(rest[0], CliFiles::Files(), IniProfileStore::SystemCodePage(),
                         IniProfileStore::LegacyCodePage());
+  // UTF-16 (with or without its mark) is no settings text the clock reads or writes: whatever
+  // was asked, an answer would be wrong and a write would ruin the file.
+  const std::size_t given = rest.size() - 2;
+  const bool known = (action == "sections" && given == 0) || (action == "keys" && given == 1) ||
+                     ((action == "get" || action == "get-int") && given == 2) ||
+                     ((action == "set" || action == "set-int") && given == 3) ||
+                     (action == "delete" && (given == 1 || given == 2));
+  if (known && store.IsForeignText()) {
+    CliConsole::Print(stderr,
+                      "velta-cli ini: %s is UTF-16 text, which the clock neither reads nor writes; nothing was "
+                      "read or written\n",
+                      rest[0].c_str());
+    return kCliFailed;
+  }
 
   if (action == "sections" && want(0)) {
     std::vector<std::string> names;

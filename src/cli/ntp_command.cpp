@@ -51,7 +51,7 @@ std::string Seconds(std::int64_t micros, bool sign) {
 }  // namespace
 
 int RunNtp(int argc, char** argv) {
-  CliArgs args(argc, argv, 2);
+  CliArgs args(argc, argv, 2, {"--port", "--timeout", "--retry", "--samples"});
   const TimeAdjustSettings defaults;
   const std::string port = args.Option("--port").value_or(defaults.port);
   const auto timeoutText = args.Option("--timeout");
@@ -64,12 +64,13 @@ int RunNtp(int argc, char** argv) {
     return kCliUsage;
   }
   long long timeoutMs = defaults.timeoutMs, retries = defaults.retries, samples = 1;
-  if (timeoutText && !ParseNumber(*timeoutText, 0, 0xFFFFFFFFll, timeoutMs)) {
-    CliConsole::Print(stderr, "velta-cli ntp: --timeout takes milliseconds (0 to 4294967295)\n%s", kUsage);
+  // No answer can come in no time, and no attempts make no exchange: both are bad usage.
+  if (timeoutText && !ParseNumber(*timeoutText, 1, 0xFFFFFFFFll, timeoutMs)) {
+    CliConsole::Print(stderr, "velta-cli ntp: --timeout takes milliseconds (1 to 4294967295)\n%s", kUsage);
     return kCliUsage;
   }
-  if (retryText && !ParseNumber(*retryText, -2147483647ll - 1, 2147483647ll, retries)) {
-    CliConsole::Print(stderr, "velta-cli ntp: --retry takes a whole number of attempts\n%s", kUsage);
+  if (retryText && !ParseNumber(*retryText, 1, 2147483647ll, retries)) {
+    CliConsole::Print(stderr, "velta-cli ntp: --retry takes a number of attempts (1 to 2147483647)\n%s", kUsage);
     return kCliUsage;
   }
   if (samplesText && !ParseNumber(*samplesText, 1, 100, samples)) {

@@ -18,7 +18,11 @@ bool ParseEncodedTrailer(const std::uint8_t* tail, std::size_t size, std::uint64
   const bool utf8 = (word & 0xFFFF0000u) == kUtf8PathMark;
   const std::uint32_t a = utf8 ? word & 0xFFFFu : word;
   const std::size_t most = utf8 ? kMaxStoredUtf8PathLength : kMaxStoredPathLength;
-  if (a > most || a > total - kEncodedTrailerSize || a > size - kEncodedTrailerSize) return false;
+  if (a > kMaxOverLongPathLength || a > total - kEncodedTrailerSize) return false;
+  if (a > size - kEncodedTrailerSize) {
+    out.tailNeeded = a + kEncodedTrailerSize;
+    return false;
+  }
   if (utf8 && a == 0) return false;  // a marked path is never empty
   const std::uint8_t* path = lengthWord - a;
   for (std::uint32_t i = 0; i < a; ++i) {
@@ -29,6 +33,7 @@ bool ParseEncodedTrailer(const std::uint8_t* tail, std::size_t size, std::uint64
   out.contentSize = total - kEncodedTrailerSize - a;
   out.path.assign(text);
   out.utf8 = utf8;
+  out.overLong = a > most;
   out.digest.assign(reinterpret_cast<const char*>(tail + size - 32), 32);
   return true;
 }

@@ -10,6 +10,7 @@
 #include "launcher/keyed_block_transform.h"
 #include "launcher/md5.h"
 #include "launcher/parallel_md5.h"
+#include "storage/device_path.h"
 #include "storage/file_replacement.h"
 
 namespace {
@@ -99,19 +100,25 @@ Status OpenEncoded(FileAccess& files, const std::string& path, const KeySchedule
   file = files.OpenRead(path, error);
   if (!file || !file->Size(total, error)) return Status::Unreadable;
   if (total < kEncodedTrailerSize) return Status::NotEncoded;
-  const std::uint64_t start = total > kEncodedTailSize ? (total - kEncodedTailSize) & ~std::uint64_t{7} : 0;
-  std::vector<std::uint8_t> tail(static_cast<std::size_t>(total - start));
-  std::size_t got = 0;
-  if (!file->Seek(start, error) || !FileAccess::ReadFully(*file, tail.data(), tail.size(), got, error))
-    return Status::Unreadable;
-  if (got != tail.size()) {
-    error = FileError::Unknown("the file got shorter while it was read");
-    return Status::Unreadable;
+  // The end that holds any path within its limit; read again further back for a longer one.
+  std::uint64_t tailSize = kEncodedTailSize;
+  for (;;) {
+    const std::uint64_t start = total > tailSize ? (total - tailSize) & ~std::uint64_t{7} : 0;
+    std::vector<std::uint8_t> tail(static_cast<std::size_t>(total - start));
+    std::size_t got = 0;
+    if (!file->Seek(start, error) || !FileAccess::ReadFully(*file, tail.data(), tail.size(), got, error))
+      return Status::Unreadable;
+    if (got != tail.size()) {
+      error = FileError::Unknown("the file got shorter while it was read");
+      return Status::Unreadable;
+    }
+    const std::uint64_t blocks = TransformedBlockCount(total), first = start / 8;
+    if (blocks > first) KeyedBlockTransformBlocks(tail.data(), static_cast<std::size_t>(blocks - first), first, schedule, false);
+    trailer = EncodedTrailer{};
+    if (ParseEncodedTrailer(tail.data(), tail.size(), total, trailer)) return Status::Ok;
+    if (trailer.tailNeeded <= tail.size()) return Status::NotEncoded;
+    tailSize = trailer.tailNeeded;
   }
-  const std::uint64_t blocks = TransformedBlockCount(total), first = start / 8;
-  if (blocks > first) KeyedBlockTransformBlocks(tail.data(), static_cast<std::size_t>(blocks - first), first, schedule, false);
-  if (!ParseEncodedTrailer(tail.data(), tail.size(), total, trailer)) return Status::NotEncoded;
-  return Status::Ok;
 }
 
 // Decodes the content of an opened encoded file into `out` (or nowhere) and checks its digest.
@@ -184,13 +191,15 @@ std::optional<std::uint32_t> FileCrc32(const std::string& path, FileAccess& file
   FileError& reason = error ? *error : ignored;
   std::unique_ptr<FileAccess::File> file = files.OpenRead(path, reason);
   if (!file) return std::nullopt;
-  std::vector<std::uint8_t> buffer(std::size_t{1} << 20);
+  // Left uninitialised: the reads fill it, and zeroing a megabyte first costs a pass over it.
+  constexpr std::size_t kSize = std::size_t{1} << 20;
+  const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kSize]);
   std::uint32_t crc = 0xFFFFFFFFu;
   for (;;) {
     std::size_t got = 0;
-    if (!file->Read(buffer.data(), buffer.size(), got, reason)) return std::nullopt;
+    if (!file->Read(buffer.get(), kSize, got, reason)) return std::nullopt;
     if (got == 0) return ~crc;
-    crc = Crc32Update(crc, buffer.data(), got);
+    crc = Crc32Update(crc, buffer.get(), got);
   }
 }
 
@@ -269,6 +278,15 @@ EncodedFileOutcome DecodeEncodedFile(const std::string& encodedPath, std::string
   if (!readable) outcome.storedPath = ShownStoredPath(trailer.path);
   std::string target = options.to;
   if (target.empty()) {
+    if (trailer.overLong) {
+      // No path this system writes to; the digest tells such a file from a damaged one.
+      if (progress != nullptr) progress->total = trailer.contentSize;
+      outcome.status = DecodeStream(*file, trailer, schedule, nullptr, progress, outcome.error);
+      if (!outcome.ok()) return outcome;
+      outcome.pathProblem = StoredPath::Problem::TooLong;
+      outcome.status = Status::UnsafePath;
+      return outcome;
+    }
     outcome.pathProblem =
         readable ? StoredPath::Check(outcome.storedPath, StoredPath::kNative) : StoredPath::Problem::NotText;
     if (outcome.pathProblem != StoredPath::Problem::None) {
@@ -329,6 +347,8 @@ EncodedFileOutcome InspectEncodedFile(const std::string& encodedPath, std::strin
   if (!info.pathReadable) {
     info.storedPath = ShownStoredPath(trailer.path);
     outcome.pathProblem = StoredPath::Problem::NotText;
+  } else if (trailer.overLong) {
+    outcome.pathProblem = StoredPath::Problem::TooLong;
   }
   outcome.storedPath = info.storedPath;
   info.storedAsUtf8 = trailer.utf8;
@@ -377,24 +397,10 @@ std::size_t CharacterLength(std::string_view text, std::size_t at) {
   return n;
 }
 
-// True for a name the system takes for a device, whatever follows it after a dot.
-bool IsDeviceName(std::string_view name) {
-  std::string stem(name.substr(0, name.find('.')));
-  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-  for (char& c : stem) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
-    if (stem == device) return true;
-  // COM0 to COM9 and LPT0 to LPT9, and with a superscript one, two or three.
-  if (stem.size() < 4 || (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0)) return false;
-  const std::string_view digit = std::string_view(stem).substr(3);
-  return (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') || digit == "\xC2\xB9" || digit == "\xC2\xB2" ||
-         digit == "\xC2\xB3";
-}
-
 }  // namespace
 
-std::string SafeFileNamePart(std::string_view name) {
-  constexpr std::size_t kMaxUnits = 200;  // UTF-16 units, as the file system counts a name
+std::string SafeFileNamePart(std::string_view name, std::size_t maxUnits) {
+  const std::size_t kMaxUnits = std::min<std::size_t>(maxUnits, 200);  // UTF-16 units, as the file system counts a name
   std::string safe;
   std::size_t units = 0;
   for (std::size_t i = 0; i < name.size();) {
@@ -419,14 +425,21 @@ std::string SafeFileNamePart(std::string_view name) {
   }
   // The system drops trailing dots and spaces from a name.
   for (auto at = safe.size(); at > 0 && (safe[at - 1] == '.' || safe[at - 1] == ' '); --at) safe[at - 1] = '_';
-  if (IsDeviceName(safe)) safe.insert(safe.begin(), '_');
+  if (DevicePath::IsDeviceName(safe)) {
+    safe.insert(safe.begin(), '_');
+    if (units + 1 > kMaxUnits) safe.pop_back();  // a device name is ASCII
+  }
   return safe;
 }
 
 std::string EncodedFileName(std::string_view folder, std::string_view name, std::uint32_t crc, int number) {
   char crcText[9];
   std::snprintf(crcText, sizeof crcText, "%08X", static_cast<unsigned>(crc));
-  std::string path = std::string(folder) + SafeFileNamePart(name) + crcText;
-  if (number > 1) path += "_" + std::to_string(number);
-  return path + ".QZD";
+  std::string suffix = crcText;
+  if (number > 1) suffix += "_" + std::to_string(number);
+  suffix += ".QZD";
+  // The name is cut so that the whole path keeps within the 259 characters every program opens.
+  const std::size_t used = CodePage::Utf8ToUtf16(folder).size() + suffix.size();
+  const std::size_t room = used < StoredPath::kMaxLength ? StoredPath::kMaxLength - used : 0;
+  return std::string(folder) + SafeFileNamePart(name, room) + suffix;
 }

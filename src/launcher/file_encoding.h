@@ -126,8 +126,9 @@ bool DecodeFile(const std::string& encodedPath, std::string_view key, std::strin
 // allows kept (any script, emoji): separators, characters that Windows forbids in names
 // (<>:"/\\|?*), control characters, bytes that are not UTF-8 and trailing dots and spaces
 // become '_'; a device name (CON, NUL, COM1, ...; also before a dot) gets a '_' in front; the
-// text is cut to 200 UTF-16 units, never inside a character.
-std::string SafeFileNamePart(std::string_view name);
+// text is cut to 200 UTF-16 units (or maxUnits when fewer), never inside a character.
+std::string SafeFileNamePart(std::string_view name, std::size_t maxUnits = 200);
 
-// folder + safe name + crc as "%08X" + ("_<number>" from 2 on) + ".QZD".
+// folder + safe name + crc as "%08X" + ("_<number>" from 2 on) + ".QZD", the name cut so that
+// the path keeps within 259 characters (UTF-16 units) when the folder leaves room for that.
 std::string EncodedFileName(std::string_view folder, std::string_view name, std::uint32_t crc, int number = 1);

@@ -12,6 +12,8 @@ std::string FileAccess::FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+std::string FileAccess::ResolveLinks(const std::string& path) { return path; }
+
 void FileAccess::Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 bool FileAccess::IdentityOf(const std::string&, FileIdentity&) { return false; }

@@ -85,6 +85,9 @@ class FileAccess {
 
   // True when both names lead to one existing file, decided by its identity, never by the text.
   bool SameFile(const std::string& a, const std::string& b);
+  // The file a symbolic link at `path` finally names, so that a replacement goes through the
+  // link and leaves it a link; `path` itself when it is no link or names nothing.
+  virtual std::string ResolveLinks(const std::string& path);
 
   // The whole content of `path`. Missing: there is no such file; Failed: it exists (or may
   // exist) but could not be read completely, or is not a file.

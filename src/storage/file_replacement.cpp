@@ -1,10 +1,13 @@
 #include "storage/file_replacement.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <random>
 #include <utility>
+
+#include "win/code_page.h"
 
 FileReplacement::FileReplacement(FileAccess& files, std::string target) : files_(files), target_(std::move(target)) {}
 
@@ -27,11 +30,27 @@ std::string FileReplacement::RandomName() {
   return name;
 }
 
+std::string FileReplacement::TemporaryName(const std::string& folder, const std::string& target) {
+  std::string name = RandomName();
+  // A target that fits the 259 characters of a path gets a temporary file that fits as well:
+  // in a folder near that length, "~" and as many of the random digits as there is room for.
+  const std::size_t folderUnits = CodePage::Utf8ToUtf16(folder).size();
+  if (folderUnits + name.size() <= kMaxPathLength || CodePage::Utf8ToUtf16(target).size() > kMaxPathLength) return name;
+  const std::size_t room = kMaxPathLength > folderUnits ? kMaxPathLength - folderUnits : 0;
+  if (room < 2) return {};
+  return "~" + name.substr(3, std::min<std::size_t>(8, room - 1));
+}
+
 bool FileReplacement::Begin(FileError& error) {
   Abandon();
   const std::string folder = files_.FolderOf(target_);
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    const std::string candidate = folder + RandomName();
+    const std::string name = TemporaryName(folder, target_);
+    if (name.empty()) {
+      error = FileError::Unknown("the folder's path leaves no room for a temporary file");
+      return false;
+    }
+    const std::string candidate = folder + name;
     error = FileError{};
     file_ = files_.CreateNew(candidate, error);
     if (file_) {

@@ -40,6 +40,12 @@ class FileReplacement {
 
   // The temporary file's name: "~vt", eight random hexadecimal digits, ".tmp".
   static std::string RandomName();
+  // The name Begin takes in `folder` for `target`: RandomName, or, when the target's path
+  // keeps within kMaxPathLength characters and that name would not, "~" and as many random
+  // digits as fit (empty when not even one does).
+  static std::string TemporaryName(const std::string& folder, const std::string& target);
+  // The characters (UTF-16 units) of a path that every Windows program can open.
+  static constexpr std::size_t kMaxPathLength = 259;
   // How many random names Begin tries before it gives up.
   static constexpr int kNameAttempts = 16;
 

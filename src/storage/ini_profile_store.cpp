@@ -82,10 +82,21 @@ IniProfileStore::IniProfileStore(std::string path, FileAccess& files, const Code
 IniProfileStore::IniProfileStore(std::string path, std::string fallbackPath, FileAccess& files,
                                  const CodePage& system, const CodePage& legacy)
     : path_(std::move(path)), fallbackPath_(std::move(fallbackPath)), files_(files) {
-  // Settings that once had to move to the fallback place are found there first.
-  if (!fallbackPath_.empty() && files_.KindOf(fallbackPath_) == FileAccess::Kind::File) {
-    path_ = fallbackPath_;
-    fallbackPath_.clear();
+  // A copy with its own file keeps to it: the fallback place is shared by every copy of the
+  // program, so it holds only the settings of a copy whose folder has none and takes none.
+  if (!fallbackPath_.empty()) {
+    if (files_.KindOf(path_) != FileAccess::Kind::Missing) {
+      fallbackPath_.clear();
+    } else if (files_.KindOf(fallbackPath_) == FileAccess::Kind::File) {
+      // Whatever keeps a new file out of the folder (no permission, a medium that cannot be
+      // written), it takes none.
+      FileReplacement probe(files_, path_);  // abandoned at once: nothing stays behind
+      FileError refused;
+      if (!probe.Begin(refused)) {
+        path_ = fallbackPath_;
+        fallbackPath_.clear();
+      }
+    }
   }
   if (path_.empty()) return;
   std::string text;
@@ -165,7 +176,9 @@ const IniProfileStore::SaveOutcome& IniProfileStore::Save() {
     dirty_ = false;
     return lastSave_;
   }
-  FileReplacement replacement(files_, path_);
+  // A settings file that is a symbolic link keeps being one: its target gets the new text.
+  const std::string target = files_.ResolveLinks(path_);
+  FileReplacement replacement(files_, target);
   if (replacement.Begin(error)) {
     if (!replacement.Write(text.data(), text.size(), error) || !replacement.Commit(error))
       return failed(Status::Failed, error.message);
@@ -175,9 +188,9 @@ const IniProfileStore::SaveOutcome& IniProfileStore::Save() {
   }
   // No temporary file in that folder; the file itself may still be writable (a permission
   // given for the file alone).
-  if (files_.KindOf(path_) == FileAccess::Kind::File) {
+  if (files_.KindOf(target) == FileAccess::Kind::File) {
     FileError inPlace;
-    if (auto file = files_.OpenExisting(path_, inPlace)) {
+    if (auto file = files_.OpenExisting(target, inPlace)) {
       if (file->Write(text.data(), text.size(), inPlace) && file->Commit(inPlace)) {
         stored_ = text;
         dirty_ = false;
@@ -187,8 +200,11 @@ const IniProfileStore::SaveOutcome& IniProfileStore::Save() {
     }
     if (!inPlace.denied) return failed(Status::Failed, inPlace.message);
   }
-  // The folder will not take the settings at all: they move to the fallback place for good.
-  if (!error.denied || fallbackPath_.empty()) return failed(Status::Failed, error.message);
+  // The folder will not take the settings at all: they move to the fallback place, where this
+  // copy finds them as long as its folder has no settings file of its own. One it has but
+  // cannot write is told as a failure: saving elsewhere would be read by no one.
+  if (!error.denied || fallbackPath_.empty() || files_.KindOf(path_) != FileAccess::Kind::Missing)
+    return failed(Status::Failed, error.message);
   const std::string fallback = std::exchange(fallbackPath_, std::string());
   FileError elsewhere;
   const std::string folder = files_.FolderOf(fallback);
@@ -268,8 +284,8 @@ float IniProfileStore::GetFloat(std::string_view section, std::string_view key, 
 
 std::string IniProfileStore::GetString(std::string_view section, std::string_view key, std::string_view fallback) {
   const auto v = Find(section, key);
-  // A value needs its line end; a last line without one reads as missing.
-  if (!v || !v->terminated) return std::string(fallback);
+  // A last line without a line end is a line like any other (hand-edited files end so).
+  if (!v) return std::string(fallback);
   std::string text;
   if (!Decode(v->text, text)) return std::string(fallback);
   if (text.find(kLineBreakMark) == std::string::npos) return text;
@@ -292,7 +308,7 @@ std::size_t IniProfileStore::GetStringToBuffer(std::string_view section, std::st
 bool IniProfileStore::GetBinary(std::string_view section, std::string_view key, void* destination,
                                 const void* fallback, std::size_t size) {
   const auto v = Find(section, key);
-  const std::size_t length = (v && v->terminated) ? v->text.size() : 0;
+  const std::size_t length = v ? v->text.size() : 0;
   if (length != 0 && length / 2 == size && length % 2 == 0) {
     ProfileText::HexDecode(v->text, static_cast<std::uint8_t*>(destination));
     return true;
@@ -306,7 +322,7 @@ std::size_t IniProfileStore::GetBinaryCopy(std::string_view section, std::string
                                            std::vector<std::uint8_t>& out, const void* fallback,
                                            std::size_t fallbackSize) {
   const auto v = Find(section, key);
-  const std::size_t length = (v && v->terminated) ? v->text.size() : 0;
+  const std::size_t length = v ? v->text.size() : 0;
   if (length >= 2 && length % 2 == 0) {
     out.assign(length / 2, 0);
     ProfileText::HexDecode(v->text, out.data());

@@ -39,11 +39,27 @@ bool Utf16Mark(std::string_view bytes) {
   return (bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF');
 }
 
+// UTF-16 written without its mark: an even length, and in the first units (a settings file
+// starts with "[", a name or a line end) one byte of each pair NUL and the other not, all in
+// the same order. Single-byte text never starts so; NUL bytes later in it do not count.
+bool Utf16WithoutMark(std::string_view bytes) {
+  if (bytes.size() < 4 || bytes.size() % 2 != 0) return false;
+  const std::size_t units = std::min<std::size_t>(bytes.size() / 2, 64);
+  for (const std::size_t zero : {0u, 1u}) {
+    std::size_t ascii = 0;
+    for (std::size_t i = 0; i < units; ++i)
+      if (bytes[2 * i + zero] == '\0' && bytes[2 * i + 1 - zero] != '\0') ++ascii;
+    // Text in other scripts has no NUL byte in its units; most settings text is ASCII.
+    if (bytes[zero] == '\0' && bytes[1 - zero] != '\0' && ascii * 4 >= units * 3) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void IniText::Load(std::string bytes) {
   bytes_ = std::move(bytes);
-  if (Utf16Mark(bytes_) || bytes_.size() >= kNone) {
+  if (Utf16Mark(bytes_) || Utf16WithoutMark(bytes_) || bytes_.size() >= kNone) {
     foreign_ = true;
     return;
   }
@@ -167,7 +183,7 @@ std::optional<IniText::Value> IniText::Find(std::string_view section, std::strin
   const std::uint32_t id = FindLine(b, key);
   if (id == kNone) return std::nullopt;
   const Line& line = lines_[id];
-  return Value{std::string_view(line.data + key.size() + 1, line.size - key.size() - 1), line.end != LineEnd::None};
+  return Value{std::string_view(line.data + key.size() + 1, line.size - key.size() - 1)};
 }
 
 void IniText::SectionNames(std::vector<std::string>& names) const {

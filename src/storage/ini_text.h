@@ -14,7 +14,7 @@
 // exactly, with case.
 //
 // Text that is not single-byte (UTF-16, with its byte-order mark in either
-// order) is foreign: it holds no sections and must not be changed. So is text
+// order or without one) is foreign: it holds no sections and must not be changed. So is text
 // of 4 GiB or more, far beyond any settings file: lines are counted and
 // measured in 32 bits.
 #pragma once
@@ -43,8 +43,7 @@ class IniText {
   const std::string& Render() const;
 
   struct Value {
-    std::string_view text;  // from after "=" up to the line end
-    bool terminated;        // a line end follows
+    std::string_view text;  // from after "=" up to the line end, or the end of the text
   };
   std::optional<Value> Find(std::string_view section, std::string_view key) const;
 

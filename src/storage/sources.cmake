@@ -1,4 +1,5 @@
 list(APPEND VELTA_CORE_SOURCES
+  src/storage/device_path.cpp
   src/storage/file_access.cpp
   src/storage/file_replacement.cpp
   src/storage/memory_file_access.cpp

@@ -1,5 +1,7 @@
 #include "storage/std_file_access.h"
 
+#include "storage/device_path.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -142,6 +144,13 @@ class DescriptorFile : public FileAccess::File {
 };
 
 std::unique_ptr<FileAccess::File> OpenWith(const std::string& path, int flags, bool forReading, FileError& error) {
+#ifdef _WIN32
+  // A device (CON, NUL.txt, COM1, ...) is never opened: it would be the device, not a file.
+  if (DevicePath::NamesDevice(path)) {
+    Failed(error, EINVAL);
+    return nullptr;
+  }
+#endif
   StatBuffer info{};
   // A directory or a device is never taken for a file (and a pipe would block the open).
   if (forReading && StatOf(path, info) == 0 && !IsFile(info)) {
@@ -243,6 +252,13 @@ bool StdFileAccess::Remove(const std::string& path, FileError& error) {
 #else
   return ::unlink(path.c_str()) == 0 || Failed(error);
 #endif
+}
+
+std::string StdFileAccess::ResolveLinks(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) return path;
+  const std::filesystem::path target = std::filesystem::canonical(path, ec);
+  return ec || !std::filesystem::is_regular_file(target, ec) ? path : target.string();
 }
 
 bool StdFileAccess::CreateFolders(const std::string& path, FileError& error) {

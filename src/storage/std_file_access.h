@@ -17,6 +17,7 @@ class StdFileAccess : public FileAccess {
   // Device and inode; on Windows the C runtime tells no file index, so there none is had.
   bool IdentityOf(const std::string& path, FileIdentity& identity) override;
   bool StampOf(const std::string& path, FileStamp& stamp) override;
+  std::string ResolveLinks(const std::string& path) override;
 
   // One shared instance; it holds no state.
   static StdFileAccess& Instance();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "storage/device_path.h"
 #include "win/unique_handle.h"
 #include "win/wide_text.h"
 
@@ -70,6 +71,11 @@ class HandleFile : public FileAccess::File {
 
 std::unique_ptr<FileAccess::File> Open(const std::string& path, DWORD access, DWORD share, DWORD disposition,
                                        FileError& error) {
+  // A device (CON, NUL.txt, COM1, ...) is never opened: it would be the device, not a file.
+  if (DevicePath::NamesDevice(path)) {
+    Failed(error, ERROR_INVALID_NAME);
+    return nullptr;
+  }
   // A directory is never opened as a file (without FILE_FLAG_BACKUP_SEMANTICS it fails anyway,
   // with a less telling "access denied").
   const DWORD attributes = ::GetFileAttributesW(WideText::From(path).c_str());
@@ -121,6 +127,7 @@ FileError Win32FileAccess::ErrorFor(unsigned long code) {
 }
 
 FileAccess::Kind Win32FileAccess::KindOf(const std::string& path) {
+  if (DevicePath::NamesDevice(path)) return Kind::Other;
   const DWORD attributes = ::GetFileAttributesW(WideText::From(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = ::GetLastError();
@@ -151,12 +158,49 @@ std::unique_ptr<FileAccess::File> Win32FileAccess::OpenExisting(const std::strin
 }
 
 bool Win32FileAccess::Move(const std::string& from, const std::string& to, bool replace, FileError& error) {
+  if (DevicePath::NamesDevice(from) || DevicePath::NamesDevice(to)) return Failed(error, ERROR_INVALID_NAME);
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
   return ::MoveFileExW(WideText::From(from).c_str(), WideText::From(to).c_str(), flags) || Failed(error);
 }
 
 bool Win32FileAccess::Remove(const std::string& path, FileError& error) {
   return ::DeleteFileW(WideText::From(path).c_str()) || Failed(error);
+}
+
+std::string Win32FileAccess::ResolveLinks(const std::string& path) {
+  const std::wstring wide = WideText::From(path);
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return path;
+  // Opening follows the link to the end; the handle then tells where that is. (Not only for a
+  // reparse point: under Wine a link of the host's file system shows no such attribute.)
+  FileHandle handle(::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) return path;
+  std::wstring final(MAX_PATH, L'\0');
+  DWORD n = ::GetFinalPathNameByHandleW(handle.get(), final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
+  if (n >= final.size()) {
+    final.resize(n + 1);
+    n = ::GetFinalPathNameByHandleW(handle.get(), final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
+  }
+  if (n == 0 || n >= final.size()) return path;
+  final.resize(n);
+  // "\\?\C:\..." and "\\?\UNC\server\..." as the paths everything else here takes.
+  if (final.compare(0, 8, L"\\\\?\\UNC\\") == 0) final = L"\\\\" + final.substr(8);
+  else if (final.compare(0, 4, L"\\\\?\\") == 0) final = final.substr(4);
+  // The same file under the name given (another case, a short name): that name is kept.
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD m = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (m >= full.size()) {
+    full.resize(m + 1);
+    m = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  }
+  full.resize(m < full.size() ? m : 0);
+  if (::CompareStringOrdinal(full.c_str(), -1, final.c_str(), -1, TRUE) == CSTR_EQUAL) return path;
+  wchar_t longFull[MAX_PATH * 4];
+  const DWORD l = ::GetLongPathNameW(full.c_str(), longFull, MAX_PATH * 4);
+  if (l > 0 && l < MAX_PATH * 4 && ::CompareStringOrdinal(longFull, -1, final.c_str(), -1, TRUE) == CSTR_EQUAL)
+    return path;
+  return WideText::ToUtf8(final);
 }
 
 bool Win32FileAccess::CreateFolders(const std::string& path, FileError& error) {

@@ -19,6 +19,7 @@ class Win32FileAccess : public FileAccess {
   bool StampOf(const std::string& path, FileStamp& stamp) override;
   // Opening it without sharing fails with a sharing or lock violation.
   bool OpenElsewhere(const std::string& path) override;
+  std::string ResolveLinks(const std::string& path) override;
   // Knows the two-byte characters of the user's code page, whose second byte can be a backslash.
 
   // One shared instance; it holds no state.

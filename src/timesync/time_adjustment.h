@@ -62,7 +62,7 @@ constexpr LPARAM kStepApproved = 0x100;
 constexpr UINT kTimeAdjustedMessage = WM_APP + 0x51;
 // Posted instead when the correction needs a yes: wParam the AdjustOrigin, lParam
 // the offset in whole seconds. The clock hands both to AskTimeStep.
-constexpr UINT kTimeStepMessage = WM_APP + 0x58;
+constexpr UINT kTimeStepMessage = WM_APP + 0x5A;
 
 // What a worker takes with it when it starts: it never looks at the clock
 // window object again, so the window may end while the worker waits.

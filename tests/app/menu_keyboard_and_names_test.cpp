@@ -23,9 +23,9 @@ namespace {
 
 TEST(ContextMenuNames, EveryDrawnItemCarriesThePlainItemsTextForAssistiveTechnology) {
   ContextMenu plain(nullptr);
-  ASSERT_TRUE(plain.Load(0));
+  ASSERT_TRUE(plain.Load(ClockOptions{}, FaceOptions{}));
   ContextMenu drawn(nullptr);
-  ASSERT_TRUE(drawn.Load(OptMenuIcons));
+  ASSERT_TRUE(drawn.Load(ClockOptions::FromWord(OptMenuIcons), FaceOptions{}));
   HMENU plainPopup = plain.popup();
   HMENU drawnPopup = drawn.popup();
   ASSERT_EQ(::GetMenuItemCount(plainPopup), ::GetMenuItemCount(drawnPopup));

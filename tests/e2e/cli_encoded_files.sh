@@ -38,7 +38,9 @@ if [ -x "$native" ]; then
   "$native" decode "$enc" --key "pass word" --to elsewhere.bin >/dev/null
   check "decode --to writes where asked" cmp -s elsewhere.bin keep.bin
   cp "$enc" damaged.QZD
-  printf '\x55' | dd of=damaged.QZD bs=1 seek=5000 conv=notrunc 2>/dev/null
+  # Damage by changing a byte: setting one to a fixed value left it as it was one time in 256.
+  python3 -c 'import sys; f = open(sys.argv[1], "r+b"); f.seek(5000); b = f.read(1)[0]; f.seek(5000); f.write(bytes([b ^ 0x55]))' damaged.QZD
+  check "the damaged copy differs from the encoded file" bash -c "! cmp -s '$enc' damaged.QZD"
   expect_eq "a damaged file fails with 1" "$(status "$native" decode damaged.QZD --key "pass word" --to x.bin)" 1
   head -c 20 /dev/urandom >short.QZD
   expect_eq "a 20-byte file fails with 1" "$(status "$native" info short.QZD --key k)" 1
@@ -49,6 +51,15 @@ if [ -x "$native" ]; then
   done
   msg=$("$native" decode "$enc" --key wrong 2>&1 >/dev/null)
   expect_eq "failure message is one line" "$(echo "$msg" | wc -l)" 1
+  # An option's value is never another of its options; an option given twice is told as such.
+  msg=$("$native" decode "$enc" --key --force 2>&1 >/dev/null); rc=$?
+  expect_eq "'--key --force' gives 2" "$rc" 2
+  check "and says --key lacks its value ($msg)" bash -c "[[ \"\$1\" == 'velta-cli decode: --key needs a value;'* ]]" _ "$msg"
+  msg=$("$native" decode "$enc" --key a --key b 2>&1 >/dev/null); rc=$?
+  expect_eq "--key given twice gives 2" "$rc" 2
+  check "and says so ($msg)" bash -c "[[ \"\$1\" == 'velta-cli decode: --key given twice;'* ]]" _ "$msg"
+  expect_eq "a key that starts with -- is given as --key=VALUE" \
+    "$(status "$native" info "$enc" "--key=--force")" 1
 
   # Stored paths that would write elsewhere than a full path of this system: refused, nothing written.
   mkdir -p crafted/sub && cd crafted || exit 1
@@ -66,6 +77,13 @@ if [ -x "$native" ]; then
   done
   "$native" decode win.QZD --key k --to chosen.txt >/dev/null
   check "a Windows path decodes natively with --to" grep -q 'crafted content' chosen.txt
+  craft long.QZD "$work/crafted/$(printf 'L%.0s' $(seq 300))"
+  msg=$("$native" decode long.QZD --key k 2>&1 >/dev/null); rc=$?
+  expect_eq "a stored path over 259 characters is refused with 1" "$rc" 1
+  check "and told as such, not as a wrong key ($msg)" bash -c "[[ \"\$1\" == *'is longer than 259 characters'* ]]" _ "$msg"
+  "$native" decode long.QZD --key k --to long.txt >/dev/null
+  check "it decodes with --to" grep -q 'crafted content' long.txt
+  rm -f long.QZD long.txt
   printf 'the user own file\n' >victim.txt
   cp victim.txt victim.keep
   craft victim.QZD "$work/crafted/victim.txt"

@@ -3,7 +3,7 @@
 # without icons, the see-through shape against the coloured root window,
 # hovering, dragging, the tray callback, topmost and exit; then the Japanese menu.
 source "$(dirname "$0")/lib.sh"
-trap 'stop_velta; WINEPREFIX=$VELTA_ROOT/build/wineprefix-ja wineserver -k 2>/dev/null' EXIT
+trap 'stop_velta; WINEPREFIX=$VELTA_BASE_PREFIX-ja wineserver -k 2>/dev/null' EXIT
 
 ROOT_COLOUR='#336699'
 

@@ -2,7 +2,7 @@
 # First start with no settings: the clock window, its look, and Esc ending it;
 # then the Japanese resource set under a Japanese locale.
 source "$(dirname "$0")/lib.sh"
-trap 'stop_velta; WINEPREFIX=$VELTA_ROOT/build/wineprefix-ja wineserver -k 2>/dev/null' EXIT
+trap 'stop_velta; WINEPREFIX=$VELTA_BASE_PREFIX-ja wineserver -k 2>/dev/null' EXIT
 
 dir=$(sandbox clock_start)
 start_velta "$dir"

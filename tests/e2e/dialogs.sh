@@ -4,7 +4,7 @@
 # DS_SHELLFONT, the Japanese ones in "MS UI Gothic". The English dialogs keep
 # the size they had in the bitmap font's days, since the layout was made for it.
 source "$(dirname "$0")/lib.sh"
-trap 'stop_velta; WINEPREFIX=$VELTA_ROOT/build/wineprefix-ja wineserver -k 2>/dev/null' EXIT
+trap 'stop_velta; WINEPREFIX=$VELTA_BASE_PREFIX-ja wineserver -k 2>/dev/null' EXIT
 OUT=$SHOTS/dialogs
 mkdir -p "$OUT"
 settings_key="HKCU\\Software\\Orvex's Applications\\Velta\\Settings"

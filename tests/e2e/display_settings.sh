@@ -3,7 +3,7 @@
 # menu and driven with the real mouse and keyboard: a two-line format and a colour picked from the grid reach the
 # clock after OK; Cancel changes nothing. Then the Japanese dialog.
 source "$(dirname "$0")/lib.sh"
-trap 'stop_velta; WINEPREFIX=$VELTA_ROOT/build/wineprefix-ja wineserver -k 2>/dev/null' EXIT
+trap 'stop_velta; WINEPREFIX=$VELTA_BASE_PREFIX-ja wineserver -k 2>/dev/null' EXIT
 
 # item_rect ID -> "L T R B" of a control of the dialog the clock owns
 item_rect() { driver dialog-item Velta "$1" | sed -n 's/^rect //p'; }

@@ -6,7 +6,7 @@
 # half as large again, and drawn at that size. The screenshots are part of the check:
 # build/e2e/shots/dpi96_*.png and dpi144_*.png.
 source "$(dirname "$0")/lib.sh"
-trap 'stop_velta; WINEPREFIX=$VELTA_ROOT/build/wineprefix-144 wineserver -k 2>/dev/null' EXIT
+trap 'stop_velta; WINEPREFIX=$VELTA_BASE_PREFIX-144 wineserver -k 2>/dev/null' EXIT
 
 BLUE='#2864D2'  # the blue of several menu icons
 

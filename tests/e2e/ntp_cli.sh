@@ -24,8 +24,9 @@ bindcmdaddress /
 pidfile $work/chronyd.pid
 driftfile $work/drift
 CONF
-# -x: never touch the clock; the time limit ends it whatever happens here.
-timeout 90 chronyd -x -d -u "$(id -un)" -f "$work/chrony.conf" -l "$work/chronyd.log" &
+# -x: never touch the clock; the time limit ends it whatever happens here (cleanup ends it
+# before; the limit leaves room for a busy machine, with other scripts running beside this one).
+timeout 300 chronyd -x -d -u "$(id -un)" -f "$work/chrony.conf" -l "$work/chronyd.log" &
 
 # serve NAME MODE [OPTIONS...] -> a scripted server that ends by itself; its port in $work/NAME.port
 serve() {
@@ -85,7 +86,8 @@ for side in native wine; do
   ask hold-$side "$(cat "$work/hold-$side.port")" --samples 2
   check "$side: the same holding each request 200 ms: offset $(field offset) s within 0.03 s" \
     within "$(field offset)" 0.250 0.03
-  check "$side: and its holding time is no delay ($(field delay) s below 0.05 s)" within "$(field delay)" 0.025 0.025
+  # Below 0.1 s: the 0.2 s held is not in it, whatever a busy machine adds to the exchange itself.
+  check "$side: and its holding time is no delay ($(field delay) s below 0.1 s)" within "$(field delay)" 0.05 0.05
 
   # Answers that come back late: 0.4 s, then at once, then 0.4 s again. One
   # late sample is bent by half its delay; of three the prompt one is taken.
@@ -123,15 +125,17 @@ CASES
   err=$(tr -d '\r' <"$work/err")
   expect_eq "$side: one line of error" "$(echo "$err" | wc -l)" 1
   echo "# $err"
-  for bad in "--timeout soon" "--port 65536" "--port 123abc" "--port 0" "--samples 0" "--samples 101"; do
+  # No attempts, or no time to wait, can never succeed: bad usage, as is an option given twice.
+  for bad in "--timeout soon" "--timeout 0" "--retry 0" "--retry -1" "--port 65536" "--port 123abc" "--port 0" \
+    "--samples 0" "--samples 101" "--port 1 --port 2" "--timeout --retry 2"; do
     # shellcheck disable=SC2086
     "${run[@]}" ntp 127.0.0.1 $bad </dev/null >/dev/null 2>&1
     expect_eq "$side: $bad is a usage error" "$?" 2
   done
   "${run[@]}" ntp </dev/null >/dev/null 2>&1
   expect_eq "$side: no host is a usage error" "$?" 2
-  "${run[@]}" ntp 127.0.0.1 --port "$port" --retry 0 </dev/null >/dev/null 2>&1
-  expect_eq "$side: --retry 0 makes no attempt and fails" "$?" 1
+  msg=$("${run[@]}" ntp 127.0.0.1 --port "$port" --port "$port" </dev/null 2>&1 >/dev/null | tr -d '\r' | head -n 1)
+  expect_eq "$side: an option given twice is told so" "$msg" "velta-cli ntp: --port given twice"
 done
 
 # The usage text names every option and word the README's velta-cli examples use.

@@ -3,7 +3,7 @@
 # counter window counting, "Time is Up !" flashing, OK dismissing both, the
 # stored settings; then sound and application actions; the Japanese dialog.
 source "$(dirname "$0")/lib.sh"
-trap 'stop_velta; WINEPREFIX=$VELTA_ROOT/build/wineprefix-ja wineserver -k 2>/dev/null' EXIT
+trap 'stop_velta; WINEPREFIX=$VELTA_BASE_PREFIX-ja wineserver -k 2>/dev/null' EXIT
 REG='HKCU\Software\Orvex'"'"'s Applications\Velta\QuickTimer'
 wine reg delete "$REG" /f >/dev/null 2>&1
 # The clock is moved below where the QuickTimer's windows open and where the notification of a

@@ -88,3 +88,33 @@ driver command Velta $ID_EXIT
 check "and ends" velta_ended 15
 unlock "$dir"
 check "the program's folder holds only the program" [ "$(ls "$dir")" = Velta.exe ]
+
+# 3. Two more portable copies beside that fallback: each keeps its own settings. One has its
+# own Velta.ini (with the frame), the other a folder that takes files but no Velta.ini yet:
+# neither reads the fallback (no frame), and neither changes it.
+cp "$appdata_dir/Velta.ini" "$appdata_dir.keep"
+own=$(sandbox settings_own_copy)
+printf '[Settings]\r\nFormat=%%H:%%M\r\nOption=196616\r\n' >"$own/Velta.ini"
+fresh=$(sandbox settings_fresh_copy)
+for copy in "$own" "$fresh"; do
+  name=$(basename "$copy")
+  start_velta "$copy"
+  check "$name: the clock starts" wait_window
+  sleep 1
+  expect_eq "$name: its own settings, not the fallback's (frame shown)" "$(info_of thickframe)" 1
+  driver command Velta $ID_WINDOW_FRAME   # frameless: stored at once
+  check "$name: the change is saved beside the program" wait_value "$copy/Velta.ini" Option 196620
+  driver command Velta $ID_EXIT
+  check "$name: and ends" velta_ended 15
+  check "$name: the fallback is as the locked copy left it" cmp -s "$appdata_dir/Velta.ini" "$appdata_dir.keep"
+done
+expect_eq "the copy with its own file kept its format" "$(value_of "$own/Velta.ini" Format)" "%H:%M"
+lock "$dir" >/dev/null
+start_velta "$dir"
+check "the locked copy starts again" wait_window
+sleep 1
+expect_eq "and still reads its settings from %APPDATA% (no frame)" "$(info_of thickframe)" 0
+driver command Velta $ID_EXIT
+check "and ends" velta_ended 15
+unlock "$dir"
+rm -f "$appdata_dir.keep"

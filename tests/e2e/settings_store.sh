@@ -120,3 +120,40 @@ check "Esc ends it" velta_ended 10
 same_junk() { cmp -s <(grep -a -A2 '^\[Junk\]' "$ini") <(grep -a -A2 '^\[Junk\]' "$dir/hostile.ini"); }
 check "the over-long line of another section survives byte for byte" same_junk
 expect_eq "the hostile rectangle was replaced by the window's" "$(value_of "$ini" left) $(value_of "$ini" right)" "0 400"
+
+# 5. velta-cli ini, natively and under Wine: a UTF-16 file (with or without its mark) is
+# refused by every action with its reason and left as it is; a settings file that is a
+# symbolic link is written through the link, which stays a link.
+native=$VELTA_ROOT/build/native/velta-cli
+cli_work=$VELTA_ROOT/build/e2e/settings_store_cli
+rm -rf "$cli_work"; mkdir -p "$cli_work"
+utf16() { printf '%s' "$1" | iconv -f UTF-8 -t "$2"; }
+for side in native wine; do
+  if [ $side = native ]; then
+    [ -x "$native" ] || continue
+    run() { "$native" "$@" 2>&1 >/dev/null; }
+    at() { echo "$1"; }
+  else
+    run() { wine "$VELTA_BUILD/velta-cli.exe" "$@" </dev/null 2>&1 >/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+    at() { winepath -w "$1" 2>/dev/null; }
+  fi
+  for encoding in UTF-16LE UTF-16BE UTF-16; do  # UTF-16: with the mark
+    f=$cli_work/$side-$encoding.ini
+    utf16 $'[Settings]\r\nFormat=%H:%M\r\nleft=10\r\n' $encoding >"$f"
+    cp "$f" "$f.keep"
+    for action in "get Settings Format" "get-int Settings left" "set Settings Format %S" "set-int Settings left 5" \
+      "delete Settings left" "delete Settings" "keys Settings" "sections"; do
+      # shellcheck disable=SC2086
+      msg=$(run ini "$(at "$f")" $action); rc=$?
+      expect_eq "$side: ini $action on $encoding ends with 1" "$rc" 1
+      check "$side: and says why ($msg)" bash -c "[[ \"\$1\" == *'is UTF-16 text'* ]]" _ "$msg"
+    done
+    check "$side: the $encoding file is unchanged" cmp -s "$f" "$f.keep"
+  done
+  mkdir -p "$cli_work/$side-real"
+  printf '[Settings]\r\nleft=10\r\n' >"$cli_work/$side-real/Velta.ini"
+  ln -sfn "$side-real/Velta.ini" "$cli_work/$side-link.ini"
+  run ini "$(at "$cli_work/$side-link.ini")" set-int Settings left 20 >/dev/null
+  check "$side: a settings file that is a symbolic link stays a link" [ -L "$cli_work/$side-link.ini" ]
+  expect_eq "$side: and its target gets the new text" "$(value_of "$cli_work/$side-real/Velta.ini" left)" 20
+done

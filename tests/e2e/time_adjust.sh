@@ -16,12 +16,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# start_server MODE [OPTIONS...] -> sets PORT; the server ends by itself after six minutes.
+# start_server MODE [OPTIONS...] -> sets PORT; the server ends by itself after ten minutes (the
+# script can take more than two when other scripts run beside it); cleanup ends it before.
 start_server() {
   local fifo
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  python3 "$(dirname "$0")/fake_ntp_server.py" "$1" 360 "${@:2}" >"$fifo" &
+  python3 "$(dirname "$0")/fake_ntp_server.py" "$1" 600 "${@:2}" >"$fifo" &
   SERVER_PIDS+=($!)
   read -r PORT <"$fifo"
   rm -f "$fifo"

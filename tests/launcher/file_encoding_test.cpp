@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "launcher/crc32.h"
 #include "launcher/md5.h"
 #include "launcher_test_files.h"
+#include "storage/device_path.h"
 #include "storage/faulty_files.h"
 #include "storage/memory_file_access.h"
 #include "whole_buffer_image.h"
@@ -111,8 +114,6 @@ TEST(DecodeFile, RefusesWrongKeysDamagedForeignAndShortFilesWithoutWriting) {
   };
   auto flipped = ReadBytes(dir + "good.QZD");
   flipped[17] ^= 0x01;
-  std::vector<std::uint8_t> longPath(300, 'p');
-  BuildEncodedImage(longPath, std::string(260, 'C'), KeySchedule("right"));
 
   const struct {
     const char* what;
@@ -126,7 +127,6 @@ TEST(DecodeFile, RefusesWrongKeysDamagedForeignAndShortFilesWithoutWriting) {
       {"stored length points before the start", imageWith(40, 0), EncodedFileOutcome::Status::NotEncoded},
       {"stored length just past the file", imageWith(5, 4), EncodedFileOutcome::Status::NotEncoded},
       {"stored length 0xFFFFFFFF", imageWith(0xFFFFFFFFu, 64), EncodedFileOutcome::Status::NotEncoded},
-      {"stored path of 260 characters", longPath, EncodedFileOutcome::Status::NotEncoded},
   };
   for (const auto& c : cases) {
     WriteBytes(dir + "case.QZD", c.bytes);
@@ -142,6 +142,57 @@ TEST(DecodeFile, RefusesWrongKeysDamagedForeignAndShortFilesWithoutWriting) {
   std::string restored;
   ASSERT_TRUE(DecodeFile(dir + "good.QZD", "right", restored));
   EXPECT_EQ(ReadBytes(original), RandomBytes(500, 9));
+}
+
+// A file whose stored path is longer than 259 characters (no build writes one; an old or a
+// crafted file may hold one) is told as such, not as a wrong key or a damaged file: its digest
+// proves it whole. It decodes with a path given; damaged, or with a wrong key, it is refused.
+TEST(DecodeFile, AStoredPathOverItsLimitIsToldAsSuchAndDecodesElsewhere) {
+  const std::string folder = "/long/";
+  const std::string longer = folder + std::string(300, 'C');  // beyond 259 bytes of the code page
+  const std::string farther = folder + std::string(5000, 'D');  // beyond the end every path within its limit lies in
+  const std::string utf8 = folder + std::string(900, 'E');     // marked UTF-8 beyond its 777 bytes
+  const auto crafted = [](const std::string& path, bool mark) {
+    std::vector<std::uint8_t> image = RandomBytes(20000, 3);
+    const std::string digest = Md5Hex(image.data(), image.size());
+    const auto a = static_cast<std::uint32_t>(path.size()) | (mark ? kUtf8PathMark : 0u);
+    image.insert(image.end(), path.begin(), path.end());
+    for (int i = 0; i < 4; ++i) image.push_back(static_cast<std::uint8_t>(a >> (8 * i)));
+    image.insert(image.end(), digest.begin(), digest.end());
+    KeyedBlockTransform(image.data(), image.size(), "right", true);
+    return std::string(image.begin(), image.end());
+  };
+  for (const auto& [path, mark] : {std::pair{longer, false}, std::pair{farther, false}, std::pair{utf8, true}}) {
+    SCOPED_TRACE(path.size());
+    MemoryFileAccess files;
+    files.Put("/in.QZD", crafted(path, mark));
+    const EncodedFileOutcome refused = DecodeEncodedFile("/in.QZD", "right", {}, files);
+    EXPECT_EQ(refused.status, EncodedFileOutcome::Status::UnsafePath);
+    EXPECT_EQ(refused.pathProblem, StoredPath::Problem::TooLong);
+    EXPECT_EQ(refused.storedPath, path);
+    EncodedFileInfo info;
+    const EncodedFileOutcome inspected = InspectEncodedFile("/in.QZD", "right", info, true, files);
+    EXPECT_TRUE(inspected.ok());
+    EXPECT_EQ(inspected.pathProblem, StoredPath::Problem::TooLong);
+    EXPECT_EQ(info.storedPath, path);
+    EXPECT_EQ(info.contentLength, 20000u);
+    EXPECT_EQ(files.Names(), std::set<std::string>{"/in.QZD"}) << "nothing written";
+
+    DecodeOptions elsewhere;
+    elsewhere.to = "/out.bin";
+    ASSERT_TRUE(DecodeEncodedFile("/in.QZD", "right", elsewhere, files).ok());
+    const auto content = RandomBytes(20000, 3);
+    EXPECT_EQ(files.Get("/out.bin"), std::string(content.begin(), content.end()));
+    FileError error;
+    ASSERT_TRUE(files.Remove("/out.bin", error));
+
+    EXPECT_EQ(DecodeEncodedFile("/in.QZD", "wrong", {}, files).status, EncodedFileOutcome::Status::NotEncoded);
+    std::string damaged = files.Get("/in.QZD");
+    damaged[100] = static_cast<char>(damaged[100] ^ 0x20);
+    files.Put("/in.QZD", damaged);
+    EXPECT_EQ(DecodeEncodedFile("/in.QZD", "right", {}, files).status, EncodedFileOutcome::Status::NotEncoded);
+    EXPECT_EQ(files.Names(), std::set<std::string>{"/in.QZD"}) << "nothing written";
+  }
 }
 
 TEST(DecodeFile, RestoresToAnotherPathWhenAskedAndReplacesOnlyWhenAllowed) {
@@ -392,6 +443,31 @@ TEST(SafeFileNamePart, KeepsEveryCharacterTheFileSystemAllows) {
   for (int i = 0; i < 300; ++i) many += kana;
   EXPECT_EQ(SafeFileNamePart(many).size(), 200u * 3) << "200 characters, as the file system counts them";
   EXPECT_EQ(EncodedFileName("", emoji + " Party", 0xFB7C5779u), emoji + " PartyFB7C5779.QZD");
+}
+
+// As found: an encoded file's name made its path longer than 259 characters in a deep folder.
+// The name is cut, never inside a character, so that the path fits.
+TEST(EncodedFileName, APathKeepsWithinTheLimitInADeepFolder) {
+  const std::string kana = "\xE3\x81\x82";
+  std::string many;
+  for (int i = 0; i < 300; ++i) many += kana;
+  for (const std::size_t depth : {20u, 100u, 200u, 230u, 240u, 244u}) {
+    const std::string folder = "C:\\" + std::string(depth - 4, 'd') + "\\";
+    for (const std::string& name : {std::string(250, 'n'), many, std::string("CON")}) {
+      for (const int number : {1, 12}) {
+        const std::string path = EncodedFileName(folder, name, 0x1A2B3C4Du, number);
+        const std::size_t units = CodePage::Utf8ToUtf16(path).size();
+        EXPECT_LE(units, 259u) << depth << " " << number;
+        EXPECT_TRUE(CodePage::IsUtf8(path)) << "cut inside a character";
+        EXPECT_EQ(path.compare(0, folder.size(), folder), 0);
+        if (depth <= 20 && name.size() >= 250) EXPECT_EQ(CodePage::Utf8ToUtf16(path.substr(folder.size())).size(),
+                                   200u + 8 + 4 + (number > 1 ? 3 : 0)) << "a short folder keeps 200 characters";
+        EXPECT_FALSE(DevicePath::IsDeviceName(path.substr(folder.size()))) << path;
+      }
+    }
+  }
+  EXPECT_EQ(EncodedFileName("C:\\" + std::string(242, 'd') + "\\", "Notes", 0x1A2B3C4Du),
+            "C:\\" + std::string(242, 'd') + "\\N1A2B3C4D.QZD");
 }
 
 // A new item's encoded file is named after the display name and the content's CRC, from the

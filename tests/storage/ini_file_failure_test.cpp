@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <set>
+#include <utility>
 #include <string>
 
 #include "storage/faulty_files.h"
@@ -155,8 +156,8 @@ TEST(IniProfileStoreFailure, ValuesWrittenAsTheyWereWriteNothing) {
 }
 
 // No temporary file can be made in the folder (a permission for the file alone): the file is
-// written in place. Neither works: the settings go to the fallback place for good, and are
-// read from there next time.
+// written in place. Neither works: the failure is told, and nothing goes to the fallback
+// place, which this copy would never read while it has a file of its own.
 TEST(IniProfileStoreFailure, AFolderThatRefusesNewFilesIsWrittenInPlaceOrLeftForTheFallback) {
   ScratchDir dir;
   std::filesystem::create_directories(dir.File("program"));
@@ -181,19 +182,13 @@ TEST(IniProfileStoreFailure, AFolderThatRefusesNewFilesIsWrittenInPlaceOrLeftFor
     IniProfileStore store(file, fallback, files);
     store.WriteInt("Settings", "Option", 2);
     const IniProfileStore::SaveOutcome& outcome = store.Save();
-    EXPECT_EQ(outcome.status, Status::Ok);
-    EXPECT_EQ(outcome.path, fallback);
-    EXPECT_EQ(store.path(), fallback);
+    EXPECT_EQ(outcome.status, Status::Failed);
+    EXPECT_EQ(outcome.path, file);
+    EXPECT_EQ(outcome.reason, FaultyFiles::Denied().message);
     store.Flush();
   }
   EXPECT_EQ(ScratchDir::Read(file), kNew) << "the program's copy stays as it was";
-  EXPECT_EQ(ScratchDir::Read(fallback),
-            "[Settings]\r\nFormat=%H:%M\r\nOption=2\r\n\r\n[QuickTimerMsg]\r\nForeColor=255\r\n");
-  {
-    IniProfileStore store(file, fallback, files);
-    EXPECT_EQ(store.path(), fallback) << "read from the fallback place first once it exists";
-    EXPECT_EQ(store.GetInt("Settings", "Option", 0), 2);
-  }
+  EXPECT_FALSE(ScratchDir::Exists(fallback));
 
   // Without a fallback place the failure is told, with the system's reason.
   IniProfileStore store(file, files);
@@ -202,8 +197,42 @@ TEST(IniProfileStoreFailure, AFolderThatRefusesNewFilesIsWrittenInPlaceOrLeftFor
   EXPECT_EQ(outcome.status, Status::Failed);
   EXPECT_EQ(outcome.reason, FaultyFiles::Denied().message);
   EXPECT_EQ(ScratchDir::Read(file), kNew);
-  EXPECT_EQ(Names(dir), (std::set<std::string>{"appdata", "program"}));
+  EXPECT_EQ(Names(dir), (std::set<std::string>{"program"}));
   store.Flush();
+}
+
+// Portable copies of the program share one fallback place. As found: once one copy in a
+// folder that takes no files had made it, every other copy read it instead of its own file.
+// Each copy keeps its own settings: a copy with a file uses it, a copy in a folder that takes
+// files starts its own, and only a copy whose folder has none and takes none uses the fallback.
+TEST(IniProfileStoreFailure, PortableCopiesAndAnExistingFallbackEachKeepTheirOwnSettings) {
+  ScratchDir dir;
+  for (const char* copy : {"locked", "own", "fresh"}) std::filesystem::create_directories(dir.File(copy));
+  const std::string fallback = dir.File("appdata/Orvex/Velta/Velta.ini");
+  const std::string locked = dir.File("locked/Velta.ini");
+  const std::string own = dir.File("own/Velta.ini");
+  const std::string fresh = dir.File("fresh/Velta.ini");
+  ScratchDir::Write(own, "[Settings]\r\nOption=8\r\n");
+  FaultyFiles files(StdFileAccess::Instance());
+  files.deniedFolder = dir.File("locked");
+
+  const auto save = [&](const std::string& file, int option) {
+    IniProfileStore store(file, fallback, files);
+    const int before = store.GetInt("Settings", "Option", 0);
+    store.WriteInt("Settings", "Option", option);
+    const IniProfileStore::SaveOutcome outcome = store.Save();
+    EXPECT_TRUE(outcome.ok()) << file << ": " << outcome.reason;
+    return std::make_pair(before, outcome.path);
+  };
+  EXPECT_EQ(save(locked, 4), std::make_pair(0, fallback)) << "no file, no room: the fallback";
+  EXPECT_EQ(save(own, 9), std::make_pair(8, own)) << "its own file, though the fallback exists";
+  EXPECT_EQ(save(fresh, 16), std::make_pair(0, fresh)) << "room for a file: its own, from the defaults";
+  EXPECT_EQ(save(locked, 5), std::make_pair(4, fallback)) << "the locked copy finds its settings again";
+  EXPECT_EQ(save(own, 10), std::make_pair(9, own));
+  EXPECT_EQ(save(fresh, 17), std::make_pair(16, fresh));
+  EXPECT_EQ(ScratchDir::Read(fallback), "[Settings]\r\nOption=5\r\n");
+  EXPECT_EQ(Names(dir), (std::set<std::string>{"appdata", "fresh", "locked", "own"}));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.File("locked"))) << "the probe of the folder leaves nothing";
 }
 
 TEST(IniProfileStoreFailure, AReplaceHeldForAMomentIsTriedAgain) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "storage/ini_last_line_cases.h"
 #include "storage/scratch_dir.h"
 
 namespace {
@@ -238,7 +239,7 @@ TEST(IniProfileStoreRead, StringsEndAtTheirLineEnd) {
   EXPECT_EQ(store.GetString("S", "eq", "d"), "a=b");
   EXPECT_EQ(store.GetString("S", "space", "d"), " x ");
   EXPECT_EQ(store.GetString("S", "lf", "d"), "abc");
-  EXPECT_EQ(store.GetString("S", "last", "d"), "d");  // no line end after it
+  EXPECT_EQ(store.GetString("S", "last", "d"), "tail");  // no line end after it
   EXPECT_EQ(store.GetString("S", "none", "fallback"), "fallback");
 }
 
@@ -487,7 +488,7 @@ TEST(IniProfileStoreValues, LineBreaksInAStringSurviveWithoutBreakingTheFile) {
 TEST(IniProfileStoreValues, ALastLineWithoutLineEndIsCompleted) {
   ScratchDir dir;
   TextStore store("[S]\r\nk=old value", dir);
-  EXPECT_EQ(store.GetString("S", "k", "d"), "d");  // a string needs its line end
+  EXPECT_EQ(store.GetString("S", "k", "d"), "old value");
   store.WriteString("S", "k", "new");
   EXPECT_EQ(store.text(), "[S]\r\nk=new\r\n");
   EXPECT_EQ(store.GetString("S", "k", ""), "new");
@@ -514,6 +515,48 @@ TEST(IniProfileStoreValues, ALastLineWithoutLineEndIsCompleted) {
   }
   store.Flush();
 }
+
+// As found: "Format=%H:%M" as the file's last line, with no line end after it,
+// read as missing, and the next save wrote the default format over it.
+class IniLastLine : public testing::TestWithParam<ini_last_line::Case> {};
+
+TEST_P(IniLastLine, ReadsAsALineAndIsKeptBySaving) {
+  const ini_last_line::Case& c = GetParam();
+  ScratchDir dir;
+  const std::string file = dir.File("Velta.ini");
+  ScratchDir::Write(file, c.text);
+  const auto readAll = [](IniProfileStore& store) {
+    for (const ini_last_line::Value& v : ini_last_line::Values())
+      EXPECT_EQ(store.GetString("Settings", v.key, "<default>"), v.text) << v.key;
+    EXPECT_EQ(store.GetInt("Settings", "left", -1), 10);
+    std::array<std::uint8_t, 2> font{};
+    const std::array<std::uint8_t, 2> fallback{0xEE, 0xEE};
+    EXPECT_TRUE(store.GetBinary("Settings", "Font", font.data(), fallback.data(), font.size()));
+    EXPECT_EQ(font, (std::array<std::uint8_t, 2>{0x0A, 0x0B}));
+    std::vector<std::uint8_t> copy;
+    EXPECT_EQ(store.GetBinaryCopy("Settings", "Font", copy, nullptr, 0), 2u);
+    EXPECT_EQ(copy, (std::vector<std::uint8_t>{0x0A, 0x0B}));
+  };
+  {
+    IniProfileStore store(file);
+    readAll(store);
+    // A load and a save as the clock does them: each value read with its default and written back.
+    const std::string format = store.GetString("Settings", "Format", "%Y/%m/%d (%a) %H:%M");
+    const std::int32_t left = store.GetInt("Settings", "left", 0);
+    std::array<std::uint8_t, 2> font{0x01, 0x02};
+    store.GetBinary("Settings", "Font", font.data(), font.data(), font.size());
+    store.WriteBinary("Settings", "Font", font.data(), font.size());
+    store.WriteInt("Settings", "left", left);
+    store.WriteString("Settings", "Format", format);
+    ASSERT_TRUE(store.Flush());
+  }
+  EXPECT_EQ(ScratchDir::Read(file), c.saved);
+  IniProfileStore again(file);
+  readAll(again);
+}
+
+INSTANTIATE_TEST_SUITE_P(EndsAndKeys, IniLastLine, testing::ValuesIn(ini_last_line::Cases()),
+                         [](const testing::TestParamInfo<ini_last_line::Case>& info) { return info.param.name; });
 
 TEST(IniProfileStoreValues, AnyTextReadsBackAsWritten) {
   ScratchDir dir;

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "storage/file_replacement.h"
+#include "storage/ini_last_line_cases.h"
 #include "storage/ini_profile_store.h"
 #include "storage/scratch_dir.h"
 #include "storage/settings_place.h"
@@ -106,6 +107,31 @@ TEST(IniProfileStoreWindows, Win32FilesReplaceInOneStepAndReportFailures) {
   EXPECT_EQ(error.code, ERROR_FILE_NOT_FOUND);
 }
 
+// A device name, alone, with an extension or behind folders, is never opened as a file: the
+// console, the null device or a serial port would be read or written instead.
+TEST(IniProfileStoreWindows, DeviceNamesAreNeverOpenedAsFiles) {
+  ScratchDir dir;
+  Win32FileAccess& files = Win32FileAccess::Instance();
+  const std::string folder = FullPath(dir.path().string()) + "\\";
+  for (const std::string& path : {std::string("CON"), std::string("NUL.txt"), std::string("COM1"),
+                                  std::string("LPT1.log"), folder + "CON", folder + "nul.ini", folder + "COM1.QZD",
+                                  folder + "LPT1.log", std::string("\\\\.\\NUL")}) {
+    FileError error;
+    EXPECT_EQ(files.KindOf(path), FileAccess::Kind::Other) << path;
+    EXPECT_EQ(files.OpenRead(path, error), nullptr) << path;
+    EXPECT_EQ(files.CreateNew(path, error), nullptr) << path;
+    EXPECT_EQ(files.OpenExisting(path, error), nullptr) << path;
+    EXPECT_FALSE(FileReplacement::Replace(files, path, "text", error)) << path;
+    std::string content;
+    EXPECT_EQ(files.ReadAll(path, content, error), FileAccess::ReadResult::Failed) << path;
+  }
+  EXPECT_EQ(Names(dir), std::set<std::string>{}) << "no temporary file is left";
+  // Names that only look alike are files.
+  FileError error;
+  EXPECT_TRUE(FileReplacement::Replace(files, folder + "CONSOLE.txt", "text", error)) << error.message;
+  EXPECT_TRUE(FileReplacement::Replace(files, folder + "COM10", "text", error)) << error.message;
+}
+
 // Under Wine a rename replaces even a file marked read-only: the store must look first.
 TEST(IniProfileStoreWindows, AReadOnlySettingsFileIsNeverWritten) {
   ScratchDir dir;
@@ -127,8 +153,10 @@ TEST(IniProfileStoreWindows, AReadOnlySettingsFileIsNeverWritten) {
   ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-// The settings found in the user's application data folder are the ones read, once they exist.
-TEST(IniProfileStoreWindows, TheApplicationDataCopyIsReadFirstWhenItExists) {
+// The user's application data folder is one place for every copy of the program: a copy whose
+// folder takes files keeps its settings beside it, even when that place holds some (those of a
+// copy in a folder that takes none, as the end-to-end scripts show with a locked folder).
+TEST(IniProfileStoreWindows, TheApplicationDataCopyIsNotReadByACopyWhoseFolderTakesFiles) {
   const std::string appData = SettingsPlace::AppDataIni();
   ASSERT_FALSE(appData.empty());
   EXPECT_NE(appData.find("\\Orvex's Applications\\velta_win_tests\\velta_win_tests.ini"), std::string::npos)
@@ -141,15 +169,19 @@ TEST(IniProfileStoreWindows, TheApplicationDataCopyIsReadFirstWhenItExists) {
   FileError error;
   ASSERT_TRUE(Win32FileAccess::Instance().CreateFolders(SettingsPlace::AppDataFolder(), error)) << error.message;
   ScratchDir::Write(appData, "[Settings]\r\nOption=6\r\n");
-  {
-    IniProfileStore store;
-    EXPECT_EQ(store.path(), appData);
-    EXPECT_EQ(store.GetInt("Settings", "Option", 0), 6);
-    store.WriteInt("Settings", "Option", 7);
-    EXPECT_TRUE(store.Save().ok());
+  for (const char* own : {"", "[Settings]\r\nOption=8\r\n"}) {
+    if (*own != '\0') ScratchDir::Write(beside, own);
+    {
+      IniProfileStore store;
+      EXPECT_EQ(store.path(), beside);
+      EXPECT_EQ(store.GetInt("Settings", "Option", 0), *own != '\0' ? 8 : 0);
+      store.WriteInt("Settings", "Option", 7);
+      EXPECT_TRUE(store.Save().ok());
+    }
+    EXPECT_EQ(ScratchDir::Read(beside), "[Settings]\r\nOption=7\r\n");
+    EXPECT_EQ(ScratchDir::Read(appData), "[Settings]\r\nOption=6\r\n") << "the other copy's settings stay";
+    ::DeleteFileA(beside.c_str());
   }
-  EXPECT_EQ(ScratchDir::Read(appData), "[Settings]\r\nOption=7\r\n");
-  EXPECT_EQ(::GetFileAttributesA(beside.c_str()), INVALID_FILE_ATTRIBUTES);
   ::DeleteFileA(appData.c_str());
   ::RemoveDirectoryA(SettingsPlace::AppDataFolder().c_str());
 }
@@ -245,6 +277,37 @@ TEST(IniProfileStoreWindows, HandEditedFilesReadAsTheSystemReadsThem) {
     EXPECT_EQ(std::string(sections, got), std::string("Settings\0Adjust\0New\0", 20)) << c.what;
     const std::string written = ScratchDir::Read(file);
     EXPECT_EQ(written.compare(0, 3, "\xEF\xBB\xBF") == 0, c.text.compare(0, 3, "\xEF\xBB\xBF") == 0) << c.what;
+  }
+}
+
+// The system's own reading of a value, through the wide function (names and paths here are ASCII).
+std::string SystemGetStringW(const std::string& file, const char* section, const char* key) {
+  const auto wide = [](std::string_view text) { return std::wstring(text.begin(), text.end()); };
+  wchar_t buffer[512];
+  const DWORD n = ::GetPrivateProfileStringW(wide(section).c_str(), wide(key).c_str(), L"<missing>", buffer, 512,
+                                             wide(file).c_str());
+  return std::string(buffer, buffer + n);
+}
+
+// A value on the last line, with or without its line end: the store reads
+// what the system reads, before and after writing the values back.
+TEST(IniProfileStoreWindows, ALastLineWithoutLineEndReadsAsTheSystemReadsIt) {
+  ScratchDir dir;
+  for (const ini_last_line::Case& c : ini_last_line::Cases()) {
+    const std::string file = FullPath(dir.File(c.name + ".ini"));
+    ScratchDir::Write(file, c.text);
+    {
+      IniProfileStore store(file, Win32FileAccess::Instance());
+      for (const ini_last_line::Value& v : ini_last_line::Values()) {
+        EXPECT_EQ(SystemGetStringW(file, "Settings", v.key), v.text) << c.name << ": " << v.key;
+        EXPECT_EQ(store.GetString("Settings", v.key, "<missing>"), v.text) << c.name << ": " << v.key;
+        store.WriteString("Settings", v.key, store.GetString("Settings", v.key, "<missing>"));
+      }
+      ASSERT_TRUE(store.Flush());
+    }
+    EXPECT_EQ(ScratchDir::Read(file), c.saved) << c.name;
+    for (const ini_last_line::Value& v : ini_last_line::Values())
+      EXPECT_EQ(SystemGetStringW(file, "Settings", v.key), v.text) << c.name << " after saving: " << v.key;
   }
 }
 

@@ -275,6 +275,11 @@ TEST(IniBytes, AUtf16FileIsLeftUntouched) {
   } cases[] = {
       {"little-endian", std::string("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0" "1\0\r\0\n\0", 22)},
       {"big-endian", std::string("\xFE\xFF\0[\0S\0]\0\r\0\n\0k\0=\0" "1\0\r\0\n", 22)},
+      // As found: without the mark the file was read as single-byte text and ruined by a write.
+      {"little-endian without the mark", std::string("[\0S\0]\0\r\0\n\0k\0=\0" "1\0\r\0\n\0", 20)},
+      {"big-endian without the mark", std::string("\0[\0S\0]\0\r\0\n\0k\0=\0" "1\0\r\0\n", 20)},
+      {"without the mark, a section named in kanji",
+       std::string("[\0\x42\x66]\0\r\0\n\0k\0=\0" "1\0\r\0\n\0", 20)},
   };
   for (const Case& c : cases) {
     ScratchDir dir;
@@ -299,6 +304,29 @@ TEST(IniBytes, AUtf16FileIsLeftUntouched) {
     EXPECT_EQ(ScratchDir::Read(file), c.bytes) << c.what;
     EXPECT_EQ(std::filesystem::last_write_time(file), mtime) << c.what;
   }
+}
+
+// A settings file kept elsewhere behind a symbolic link: a save writes the link's target and
+// leaves the link in place.
+TEST(IniFiles, ASymbolicLinkIsWrittenThroughAndStaysALink) {
+  ScratchDir dir;
+  const std::filesystem::path real = dir.path() / "real";
+  std::filesystem::create_directories(real);
+  ScratchDir::Write((real / "Velta.ini").string(), "[Settings]\r\nleft=10\r\n");
+  const std::string link = dir.File("Velta.ini");
+  std::error_code ec;
+  std::filesystem::create_symlink(std::filesystem::path("real") / "Velta.ini", link, ec);
+  if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
+  {
+    IniProfileStore store(link);
+    EXPECT_EQ(store.GetInt("Settings", "left", 0), 10);
+    store.WriteInt("Settings", "left", 20);
+    ASSERT_TRUE(store.Flush());
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ScratchDir::Read((real / "Velta.ini").string()), "[Settings]\r\nleft=20\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(real), std::filesystem::directory_iterator()), 1)
+      << "no temporary file is left beside the target";
 }
 
 TEST(IniEditors, AByteOrderMarkAndIndentedHeadersKeepTheirValues) {

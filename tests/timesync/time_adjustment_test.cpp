@@ -544,7 +544,7 @@ TEST(RunElevatedAdjustment, RefusesAProgramThatIsNotTheClocksOwnWithTheMessage) 
   g_boxes = &boxes;
   const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, AnswerBox);
   ReportTimeAdjustment(clock.get(), static_cast<WPARAM>(AdjustOutcome::kNeedsRights),
-                       static_cast<LPARAM>(AdjustOrigin::kCommand), TimeAdjustSettings{}, 0);
+                       static_cast<LPARAM>(AdjustOrigin::kCommand), TimeAdjustSettings{}, TimeAdjustOptions{});
   ::KillTimer(nullptr, timer);
   g_boxes = nullptr;
   const std::vector<std::string> expected = {StringTable::Load(IDS_ADJUST_NEEDS_ADMIN),
