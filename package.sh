@@ -50,7 +50,8 @@ if [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]]; then
        "1.3.0.0); give three fields, MAJOR.MINOR.BUILD" >&2
   exit 1
 fi
-if ! [[ $version =~ ^([0-9]+)\.([0-9]+)\.([0-9]+)$ ]] ||
+# At most five digits a field: longer numbers overflow the shell's comparison, which then lets them through.
+if ! [[ $version =~ ^([0-9]{1,5})\.([0-9]{1,5})\.([0-9]{1,5})$ ]] ||
    [ "${BASH_REMATCH[1]}" -gt 255 ] || [ "${BASH_REMATCH[2]}" -gt 255 ] || [ "${BASH_REMATCH[3]}" -gt 65535 ]; then
   echo "package.sh: '$version' is not a version an installer can carry (MAJOR.MINOR.BUILD, at most 255.255.65535)" >&2
   exit 1

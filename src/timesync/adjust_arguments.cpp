@@ -36,14 +36,16 @@ std::string AdjustArguments::Quote(std::string_view argument) {
   return quoted;
 }
 
-std::string AdjustArguments::Build(const TimeAdjustSettings& settings, bool allowStep) {
+std::string AdjustArguments::Build(const TimeAdjustSettings& settings, bool allowStep,
+                                   std::optional<std::int64_t> approvedSeconds) {
   return "adjust --server " + Quote(settings.server) + " --port " + Quote(settings.port) + " --timeout " +
          std::to_string(settings.timeoutMs) + " --retry " + std::to_string(settings.retries) + " --samples " +
-         std::to_string(settings.samples) + (allowStep ? " --allow-step" : "");
+         std::to_string(settings.samples) + (allowStep ? " --allow-step" : "") +
+         (approvedSeconds ? " --approved-step " + std::to_string(*approvedSeconds) : "");
 }
 
 bool AdjustArguments::Parse(const std::vector<std::string>& args, TimeAdjustSettings& settings, bool& allowStep,
-                            std::string& error) {
+                            std::string& error, std::optional<std::int64_t>* approvedSeconds) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& name = args[i];
     if (name == "--allow-step") {
@@ -51,7 +53,7 @@ bool AdjustArguments::Parse(const std::vector<std::string>& args, TimeAdjustSett
       continue;
     }
     const bool takesValue = name == "--server" || name == "--port" || name == "--timeout" || name == "--retry" ||
-                            name == "--samples";
+                            name == "--samples" || (approvedSeconds != nullptr && name == "--approved-step");
     if (!takesValue) {
       error = name.rfind("--", 0) == 0 ? "unknown option " + name : "no HOST argument; use --server";
       return false;
@@ -76,6 +78,17 @@ bool AdjustArguments::Parse(const std::vector<std::string>& args, TimeAdjustSett
         error = "--retry takes a whole number of attempts";
         return false;
       }
+    } else if (name == "--approved-step") {
+      // Seconds: a century and more either way fits.
+      char* end = nullptr;
+      errno = 0;
+      const long long seconds = std::strtoll(value.c_str(), &end, 10);
+      if (value.empty() || value.size() > 20 || errno != 0 || *end != '\0' || seconds > (1ll << 40) ||
+          seconds < -(1ll << 40)) {
+        error = "--approved-step takes whole seconds";
+        return false;
+      }
+      *approvedSeconds = seconds;
     } else if (!ParseInt32(value, 1, 100, settings.samples)) {
       error = "--samples takes 1 to 100";
       return false;

@@ -69,7 +69,8 @@ UINT TimeAdjustWorker(const TimeAdjustJob& job, const SystemClockSetter& setCloc
     return 0;
   }
   LPARAM origin = static_cast<LPARAM>(job.origin);
-  if (job.approvedOffsetMicros) origin |= kStepApproved;
+  if (job.approvedOffsetMicros)
+    origin |= kStepApproved | static_cast<LPARAM>(*job.approvedOffsetMicros / kMicrosPerSecond) * (LPARAM{1} << kApprovedShift);
   ::PostMessageW(job.clock, kTimeAdjustedMessage, static_cast<WPARAM>(outcome), origin);
   return 0;
 }
@@ -96,9 +97,15 @@ int Show(HWND clock, UINT textId, const std::string& caption, UINT style) {
 }  // namespace
 
 ElevationResult RunElevatedAdjustmentFrom(const std::string& program, HWND clock,
-                                          const TimeAdjustSettings& settings, bool allowStep, const ElevatedStart::Seams& seams) {
+                                          const TimeAdjustSettings& settings,
+                                          std::optional<std::int64_t> approvedOffsetMicros,
+                                          const ElevatedStart::Seams& seams) {
+  // The yes was for one correction: the elevated run asks the server again and may
+  // make only about that one, never whatever the server says by then.
+  std::optional<std::int64_t> approvedSeconds;
+  if (approvedOffsetMicros) approvedSeconds = *approvedOffsetMicros / kMicrosPerSecond;
   KernelHandle started;
-  switch (ElevatedStart::Run(clock, program, AdjustArguments::Build(settings, allowStep), seams, started)) {
+  switch (ElevatedStart::Run(clock, program, AdjustArguments::Build(settings, false, approvedSeconds), seams, started)) {
     case ElevatedStart::Outcome::kStarted:
       break;
     case ElevatedStart::Outcome::kCancelled:
@@ -122,22 +129,25 @@ ElevationResult RunElevatedAdjustmentFrom(const std::string& program, HWND clock
   return waiting ? ElevationResult::kStarted : ElevationResult::kFailed;
 }
 
-ElevationResult RunElevatedAdjustment(HWND clock, const TimeAdjustSettings& settings, bool allowStep) {
+ElevationResult RunElevatedAdjustment(HWND clock, const TimeAdjustSettings& settings,
+                                      std::optional<std::int64_t> approvedOffsetMicros) {
   // The program is this clock's own file, run again with "adjust": it must be, byte for
   // byte, the file this clock was loaded from, which the build sealed its digest into.
   ElevatedStart::Seams seams;
   const std::string digest = ImageSeal::Own();
   seams.trusted = [digest](const std::vector<std::uint8_t>& content) { return ImageSeal::Matches(content, digest); };
-  return RunElevatedAdjustmentFrom(ModulePath::Executable(), clock, settings, allowStep, seams);
+  return RunElevatedAdjustmentFrom(ModulePath::Executable(), clock, settings, approvedOffsetMicros, seams);
 }
 
 int RunAdjustmentOnly(const std::vector<std::string>& arguments, const SystemClockSetter& setClock) {
   TimeAdjustSettings settings;
   bool allowStep = false;
   std::string error;
-  if (!AdjustArguments::Parse(arguments, settings, allowStep, error)) return 2;
+  std::optional<std::int64_t> approvedSeconds;
+  if (!AdjustArguments::Parse(arguments, settings, allowStep, error, &approvedSeconds)) return 2;
   TimeStep::Approval approval;
   approval.any = allowStep;
+  if (approvedSeconds) approval.offsetMicros = *approvedSeconds * kMicrosPerSecond;
   switch (AdjustSystemTime(settings, setClock, approval)) {
     case AdjustOutcome::kAdjusted:
       return 0;
@@ -150,8 +160,9 @@ int RunAdjustmentOnly(const std::vector<std::string>& arguments, const SystemClo
 
 void ReportTimeAdjustment(HWND clock, WPARAM outcome, LPARAM origin, const TimeAdjustSettings& current,
                           const TimeAdjustOptions& options, const ElevatedAdjustment& runElevated) {
-  const bool approved = (origin & kStepApproved) != 0;
-  const auto from = static_cast<AdjustOrigin>(origin & ~kStepApproved);
+  std::optional<std::int64_t> approved;
+  if (origin & kStepApproved) approved = (origin >> kApprovedShift) * kMicrosPerSecond;
+  const auto from = static_cast<AdjustOrigin>(origin & (kStepApproved - 1));
   switch (static_cast<AdjustOutcome>(outcome)) {
     case AdjustOutcome::kAdjusted:
       if (options.tellSuccess) {

@@ -54,8 +54,10 @@ enum class AdjustOrigin : LPARAM {
   kStartUp = 1,   // OptAdjustAtStart
   kElevated = 2,  // the run with administrator rights
 };
-// Or'ed into the origin of kTimeAdjustedMessage: the user said yes to a correction beyond an hour.
+// Or'ed into the origin of kTimeAdjustedMessage: the user said yes to a correction beyond an hour,
+// whose whole seconds are carried from bit kApprovedShift up.
 constexpr LPARAM kStepApproved = 0x100;
+constexpr int kApprovedShift = 16;
 
 // Posted to the clock window with an adjustment's end: wParam the AdjustOutcome,
 // lParam the AdjustOrigin. The clock hands both to ReportTimeAdjustment.
@@ -90,11 +92,16 @@ enum class ElevationResult {
 // file by default) with "adjust ..." through the shell's "runas" verb, once it is
 // held and matches the digest sealed into the running clock. A worker waits for
 // it and posts its outcome to `clock` as AdjustOrigin::kElevated.
+// `approvedOffsetMicros`: the correction beyond an hour the user said yes to, the
+// only one (give or take the slack) the elevated run may make.
 using ElevatedAdjustment = std::function<ElevationResult(HWND clock, const TimeAdjustSettings& settings,
-                                                         bool allowStep)>;
-ElevationResult RunElevatedAdjustment(HWND clock, const TimeAdjustSettings& settings, bool allowStep);
+                                                         std::optional<std::int64_t> approvedOffsetMicros)>;
+ElevationResult RunElevatedAdjustment(HWND clock, const TimeAdjustSettings& settings,
+                                      std::optional<std::int64_t> approvedOffsetMicros);
 ElevationResult RunElevatedAdjustmentFrom(const std::string& program, HWND clock,
-                                          const TimeAdjustSettings& settings, bool allowStep, const ElevatedStart::Seams& seams);
+                                          const TimeAdjustSettings& settings,
+                                          std::optional<std::int64_t> approvedOffsetMicros,
+                                          const ElevatedStart::Seams& seams);
 
 // Velta.exe's run for "adjust ARGUMENTS" (the words after "adjust"): no window,
 // no clock; the exit code says what happened: 0 set, 1 failed, 2 bad arguments,

@@ -15,7 +15,10 @@ ElevatedStart::Outcome ElevatedStart::Run(HWND owner, const std::string& file, c
   content.shrink_to_fit();
   if (seams.afterCheck) seams.afterCheck(file);
 
-  const std::wstring wideFile = WideText::From(file);
+  // Started by the held file's own name, not by `file`: a junction on the way to it
+  // could be re-pointed between the check and the start; the final path has none.
+  const std::string heldPath = held.FinalPath();
+  const std::wstring wideFile = WideText::From(heldPath.empty() ? file : heldPath);
   const std::wstring wideParameters = WideText::From(parameters);
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;

@@ -34,3 +34,22 @@ bool HeldFile::ReadAll(std::vector<std::uint8_t>& bytes) const {
   }
   return true;
 }
+
+std::string HeldFile::FinalPath() const {
+  if (!file_) return {};
+  std::wstring path(MAX_PATH, L'\0');
+  for (int tries = 0; tries < 2; ++tries) {
+    const DWORD length = ::GetFinalPathNameByHandleW(file_.get(), path.data(), static_cast<DWORD>(path.size()),
+                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      // The shell takes plain names: "\\?\C:\..." -> "C:\...", "\\?\UNC\server\..." -> "\\server\...".
+      if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return WideText::ToUtf8(L"\\\\" + path.substr(8));
+      if (path.rfind(L"\\\\?\\", 0) == 0) return WideText::ToUtf8(path.substr(4));
+      return WideText::ToUtf8(path);
+    }
+    path.assign(length, L'\0');  // the size it needs, terminator included
+  }
+  return {};
+}

@@ -20,6 +20,9 @@ class HeldFile {
   DWORD LastError() const { return error_; }
   // The whole content, read through the held handle from its start.
   bool ReadAll(std::vector<std::uint8_t>& bytes) const;
+  // The held file's own path (UTF-8), with every junction and link resolved: a name
+  // no one can re-point while the file is held. Empty when the system cannot say.
+  std::string FinalPath() const;
 
  private:
   UniqueHandle<HANDLE, FileClose> file_;

@@ -34,6 +34,8 @@ TEST(AdjustArguments, CarryTheSettingsInTheClocksOrder) {
             "adjust --server \"my server\" --port ntp --timeout 500 --retry -3 --samples 2");
   EXPECT_EQ(AdjustArguments::Build(TimeAdjustSettings{}, true),
             "adjust --server pool.ntp.org --port 123 --timeout 5000 --retry 3 --samples 4 --allow-step");
+  EXPECT_EQ(AdjustArguments::Build(TimeAdjustSettings{}, false, -3660),
+            "adjust --server pool.ntp.org --port 123 --timeout 5000 --retry 3 --samples 4 --approved-step -3660");
 }
 
 TEST(AdjustArguments, ReadBackWhatTheyWriteAndRefuseTheRest) {
@@ -65,6 +67,8 @@ TEST(AdjustArguments, ReadBackWhatTheyWriteAndRefuseTheRest) {
       {{"--retry", "x"}, "--retry takes a whole number of attempts"},
       {{"--samples", "0"}, "--samples takes 1 to 100"},
       {{"--samples", "101"}, "--samples takes 1 to 100"},
+      // Only the clock's own elevated run takes the correction said yes to.
+      {{"--approved-step", "3660"}, "unknown option --approved-step"},
   };
   for (const auto& b : bad) {
     TimeAdjustSettings read;
@@ -72,6 +76,32 @@ TEST(AdjustArguments, ReadBackWhatTheyWriteAndRefuseTheRest) {
     std::string error;
     EXPECT_FALSE(AdjustArguments::Parse(b.args, read, allowed, error)) << b.error;
     EXPECT_EQ(error, b.error);
+  }
+}
+
+TEST(AdjustArguments, CarryTheCorrectionSaidYesToOnlyToTheElevatedRun) {
+  const struct {
+    std::vector<std::string> args;
+    bool ok;
+    std::optional<std::int64_t> seconds;
+  } cases[] = {
+      {{"--approved-step", "266400"}, true, 266400},
+      {{"--approved-step", "-3660"}, true, -3660},
+      {{"--approved-step", "3155760000"}, true, 3155760000},  // a century
+      {{}, true, std::nullopt},
+      {{"--approved-step"}, false, std::nullopt},
+      {{"--approved-step", ""}, false, std::nullopt},
+      {{"--approved-step", "1e9"}, false, std::nullopt},
+      {{"--approved-step", "99999999999999999999"}, false, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    TimeAdjustSettings read;
+    bool allowed = false;
+    std::string error;
+    std::optional<std::int64_t> seconds;
+    EXPECT_EQ(AdjustArguments::Parse(c.args, read, allowed, error, &seconds), c.ok) << error;
+    if (c.ok) EXPECT_EQ(seconds, c.seconds);
+    EXPECT_FALSE(allowed) << "a yes to one correction is no --allow-step";
   }
 }
 

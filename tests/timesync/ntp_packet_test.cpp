@@ -132,6 +132,30 @@ TEST(NtpReply, AcceptsServersOfEveryVersion) {
   }
 }
 
+TEST(NtpReply, AcceptsRepliesJustInsideTheLimits) {
+  const std::uint64_t nonce = 0x0011223344556677ull;
+  const NtpPacket request = BuildNtpRequest(nonce);
+  const std::vector<std::uint8_t> req(request.begin(), request.end());
+  const struct {
+    const char* name;
+    void (*apply)(std::vector<std::uint8_t>& reply);
+  } edges[] = {
+      {"stratum 1", [](std::vector<std::uint8_t>& r) { r[1] = 1; }},
+      {"stratum 15", [](std::vector<std::uint8_t>& r) { r[1] = 15; }},
+      {"root distance a tick under 16 s",
+       [](std::vector<std::uint8_t>& r) { r[9] = 0x0F; r[10] = 0xFF; r[11] = 0xFF; }},
+      {"root delay 31.99 s alone", [](std::vector<std::uint8_t>& r) { r[5] = 0x1F; r[6] = 0xFF; r[7] = 0xFF; }},
+      {"transmit equal to receive", [](std::vector<std::uint8_t>&) {}},
+      {"version 4", [](std::vector<std::uint8_t>& r) { r[0] = (r[0] & ~0x38) | (4 << 3); }},
+  };
+  for (const auto& edge : edges) {
+    auto reply = ntp_test::SoundReply(req, 0xE0000000u);
+    edge.apply(reply);
+    NtpSample sample;
+    EXPECT_EQ(CheckNtpReply(reply.data(), reply.size(), nonce, sample), NtpReplyCheck::kOk) << edge.name;
+  }
+}
+
 TEST(NtpReply, RefusesRepliesThatSayNothingAboutTheTime) {
   const std::uint64_t nonce = 0x0011223344556677ull;
   const NtpPacket request = BuildNtpRequest(nonce);

@@ -67,6 +67,7 @@ inline const std::vector<Spoil>& Spoils() {
       {"leap indicator 3", [](std::vector<std::uint8_t>& r) { r[0] |= 0xC0; }, NtpReplyCheck::kUnsynchronised},
       {"mode 3 (a client)", [](std::vector<std::uint8_t>& r) { r[0] = (r[0] & ~7) | 3; }, NtpReplyCheck::kWrongMode},
       {"mode 6 (control)", [](std::vector<std::uint8_t>& r) { r[0] = (r[0] & ~7) | 6; }, NtpReplyCheck::kWrongMode},
+      {"mode 0 (reserved)", [](std::vector<std::uint8_t>& r) { r[0] &= ~7; }, NtpReplyCheck::kWrongMode},
       {"mode 5 (a broadcast)", [](std::vector<std::uint8_t>& r) { r[0] = (r[0] & ~7) | 5; }, NtpReplyCheck::kWrongMode},
       {"stratum 16", [](std::vector<std::uint8_t>& r) { r[1] = 16; }, NtpReplyCheck::kStratumTooHigh},
       {"stratum 255", [](std::vector<std::uint8_t>& r) { r[1] = 255; }, NtpReplyCheck::kStratumTooHigh},

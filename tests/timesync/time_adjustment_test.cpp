@@ -326,9 +326,10 @@ TEST(ReportTimeAdjustment, ShowsWhatHappenedInBoxesOwnedByTheClockAndAsksForRigh
     current.port = "4123";
     int elevatedRuns = 0;
     ReportTimeAdjustment(clock.get(), static_cast<WPARAM>(c.outcome), static_cast<LPARAM>(c.origin), current,
-                         TimeAdjustOptions::FromWord(c.option), [&](HWND owner, const TimeAdjustSettings& settings, bool allowStep) {
+                         TimeAdjustOptions::FromWord(c.option), [&](HWND owner, const TimeAdjustSettings& settings,
+                                                                     std::optional<std::int64_t> approved) {
                            ++elevatedRuns;
-                           EXPECT_FALSE(allowStep) << c.name;
+                           EXPECT_FALSE(approved) << c.name;
                            EXPECT_EQ(owner, clock.get()) << c.name;
                            EXPECT_EQ(settings, current) << c.name << ": the settings of the moment";
                            return c.elevatedStarts;
@@ -342,6 +343,27 @@ TEST(ReportTimeAdjustment, ShowsWhatHappenedInBoxesOwnedByTheClockAndAsksForRigh
     }
     EXPECT_EQ(elevatedRuns, c.elevated ? 1 : 0) << c.name;
     EXPECT_EQ(clock.Invalidated(), c.invalidated) << c.name;
+  }
+
+  // After a yes to a correction beyond an hour, the elevated run is allowed that one
+  // correction, not any: the server is asked again and could say another.
+  for (const std::int64_t seconds : {std::int64_t{3 * 86400 + 7200}, std::int64_t{-3660}, std::int64_t{3155760000}}) {
+    ClockStandIn clock;
+    BoxAnswers boxes;
+    boxes.answers = {IDYES};
+    g_boxes = &boxes;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, AnswerBox);
+    std::optional<std::int64_t> given;
+    const LPARAM origin = static_cast<LPARAM>(AdjustOrigin::kStartUp) | kStepApproved |
+                          static_cast<LPARAM>(seconds) * (LPARAM{1} << kApprovedShift);
+    ReportTimeAdjustment(clock.get(), static_cast<WPARAM>(AdjustOutcome::kNeedsRights), origin, TimeAdjustSettings{},
+                         TimeAdjustOptions{}, [&](HWND, const TimeAdjustSettings&, std::optional<std::int64_t> approved) {
+                           given = approved;
+                           return kStarted;
+                         });
+    ::KillTimer(nullptr, timer);
+    g_boxes = nullptr;
+    EXPECT_EQ(given, std::optional<std::int64_t>(seconds * kMicrosPerSecond)) << seconds;
   }
 }
 
@@ -425,6 +447,14 @@ TEST(AdjustSystemTime, AsksBeforeACorrectionOfMoreThanAnHour) {
     EXPECT_EQ(allowed.clockSets, 1) << shift;
     EXPECT_EQ(allowed.elevatedSets, 1) << shift;
 
+    // The elevated run after the clock's question takes the correction said yes to, and only it.
+    const std::string seconds = std::to_string(shift / kMicrosPerSecond);
+    const std::string opposite = std::to_string(-shift / kMicrosPerSecond);
+    EXPECT_EQ(AdjustBothWays(server, yes, {"--approved-step", seconds}).elevatedSets, 1) << shift;
+    const BothPaths another = AdjustBothWays(server, yes, {"--approved-step", opposite});
+    EXPECT_EQ(another.elevatedExit, 3) << shift;
+    EXPECT_EQ(another.elevatedSets, 0) << shift;
+
     // A yes to one correction is no yes to another.
     TimeStep::Approval other;
     other.offsetMicros = -shift;
@@ -491,7 +521,9 @@ TEST(TimeAdjustWorker, AsksTheClockBeforeACorrectionOfMoreThanAnHour) {
   LPARAM origin = 99;
   ASSERT_TRUE(clock.TakeResult(outcome, origin));
   EXPECT_EQ(outcome, static_cast<WPARAM>(AdjustOutcome::kNeedsRights));
-  EXPECT_EQ(origin, static_cast<LPARAM>(AdjustOrigin::kStartUp) | kStepApproved);
+  EXPECT_EQ(origin, static_cast<LPARAM>(AdjustOrigin::kStartUp) | kStepApproved |
+                        static_cast<LPARAM>(shift / kMicrosPerSecond) * (LPARAM{1} << kApprovedShift))
+      << "the yes and the correction it was for";
 }
 
 TEST(AskTimeStep, NamesTheCorrectionAndSetsOnlyAfterYes) {
@@ -537,7 +569,7 @@ TEST(RunElevatedAdjustment, RefusesAProgramThatIsNotTheClocksOwnWithTheMessage) 
   // The clock's own way: a program file is run only when it carries the running clock's
   // seal. These tests are not sealed, so their own file is refused; so is any other.
   ClockStandIn clock;
-  EXPECT_EQ(RunElevatedAdjustment(clock.get(), TimeAdjustSettings{}, false), ElevationResult::kRefused);
+  EXPECT_EQ(RunElevatedAdjustment(clock.get(), TimeAdjustSettings{}, std::nullopt), ElevationResult::kRefused);
 
   BoxAnswers boxes;
   boxes.answers = {IDYES};

@@ -231,4 +231,33 @@ TEST(ElevatedStart, RunsOnlyTheCheckedFileAndHoldsItUntilTheProcessExists) {
   ::RemoveDirectoryW(WideText::From(folder).c_str());
 }
 
+TEST(ElevatedStart, StartsTheHeldFileByItsOwnNameNotTheOneItWasGiven) {
+  // A folder on the way could be a junction re-pointed between the check and the start:
+  // the shell is given the name the held handle resolves to, whatever way it was reached.
+  const std::string folder = TempFolder();
+  const std::string helper = folder + "helper.exe";
+  ASSERT_TRUE(Write(helper, Unsealed()));
+  ASSERT_TRUE(::CreateDirectoryW(WideText::From(folder + "sub").c_str(), nullptr));
+  std::wstring startedFile;
+  ElevatedStart::Seams seams;
+  seams.trusted = [](const Bytes&) { return true; };
+  seams.execute = [&startedFile](SHELLEXECUTEINFOW& info) -> BOOL {
+    startedFile = info.lpFile;
+    ::SetLastError(ERROR_CANCELLED);
+    return FALSE;
+  };
+  KernelHandle process;
+  for (const std::string& given : {folder + "sub\\..\\helper.exe", folder + "sub\\..\\HELPER.EXE"}) {
+    startedFile.clear();
+    EXPECT_EQ(ElevatedStart::Run(nullptr, given, "", seams, process), ElevatedStart::Outcome::kCancelled) << given;
+    EXPECT_EQ(::CompareStringOrdinal(startedFile.c_str(), -1, WideText::From(helper).c_str(), -1, TRUE), CSTR_EQUAL)
+        << given << " started as " << WideText::ToUtf8(startedFile);
+    EXPECT_EQ(startedFile.find(L".."), std::wstring::npos) << WideText::ToUtf8(startedFile);
+    EXPECT_NE(startedFile.rfind(L"\\\\?\\", 0), 0u) << "the shell takes plain names";
+  }
+  ::RemoveDirectoryW(WideText::From(folder + "sub").c_str());
+  ::DeleteFileW(WideText::From(helper).c_str());
+  ::RemoveDirectoryW(WideText::From(folder).c_str());
+}
+
 }  // namespace
