@@ -31,6 +31,9 @@ struct TimeAdjustOptions {
 
 struct TimeAdjustSettings {
   static constexpr const char* kDefaultServer = "pool.ntp.org";
+  // What the dialog takes; a stored value outside keeps the current one.
+  static constexpr std::int32_t kMinTimeoutMs = 500, kMaxTimeoutMs = 10000;
+  static constexpr std::int32_t kMinRetries = 1, kMaxRetries = 10;
 
   std::string server = kDefaultServer;  // host name or dotted IPv4 address
   std::string port = "123";             // port number or service name
@@ -42,5 +45,6 @@ struct TimeAdjustSettings {
 };
 
 // Loads or saves "Server", "Port", "TimeOut", "Retry" in that order; a missing
-// key keeps the current value. Always succeeds.
+// key, or a time-out or retry count outside the dialog's range, keeps the current value.
+// Always succeeds.
 bool TransferTimeAdjustSettings(ProfileStore& store, TimeAdjustSettings& settings, Transfer direction);

@@ -97,6 +97,29 @@ TEST(TimeAdjustSettings, MissingKeysKeepTheCurrentValues) {
   EXPECT_EQ(settings.retries, 7);
 }
 
+TEST(TimeAdjustSettings, StoredCountsOutsideTheDialogsRangeKeepTheCurrentValues) {
+  struct Case {
+    std::int32_t timeoutMs, retries;  // as stored
+    std::int32_t wantTimeoutMs, wantRetries;
+  } cases[] = {
+      {500, 1, 500, 1},                 // the lowest the dialog takes
+      {10000, 10, 10000, 10},           // the highest
+      {499, 0, 5000, 3},                // just below
+      {10001, 11, 5000, 3},             // just above
+      {-1, -1, 5000, 3},
+      {2147483647, 2147483647, 5000, 3},  // a hand edit that would wait for ever
+  };
+  for (const Case& c : cases) {
+    RecordingStore store;
+    store.ints["Adjust/TimeOut"] = c.timeoutMs;
+    store.ints["Adjust/Retry"] = c.retries;
+    TimeAdjustSettings settings;
+    EXPECT_TRUE(TransferTimeAdjustSettings(store, settings, Transfer::Load));
+    EXPECT_EQ(settings.timeoutMs, c.wantTimeoutMs) << c.timeoutMs;
+    EXPECT_EQ(settings.retries, c.wantRetries) << c.retries;
+  }
+}
+
 TEST(TimeAdjustSettingsIni, SavesSectionAdjustAndReadsItBack) {
   ScratchDir dir;
   const std::string file = dir.File("Velta.ini");
