@@ -49,10 +49,12 @@ check "it has a taskbar button (WS_EX_APPWINDOW, not a tool window: $exstyle)" \
   [ $((exstyle & 0x40000)) -ne 0 -a $((exstyle & 0x80)) -eq 0 ]
 expect_eq "it is owned by no window" "$(echo "$info" | sed -n 's/^owner //p')" 0
 expect_eq "its taskbar button reads" "$(echo "$info" | sed -n 's/^title //p')" "Time is Up !"
+# The message window opens beside the clock: look 20 pixels into its corner, wherever that is.
+read -r x y _ <<<"$(echo "$info" | sed -n 's/^rect //p')"
 colours=
 for i in 1 2 3 4; do
   shot "$SHOTS/timeup_blink_$i.png"
-  colours="$colours $(pixel "$SHOTS/timeup_blink_$i.png" 20 20)"
+  colours="$colours $(pixel "$SHOTS/timeup_blink_$i.png" $((x + 20)) $((y + 20)))"
   sleep 0.25
 done
 check "it blinks with animations on ($colours)" \
@@ -91,10 +93,12 @@ sleep 1
 start_quicktimer .1
 wait_timeup 1 15
 sleep 0.5
+read -r steady _ <<<"$(timeup_windows)"
+read -r x y _ <<<"$(driver window-info "$steady" | sed -n 's/^rect //p')"
 colours=
 for i in 1 2 3 4; do
   shot "$SHOTS/timeup_steady_$i.png"
-  colours="$colours $(pixel "$SHOTS/timeup_steady_$i.png" 20 20)"
+  colours="$colours $(pixel "$SHOTS/timeup_steady_$i.png" $((x + 20)) $((y + 20)))"
   sleep 0.25
 done
 check "it stays inverted without animations ($colours)" \

@@ -380,11 +380,15 @@ int main(int argc, char** argv) {
     ::PostMessageA(ok, BM_CLICK, 0, 0);
     return 0;
   }
-  if (verb == "window-info") {  // window-info HWND: what the taskbar goes by
+  if (verb == "window-info") {  // window-info HWND: what the taskbar goes by, and where it is
     HWND target = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(title, nullptr, 16)));
     if (!::IsWindow(target)) return 1;
-    std::printf("exstyle 0x%lx\nowner %d\ntitle %s\n", static_cast<unsigned long>(::GetWindowLongA(target, GWL_EXSTYLE)),
-                ::GetWindow(target, GW_OWNER) != nullptr ? 1 : 0, Utf8Title(target).c_str());
+    RECT r{};
+    ::GetWindowRect(target, &r);
+    std::printf("exstyle 0x%lx\nowner %d\ntitle %s\nrect %ld %ld %ld %ld\n",
+                static_cast<unsigned long>(::GetWindowLongA(target, GWL_EXSTYLE)),
+                ::GetWindow(target, GW_OWNER) != nullptr ? 1 : 0, Utf8Title(target).c_str(), r.left, r.top, r.right,
+                r.bottom);
     return 0;
   }
   if (verb == "animations") {  // animations 0|1: "Show animations in Windows", as the system keeps it
