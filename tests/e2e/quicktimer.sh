@@ -28,12 +28,12 @@ sleep 1.2
 popups=$(driver popups Velta)
 expect_eq "one counter window while counting" "$(echo "$popups" | grep -c .)" 1
 read -r counter l t r b okv <<<"$(echo "$popups" | head -n 1)"
-# A new counter window opens below the clock (at 0,0 with 400 x 200), wide enough for its text.
-expect_eq "the counter window opens below the clock, 200 high" "$l $t $((b - t))" "0 200 200"
+# A new counter window opens below the clock (400 x 200), wide enough for its text.
+expect_eq "the counter window opens below the clock, 200 high" "$l $t $((b - t))" "0 $((CLOCK_Y + 200)) 200"
 check "and at least 400 wide ($((r - l)))" [ $((r - l)) -ge 400 ]
 expect_eq "its OK button is hidden while counting" "$okv" 0
 # Drag the counter window away with the real mouse; the cell shows on the clock beneath.
-xdotool mousemove 200 260 mousedown 1 sleep 0.3 mousemove 400 400 sleep 0.3 mousemove 600 500 sleep 0.3 mouseup 1
+xdotool mousemove 200 $((t + 60)) mousedown 1 sleep 0.3 mousemove 400 $((t + 60)) sleep 0.3 mousemove 600 $((t + 60)) sleep 0.3 mouseup 1
 sleep 0.6
 shot "$SHOTS/quicktimer_counting.png"
 read -r counter l t r b okv <<<"$(driver popups Velta | head -n 1)"
