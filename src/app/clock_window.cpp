@@ -15,6 +15,7 @@
 #include "face/time_formatter.h"
 #include "launcher/active_encoded_runs.h"
 #include "launcher/launcher_groups.h"
+#include "launcher/settings_journal.h"
 #include "quicktimer/quick_timer_cells.h"
 #include "quicktimer/quick_timer_dialog.h"
 #include "resource.h"
@@ -215,7 +216,10 @@ void ClockWindow::OnEndSession() {
   TransferSettings(Transfer::Save);
   quickTimers_.EndAll();
   // The started programs are being closed too; each watcher encodes its file again as its
-  // program ends. What is still running when the wait is over stays as it is.
+  // program ends. What is still running when the wait is over stays as it is. This thread is
+  // busy waiting, so the watchers change the list of restored files themselves meanwhile
+  // instead of handing each change here.
+  SettingsJournal::Instance().SetWindow(nullptr);
   WaitForEncodedRuns(kEndSessionWaitMs);
   EndDialog(IDCANCEL);
   // A dialog or message box still open runs a loop of its own inside the clock's: the quit
