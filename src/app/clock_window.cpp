@@ -447,10 +447,15 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       tray_.FollowDpi();
       return FaceWindow::WindowProc(message, wParam, lParam);  // the work area
     case WM_POWERBROADCAST:
-      // Back from sleep or hibernation: the face still shows the time it went to sleep with.
+      // Going to sleep: nobody sees the face, so it is not drawn again (a face with seconds
+      // would be each second) until it is back. Back from sleep or hibernation: the face still
+      // shows the time it went to sleep with, and drawing it arms the timer again.
+      if (wParam == PBT_APMSUSPEND) ::KillTimer(hwnd(), kMinuteTimer);
       if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) OnDesktopChanged();
       return Default();
     case WM_WTSSESSION_CHANGE:
+      // The same while the session is locked.
+      if (wParam == WTS_SESSION_LOCK) ::KillTimer(hwnd(), kMinuteTimer);
       if (wParam == WTS_SESSION_UNLOCK) OnDesktopChanged();
       return Default();
     case WM_CONTEXTMENU:

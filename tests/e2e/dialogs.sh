@@ -85,7 +85,7 @@ printf '%s\n' "${SIZES[@]}" >"$OUT/sizes_en.txt"
 # made for. (Under Wine "MS Sans Serif" is a wider stand-in, so the bitmap-font
 # templates showed about 15 % wider and 7 % lower there.)
 expect_sizes en "version 305x97" "display_settings 320x311" "quicktimer 381x350" "time_adjust 399x301" \
-  "launcher 275x217" "launcher_add 327x129" "launcher_add_encode 327x155"
+  "launcher 275x217" "launcher_add 327x129" "launcher_add_encode 327x188"
 driver key Velta $VK_ESCAPE
 check "Esc ends the clock" velta_ended 10
 
