@@ -280,6 +280,8 @@ TEST(IniBytes, AUtf16FileIsLeftUntouched) {
       {"big-endian without the mark", std::string("\0[\0S\0]\0\r\0\n\0k\0=\0" "1\0\r\0\n", 20)},
       {"without the mark, a section named in kanji",
        std::string("[\0\x42\x66]\0\r\0\n\0k\0=\0" "1\0\r\0\n\0", 20)},
+      // An odd length (a last byte cut off or added) was read as single-byte text and ruined by a write.
+      {"without the mark, an odd number of bytes", std::string("[\0S\0]\0\r\0\n\0k\0=\0" "1\0\r\0\n", 19)},
   };
   for (const Case& c : cases) {
     ScratchDir dir;
