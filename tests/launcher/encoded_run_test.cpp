@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -14,6 +15,8 @@
 #include "memory_profile_store.h"
 #include "storage/faulty_files.h"
 #include "storage/memory_file_access.h"
+#include "storage/scratch_dir.h"
+#include "storage/std_file_access.h"
 
 namespace {
 
@@ -135,6 +138,54 @@ TEST(EncodedRunSafety, ASecondRunOfARunningItemIsRefusedUnderAnyOfItsNames) {
   ASSERT_TRUE(third.Claim());
   EXPECT_EQ(third.Look({}), EncodedRun::Place::Running);
   EXPECT_EQ(disk.files.Get(At("doc.txt")), "saved by the first run's program");
+}
+
+// The same item on a real disk, its encoded file named another way: still the running item.
+TEST(EncodedRunSafety, ASecondRunUnderAnotherSpellingOfTheEncodedFileIsRefused) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a file's identity there is the Windows file seam's, tested with it";
+#endif
+  ScratchDir dir;
+  FileAccess& files = StdFileAccess::Instance();
+  const std::string folder = std::filesystem::absolute(dir.path()).string();
+  ScratchDir::Write(folder + "/doc.txt", kPlain);
+  ASSERT_TRUE(EncodeFileTo(folder + "/doc.txt", folder + "/Doc.QZD", kKey, files).ok());
+  std::error_code ec;
+  std::filesystem::remove(folder + "/doc.txt");
+#ifndef _WIN32
+  std::filesystem::create_directory_symlink(folder, folder + "/linked", ec);
+  std::filesystem::create_hard_link(folder + "/Doc.QZD", folder + "/Hard.QZD", ec);
+#endif
+  MemoryJournal journal;
+  LauncherItem item;
+  item.path = folder + "/Doc.QZD";
+  item.name = "Doc";
+  item.encoded = 1;
+  EncodedRun first(item, kKey, files, journal, AsciiCodePage::Instance());
+  ASSERT_TRUE(first.Claim());
+  for (const std::string& other : {folder + "/./Doc.QZD", folder + "//Doc.QZD", folder + "/linked/Doc.QZD",
+                                   folder + "/Hard.QZD"}) {
+    if (files.KindOf(other) == FileAccess::Kind::Missing) continue;  // no links on this disk
+    LauncherItem again = item;
+    again.path = other;
+    EncodedRun second(again, kKey, files, journal, AsciiCodePage::Instance());
+    EXPECT_FALSE(second.Claim()) << other;
+  }
+}
+
+// A file that appears at the stored path after the look found nothing is never replaced.
+TEST(EncodedRunSafety, AFileThatAppearsBetweenTheLookAndTheWriteIsKept) {
+  Disk disk;
+  EncodedRun run = disk.Run();
+  ASSERT_TRUE(run.Claim());
+  ASSERT_EQ(run.Look({}), EncodedRun::Place::Free);
+  disk.journal.onRecord = [&](const std::string& path) {
+    if (path != At("doc.txt")) disk.files.Put(At("doc.txt"), "made just now");
+  };
+  EXPECT_EQ(run.Restore(false, {}, nullptr).status, EncodedFileOutcome::Status::TargetExists);
+  EXPECT_EQ(disk.files.Get(At("doc.txt")), "made just now");
+  EXPECT_FALSE(disk.journal.Lists(At("doc.txt"))) << "the user's file is not the run's";
+  ExpectNothingUnnamed(disk.files, disk.journal, {At("doc.txt")});
 }
 
 TEST(EncodedRunSafety, AStoredPathThatIsTheEncodedFileOrTheSettingsFileIsRefused) {
