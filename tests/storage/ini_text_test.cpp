@@ -316,12 +316,15 @@ TEST(IniFiles, ASymbolicLinkIsWrittenThroughAndStaysALink) {
     const char* what;
     const char* before;  // the target's text; nullptr: the target is missing
     bool chained;        // Velta.ini -> second -> real/Velta.ini
+    bool deleteAll;      // the only section deleted instead of a value written
     const char* after;
   } cases[] = {
-      {"an existing target", "[Settings]\r\nleft=10\r\n", false, "[Settings]\r\nleft=20\r\n"},
+      {"an existing target", "[Settings]\r\nleft=10\r\n", false, false, "[Settings]\r\nleft=20\r\n"},
       // As found: the link was replaced by a plain file and the target never made.
-      {"a missing target", nullptr, false, "[Settings]\r\nleft=20\r\n"},
-      {"a link to a link", "[Settings]\r\nleft=10\r\n", true, "[Settings]\r\nleft=20\r\n"},
+      {"a missing target", nullptr, false, false, "[Settings]\r\nleft=20\r\n"},
+      {"a link to a link", "[Settings]\r\nleft=10\r\n", true, false, "[Settings]\r\nleft=20\r\n"},
+      // As found: the link was removed and the target kept every deleted setting.
+      {"every setting deleted", "[Settings]\r\nleft=10\r\n", false, true, ""},
   };
   for (const Case& c : cases) {
     ScratchDir dir;
@@ -340,7 +343,10 @@ TEST(IniFiles, ASymbolicLinkIsWrittenThroughAndStaysALink) {
     {
       IniProfileStore store(link);
       EXPECT_EQ(store.GetInt("Settings", "left", 0), c.before != nullptr ? 10 : 0) << c.what;
-      store.WriteInt("Settings", "left", 20);
+      if (c.deleteAll)
+        store.DeleteSection("Settings");
+      else
+        store.WriteInt("Settings", "left", 20);
       ASSERT_TRUE(store.Flush()) << c.what;
     }
     EXPECT_TRUE(std::filesystem::is_symlink(link)) << c.what;
