@@ -310,6 +310,8 @@ TEST(EncodedRunPolicy, EncodingAgain) {
       {"delete refused", [](Disk& d, int&) { d.files.SetRemoveRefused(At("doc.txt"), true); }, Outcome::Failed, true,
        "edited"},
       {"encoding fails", [](Disk&, int&) {}, Outcome::Failed, true, kPlain.c_str(), true},
+      {"the list cannot be saved", [](Disk& d, int&) { d.journal.saves = false; }, Outcome::Failed, true,
+       kPlain.c_str()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
