@@ -302,7 +302,16 @@ EncodedFileOutcome DecodeEncodedFile(const std::string& encodedPath, std::string
     outcome.path = target;
     return outcome;
   }
-  if (!options.replace && files.KindOf(target) != FileAccess::Kind::Missing) {
+  const FileAccess::Kind there = files.KindOf(target);
+  // A folder, a device or a pipe is never replaced, asked or not (as root, --force over
+  // /dev/null would put a plain file in its place).
+  if (there == FileAccess::Kind::Directory || there == FileAccess::Kind::Other) {
+    outcome.status = Status::WriteFailed;
+    outcome.error = FileError::Unknown(there == FileAccess::Kind::Directory ? "it is a folder"
+                                                                            : "it is a device or another special file");
+    return outcome;
+  }
+  if (!options.replace && there != FileAccess::Kind::Missing) {
     outcome.status = Status::TargetExists;
     return outcome;
   }

@@ -97,6 +97,10 @@ if [ -x "$native" ]; then
   check "and the file there stays" grep -qx precious named.txt
   "$native" decode victim.QZD --key k --to named.txt --force >/dev/null
   check "--to with --force replaces it" grep -q 'crafted content' named.txt
+  # As found: --force put a plain file in the place of a pipe (of /dev/null, run as root).
+  mkfifo pipe
+  expect_eq "--to a pipe is refused with 1 even with --force" "$(status "$native" decode victim.QZD --key k --to pipe --force)" 1
+  check "and the pipe stays one" [ -p pipe ]
   cp victim.QZD victim.QZD.keep
   for to in "" "sub" "victim.QZD" "./sub/../victim.QZD"; do
     expect_eq "--to '$to' is refused with 2" "$(status "$native" decode victim.QZD --key k --to "$to")" 2
