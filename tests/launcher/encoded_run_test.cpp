@@ -189,10 +189,14 @@ TEST(EncodedRunSafety, AFileThatAppearsBetweenTheLookAndTheWriteIsKept) {
 }
 
 TEST(EncodedRunSafety, AStoredPathThatIsTheEncodedFileOrTheSettingsFileIsRefused) {
-  for (const char* stored : {"Self.QZD", "Velta.ini"}) {
+  // As found: a settings file not made yet (the fallback one, or settings kept elsewhere) was
+  // no file to compare with, so the restore made it with the plain content.
+  for (const char* stored : {"Self.QZD", "Velta.ini", "missing Velta.ini"}) {
     SCOPED_TRACE(stored);
     MemoryFileAccess files;
     MemoryJournal journal;
+    const bool settingsMissing = std::string(stored) == "missing Velta.ini";
+    if (settingsMissing) stored = "Velta.ini";
     files.Put(At("Velta.ini"), "[Launcher]\n");
     // A crafted item: its file stores the path of itself, or of the settings file.
     files.Put(At(stored), "anything");
@@ -200,6 +204,9 @@ TEST(EncodedRunSafety, AStoredPathThatIsTheEncodedFileOrTheSettingsFileIsRefused
     FileError error;
     if (std::string(stored) == "Self.QZD") {
       ASSERT_TRUE(files.Move(At("made.QZD"), At("Self.QZD"), true, error));
+    }
+    if (settingsMissing) {
+      ASSERT_TRUE(files.Remove(At("Velta.ini"), error));
     }
     LauncherItem item{};
     item.path = std::string(stored) == "Self.QZD" ? At("Self.QZD") : At("made.QZD");
@@ -212,6 +219,7 @@ TEST(EncodedRunSafety, AStoredPathThatIsTheEncodedFileOrTheSettingsFileIsRefused
     EXPECT_FALSE(run.Restore(true, {At("Velta.ini")}, nullptr).ok()) << "not even when replacing is allowed";
     EXPECT_EQ(files.Get(item.path), encodedBefore);
     EXPECT_EQ(files.Get(At("Velta.ini")), settingsBefore);
+    EXPECT_EQ(files.Has(At("Velta.ini")), !settingsMissing);
   }
 }
 
