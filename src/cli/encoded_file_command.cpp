@@ -130,8 +130,8 @@ int RunDecode(int argc, char** argv) {
   if (const int refused = CliFiles::RefuseUnreadable("decode", rest[0])) return refused;
   DecodeOptions options;
   options.to = to ? *to : std::string();
-  // The user named the place with --to; the stored path is only replaced when asked.
-  options.replace = to.has_value() || force;
+  // Whatever the place, a file there is only replaced when asked: a mistyped --to loses nothing.
+  options.replace = force;
   const EncodedFileOutcome outcome = DecodeEncodedFile(rest[0], keyBytes, options, CliFiles::Files(), nullptr, *page);
   if (!outcome.ok()) return Refused("decode", outcome, rest[0], to ? *to : outcome.storedPath);
   CliConsole::Print(stdout, "%s\n", outcome.path.c_str());

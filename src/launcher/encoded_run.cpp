@@ -61,7 +61,7 @@ EncodedRun::Place EncodedRun::Look(const std::vector<std::string>& keep) {
   if (StoredPath::Check(info.storedPath, StoredPath::kNative) != StoredPath::Problem::None) return Place::Unreadable;
   target_ = info.storedPath;
   bool kept = files_.SameFile(target_, item_.path);
-  for (const std::string& k : keep) kept = kept || files_.SameFile(target_, k);
+  for (const std::string& k : keep) kept = kept || NamesKeptFile(files_, target_, k);
   if (kept) return Place::Protected;
   if (files_.KindOf(target_) == FileAccess::Kind::Missing) return Place::Free;
   FileIdentity identity;

@@ -264,6 +264,22 @@ EncodedFileOutcome EncodeNewFile(const std::string& sourcePath, const std::vecto
   return outcome;
 }
 
+bool NamesKeptFile(FileAccess& files, const std::string& target, const std::string& kept) {
+  if (files.SameFile(target, kept)) return true;
+  if (files.KindOf(target) != FileAccess::Kind::Missing || files.KindOf(kept) != FileAccess::Kind::Missing) return false;
+  const std::string folderA = files.FolderOf(target), folderB = files.FolderOf(kept);
+  std::string leafA = target.substr(folderA.size()), leafB = kept.substr(folderB.size());
+#ifdef _WIN32
+  // Windows drops trailing dots and spaces and ignores case.
+  for (std::string* leaf : {&leafA, &leafB}) {
+    while (!leaf->empty() && (leaf->back() == '.' || leaf->back() == ' ')) leaf->pop_back();
+    for (char& c : *leaf) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  }
+#endif
+  if (leafA.empty() || leafA != leafB) return false;
+  return folderA == folderB || files.SameFile(folderA, folderB);
+}
+
 EncodedFileOutcome DecodeEncodedFile(const std::string& encodedPath, std::string_view key,
                                      const DecodeOptions& options, FileAccess& files, FileProgress* progress,
                                      const CodePage& codePage) {
@@ -296,13 +312,22 @@ EncodedFileOutcome DecodeEncodedFile(const std::string& encodedPath, std::string
     target = outcome.storedPath;
   }
   bool kept = files.SameFile(target, encodedPath);
-  for (const std::string& keep : options.keep) kept = kept || files.SameFile(target, keep);
+  for (const std::string& keep : options.keep) kept = kept || NamesKeptFile(files, target, keep);
   if (kept) {
     outcome.status = Status::TargetIsProtected;
     outcome.path = target;
     return outcome;
   }
-  if (!options.replace && files.KindOf(target) != FileAccess::Kind::Missing) {
+  const FileAccess::Kind there = files.KindOf(target);
+  // A folder, a device or a pipe is never replaced, asked or not (as root, --force over
+  // /dev/null would put a plain file in its place).
+  if (there == FileAccess::Kind::Directory || there == FileAccess::Kind::Other) {
+    outcome.status = Status::WriteFailed;
+    outcome.error = FileError::Unknown(there == FileAccess::Kind::Directory ? "it is a folder"
+                                                                            : "it is a device or another special file");
+    return outcome;
+  }
+  if (!options.replace && there != FileAccess::Kind::Missing) {
     outcome.status = Status::TargetExists;
     return outcome;
   }

@@ -92,6 +92,10 @@ struct DecodeOptions {
 // The encoded file is left as it is. A stored path in the code page that codePage does not
 // read is refused as UnsafePath (NotText) unless options.to is given. Whether the target is the
 // encoded file (or a kept one) is decided by the files' identity, never by the names' text.
+// True when `target` is the kept file `kept` (the settings file): the same file, or, while
+// neither is there yet, the same name in the same folder (the file a restore would make).
+bool NamesKeptFile(FileAccess& files, const std::string& target, const std::string& kept);
+
 EncodedFileOutcome DecodeEncodedFile(const std::string& encodedPath, std::string_view key,
                                      const DecodeOptions& options = {}, FileAccess& files = StdFileAccess::Instance(),
                                      FileProgress* progress = nullptr,

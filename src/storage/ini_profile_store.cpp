@@ -169,15 +169,17 @@ const IniProfileStore::SaveOutcome& IniProfileStore::Save() {
   // Under Wine a rename replaces even a read-only file: the attribute is looked at first.
   if (files_.IsReadOnly(path_)) return failed(Status::ReadOnly, {});
   FileError error;
-  if (text.empty()) {
+  // A settings file that is a symbolic link keeps being one: its target gets the new text.
+  const std::string target = files_.ResolveLinks(path_);
+  // Nothing left: the file goes; behind a link the target is emptied instead, as removing the
+  // link would leave the old settings in the file it names.
+  if (text.empty() && target == path_) {
     if (!files_.Remove(path_, error) && files_.KindOf(path_) != FileAccess::Kind::Missing)  // nothing to delete is fine
       return failed(Status::Failed, error.message);
     stored_ = text;
     dirty_ = false;
     return lastSave_;
   }
-  // A settings file that is a symbolic link keeps being one: its target gets the new text.
-  const std::string target = files_.ResolveLinks(path_);
   FileReplacement replacement(files_, target);
   if (replacement.Begin(error)) {
     if (!replacement.Write(text.data(), text.size(), error) || !replacement.Commit(error))

@@ -39,11 +39,12 @@ bool Utf16Mark(std::string_view bytes) {
   return (bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF');
 }
 
-// UTF-16 written without its mark: an even length, and in the first units (a settings file
-// starts with "[", a name or a line end) one byte of each pair NUL and the other not, all in
-// the same order. Single-byte text never starts so; NUL bytes later in it do not count.
+// UTF-16 written without its mark: in the first units (a settings file starts with "[", a name
+// or a line end) one byte of each pair NUL and the other not, all in the same order. Single-byte
+// text never starts so; NUL bytes later in it do not count. The length may be odd (a byte cut
+// off or added at the end): such a file is still no single-byte text to rewrite.
 bool Utf16WithoutMark(std::string_view bytes) {
-  if (bytes.size() < 4 || bytes.size() % 2 != 0) return false;
+  if (bytes.size() < 4) return false;
   const std::size_t units = std::min<std::size_t>(bytes.size() / 2, 64);
   for (const std::size_t zero : {0u, 1u}) {
     std::size_t ascii = 0;

@@ -255,10 +255,27 @@ bool StdFileAccess::Remove(const std::string& path, FileError& error) {
 }
 
 std::string StdFileAccess::ResolveLinks(const std::string& path) {
+  namespace fs = std::filesystem;
   std::error_code ec;
-  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec))) return path;
-  const std::filesystem::path target = std::filesystem::canonical(path, ec);
-  return ec || !std::filesystem::is_regular_file(target, ec) ? path : target.string();
+  if (!fs::is_symlink(fs::symlink_status(path, ec))) return path;
+  const fs::path target = fs::canonical(path, ec);
+  if (!ec) return fs::is_regular_file(target, ec) ? target.string() : path;
+  // A link whose file is not there yet: followed to its end, so that a save makes the file
+  // there and the link stays one (a loop, or a missing folder, leaves the name as it is).
+  fs::path at(path);
+  for (int depth = 0; depth < 40; ++depth) {
+    const fs::file_status status = fs::symlink_status(at, ec);
+    if (fs::is_symlink(status)) {
+      const fs::path to = fs::read_symlink(at, ec);
+      if (ec) return path;
+      at = to.is_absolute() ? to : at.parent_path() / to;
+      continue;
+    }
+    if (status.type() != fs::file_type::not_found) return path;
+    const fs::path folder = at.parent_path().empty() ? fs::path(".") : at.parent_path();
+    return fs::is_directory(folder, ec) ? at.string() : path;
+  }
+  return path;
 }
 
 bool StdFileAccess::CreateFolders(const std::string& path, FileError& error) {

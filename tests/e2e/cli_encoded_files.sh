@@ -91,6 +91,16 @@ if [ -x "$native" ]; then
   check "and stays as it was" cmp -s victim.txt victim.keep
   expect_eq "--force replaces it" "$("$native" decode victim.QZD --key k --force)" "$work/crafted/victim.txt"
   check "with the decoded content" grep -q 'crafted content' victim.txt
+  # As found: --to replaced an existing file without --force (a mistyped name lost a file).
+  printf 'precious\n' >named.txt
+  expect_eq "--to an existing file is refused with 1 without --force" "$(status "$native" decode victim.QZD --key k --to named.txt)" 1
+  check "and the file there stays" grep -qx precious named.txt
+  "$native" decode victim.QZD --key k --to named.txt --force >/dev/null
+  check "--to with --force replaces it" grep -q 'crafted content' named.txt
+  # As found: --force put a plain file in the place of a pipe (of /dev/null, run as root).
+  mkfifo pipe
+  expect_eq "--to a pipe is refused with 1 even with --force" "$(status "$native" decode victim.QZD --key k --to pipe --force)" 1
+  check "and the pipe stays one" [ -p pipe ]
   cp victim.QZD victim.QZD.keep
   for to in "" "sub" "victim.QZD" "./sub/../victim.QZD"; do
     expect_eq "--to '$to' is refused with 2" "$(status "$native" decode victim.QZD --key k --to "$to")" 2

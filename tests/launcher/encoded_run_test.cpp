@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -14,6 +15,8 @@
 #include "memory_profile_store.h"
 #include "storage/faulty_files.h"
 #include "storage/memory_file_access.h"
+#include "storage/scratch_dir.h"
+#include "storage/std_file_access.h"
 
 namespace {
 
@@ -137,11 +140,63 @@ TEST(EncodedRunSafety, ASecondRunOfARunningItemIsRefusedUnderAnyOfItsNames) {
   EXPECT_EQ(disk.files.Get(At("doc.txt")), "saved by the first run's program");
 }
 
+// The same item on a real disk, its encoded file named another way: still the running item.
+TEST(EncodedRunSafety, ASecondRunUnderAnotherSpellingOfTheEncodedFileIsRefused) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a file's identity there is the Windows file seam's, tested with it";
+#endif
+  ScratchDir dir;
+  FileAccess& files = StdFileAccess::Instance();
+  const std::string folder = std::filesystem::absolute(dir.path()).string();
+  ScratchDir::Write(folder + "/doc.txt", kPlain);
+  ASSERT_TRUE(EncodeFileTo(folder + "/doc.txt", folder + "/Doc.QZD", kKey, files).ok());
+  std::error_code ec;
+  std::filesystem::remove(folder + "/doc.txt");
+#ifndef _WIN32
+  std::filesystem::create_directory_symlink(folder, folder + "/linked", ec);
+  std::filesystem::create_hard_link(folder + "/Doc.QZD", folder + "/Hard.QZD", ec);
+#endif
+  MemoryJournal journal;
+  LauncherItem item;
+  item.path = folder + "/Doc.QZD";
+  item.name = "Doc";
+  item.encoded = 1;
+  EncodedRun first(item, kKey, files, journal, AsciiCodePage::Instance());
+  ASSERT_TRUE(first.Claim());
+  for (const std::string& other : {folder + "/./Doc.QZD", folder + "//Doc.QZD", folder + "/linked/Doc.QZD",
+                                   folder + "/Hard.QZD"}) {
+    if (files.KindOf(other) == FileAccess::Kind::Missing) continue;  // no links on this disk
+    LauncherItem again = item;
+    again.path = other;
+    EncodedRun second(again, kKey, files, journal, AsciiCodePage::Instance());
+    EXPECT_FALSE(second.Claim()) << other;
+  }
+}
+
+// A file that appears at the stored path after the look found nothing is never replaced.
+TEST(EncodedRunSafety, AFileThatAppearsBetweenTheLookAndTheWriteIsKept) {
+  Disk disk;
+  EncodedRun run = disk.Run();
+  ASSERT_TRUE(run.Claim());
+  ASSERT_EQ(run.Look({}), EncodedRun::Place::Free);
+  disk.journal.onRecord = [&](const std::string& path) {
+    if (path != At("doc.txt")) disk.files.Put(At("doc.txt"), "made just now");
+  };
+  EXPECT_EQ(run.Restore(false, {}, nullptr).status, EncodedFileOutcome::Status::TargetExists);
+  EXPECT_EQ(disk.files.Get(At("doc.txt")), "made just now");
+  EXPECT_FALSE(disk.journal.Lists(At("doc.txt"))) << "the user's file is not the run's";
+  ExpectNothingUnnamed(disk.files, disk.journal, {At("doc.txt")});
+}
+
 TEST(EncodedRunSafety, AStoredPathThatIsTheEncodedFileOrTheSettingsFileIsRefused) {
-  for (const char* stored : {"Self.QZD", "Velta.ini"}) {
+  // As found: a settings file not made yet (the fallback one, or settings kept elsewhere) was
+  // no file to compare with, so the restore made it with the plain content.
+  for (const char* stored : {"Self.QZD", "Velta.ini", "missing Velta.ini"}) {
     SCOPED_TRACE(stored);
     MemoryFileAccess files;
     MemoryJournal journal;
+    const bool settingsMissing = std::string(stored) == "missing Velta.ini";
+    if (settingsMissing) stored = "Velta.ini";
     files.Put(At("Velta.ini"), "[Launcher]\n");
     // A crafted item: its file stores the path of itself, or of the settings file.
     files.Put(At(stored), "anything");
@@ -149,6 +204,9 @@ TEST(EncodedRunSafety, AStoredPathThatIsTheEncodedFileOrTheSettingsFileIsRefused
     FileError error;
     if (std::string(stored) == "Self.QZD") {
       ASSERT_TRUE(files.Move(At("made.QZD"), At("Self.QZD"), true, error));
+    }
+    if (settingsMissing) {
+      ASSERT_TRUE(files.Remove(At("Velta.ini"), error));
     }
     LauncherItem item{};
     item.path = std::string(stored) == "Self.QZD" ? At("Self.QZD") : At("made.QZD");
@@ -161,6 +219,7 @@ TEST(EncodedRunSafety, AStoredPathThatIsTheEncodedFileOrTheSettingsFileIsRefused
     EXPECT_FALSE(run.Restore(true, {At("Velta.ini")}, nullptr).ok()) << "not even when replacing is allowed";
     EXPECT_EQ(files.Get(item.path), encodedBefore);
     EXPECT_EQ(files.Get(At("Velta.ini")), settingsBefore);
+    EXPECT_EQ(files.Has(At("Velta.ini")), !settingsMissing);
   }
 }
 
@@ -259,6 +318,8 @@ TEST(EncodedRunPolicy, EncodingAgain) {
       {"delete refused", [](Disk& d, int&) { d.files.SetRemoveRefused(At("doc.txt"), true); }, Outcome::Failed, true,
        "edited"},
       {"encoding fails", [](Disk&, int&) {}, Outcome::Failed, true, kPlain.c_str(), true},
+      {"the list cannot be saved", [](Disk& d, int&) { d.journal.saves = false; }, Outcome::Failed, true,
+       kPlain.c_str()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

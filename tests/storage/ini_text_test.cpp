@@ -280,6 +280,8 @@ TEST(IniBytes, AUtf16FileIsLeftUntouched) {
       {"big-endian without the mark", std::string("\0[\0S\0]\0\r\0\n\0k\0=\0" "1\0\r\0\n", 20)},
       {"without the mark, a section named in kanji",
        std::string("[\0\x42\x66]\0\r\0\n\0k\0=\0" "1\0\r\0\n\0", 20)},
+      // An odd length (a last byte cut off or added) was read as single-byte text and ruined by a write.
+      {"without the mark, an odd number of bytes", std::string("[\0S\0]\0\r\0\n\0k\0=\0" "1\0\r\0\n", 19)},
   };
   for (const Case& c : cases) {
     ScratchDir dir;
@@ -307,26 +309,51 @@ TEST(IniBytes, AUtf16FileIsLeftUntouched) {
 }
 
 // A settings file kept elsewhere behind a symbolic link: a save writes the link's target and
-// leaves the link in place.
+// leaves the link in place, also when the target is not there yet (a link made ahead) and
+// through a link to a link.
 TEST(IniFiles, ASymbolicLinkIsWrittenThroughAndStaysALink) {
-  ScratchDir dir;
-  const std::filesystem::path real = dir.path() / "real";
-  std::filesystem::create_directories(real);
-  ScratchDir::Write((real / "Velta.ini").string(), "[Settings]\r\nleft=10\r\n");
-  const std::string link = dir.File("Velta.ini");
-  std::error_code ec;
-  std::filesystem::create_symlink(std::filesystem::path("real") / "Velta.ini", link, ec);
-  if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
-  {
-    IniProfileStore store(link);
-    EXPECT_EQ(store.GetInt("Settings", "left", 0), 10);
-    store.WriteInt("Settings", "left", 20);
-    ASSERT_TRUE(store.Flush());
+  struct Case {
+    const char* what;
+    const char* before;  // the target's text; nullptr: the target is missing
+    bool chained;        // Velta.ini -> second -> real/Velta.ini
+    bool deleteAll;      // the only section deleted instead of a value written
+    const char* after;
+  } cases[] = {
+      {"an existing target", "[Settings]\r\nleft=10\r\n", false, false, "[Settings]\r\nleft=20\r\n"},
+      // As found: the link was replaced by a plain file and the target never made.
+      {"a missing target", nullptr, false, false, "[Settings]\r\nleft=20\r\n"},
+      {"a link to a link", "[Settings]\r\nleft=10\r\n", true, false, "[Settings]\r\nleft=20\r\n"},
+      // As found: the link was removed and the target kept every deleted setting.
+      {"every setting deleted", "[Settings]\r\nleft=10\r\n", false, true, ""},
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    const std::filesystem::path real = dir.path() / "real";
+    std::filesystem::create_directories(real);
+    if (c.before != nullptr) ScratchDir::Write((real / "Velta.ini").string(), c.before);
+    const std::string link = dir.File("Velta.ini");
+    std::error_code ec;
+    if (c.chained) {
+      std::filesystem::create_symlink(std::filesystem::path("real") / "Velta.ini", dir.path() / "second", ec);
+      if (!ec) std::filesystem::create_symlink("second", link, ec);
+    } else {
+      std::filesystem::create_symlink(std::filesystem::path("real") / "Velta.ini", link, ec);
+    }
+    if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
+    {
+      IniProfileStore store(link);
+      EXPECT_EQ(store.GetInt("Settings", "left", 0), c.before != nullptr ? 10 : 0) << c.what;
+      if (c.deleteAll)
+        store.DeleteSection("Settings");
+      else
+        store.WriteInt("Settings", "left", 20);
+      ASSERT_TRUE(store.Flush()) << c.what;
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(link)) << c.what;
+    EXPECT_EQ(ScratchDir::Read((real / "Velta.ini").string()), c.after) << c.what;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(real), std::filesystem::directory_iterator()), 1)
+        << c.what << ": no temporary file is left beside the target";
   }
-  EXPECT_TRUE(std::filesystem::is_symlink(link));
-  EXPECT_EQ(ScratchDir::Read((real / "Velta.ini").string()), "[Settings]\r\nleft=20\r\n");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(real), std::filesystem::directory_iterator()), 1)
-      << "no temporary file is left beside the target";
 }
 
 TEST(IniEditors, AByteOrderMarkAndIndentedHeadersKeepTheirValues) {
