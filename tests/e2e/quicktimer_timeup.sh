@@ -23,6 +23,18 @@ start_quicktimer() {
 # The time-up windows of the clock's process (their OK buttons show), one a line. While the
 # message box (captioned "Velta" too) is open the driver may take it for the clock.
 timeup_windows() { driver popups Velta | awk '$6 == 1'; }
+# corner_colours HWND NAME: four shots a quarter second apart, and the colour 20 pixels into the
+# window's corner in each (the message window opens beside the clock, wherever that is).
+corner_colours() {
+  local x y i colours=
+  read -r x y _ <<<"$(driver window-info "$1" | sed -n 's/^rect //p')"
+  for i in 1 2 3 4; do
+    shot "$SHOTS/$2_$i.png"
+    colours="$colours $(pixel "$SHOTS/$2_$i.png" $((x + 20)) $((y + 20)))"
+    sleep 0.25
+  done
+  echo "$colours"
+}
 wait_timeup() {  # wait_timeup COUNT SECONDS
   local i
   for i in $(seq $(( $2 * 2 ))); do [ "$(timeup_windows | grep -c .)" = "$1" ] && return 0; sleep 0.5; done
@@ -49,14 +61,7 @@ check "it has a taskbar button (WS_EX_APPWINDOW, not a tool window: $exstyle)" \
   [ $((exstyle & 0x40000)) -ne 0 -a $((exstyle & 0x80)) -eq 0 ]
 expect_eq "it is owned by no window" "$(echo "$info" | sed -n 's/^owner //p')" 0
 expect_eq "its taskbar button reads" "$(echo "$info" | sed -n 's/^title //p')" "Time is Up !"
-# The message window opens beside the clock: look 20 pixels into its corner, wherever that is.
-read -r x y _ <<<"$(echo "$info" | sed -n 's/^rect //p')"
-colours=
-for i in 1 2 3 4; do
-  shot "$SHOTS/timeup_blink_$i.png"
-  colours="$colours $(pixel "$SHOTS/timeup_blink_$i.png" $((x + 20)) $((y + 20)))"
-  sleep 0.25
-done
+colours=$(corner_colours "$second" timeup_blink)
 check "it blinks with animations on ($colours)" \
   [ "$(echo $colours | tr ' ' '\n' | sort -u | tr '\n' ' ')" = "#000000 #FFFFFF " ]
 
@@ -94,13 +99,7 @@ start_quicktimer .1
 wait_timeup 1 15
 sleep 0.5
 read -r steady _ <<<"$(timeup_windows)"
-read -r x y _ <<<"$(driver window-info "$steady" | sed -n 's/^rect //p')"
-colours=
-for i in 1 2 3 4; do
-  shot "$SHOTS/timeup_steady_$i.png"
-  colours="$colours $(pixel "$SHOTS/timeup_steady_$i.png" $((x + 20)) $((y + 20)))"
-  sleep 0.25
-done
+colours=$(corner_colours "$steady" timeup_steady)
 check "it stays inverted without animations ($colours)" \
   [ "$(echo $colours | tr ' ' '\n' | sort -u | tr '\n' ' ')" = "#FFFFFF " ]
 read -r win _ <<<"$(driver popups Velta)"
