@@ -37,8 +37,17 @@ open_from_menu() {
   xdotool click 3
   local ml mt mr mb
   read -r ml mt mr mb <<<"$(driver menu 5)"
-  sleep 0.4
+  # The "before" picture is taken once the menu has stopped changing: a menu
+  # caught while it is still being drawn differs from the next picture everywhere.
+  local i
   shot "$SHOTS/display_settings_menu_before.png"
+  for i in 1 2 3 4 5 6 7 8; do
+    sleep 0.3
+    shot "$SHOTS/display_settings_menu_settled.png"
+    [ "$(compare -metric AE "$SHOTS/display_settings_menu_before.png" "$SHOTS/display_settings_menu_settled.png" \
+      null: 2>&1)" = 0 ] && break
+    mv "$SHOTS/display_settings_menu_settled.png" "$SHOTS/display_settings_menu_before.png"
+  done
   xdotool mousemove $(( ml + 60 )) $(( mt + 129 )); sleep 0.5
   shot "$SHOTS/display_settings_menu.png"
   # The item under the mouse is highlighted: where the two pictures differ strongly.
