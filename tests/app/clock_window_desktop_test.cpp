@@ -15,6 +15,7 @@
 
 #include "app/tray_icon.h"
 #include "app/clock_window_fixture.h"
+#include "face/offscreen_image.h"
 #include "quicktimer/quick_timer_cells.h"
 #include "quicktimer/running_timer.h"
 #include "quicktimer/timer_action.h"
@@ -260,6 +261,70 @@ TEST_F(ClockWindowDesktop, ADpiChangeTakesTheSuggestedPlaceAndScalesTextShapeCel
   const POINT inside{cell->right - 2, cell->bottom - 2};  // outside the 96-DPI cell, inside the scaled one
   EXPECT_EQ(window_.quickTimers().HitCell(inside), 0);
   window_.quickTimers().running()[0]->action.flags = 0;
+}
+
+COLORREF PixelOf(const OffscreenImage& image, int x, int y) {
+  ::GdiFlush();
+  const std::uint8_t* p = image.bits() + image.stride() * (image.height() - 1 - y) + 3 * x;
+  return RGB(p[2], p[1], p[0]);
+}
+
+// A see-through clock with QuickTimer cells at 144 DPI, pixel for pixel: its shape is exactly the
+// pixels of the text drawn sharp and of the cells' shape picture that are not the background, and
+// inside it the window shows that picture with the cells drawn over it.
+TEST_F(ClockWindowDesktop, SeeThroughWithCellsAt144IsCutToTheScaledTextAndCellsPixelForPixel) {
+  ::SendMessageA(hwnd(), WM_COMMAND, ID_WINDOW_FRAME, 0);
+  ::SendMessageA(hwnd(), WM_COMMAND, ID_TRANSPARENT, 0);
+  ClockFace& face = window_.face();
+  face.format = "Wg 12:34";  // the same text at every paint
+  // Smoothing asked for by the font: the shape's pixels are the text colour all the same.
+  face.font.lfQuality = ANTIALIASED_QUALITY;
+  face.textColour = RGB(255, 255, 0);
+  face.backColour = RGB(0, 0, 128);
+  TimerAction settings;
+  settings.flags = TimerActionState::kMessageWindow;
+  settings.countdown.duration = 600000;
+  for (int i = 0; i < 2; ++i) window_.quickTimers().Add(std::make_unique<RunningTimer>(settings, ::GetTickCount()));
+  RECT suggested{40, 30, 40 + 630, 30 + 240};
+  ::SendMessageA(hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  Paint();
+
+  RECT client;
+  ::GetClientRect(hwnd(), &client);
+  ASSERT_EQ(client.right, 630) << "see-through, the client area is the whole window";
+  OffscreenImage picture;
+  ASSERT_TRUE(picture.Create(client.right, client.bottom));
+  face.drawDpi = 144;
+  face.DrawAt(picture.dc(), client, ClockFace::LocalNow(), ::GetTickCount(), ClockFace::TextEdges::kSharp);
+  window_.quickTimers().Draw(picture.dc(), client, true);
+  OffscreenImage shown;
+  ASSERT_TRUE(shown.Create(client.right, client.bottom));
+  ::BitBlt(shown.dc(), 0, 0, client.right, client.bottom, picture.dc(), 0, 0, SRCCOPY);
+  window_.quickTimers().Draw(shown.dc(), client, false);
+  OffscreenImage screen;
+  ASSERT_TRUE(screen.Create(client.right, client.bottom));
+  {
+    WindowDcGuard dc(hwnd());
+    ::BitBlt(screen.dc(), 0, 0, client.right, client.bottom, dc.dc(), 0, 0, SRCCOPY);
+  }
+
+  RegionHandle region(::CreateRectRgn(0, 0, 0, 0));
+  ASSERT_NE(::GetWindowRgn(hwnd(), region.get()), ERROR);
+  const auto cell = QuickTimerCells::CellRect(1, {client.left, client.top, client.right, client.bottom}, DpiScale(144));
+  ASSERT_TRUE(cell.has_value());
+  int inside = 0;
+  for (int y = 0; y < client.bottom; ++y)
+    for (int x = 0; x < client.right; ++x) {
+      const bool in = ::PtInRegion(region.get(), x, y) != FALSE;
+      ASSERT_EQ(in, PixelOf(picture, x, y) != face.backColour) << x << "," << y;
+      if (x >= cell->left && x < cell->right && y >= cell->top && y < cell->bottom)
+        ASSERT_TRUE(in) << "the whole of the second 30-pixel cell is kept: " << x << "," << y;
+      if (!in) continue;
+      ++inside;
+      ASSERT_EQ(PixelOf(screen, x, y), PixelOf(shown, x, y)) << x << "," << y;
+    }
+  EXPECT_GT(inside, 2 * 30 * 30);
+  for (auto& entry : window_.quickTimers().running()) entry->action.flags = 0;
 }
 
 }  // namespace
