@@ -4,7 +4,6 @@
 
 #include "face/face_font.h"
 #include "face/face_metrics.h"
-#include "face/offscreen_image.h"
 #include "face/stored_face_values.h"
 #include "face/time_formatter.h"
 #include "win/ansi_code_page.h"
@@ -48,8 +47,6 @@ LOGFONTW ClockFace::FontAtDpi(int dpi) const {
   return scaled;
 }
 
-void ClockFace::Draw(HDC dc, RECT rect) { DrawAt(dc, rect, LocalNow(), ::GetTickCount()); }
-
 SIZE ClockFace::WindowSizeFor(const std::wstring& text, int dpi) const {
   const DpiScale scale(dpi);
   const ScreenRect first = FaceMetrics(scale).FirstStartRect();
@@ -82,8 +79,9 @@ std::wstring ClockFace::ExpandTextWide(const std::tm& local, std::uint32_t tickN
   return TimeFormatter::Expand(WideText::From(format), local, IsCountdown() != FALSE, ShownCountdown(), tickNow);
 }
 
-void ClockFace::DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t tickNow, TextEdges edges) {
-  LOGFONTW drawn = FontAtDpi(drawDpi);
+void ClockFace::Draw(HDC dc, RECT rect, int dpi, const std::tm& local, std::uint32_t tickNow,
+                     TextEdges edges) const {
+  LOGFONTW drawn = FontAtDpi(dpi);
   // Smoothed edges are blends of text and background: in a see-through shape they would
   // stay as a fringe of neither colour around every letter.
   if (edges == TextEdges::kSharp) drawn.lfQuality = NONANTIALIASED_QUALITY;
@@ -115,31 +113,6 @@ void ClockFace::DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t ti
     ::DrawTextW(dc, expanded.data(), static_cast<int>(expanded.size()), &text, flags);
   }
   if (options.inverted) ::InvertRect(dc, &enlarged);
-}
-
-// The shape applies only to a see-through face in a window without its sizing
-// frame (a see-through window is captionless and borderless: its client area
-// is the whole window). FALSE when it does not apply here, with any shape the
-// window had taken away, or when it cannot be made, with the window's shape
-// left as it was; the caller paints normally then.
-BOOL ClockFace::UpdateWindowShape(HDC dc, HWND window, BOOL enable, const Overlay& overlay) {
-  const auto style = static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE));
-  if (!enable || !options.seeThrough || (style & WS_THICKFRAME)) {
-    OffscreenImage::RemoveWindowRegion(window);
-    return FALSE;
-  }
-  RECT client;
-  ::GetClientRect(window, &client);
-  OffscreenImage image;
-  if (!image.Create(client.right - client.left, client.bottom - client.top, 24)) return FALSE;
-  // The shape is exactly the text's pixels, and each of them shows the text colour.
-  DrawAt(image.dc(), client, LocalNow(), ::GetTickCount(), TextEdges::kSharp);
-  if (overlay) overlay(image.dc(), client, true);
-  RegionHandle region;
-  if (!image.BuildRegion(region, backColour)) return FALSE;
-  OffscreenImage::GiveRegionCopy(window, region.get());
-  if (overlay) overlay(image.dc(), client, false);
-  return image.CopyTo(dc, 0, 0);
 }
 
 void ClockFace::CopySettingsFrom(const ClockFace& other) {

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <ctime>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,22 +24,15 @@ class ClockFace {
   ClockFace(const ClockFace&) = default;
   ClockFace& operator=(const ClockFace&) = default;
 
-  // Paints `rect` with the background colour and the expanded text at the current time.
-  virtual void Draw(HDC dc, RECT rect);
-  // Something drawn over the face in the same picture (the clock's QuickTimer
-  // cells). forShape: the picture the window's shape is cut from.
-  using Overlay = std::function<void(HDC dc, const RECT& rect, bool forShape)>;
-  // Cuts `window`'s shape to the drawn pixels when enabled and possible, and
-  // paints them into `dc`; see the .cpp.
-  BOOL UpdateWindowShape(HDC dc, HWND window, BOOL enable, const Overlay& overlay = {});
   virtual BOOL IsCountdown() const { return FALSE; }
 
   // How the text's edges are drawn: as the font and the system's smoothing make
   // them, or sharp, every pixel of the text in the text colour.
   enum class TextEdges { kSystem, kSharp };
-  // Draw for a given local time and tick count (Draw passes the current ones).
-  void DrawAt(HDC dc, RECT rect, const std::tm& local, std::uint32_t tickNow,
-              TextEdges edges = TextEdges::kSystem);
+  // Paints `rect` with the background colour and the expanded text of that moment, in the
+  // font made for `dpi` (the DPI of what is drawn on).
+  void Draw(HDC dc, RECT rect, int dpi, const std::tm& local, std::uint32_t tickNow,
+            TextEdges edges = TextEdges::kSystem) const;
   // The text Draw shows for that moment, as UTF-8 and as the wide text Draw draws; the format
   // is UTF-8 and the names are the user's locale's.
   std::string ExpandText(const std::tm& local, std::uint32_t tickNow) const;
@@ -90,8 +82,4 @@ class ClockFace {
   // window's, time adjustment's), who takes them after a load, or a later version's, kept.
   std::uint32_t otherOptionBits = 0;
   std::string format = "%Y/%m/%d (%a) %H:%M";
-
-  // Not a setting: the DPI of what Draw draws on, kept up to date by the
-  // window or dialog that shows the face.
-  int drawDpi = DpiScale::kBaseDpi;
 };

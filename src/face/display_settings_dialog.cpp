@@ -137,8 +137,7 @@ void DisplaySettingsDialog::DrawPreview(const DRAWITEMSTRUCT* item) {
   ::FrameRect(dc, &inside, ::GetSysColorBrush(COLOR_3DSHADOW));
   ::InflateRect(&inside, -1, -1);
   ::IntersectClipRect(dc, inside.left, inside.top, inside.right, inside.bottom);
-  face_->drawDpi = WindowDpi::System().ForWindow(hwnd());
-  face_->Draw(dc, inside);
+  face_->Draw(dc, inside, WindowDpi::System().ForWindow(hwnd()), ClockFace::LocalNow(), ::GetTickCount());
 }
 
 void DisplaySettingsDialog::OnOK() {

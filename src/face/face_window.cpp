@@ -1,8 +1,10 @@
 #include "face/face_window.h"
 
 #include "face/face_options.h"
+#include "face/offscreen_image.h"
 #include "resource.h"
 #include "win/monitor_placement.h"
+#include "win/unique_handle.h"
 #include "win/window_dpi.h"
 
 void FaceWindow::SetFaceMenuStates(HMENU menu, const FaceOptions& options) {
@@ -108,23 +110,43 @@ void FaceWindow::OnMouseMove() {
   StartHoverTimer();
 }
 
-void FaceWindow::TellShownText() {
-  if (face_ != nullptr && hwnd() != nullptr)
-    accessible_.Update(hwnd(), face_->ExpandTextWide(ClockFace::LocalNow(), ::GetTickCount()));
+void FaceWindow::TellShownText() { TellShownText(ClockFace::LocalNow(), ::GetTickCount()); }
+
+void FaceWindow::TellShownText(const std::tm& local, std::uint32_t tickNow) {
+  if (face_ != nullptr && hwnd() != nullptr) accessible_.Update(hwnd(), face_->ExpandTextWide(local, tickNow));
 }
 
 void FaceWindow::PaintFace(HDC dc, bool seeThroughAllowed) {
   if (face_ == nullptr) return;
-  TellShownText();
-  face_->drawDpi = dpi_;
-  const ClockFace::Overlay overlay = [this](HDC target, const RECT& rect, bool forShape) {
-    DrawOverlay(target, rect, forShape);
-  };
-  if (face_->UpdateWindowShape(dc, hwnd(), seeThroughAllowed ? TRUE : FALSE, overlay)) return;
+  // One moment for what is read out, the shape and the picture.
+  const std::tm local = ClockFace::LocalNow();
+  const std::uint32_t tickNow = ::GetTickCount();
+  TellShownText(local, tickNow);
   RECT client;
   ::GetClientRect(hwnd(), &client);
-  face_->Draw(dc, client);
+  // Only a window without its sizing frame is cut (a see-through window is captionless and
+  // borderless: its client area is the whole window).
+  const auto style = static_cast<DWORD>(::GetWindowLongW(hwnd(), GWL_STYLE));
+  if (seeThroughAllowed && face_->options.seeThrough && !(style & WS_THICKFRAME)) {
+    if (PaintSeeThrough(dc, client, local, tickNow)) return;
+  } else {
+    OffscreenImage::RemoveWindowRegion(hwnd());
+  }
+  face_->Draw(dc, client, dpi_, local, tickNow);
   DrawOverlay(dc, client, false);
+}
+
+bool FaceWindow::PaintSeeThrough(HDC dc, const RECT& client, const std::tm& local, std::uint32_t tickNow) {
+  OffscreenImage image;
+  if (!image.Create(client.right - client.left, client.bottom - client.top, 24)) return false;
+  // The shape is exactly the text's pixels, and each of them shows the text colour.
+  face_->Draw(image.dc(), client, dpi_, local, tickNow, ClockFace::TextEdges::kSharp);
+  DrawOverlay(image.dc(), client, true);
+  RegionHandle region;
+  if (!image.BuildRegion(region, face_->backColour)) return false;
+  OffscreenImage::GiveRegionCopy(hwnd(), region.get());
+  DrawOverlay(image.dc(), client, false);
+  return image.CopyTo(dc, 0, 0) != FALSE;
 }
 
 LRESULT FaceWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <ctime>
 
 #include "face/clock_face.h"
 #include "face/face_options.h"
@@ -81,9 +82,9 @@ class FaceWindow : public Dialog {
   // WM_MOUSEMOVE: the hover frame and its timer.
   virtual void OnMouseMove();
 
-  // Paints the face and what DrawOverlay adds. See-through when that is allowed
-  // here, the face asks for it and the window has no frame: the window's shape
-  // is cut to the drawn pixels; otherwise the window loses any shape it had.
+  // Paints the face at the window's DPI and what DrawOverlay adds, for one moment. See-through
+  // when that is allowed here, the face asks for it and the window has no frame: the window's
+  // shape is cut to the drawn pixels; otherwise the window loses any shape it had.
   void PaintFace(HDC dc, bool seeThroughAllowed);
   // Drawn over the face in the same picture. forShape: the picture the shape
   // is cut from, where nothing of the overlay may be the background colour.
@@ -96,6 +97,12 @@ class FaceWindow : public Dialog {
   void TellShownText();
 
  private:
+  void TellShownText(const std::tm& local, std::uint32_t tickNow);
+  // The see-through picture: the face drawn sharp off screen with the overlay's shape picture,
+  // the window cut to what is not the background, the overlay drawn over it, all copied to `dc`.
+  // False when it cannot be made (nothing drawn, no picture), the window's shape left as it was.
+  bool PaintSeeThrough(HDC dc, const RECT& client, const std::tm& local, std::uint32_t tickNow);
+
   ClockFace* face_ = nullptr;
   AccessibleText accessible_;
   UINT hoverPeriod_;

@@ -244,7 +244,6 @@ TEST_F(ClockWindowDesktop, ADpiChangeTakesTheSuggestedPlaceAndScalesTextShapeCel
   EXPECT_GT(after * 10, before * 13) << "the text and the cell are drawn about half as tall again";
   EXPECT_LT(after * 10, before * 17);
   EXPECT_EQ(window_.face().font.lfHeight, -24) << "the stored font stays a 96-DPI font";
-  EXPECT_EQ(window_.face().drawDpi, 144);
 
   // The cell's tool rectangle follows the cell, which is 30 pixels now.
   HWND tooltip = window_.quickTimers().tooltip();
@@ -294,8 +293,7 @@ TEST_F(ClockWindowDesktop, SeeThroughWithCellsAt144IsCutToTheScaledTextAndCellsP
   ASSERT_EQ(client.right, 630) << "see-through, the client area is the whole window";
   OffscreenImage picture;
   ASSERT_TRUE(picture.Create(client.right, client.bottom));
-  face.drawDpi = 144;
-  face.DrawAt(picture.dc(), client, ClockFace::LocalNow(), ::GetTickCount(), ClockFace::TextEdges::kSharp);
+  face.Draw(picture.dc(), client, 144, ClockFace::LocalNow(), ::GetTickCount(), ClockFace::TextEdges::kSharp);
   window_.quickTimers().Draw(picture.dc(), client, true);
   OffscreenImage shown;
   ASSERT_TRUE(shown.Create(client.right, client.bottom));

@@ -19,16 +19,18 @@ std::tm Moment() {
   return t;
 }
 
+constexpr int kDpi = DpiScale::kBaseDpi;
+
 struct Block {
   SIZE size;   // DrawText's measured block
   RECT lit;    // lit pixels when the block is drawn at (0, 0)
 };
 
 // Draws `text` the way the face does, but at the origin, to learn its extent and ink.
-Block Reference(const ClockFace& face, const std::string& text) {
+Block Reference(const ClockFace& face, const std::string& text, int dpi = kDpi) {
   BitmapCanvas canvas(1200, 300);
   canvas.Fill(face.backColour);
-  const LOGFONTW made = face.FontAtDpi(DpiScale::kBaseDpi);
+  const LOGFONTW made = face.FontAtDpi(dpi);
   FontHandle font(::CreateFontIndirectW(&made));
   SelectGuard select(canvas.dc(), font.get());
   ::SetBkMode(canvas.dc(), TRANSPARENT);
@@ -41,21 +43,26 @@ Block Reference(const ClockFace& face, const std::string& text) {
 }
 
 TEST(ClockFaceDraw, BlockLandsWhereTheCentringArithmeticSays) {
-  ClockFace face;
-  face.format = "%H:%M";
-  const Block ref = Reference(face, "09:05");
-  ASSERT_GT(ref.size.cx, 0);
-  BitmapCanvas canvas(400, 200);
-  face.DrawAt(canvas.dc(), RECT{0, 0, 400, 200}, Moment(), 0);
-  const int dx = (402 - ref.size.cx) / 2;
-  const int dy = (202 - ref.size.cy) / 2;
-  const RECT lit = canvas.LitBounds(face.backColour);
-  EXPECT_EQ(lit.left, ref.lit.left + dx);
-  EXPECT_EQ(lit.right, ref.lit.right + dx);
-  EXPECT_EQ(lit.top, ref.lit.top + dy);
-  EXPECT_EQ(lit.bottom, ref.lit.bottom + dy);
-  EXPECT_EQ(canvas.Pixel(0, 0), face.backColour);
-  EXPECT_EQ(canvas.Pixel(399, 199), face.backColour);
+  // At the DPI it is drawn for: the stored 96-DPI font made for that DPI.
+  for (const int dpi : {96, 144}) {
+    ClockFace face;
+    face.format = "%H:%M";
+    const Block ref = Reference(face, "09:05", dpi);
+    ASSERT_GT(ref.size.cx, 0) << dpi;
+    BitmapCanvas canvas(400, 200);
+    face.Draw(canvas.dc(), RECT{0, 0, 400, 200}, dpi, Moment(), 0);
+    const int dx = (402 - ref.size.cx) / 2;
+    const int dy = (202 - ref.size.cy) / 2;
+    const RECT lit = canvas.LitBounds(face.backColour);
+    EXPECT_EQ(lit.left, ref.lit.left + dx) << dpi;
+    EXPECT_EQ(lit.right, ref.lit.right + dx) << dpi;
+    EXPECT_EQ(lit.top, ref.lit.top + dy) << dpi;
+    EXPECT_EQ(lit.bottom, ref.lit.bottom + dy) << dpi;
+    EXPECT_EQ(canvas.Pixel(0, 0), face.backColour) << dpi;
+    EXPECT_EQ(canvas.Pixel(399, 199), face.backColour) << dpi;
+    const Block at96 = Reference(face, "09:05");
+    EXPECT_NEAR((lit.bottom - lit.top) * 96, (at96.lit.bottom - at96.lit.top) * dpi, dpi) << "scaled ink";
+  }
 }
 
 TEST(ClockFaceDraw, BlockOffsetByTheRectangleOrigin) {
@@ -64,7 +71,7 @@ TEST(ClockFaceDraw, BlockOffsetByTheRectangleOrigin) {
   const Block ref = Reference(face, "09:05");
   BitmapCanvas canvas(400, 200);
   canvas.Fill(RGB(0, 0, 255));
-  face.DrawAt(canvas.dc(), RECT{50, 20, 350, 180}, Moment(), 0);
+  face.Draw(canvas.dc(), RECT{50, 20, 350, 180}, kDpi, Moment(), 0);
   // The background covers exactly the rectangle; the outline outside it is the caller's to clip.
   EXPECT_EQ(canvas.Pixel(50, 20), face.backColour);
   EXPECT_EQ(canvas.Pixel(349, 179), face.backColour);
@@ -84,7 +91,7 @@ TEST(ClockFaceDraw, WiderBlockOverhangsBothSides) {
   const Block ref = Reference(face, text);
   ASSERT_GT(ref.size.cx, 420) << "the sample must be wider than the rectangle";
   BitmapCanvas canvas(400, 200);
-  face.DrawAt(canvas.dc(), RECT{0, 0, 400, 200}, Moment(), 0);
+  face.Draw(canvas.dc(), RECT{0, 0, 400, 200}, kDpi, Moment(), 0);
   const int dx = (402 - ref.size.cx) / 2;
   EXPECT_LT(dx, 0);
   const RECT lit = canvas.LitBounds(face.backColour);
@@ -100,10 +107,10 @@ TEST(ClockFaceDraw, InvertedOptionInvertsBackgroundAndText) {
   ClockFace face;
   face.format = "%H:%M";
   BitmapCanvas plain(400, 200);
-  face.DrawAt(plain.dc(), RECT{0, 0, 400, 200}, Moment(), 0);
+  face.Draw(plain.dc(), RECT{0, 0, 400, 200}, kDpi, Moment(), 0);
   face.options.inverted = true;
   BitmapCanvas inverted(400, 200);
-  face.DrawAt(inverted.dc(), RECT{0, 0, 400, 200}, Moment(), 0);
+  face.Draw(inverted.dc(), RECT{0, 0, 400, 200}, kDpi, Moment(), 0);
   for (int y = 0; y < 200; y += 3)
     for (int x = 0; x < 400; x += 3)
       ASSERT_EQ(inverted.Pixel(x, y), plain.Pixel(x, y) ^ 0xFFFFFF) << x << "," << y;
@@ -115,7 +122,7 @@ TEST(ClockFaceDraw, EmptyFormatDrawsOnlyTheBackground) {
   face.format.clear();
   face.backColour = RGB(10, 20, 30);
   BitmapCanvas canvas(400, 200);
-  face.DrawAt(canvas.dc(), RECT{0, 0, 400, 200}, Moment(), 0);
+  face.Draw(canvas.dc(), RECT{0, 0, 400, 200}, kDpi, Moment(), 0);
   const RECT lit = canvas.LitBounds(face.backColour);
   EXPECT_EQ(lit.right, -1) << "no pixel may differ from the background";
 }
@@ -125,7 +132,7 @@ TEST(ClockFaceDraw, RightAlignedLinesShareTheRightEdge) {
   face.flagDT = DT_RIGHT;
   face.format = "%A\r\n%H:%M";
   BitmapCanvas canvas(400, 200);
-  face.DrawAt(canvas.dc(), RECT{0, 0, 400, 200}, Moment(), 0);
+  face.Draw(canvas.dc(), RECT{0, 0, 400, 200}, kDpi, Moment(), 0);
   const RECT lit = canvas.LitBounds(face.backColour);
   const int middle = (lit.top + lit.bottom) / 2;
   int rightTop = -1, rightBottom = -1;
@@ -143,7 +150,7 @@ TEST(ClockFaceDraw, DrawLeavesTheDcAsItWas) {
   BitmapCanvas canvas(400, 200);
   HGDIOBJ fontBefore = ::GetCurrentObject(canvas.dc(), OBJ_FONT);
   HGDIOBJ brushBefore = ::GetCurrentObject(canvas.dc(), OBJ_BRUSH);
-  face.DrawAt(canvas.dc(), RECT{0, 0, 400, 200}, Moment(), 0);
+  face.Draw(canvas.dc(), RECT{0, 0, 400, 200}, kDpi, Moment(), 0);
   EXPECT_EQ(::GetCurrentObject(canvas.dc(), OBJ_FONT), fontBefore);
   EXPECT_EQ(::GetCurrentObject(canvas.dc(), OBJ_BRUSH), brushBefore);
 }
@@ -189,7 +196,7 @@ TEST(ClockFaceDraw, NamesInTheUsersLanguageWhateverTheSystemCodePage) {
     EXPECT_EQ(face.ExpandText(Moment(), 0), WideText::ToUtf8(expected)) << c.runtimeLocale << ": UTF-8";
 
     BitmapCanvas drawn(400, 200), reference(400, 200);
-    face.DrawAt(drawn.dc(), RECT{0, 0, 400, 200}, Moment(), 0);
+    face.Draw(drawn.dc(), RECT{0, 0, 400, 200}, kDpi, Moment(), 0);
     reference.Fill(face.backColour);
     DrawReference(face, reference.dc(), expected);
     int different = 0;

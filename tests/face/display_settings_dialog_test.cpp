@@ -261,7 +261,7 @@ TEST(DisplaySettingsDialogTest, AFormatOfAnyCharacterIsTypedStoredAndDrawn) {
   const std::wstring expected = L"\xD83D\xDD52 \u6642\u523B 09 \u0416 \xD83D\xDE00";
   EXPECT_EQ(loaded.ExpandTextWide(moment, 0), expected);
   BitmapCanvas drawn(400, 200), reference(400, 200);
-  loaded.DrawAt(drawn.dc(), RECT{0, 0, 400, 200}, moment, 0);
+  loaded.Draw(drawn.dc(), RECT{0, 0, 400, 200}, DpiScale::kBaseDpi, moment, 0);
   // The same text drawn wide by hand where the face puts it.
   reference.Fill(loaded.backColour);
   {

@@ -59,7 +59,7 @@ TEST(OffscreenImage, RegionMatchesThePixelsExactly) {
   OffscreenImage image;
   ASSERT_TRUE(image.Create(161, 41));  // an odd width: rows carry padding
   ClockFace face = TextFace();
-  face.Draw(image.dc(), RECT{0, 0, 161, 41});
+  face.Draw(image.dc(), RECT{0, 0, 161, 41}, DpiScale::kBaseDpi, ClockFace::LocalNow(), 0);
   RegionHandle region;
   ASSERT_TRUE(image.BuildRegion(region, face.backColour));
 
@@ -105,7 +105,7 @@ TEST(OffscreenImage, InvertedFaceIsOpaqueButForTextPixels) {
   face.options.inverted = true;
   OffscreenImage image;
   ASSERT_TRUE(image.Create(161, 41));
-  face.Draw(image.dc(), RECT{0, 0, 161, 41});
+  face.Draw(image.dc(), RECT{0, 0, 161, 41}, DpiScale::kBaseDpi, ClockFace::LocalNow(), 0);
   RegionHandle region;
   ASSERT_TRUE(image.BuildRegion(region, face.backColour));
   EXPECT_TRUE(::PtInRegion(region.get(), 0, 0));
@@ -130,120 +130,6 @@ TEST(OffscreenImage, CopyToPutsThePictureAtThePoint) {
   ::SetViewportOrgEx(image.dc(), 3, 3, nullptr);  // reset by CopyTo
   EXPECT_TRUE(image.CopyTo(target.dc(), 5, 6));
   EXPECT_EQ(PixelOf(target, 5, 6), RGB(200, 0, 0));
-}
-
-// A plain popup window to shape.
-class ShapedWindow {
- public:
-  explicit ShapedWindow(DWORD style) {
-    window_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | style, 30, 30, 300, 80, nullptr,
-                                nullptr, ::GetModuleHandleA(nullptr), nullptr);
-  }
-  ~ShapedWindow() { ::DestroyWindow(window_); }
-  HWND get() const { return window_; }
-  bool HasRegion() const {
-    RegionHandle probe(::CreateRectRgn(0, 0, 0, 0));
-    return ::GetWindowRgn(window_, probe.get()) != ERROR;
-  }
-  bool InRegion(int x, int y) const {
-    RegionHandle probe(::CreateRectRgn(0, 0, 0, 0));
-    return ::GetWindowRgn(window_, probe.get()) != ERROR && ::PtInRegion(probe.get(), x, y);
-  }
-
- private:
-  HWND window_;
-};
-
-TEST(UpdateWindowShape, CutsAFramelessWindowToItsText) {
-  ShapedWindow window(0);
-  ASSERT_NE(window.get(), nullptr);
-  ClockFace face = TextFace();
-  face.options.seeThrough = true;
-  OffscreenImage target;
-  ASSERT_TRUE(target.Create(300, 80));
-  EXPECT_TRUE(face.UpdateWindowShape(target.dc(), window.get(), TRUE));
-  ASSERT_TRUE(window.HasRegion());
-  EXPECT_FALSE(window.InRegion(0, 0));
-  // Every lit pixel of the finished picture is inside the shape, every background pixel outside.
-  int lit = 0;
-  for (int y = 0; y < 80; ++y)
-    for (int x = 0; x < 300; ++x) {
-      const bool on = PixelOf(target, x, y) != face.backColour;
-      lit += on;
-      ASSERT_EQ(window.InRegion(x, y), on) << x << "," << y;
-    }
-  EXPECT_GT(lit, 50);
-}
-
-TEST(UpdateWindowShape, SmoothedTextLeavesNoBlendedEdgeInTheShape) {
-  // A font that asks for smoothed edges whatever the system's setting, as a font
-  // picked on a system with font smoothing on may.
-  ClockFace face = TextFace();
-  face.textColour = RGB(255, 255, 0);
-  face.backColour = RGB(0, 0, 128);
-  face.font.lfHeight = -40;
-  face.font.lfQuality = ANTIALIASED_QUALITY;
-  auto blended = [&face](COLORREF c) { return c != face.textColour && c != face.backColour; };
-
-  // Framed, the clock keeps its smooth text: blends of the two colours at the edges.
-  OffscreenImage framed;
-  ASSERT_TRUE(framed.Create(300, 80));
-  face.Draw(framed.dc(), RECT{0, 0, 300, 80});
-  int smooth = 0;
-  for (int y = 0; y < 80; ++y)
-    for (int x = 0; x < 300; ++x) smooth += blended(PixelOf(framed, x, y));
-  ASSERT_GT(smooth, 20) << "this system draws the font without smoothing: nothing to tell apart";
-
-  // See-through, every pixel inside the shape is the text colour, every one outside the background.
-  ShapedWindow window(0);
-  face.options.seeThrough = true;
-  OffscreenImage target;
-  ASSERT_TRUE(target.Create(300, 80));
-  ASSERT_TRUE(face.UpdateWindowShape(target.dc(), window.get(), TRUE));
-  RegionHandle shape(::CreateRectRgn(0, 0, 0, 0));
-  ASSERT_NE(::GetWindowRgn(window.get(), shape.get()), ERROR);
-  int inside = 0;
-  for (int y = 0; y < 80; ++y)
-    for (int x = 0; x < 300; ++x) {
-      const bool in = ::PtInRegion(shape.get(), x, y) != FALSE;
-      ASSERT_EQ(PixelOf(target, x, y), in ? face.textColour : face.backColour) << x << "," << y;
-      inside += in;
-    }
-  EXPECT_GT(inside, 100);
-}
-
-TEST(UpdateWindowShape, RemovesTheShapeWhenItMayNotApply) {
-  struct Case {
-    const char* name;
-    DWORD style;
-    std::uint32_t option;
-    BOOL enable;
-  };
-  for (const Case& c : {Case{"frame", WS_THICKFRAME, OptTransparent, TRUE}, Case{"not transparent", 0, 0, TRUE},
-                        Case{"disabled", 0, OptTransparent, FALSE}}) {
-    ShapedWindow window(c.style);
-    ::SetWindowRgn(window.get(), ::CreateRectRgn(0, 0, 10, 10), FALSE);
-    ASSERT_TRUE(window.HasRegion()) << c.name;
-    ClockFace face = TextFace();
-    face.options = FaceOptions::FromWord(c.option);
-    OffscreenImage target;
-    ASSERT_TRUE(target.Create(300, 80));
-    EXPECT_FALSE(face.UpdateWindowShape(target.dc(), window.get(), c.enable)) << c.name;
-    EXPECT_FALSE(window.HasRegion()) << c.name;
-  }
-}
-
-TEST(UpdateWindowShape, NothingToShowKeepsThePreviousShape) {
-  ShapedWindow window(0);
-  ::SetWindowRgn(window.get(), ::CreateRectRgn(0, 0, 10, 10), FALSE);
-  ClockFace face = TextFace();
-  face.options.seeThrough = true;
-  face.format = "";
-  OffscreenImage target;
-  ASSERT_TRUE(target.Create(300, 80));
-  EXPECT_FALSE(face.UpdateWindowShape(target.dc(), window.get(), TRUE));
-  EXPECT_TRUE(window.InRegion(5, 5));
-  EXPECT_FALSE(window.InRegion(50, 50));
 }
 
 TEST(OffscreenImage, ARefusedRegionStaysWithItsOwner) {

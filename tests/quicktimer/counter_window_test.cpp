@@ -5,6 +5,7 @@
 #include <string>
 
 #include "resource.h"
+#include "win/bitmap_canvas.h"
 
 namespace {
 
@@ -77,6 +78,7 @@ TEST(CounterWindow, OpensAtTheFaceRectangleWithOkHidden) {
 
 TEST(CounterWindow, FollowsADpiChangeAndComesBackAfterADisplayChange) {
   ClockFace face;
+  face.format = "Wg 12:34";  // the same text at every paint
   CounterWindow window;
   ASSERT_TRUE(window.ShowFace(&face));
   HWND w = window.hwnd();
@@ -91,13 +93,24 @@ TEST(CounterWindow, FollowsADpiChangeAndComesBackAfterADisplayChange) {
   EXPECT_EQ(r.right, 630);
   EXPECT_EQ(r.bottom, 340);
   ::RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-  EXPECT_EQ(face.drawDpi, 144) << "the face is drawn at the new DPI";
-  EXPECT_EQ(face.font.lfHeight, -24) << "and keeps its 96-DPI font";
+  EXPECT_EQ(face.font.lfHeight, -24) << "the face keeps its 96-DPI font";
   ::GetClientRect(w, &client);
   ::GetWindowRect(::GetDlgItem(w, IDOK), &button);
   ::MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&button), 2);
   EXPECT_EQ(button.right, client.right) << "OK stays in the corner";
   EXPECT_EQ(button.bottom, client.bottom);
+  // Beside OK the window shows the face as it is drawn for 144 DPI, pixel for pixel.
+  BitmapCanvas shown(client.right, client.bottom), drawn(client.right, client.bottom);
+  HDC dc = ::GetDC(w);
+  ::BitBlt(shown.dc(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+  ::ReleaseDC(w, dc);
+  face.Draw(drawn.dc(), client, 144, ClockFace::LocalNow(), ::GetTickCount());
+  int different = 0;
+  for (int y = 0; y < client.bottom; ++y)
+    for (int x = 0; x < client.right; ++x)
+      if (!::PtInRect(&button, POINT{x, y})) different += shown.Pixel(x, y) != drawn.Pixel(x, y);
+  EXPECT_EQ(different, 0) << "the face is drawn at the new DPI";
+  EXPECT_GT(drawn.LitBounds(face.backColour).right, 0);
 
   // A monitor that went away: a window wholly off the desktop comes back, one partly on stays.
   ::SetWindowPos(w, nullptr, -3000, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
