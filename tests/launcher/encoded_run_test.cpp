@@ -206,7 +206,7 @@ TEST(EncodedRunSafety, TheLookSaysWhyNothingCanBeRestored) {
     SCOPED_TRACE(c.what);
     Disk disk;
     c.before(disk);
-    const std::vector<std::string> names = disk.files.Names();
+    const auto names = disk.files.Names();
     EncodedRun run(disk.item, c.key, disk.files, disk.journal, AsciiCodePage::Instance());
     ASSERT_TRUE(run.Claim());
     EXPECT_EQ(run.Look({}), c.place);
