@@ -6,23 +6,6 @@
 source "$(dirname "$0")/lib.sh"
 trap stop_velta EXIT
 
-settings_key="HKCU\\Software\\Orvex's Applications\\Velta\\Settings"
-exmode() {  # exmode VALUE|none
-  if [ "$1" = none ]; then wine reg delete "$settings_key" /v ExMode /f </dev/null >/dev/null 2>&1
-  else wine reg add "$settings_key" /v ExMode /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1; fi
-}
-field() { echo "$1" | sed -n "s/^$2 //p"; }
-winpath() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
-# Clicks row N (0-based) of the launcher's list; "2" as a second argument double-clicks.
-# The rows' place and height come from the list itself (they follow the font).
-click_row() {
-  local info l t r b h
-  info=$(driver launcher Velta)
-  read -r l t r b <<<"$(field "$info" row0)"
-  h=$(field "$info" rowheight)
-  xdotool mousemove $(( l + 30 )) $(( t + h * $1 + h / 2 )) click --repeat "${2:-1}" --delay 80 1
-  sleep 0.5
-}
 add_item() {  # add_item PATH NAME [KEY]: through the add dialog
   driver launcher-press Velta $IDC_LAUNCHER_ADD
   driver wait Add 10 >/dev/null || { not_ok "the add dialog opens"; return; }
