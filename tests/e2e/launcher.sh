@@ -75,6 +75,13 @@ driver press "Input an encoding key" $IDOK
 sleep 2
 check "with a wrong key nothing is restored" [ ! -e "$dir/docs/secret.exe" ]
 check "and nothing starts" [ ! -e "$dir/docs/secret.exe.mark" ]
+text=$(driver msgbox 10)
+case "$text" in
+  *"Secret was not started"*"The key is wrong, or the encoded file"*) ok "a wrong key is told, naming the item" ;;
+  *) not_ok "a wrong key is told, naming the item: got '$text'" ;;
+esac
+shot "$SHOTS/launcher_wrong_key_en.png"
+driver msgbox-press $IDOK
 
 driver command Velta $ID_LAUNCHER
 sleep 0.5
@@ -138,7 +145,16 @@ sleep 0.5
 click_row 2 2
 sleep 1.5
 shot "$SHOTS/launcher_key_ja.png"
-xdotool key Escape
+ja_key="復号化キー入力"
+LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver set-text "$ja_key" $IDC_ENCODING_KEY wrong
+LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver press "$ja_key" $IDOK
+text=$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver msgbox 10 | iconv -f CP932 -t UTF-8 2>/dev/null)
+case "$text" in
+  *"Secret のファイルを復元できなかったため"*"キーが違うか"*) ok "a wrong key is told in Japanese, naming the item" ;;
+  *) not_ok "a wrong key is told in Japanese, naming the item: got '$text'" ;;
+esac
+shot "$SHOTS/launcher_wrong_key_ja.png"
+driver msgbox-press $IDOK
 sleep 0.5
 exmode none
 driver key Velta $VK_ESCAPE
