@@ -729,6 +729,8 @@ TEST_F(LauncherWindowTest, ARestoreThatFailsSaysWhyAndLeavesNothingOutOfPlace) {
     std::vector<std::string> after;            // the folder afterwards
   } cases[] = {
       {"a wrong key", "wrong", [](FaultyFiles&) {}, {"The key is wrong", encodedPath}, alone},
+      {"an encoded file that is gone", "k3y", [&](FaultyFiles&) { std::filesystem::remove(encodedPath); },
+       {"could not be read", encodedPath}, {}},
       {"a damaged file",
        "k3y",
        [&](FaultyFiles&) {
