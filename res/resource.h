@@ -223,6 +223,26 @@
 #define IDS_ENCODED_NOT_DELETED  14812
 #define IDS_RESTORE_TARGET_EXISTS 14813
 
+// ---- Restoring an encoded item's file that failed: 15300 to 15319 ----
+// %1 the item, %2 the reason (one of the texts below)
+#define IDS_RUN_NOT_RESTORED          15300
+#define IDS_DELETE_NOT_RESTORED       15301
+// %1 the encoded file, %2 the system's reason
+#define IDS_RESTORE_WRONG_KEY         15302
+#define IDS_RESTORE_UNREADABLE        15303
+// %1 the place restored to, %2 the system's reason
+#define IDS_RESTORE_APPEARED          15304
+#define IDS_RESTORE_WRITE_FAILED      15305
+#define IDS_RESTORE_NOT_A_FILE        15306
+// %1 the stored path, %2 why it is no place to restore to (one of IDS_STORED_PATH_*)
+#define IDS_RESTORE_BAD_STORED_PATH   15307
+#define IDS_STORED_PATH_EMPTY         15308
+#define IDS_STORED_PATH_NOT_ABSOLUTE  15309
+#define IDS_STORED_PATH_DOT_PART      15310
+#define IDS_STORED_PATH_BAD_CHARACTER 15311
+#define IDS_STORED_PATH_TOO_LONG      15312
+#define IDS_STORED_PATH_NOT_TEXT      15313
+
 // ---- Settings file ----
 // %1 the settings file, %2 the system's reason
 #define IDS_SETTINGS_NOT_SAVED   1470

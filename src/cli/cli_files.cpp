@@ -105,6 +105,16 @@ bool CliFiles::SameFile(const std::string& a, const std::string& b) {
 #endif
 }
 
+bool CliFiles::IsLink(const std::string& path) {
+#ifdef _WIN32
+  const DWORD attributes = ::GetFileAttributesW(WideText::From(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+#else
+  std::error_code ec;
+  return std::filesystem::is_symlink(path, ec);
+#endif
+}
+
 int CliFiles::RefuseUnreadable(const char* command, const std::string& path, bool missingOk) {
   switch (Files().KindOf(path)) {
     case FileAccess::Kind::File:

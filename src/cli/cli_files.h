@@ -22,6 +22,9 @@ class CliFiles {
   static std::string FullPath(const std::string& path);
   // True when both paths name the same file.
   static bool SameFile(const std::string& a, const std::string& b);
+  // True when `path` itself is a symbolic link (a reparse point on Windows), whether or not it
+  // leads anywhere.
+  static bool IsLink(const std::string& path);
   // Nothing when `path` is a file that can be read. Otherwise prints why not
   // ("velta-cli COMMAND: ...") and returns the exit status for it: 1. A missing file is
   // accepted when missingOk (the command creates it).

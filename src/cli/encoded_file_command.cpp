@@ -107,6 +107,10 @@ int RunEncode(int argc, char** argv) {
   return kCliOk;
 }
 
+// A link at the target is neither replaced by the plain file nor written through (to a file
+// somewhere else, perhaps of another user's): the user names the file itself.
+const char kLinkRefused[] = " is a symbolic link; nothing was written. Name the file it leads to with --to";
+
 int RunDecode(int argc, char** argv) {
   static const char kUsage[] = "decode FILE --key KEY [--to PATH] [--force] [--code-page N]";
   CliArgs args(argc, argv, 2, {"--key", "--to", "--code-page", "--force"});
@@ -126,8 +130,16 @@ int RunDecode(int argc, char** argv) {
     if (CliFiles::Files().KindOf(*to) == FileAccess::Kind::Directory)
       return UsageError("decode", "--to " + *to + " is a folder; name the file to write", kUsage);
     if (CliFiles::SameFile(*to, rest[0])) return UsageError("decode", "--to names the encoded file itself", kUsage);
+    if (CliFiles::IsLink(*to)) return UsageError("decode", "--to " + *to + kLinkRefused, kUsage);
   }
   if (const int refused = CliFiles::RefuseUnreadable("decode", rest[0])) return refused;
+  if (!to) {
+    // The stored path is known from the file's end, read before anything is written.
+    EncodedFileInfo info;
+    const EncodedFileOutcome looked = InspectEncodedFile(rest[0], keyBytes, info, false, CliFiles::Files(), *page);
+    if (looked.ok() && info.pathReadable && CliFiles::IsLink(info.storedPath))
+      return Failed("decode", "the stored path " + info.storedPath + kLinkRefused);
+  }
   DecodeOptions options;
   options.to = to ? *to : std::string();
   // Whatever the place, a file there is only replaced when asked: a mistyped --to loses nothing.

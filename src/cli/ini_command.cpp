@@ -46,6 +46,21 @@ int Saved(IniProfileStore& store) {
   return kCliFailed;
 }
 
+// Why SECTION or KEY cannot be stored, each with its own reason; null when both can. An empty
+// name would be no section or key the clock ever reads back as such, and a key line that starts
+// with "[" would read as a section's header.
+const char* NameRefused(const std::string& section, const std::string& key) {
+  if (section.empty()) return "SECTION is empty; a section needs a name";
+  if (section.find_first_of("\r\n") != std::string::npos) return "SECTION holds a line break";
+  if (key.empty()) return "KEY is empty; a key needs a name";
+  if (key.find_first_of("\r\n") != std::string::npos) return "KEY holds a line break";
+  if (key.find('=') != std::string::npos) return "KEY holds \"=\", which would end the name early";
+  const std::size_t first = key.find_first_not_of(" \t");
+  if (first != std::string::npos && key[first] == '[')
+    return "KEY starts with \"[\", so its line would read as a section's header";
+  return nullptr;
+}
+
 // Why a write was refused: text that is no UTF-8, a file that is not single-byte text, a file
 // whose own bytes are no text of its code page (it would have to become UTF-8 to take the
 // value), or a name that would break the layout.
@@ -127,6 +142,9 @@ int RunIni(int argc, char** argv) {
     if (fallback && !ParseInt(*fallback, def)) return Usage("--default wants a 32-bit integer");
     std::printf("%d\n", static_cast<int>(store.GetInt(rest[2], rest[3], def)));
     return kCliOk;
+  }
+  if ((action == "set" || action == "set-int") && want(3)) {
+    if (const char* why = NameRefused(rest[2], rest[3])) return Usage(why);
   }
   if (action == "set" && want(3)) {
     if (!store.WriteString(rest[2], rest[3], rest[4])) return Refused(store, {rest[2], rest[3], rest[4]});

@@ -17,8 +17,9 @@ namespace {
 
 const char kUsage[] = "usage: velta-cli ntp HOST [--port P] [--timeout MS] [--retry N] [--samples N]\n";
 
+// Plain decimal digits only: strtoll alone would take " 5" and "+5" as 5.
 bool ParseNumber(const std::string& text, long long minimum, long long maximum, long long& value) {
-  if (text.empty() || text.size() > 12) return false;
+  if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos) return false;
   char* end = nullptr;
   errno = 0;
   value = std::strtoll(text.c_str(), &end, 10);
@@ -66,15 +67,15 @@ int RunNtp(int argc, char** argv) {
   long long timeoutMs = defaults.timeoutMs, retries = defaults.retries, samples = 1;
   // No answer can come in no time, and no attempts make no exchange: both are bad usage.
   if (timeoutText && !ParseNumber(*timeoutText, 1, 0xFFFFFFFFll, timeoutMs)) {
-    CliConsole::Print(stderr, "velta-cli ntp: --timeout takes milliseconds (1 to 4294967295)\n%s", kUsage);
+    CliConsole::Print(stderr, "velta-cli ntp: --timeout takes milliseconds in plain decimal digits (1 to 4294967295)\n%s", kUsage);
     return kCliUsage;
   }
   if (retryText && !ParseNumber(*retryText, 1, 2147483647ll, retries)) {
-    CliConsole::Print(stderr, "velta-cli ntp: --retry takes a number of attempts (1 to 2147483647)\n%s", kUsage);
+    CliConsole::Print(stderr, "velta-cli ntp: --retry takes a number of attempts in plain decimal digits (1 to 2147483647)\n%s", kUsage);
     return kCliUsage;
   }
   if (samplesText && !ParseNumber(*samplesText, 1, 100, samples)) {
-    CliConsole::Print(stderr, "velta-cli ntp: --samples takes 1 to 100\n%s", kUsage);
+    CliConsole::Print(stderr, "velta-cli ntp: --samples takes plain decimal digits (1 to 100)\n%s", kUsage);
     return kCliUsage;
   }
   std::uint16_t portNumber = 0;

@@ -57,13 +57,21 @@ void EncodedRun::ClaimTarget() {
 EncodedRun::Place EncodedRun::Look(const std::vector<std::string>& keep) {
   EncodedFileInfo info;
   looked_ = InspectEncodedFile(item_.path, key_, info, false, files_, codePage_);
-  if (!looked_.ok() || !info.pathReadable) return Place::Unreadable;
-  if (StoredPath::Check(info.storedPath, StoredPath::kNative) != StoredPath::Problem::None) return Place::Unreadable;
+  if (!looked_.ok()) return Place::Unreadable;
+  const StoredPath::Problem problem =
+      info.pathReadable ? StoredPath::Check(info.storedPath, StoredPath::kNative) : StoredPath::Problem::NotText;
+  if (problem != StoredPath::Problem::None) {
+    looked_.status = EncodedFileOutcome::Status::UnsafePath;
+    looked_.pathProblem = problem;
+    return Place::Unreadable;
+  }
   target_ = info.storedPath;
   bool kept = files_.SameFile(target_, item_.path);
   for (const std::string& k : keep) kept = kept || NamesKeptFile(files_, target_, k);
   if (kept) return Place::Protected;
-  if (files_.KindOf(target_) == FileAccess::Kind::Missing) return Place::Free;
+  const FileAccess::Kind there = files_.KindOf(target_);
+  if (there == FileAccess::Kind::Missing) return Place::Free;
+  if (there != FileAccess::Kind::File) return Place::NotAFile;
   FileIdentity identity;
   if (files_.IdentityOf(target_, identity) && Claimed(identity)) return Place::Running;
   return journal_.Lists(target_) ? Place::LeftByRun : Place::UserFile;

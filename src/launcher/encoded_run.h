@@ -34,9 +34,11 @@ class EncodedRun {
     UserFile,     // something else is there
     Protected,    // the stored path is the encoded file itself, or a kept file (the settings file)
     Running,      // the restored file of a run going on now
+    NotAFile,     // a folder, a device or a pipe: never replaced
     Unreadable,   // a wrong key, a damaged file, a stored path that is not a full path of this system
   };
   // What is at the stored path, found without writing; `keep` names files never to be replaced.
+  // For Unreadable, looked() says why (UnsafePath with its problem for a stored path).
   Place Look(const std::vector<std::string>& keep);
   const std::string& target() const { return target_; }
   const EncodedFileOutcome& looked() const { return looked_; }

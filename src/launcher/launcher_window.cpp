@@ -21,6 +21,7 @@
 #include "launcher/open_elsewhere_notice.h"
 #include "launcher/proposed_name.h"
 #include "launcher/restore_encoded_item.h"
+#include "launcher/restore_failure_message.h"
 #include "launcher/restored_file_journal.h"
 #include "launcher/settings_journal.h"
 #include "resource.h"
@@ -291,41 +292,56 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
   }
   // What is at the stored path decides before anything is written: nothing there is replaced unasked.
   const std::vector<std::string> keep = SettingsFiles();
+  // A restore that cannot be done says why, naming the item; a cancel says nothing.
+  // (The run itself, which the watch takes over below.)
+  const auto notRestored = [&, looked = run.get()](const EncodedFileOutcome& outcome) {
+    const std::string text = RestoreFailureMessage::Text(RestoreFailureMessage::For::Run, item.name, item.path,
+                                                         looked->target(), outcome, *files_);
+    if (!text.empty()) tell(text, MB_ICONWARNING);
+    return false;
+  };
   bool replace = false;
-  switch (run->Look(keep)) {
-    case EncodedRun::Place::Free:
-      break;
-    case EncodedRun::Place::Unreadable:
-      return false;  // a wrong key or a damaged file: nothing is restored
-    case EncodedRun::Place::Protected:
-      tell(StringTable::Format(IDS_TARGET_PROTECTED, {item.name, run->target()}), MB_ICONWARNING);
-      return false;
-    case EncodedRun::Place::Running:
-      tell(StringTable::Format(IDS_TARGET_IN_USE, {run->target()}), MB_ICONINFORMATION);
-      return false;
-    case EncodedRun::Place::LeftByRun: {
-      // Its edits go into the item first; the run then restores what the item holds.
-      if (MessageBoxes::Show(StringTable::Format(IDS_TARGET_LEFT_BY_RUN, {run->target(), item.name}),
-                             MB_YESNO | MB_ICONWARNING, hwnd()) != IDYES)
-        return false;
-      const OpenElsewhereNotice::Result back = EncodedRunWatch::EncodeAgainShown(hwnd(), *run, run->target());
-      if (back.outcome != OpenElsewhereNotice::Outcome::Encoded) {
-        tell(back.outcome == OpenElsewhereNotice::Outcome::Failed
-                 ? back.message
-                 : StringTable::Format(IDS_REENCODE_FAILED, {run->target(), StringTable::Load(IDS_FILE_IN_USE)}),
+  for (bool look = true; look;) {
+    look = false;
+    switch (run->Look(keep)) {
+      case EncodedRun::Place::Free:
+        break;
+      case EncodedRun::Place::Unreadable:
+        return notRestored(run->looked());  // a wrong key, a damaged file, no usable stored path
+      case EncodedRun::Place::NotAFile:
+        tell(RestoreFailureMessage::NotAFile(RestoreFailureMessage::For::Run, item.name, run->target()),
              MB_ICONWARNING);
         return false;
-      }
-      if (run->Look(keep) != EncodedRun::Place::Free) return false;
-      break;
-    }
-    case EncodedRun::Place::UserFile:
-      // The default keeps the user's file.
-      if (MessageBoxes::Show(StringTable::Format(IDS_TARGET_EXISTS, {run->target(), item.name}),
-                             MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING, hwnd()) != IDYES)
+      case EncodedRun::Place::Protected:
+        tell(StringTable::Format(IDS_TARGET_PROTECTED, {item.name, run->target()}), MB_ICONWARNING);
         return false;
-      replace = true;
-      break;
+      case EncodedRun::Place::Running:
+        tell(StringTable::Format(IDS_TARGET_IN_USE, {run->target()}), MB_ICONINFORMATION);
+        return false;
+      case EncodedRun::Place::LeftByRun: {
+        // Its edits go into the item first; the run then restores what the item holds.
+        if (MessageBoxes::Show(StringTable::Format(IDS_TARGET_LEFT_BY_RUN, {run->target(), item.name}),
+                               MB_YESNO | MB_ICONWARNING, hwnd()) != IDYES)
+          return false;
+        const OpenElsewhereNotice::Result back = EncodedRunWatch::EncodeAgainShown(hwnd(), *run, run->target());
+        if (back.outcome != OpenElsewhereNotice::Outcome::Encoded) {
+          tell(back.outcome == OpenElsewhereNotice::Outcome::Failed
+                   ? back.message
+                   : StringTable::Format(IDS_REENCODE_FAILED, {run->target(), StringTable::Load(IDS_FILE_IN_USE)}),
+               MB_ICONWARNING);
+          return false;
+        }
+        look = true;  // free now, or whatever came meanwhile is told as ever
+        break;
+      }
+      case EncodedRun::Place::UserFile:
+        // The default keeps the user's file.
+        if (MessageBoxes::Show(StringTable::Format(IDS_TARGET_EXISTS, {run->target(), item.name}),
+                               MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING, hwnd()) != IDYES)
+          return false;
+        replace = true;
+        break;
+    }
   }
   // The watcher comes first: without one the run is refused before anything is decoded.
   auto watch = std::make_shared<EncodedRunWatch>(std::move(run), hwnd());
@@ -338,8 +354,8 @@ bool LauncherWindow::RunItem(const LauncherItem& item) {
   if (!outcome.ok()) {
     if (watch->run().listNotSaved())
       tell(StringTable::Format(IDS_LIST_NOT_SAVED, {item.name, outcome.error.message}), MB_ICONWARNING);
-    else if (outcome.status == EncodedFileOutcome::Status::TargetIsProtected)
-      tell(StringTable::Format(IDS_TARGET_PROTECTED, {item.name, outcome.path}), MB_ICONWARNING);
+    else
+      notRestored(outcome);
     watch->Abandon();
     return false;
   }

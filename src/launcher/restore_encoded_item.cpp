@@ -5,6 +5,7 @@
 #include "launcher/encoding_key_dialog.h"
 #include "launcher/file_encoding.h"
 #include "launcher/file_progress_dialog.h"
+#include "launcher/restore_failure_message.h"
 #include "resource.h"
 #include "storage/settings_place.h"
 #include "win/ansi_code_page.h"
@@ -31,11 +32,13 @@ bool RestoreEncodedItem(const LauncherItem& item, HWND owner, FileAccess& files)
     outcome = DecodeEncodedFile(item.path, keyDialog.key, options, files, &progress, AnsiCodePage::System());
     return outcome.ok();
   });
-  if (outcome.status == EncodedFileOutcome::Status::TargetExists)
-    MessageBoxes::Show(StringTable::Format(IDS_RESTORE_TARGET_EXISTS, {outcome.storedPath}), MB_OK | MB_ICONWARNING, owner);
-  if (outcome.status == EncodedFileOutcome::Status::TargetIsProtected)
-    MessageBoxes::Show(StringTable::Format(IDS_TARGET_PROTECTED, {item.name, outcome.path}), MB_OK | MB_ICONWARNING, owner);
-  if (!outcome.ok()) return false;
+  if (!outcome.ok()) {
+    // Every reason is told but a cancel; both files stay.
+    const std::string text = RestoreFailureMessage::Text(RestoreFailureMessage::For::Delete, item.name, item.path,
+                                                         outcome.storedPath, outcome, files);
+    if (!text.empty()) MessageBoxes::Show(text, MB_OK | MB_ICONWARNING, owner);
+    return false;
+  }
   FileError error;
   if (!files.Remove(item.path, error))
     MessageBoxes::Show(StringTable::Format(IDS_ENCODED_NOT_DELETED, {outcome.path, item.path, error.message}),

@@ -21,6 +21,7 @@ list(APPEND VELTA_WIN_SOURCES
   src/launcher/file_progress_dialog.cpp
   src/launcher/open_elsewhere_notice.cpp
   src/launcher/restore_encoded_item.cpp
+  src/launcher/restore_failure_message.cpp
   src/launcher/file_rules.cpp
   src/launcher/settings_journal.cpp
   src/launcher/encoded_run_watch.cpp

@@ -5,8 +5,12 @@
 
 namespace {
 
+// Decimal digits, with a "-" only in front (stored values are written so): strtoll alone
+// would take " 5" and "+5" as 5.
 bool ParseInt32(const std::string& text, long long minimum, long long maximum, std::int32_t& value) {
-  if (text.empty() || text.size() > 12) return false;
+  const std::size_t digits = !text.empty() && text[0] == '-' ? 1 : 0;
+  if (text.size() <= digits || text.size() > 12 || text.find_first_not_of("0123456789", digits) != std::string::npos)
+    return false;
   char* end = nullptr;
   errno = 0;
   const long long parsed = std::strtoll(text.c_str(), &end, 10);
@@ -70,7 +74,7 @@ bool AdjustArguments::Parse(const std::vector<std::string>& args, TimeAdjustSett
     } else if (name == "--timeout") {
       // The clock's stored values pass as they are; the time-out may not be negative.
       if (!ParseInt32(value, 0, 2147483647ll, settings.timeoutMs)) {
-        error = "--timeout takes milliseconds (0 to 2147483647)";
+        error = "--timeout takes milliseconds in plain decimal digits (0 to 2147483647)";
         return false;
       }
     } else if (name == "--retry") {

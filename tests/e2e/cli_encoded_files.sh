@@ -60,6 +60,12 @@ if [ -x "$native" ]; then
   check "and says so ($msg)" bash -c "[[ \"\$1\" == 'velta-cli decode: --key given twice;'* ]]" _ "$msg"
   expect_eq "a key that starts with -- is given as --key=VALUE" \
     "$(status "$native" info "$enc" "--key=--force")" 1
+  # An empty key is a key of the format (its key mixing is skipped, and the program's own key
+  # dialogs take one), so files made with it must stay recoverable: taken, not refused.
+  empty=$("$native" encode keep.bin --name Empty --key "" --dir out)
+  "$native" decode "$empty" --key "" --to empty.bin >/dev/null
+  check "an empty key encodes and decodes" cmp -s empty.bin keep.bin
+  expect_eq "and a file made with it does not open with another key" "$(status "$native" info "$empty" --key x)" 1
 
   # Stored paths that would write elsewhere than a full path of this system: refused, nothing written.
   mkdir -p crafted/sub && cd crafted || exit 1
@@ -119,6 +125,26 @@ if [ -x "$native" ]; then
     "$(status "$native" decode self.QZD --key k --force)" 1
   check "and the encoded file stays" cmp -s self.QZD self.QZD.keep
   check "the encoded file itself is never replaced through a link" cmp -s victim.QZD victim.QZD.keep
+  # As found: --to a symbolic link with --force replaced the link by a plain file. A link at the
+  # target, --to or stored, is refused with its reason, --force or not: neither replaced nor
+  # written through, a dangling one too.
+  printf 'linked\n' >link_target.txt
+  cp link_target.txt link_target.keep
+  ln -sfn link_target.txt out_link.txt
+  ln -sfn nowhere.txt dangling.txt
+  for c in "out_link.txt" "out_link.txt --force" "dangling.txt --force"; do
+    # shellcheck disable=SC2086
+    msg=$("$native" decode victim.QZD --key k --to $c 2>&1 >/dev/null); rc=$?
+    expect_eq "--to $c (a symbolic link) is refused with 2" "$rc" 2
+    check "and says why ($msg)" bash -c "[[ \"\$1\" == *'is a symbolic link'* ]]" _ "$msg"
+  done
+  craft linked.QZD "$work/crafted/out_link.txt"
+  msg=$("$native" decode linked.QZD --key k --force 2>&1 >/dev/null); rc=$?
+  expect_eq "a stored path that is a symbolic link is refused with 1, --force or not" "$rc" 1
+  check "and says why ($msg)" bash -c "[[ \"\$1\" == *'is a symbolic link'* ]]" _ "$msg"
+  check "the links stay links" bash -c '[ -L out_link.txt ] && [ -L dangling.txt ]'
+  check "the file a link leads to is unchanged" cmp -s link_target.txt link_target.keep
+  check "nothing is made where the dangling link leads" [ ! -e nowhere.txt ]
   cd "$work" || exit 1
 
   # Folders and unreadable files, for every command that reads a file.

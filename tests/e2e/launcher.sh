@@ -6,23 +6,6 @@
 source "$(dirname "$0")/lib.sh"
 trap stop_velta EXIT
 
-settings_key="HKCU\\Software\\Orvex's Applications\\Velta\\Settings"
-exmode() {  # exmode VALUE|none
-  if [ "$1" = none ]; then wine reg delete "$settings_key" /v ExMode /f </dev/null >/dev/null 2>&1
-  else wine reg add "$settings_key" /v ExMode /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1; fi
-}
-field() { echo "$1" | sed -n "s/^$2 //p"; }
-winpath() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
-# Clicks row N (0-based) of the launcher's list; "2" as a second argument double-clicks.
-# The rows' place and height come from the list itself (they follow the font).
-click_row() {
-  local info l t r b h
-  info=$(driver launcher Velta)
-  read -r l t r b <<<"$(field "$info" row0)"
-  h=$(field "$info" rowheight)
-  xdotool mousemove $(( l + 30 )) $(( t + h * $1 + h / 2 )) click --repeat "${2:-1}" --delay 80 1
-  sleep 0.5
-}
 add_item() {  # add_item PATH NAME [KEY]: through the add dialog
   driver launcher-press Velta $IDC_LAUNCHER_ADD
   driver wait Add 10 >/dev/null || { not_ok "the add dialog opens"; return; }
@@ -92,6 +75,13 @@ driver press "Input an encoding key" $IDOK
 sleep 2
 check "with a wrong key nothing is restored" [ ! -e "$dir/docs/secret.exe" ]
 check "and nothing starts" [ ! -e "$dir/docs/secret.exe.mark" ]
+text=$(driver msgbox 10)
+case "$text" in
+  *"Secret was not started"*"The key is wrong, or the encoded file"*) ok "a wrong key is told, naming the item" ;;
+  *) not_ok "a wrong key is told, naming the item: got '$text'" ;;
+esac
+shot "$SHOTS/launcher_wrong_key_en.png"
+driver msgbox-press $IDOK
 
 driver command Velta $ID_LAUNCHER
 sleep 0.5
@@ -155,7 +145,16 @@ sleep 0.5
 click_row 2 2
 sleep 1.5
 shot "$SHOTS/launcher_key_ja.png"
-xdotool key Escape
+ja_key="復号化キー入力"
+LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver set-text "$ja_key" $IDC_ENCODING_KEY wrong
+LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver press "$ja_key" $IDOK
+text=$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver msgbox 10 | iconv -f CP932 -t UTF-8 2>/dev/null)
+case "$text" in
+  *"Secret のファイルを復元できなかったため"*"キーが違うか"*) ok "a wrong key is told in Japanese, naming the item" ;;
+  *) not_ok "a wrong key is told in Japanese, naming the item: got '$text'" ;;
+esac
+shot "$SHOTS/launcher_wrong_key_ja.png"
+driver msgbox-press $IDOK
 sleep 0.5
 exmode none
 driver key Velta $VK_ESCAPE

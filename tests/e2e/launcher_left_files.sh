@@ -7,25 +7,6 @@
 source "$(dirname "$0")/lib.sh"
 trap stop_velta EXIT
 
-field() { echo "$1" | sed -n "s/^$2 //p"; }
-winpath() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
-cli() { wine "$VELTA_BUILD/velta-cli.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
-double_click_row() {  # double_click_row N: shows the launcher and double-clicks row N
-  local info l t h
-  driver command Velta $ID_LAUNCHER
-  sleep 0.5
-  info=$(driver launcher Velta)
-  read -r l t _ _ <<<"$(field "$info" row0)"
-  h=$(field "$info" rowheight)
-  xdotool mousemove $(( l + 30 )) $(( t + h * $1 + h / 2 )) click --repeat 2 --delay 80 1
-}
-run_row() {  # run_row N KEY: runs row N with the key
-  double_click_row "$1"
-  driver wait "Input an encoding key" 10 >/dev/null || { not_ok "the key is asked for"; return; }
-  driver set-text "Input an encoding key" $IDC_ENCODING_KEY "$2"
-  driver press "Input an encoding key" $IDOK
-}
-
 dir=$(sandbox launcher_left)
 mkdir -p "$dir/docs"
 printf 'not a program, only text\r\n' >"$dir/docs/broken.exe"

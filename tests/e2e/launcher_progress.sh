@@ -5,15 +5,9 @@
 # Japanese window is looked at too.
 source "$(dirname "$0")/lib.sh"
 
-settings_key="HKCU\\Software\\Orvex's Applications\\Velta\\Settings"
-exmode() {  # exmode VALUE|none
-  if [ "$1" = none ]; then wine reg delete "$settings_key" /v ExMode /f </dev/null >/dev/null 2>&1
-  else wine reg add "$settings_key" /v ExMode /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1; fi
-}
 docs=$VELTA_ROOT/build/e2e/launcher_progress_docs
 cleanup() { stop_velta; exmode none; rm -rf "$docs"; }
 trap cleanup EXIT
-field() { echo "$1" | sed -n "s/^$2 //p"; }
 ja() { LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 "$@"; }
 
 dir=$(sandbox launcher_progress)

@@ -6,21 +6,6 @@
 source "$(dirname "$0")/lib.sh"
 trap stop_velta EXIT
 
-field() { echo "$1" | sed -n "s/^$2 //p"; }
-winpath() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
-cli() { wine "$VELTA_BUILD/velta-cli.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
-run_row() {  # run_row N KEY: shows the launcher, double-clicks row N and types the key
-  local info l t h
-  driver command Velta $ID_LAUNCHER
-  sleep 0.5
-  info=$(driver launcher Velta)
-  read -r l t _ _ <<<"$(field "$info" row0)"
-  h=$(field "$info" rowheight)
-  xdotool mousemove $(( l + 30 )) $(( t + h * $1 + h / 2 )) click --repeat 2 --delay 80 1
-  driver wait "Input an encoding key" 10 >/dev/null || { not_ok "the key is asked for"; return; }
-  driver set-text "Input an encoding key" $IDC_ENCODING_KEY "$2"
-  driver press "Input an encoding key" $IDOK
-}
 decoded() { tr -d '\r' <"$dir/Velta.ini" | sed -n '/^\[Decoded\]/,/^\[/p' | grep '^File'; }
 
 dir=$(sandbox launcher_run_safety)
@@ -31,11 +16,13 @@ big=$(ls "$dir"/Big*.QZD 2>/dev/null | head -n 1)
 check "the large encoded file is made" test -f "$big"
 rm -f "$dir/docs/big.bin"
 printf 'not settings\r\n' | python3 "$VELTA_ROOT/tests/e2e/qzd_craft.py" "$dir/Ini.QZD" k3y "$(winpath "$dir/Velta.ini")"
+printf 'relative\r\n' | python3 "$VELTA_ROOT/tests/e2e/qzd_craft.py" "$dir/Rel.QZD" k3y 'docs\rel.txt'
 item() { printf '[Exec_0_%s]\r\nPath=%s\r\nName=%s\r\nPass=1\r\n\r\n' "$1" "$(winpath "$2")" "$3"; }
 {
-  printf '[Exec]\r\nNum=1\r\n\r\n[Exec_0]\r\nNum=2\r\n\r\n'
+  printf '[Exec]\r\nNum=1\r\n\r\n[Exec_0]\r\nNum=3\r\n\r\n'
   item 0 "$big" Big
   item 1 "$dir/Ini.QZD" Crafted
+  item 2 "$dir/Rel.QZD" Relative
 } >"$dir/Velta.ini"
 
 start_velta "$dir"
@@ -50,6 +37,16 @@ case "$text" in
 esac
 driver msgbox-press $IDOK >/dev/null
 check "and the settings file keeps the items" grep -q 'Name=Crafted' "$dir/Velta.ini"
+
+# A stored path that is not a full path: told with its reason, nothing written.
+run_row 2 k3y
+text=$(driver msgbox 15)
+case "$text" in
+  *"Relative was not started"*'docs\rel.txt, is not a full path on this system'*) ok "a stored path that is not a full path is told" ;;
+  *) not_ok "a stored path that is not a full path is told: got '$text'" ;;
+esac
+driver msgbox-press $IDOK >/dev/null
+check "and nothing is written for it" bash -c '[ ! -e "$1/docs/rel.txt" ] && [ ! -e "$1/rel.txt" ]' _ "$dir"
 
 # Killed in the middle of a restore.
 run_row 0 k3y

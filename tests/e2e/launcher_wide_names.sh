@@ -10,25 +10,8 @@ trap stop_velta EXIT
 export LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
 japanese_font_links  # the list shows the Japanese name in the screenshots
 
-settings_key="HKCU\\Software\\Orvex's Applications\\Velta\\Settings"
-field() { echo "$1" | sed -n "s/^$2 //p"; }
-winpath() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 native=$VELTA_ROOT/build/native/velta-cli
-cli() { wine "$VELTA_BUILD/velta-cli.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 status() { "$@" >/dev/null 2>&1; echo $?; }
-click_row() {  # click_row N [2]: clicks (or double-clicks) row N of the launcher
-  local info l t h
-  info=$(driver launcher Velta)
-  read -r l t _ _ <<<"$(field "$info" row0)"
-  h=$(field "$info" rowheight)
-  xdotool mousemove $(( l + 30 )) $(( t + h * $1 + h / 2 )) click --repeat "${2:-1}" --delay 80 1
-  sleep 0.5
-}
-give_key() {
-  driver wait "Input an encoding key" 10 >/dev/null || { not_ok "the key is asked for"; return; }
-  driver set-text "Input an encoding key" $IDC_ENCODING_KEY "$1"
-  driver press "Input an encoding key" $IDOK
-}
 
 name='日本語のメモ🎉'
 dir=$(sandbox launcher_wide)

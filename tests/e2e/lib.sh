@@ -148,3 +148,40 @@ wait_value() {  # wait_value FILE KEY EXPECTED
   return 1
 }
 info_of() { driver info Velta | sed -n "s/^$1 //p"; }
+
+# ---- The launcher scripts' helpers ----
+settings_key="HKCU\\Software\\Orvex's Applications\\Velta\\Settings"
+exmode() {  # exmode VALUE|none
+  if [ "$1" = none ]; then wine reg delete "$settings_key" /v ExMode /f </dev/null >/dev/null 2>&1
+  else wine reg add "$settings_key" /v ExMode /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1; fi
+}
+# field TEXT NAME: the rest of TEXT's line that starts with "NAME " (the driver's answers).
+field() { echo "$1" | sed -n "s/^$2 //p"; }
+winpath() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+# velta-cli.exe under Wine: its output without CRs, and its exit status.
+cli() { wine "$VELTA_BUILD/velta-cli.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+# Clicks row N (0-based) of the launcher's list; "2" as a second argument double-clicks.
+# The rows' place and height come from the list itself (they follow the font).
+click_row() {  # click_row N [2]
+  local info l t h
+  info=$(driver launcher Velta)
+  read -r l t _ _ <<<"$(field "$info" row0)"
+  h=$(field "$info" rowheight)
+  xdotool mousemove $(( l + 30 )) $(( t + h * $1 + h / 2 )) click --repeat "${2:-1}" --delay 80 1
+  sleep 0.5
+}
+double_click_row() {  # double_click_row N: shows the launcher and double-clicks row N
+  local info l t h
+  driver command Velta $ID_LAUNCHER
+  sleep 0.5
+  info=$(driver launcher Velta)
+  read -r l t _ _ <<<"$(field "$info" row0)"
+  h=$(field "$info" rowheight)
+  xdotool mousemove $(( l + 30 )) $(( t + h * $1 + h / 2 )) click --repeat 2 --delay 80 1
+}
+give_key() {  # give_key KEY: answers the key dialog
+  driver wait "Input an encoding key" 10 >/dev/null || { not_ok "the key is asked for"; return; }
+  driver set-text "Input an encoding key" $IDC_ENCODING_KEY "$1"
+  driver press "Input an encoding key" $IDOK
+}
+run_row() { double_click_row "$1"; give_key "$2"; }  # run_row N KEY: runs row N with the key

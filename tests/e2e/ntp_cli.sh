@@ -132,6 +132,12 @@ CASES
     "${run[@]}" ntp 127.0.0.1 $bad </dev/null >/dev/null 2>&1
     expect_eq "$side: $bad is a usage error" "$?" 2
   done
+  # Numbers are plain decimal digits: as found, a space or a "+" in front was taken.
+  for bad in "--timeout| 5" "--timeout|+5" "--timeout|5 " "--retry|+2" "--samples| 2"; do
+    "${run[@]}" ntp 127.0.0.1 "${bad%%|*}" "${bad#*|}" </dev/null >/dev/null 2>"$work/err"
+    expect_eq "$side: ${bad%%|*} '${bad#*|}' is a usage error" "$?" 2
+    check "$side: and says why" grep -q "plain decimal digits" "$work/err"
+  done
   "${run[@]}" ntp </dev/null >/dev/null 2>&1
   expect_eq "$side: no host is a usage error" "$?" 2
   msg=$("${run[@]}" ntp 127.0.0.1 --port "$port" --port "$port" </dev/null 2>&1 >/dev/null | tr -d '\r' | head -n 1)

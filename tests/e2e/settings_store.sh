@@ -156,4 +156,21 @@ for side in native wine; do
   run ini "$(at "$cli_work/$side-link.ini")" set-int Settings left 20 >/dev/null
   check "$side: a settings file that is a symbolic link stays a link" [ -L "$cli_work/$side-link.ini" ]
   expect_eq "$side: and its target gets the new text" "$(value_of "$cli_work/$side-real/Velta.ini" left)" 20
+  # Names that cannot be stored: each refused with its own reason (2), the file left as it was.
+  f=$cli_work/$side-names.ini
+  printf '[Settings]\r\nleft=10\r\n' >"$f"
+  cp "$f" "$f.keep"
+  while IFS='|' read -r action section key why; do
+    msg=$(run ini "$(at "$f")" "$action" "$section" "$key" 5); rc=$?
+    expect_eq "$side: ini $action '$section' '$key' ends with 2" "$rc" 2
+    check "$side: and says why ($msg)" bash -c "[[ \"\$1\" == *\"\$2\"* ]]" _ "$msg" "$why"
+  done <<'CASES'
+set|Settings||KEY is empty
+set||left|SECTION is empty
+set-int||left|SECTION is empty
+set|Settings|[left]|KEY starts with "["
+set-int|Settings| [left|KEY starts with "["
+set|Settings|a=b|KEY holds "="
+CASES
+  check "$side: the file is unchanged" cmp -s "$f" "$f.keep"
 done

@@ -17,6 +17,7 @@
 #include "storage/memory_file_access.h"
 #include "storage/scratch_dir.h"
 #include "storage/std_file_access.h"
+#include "whole_buffer_image.h"
 
 namespace {
 
@@ -170,6 +171,49 @@ TEST(EncodedRunSafety, ASecondRunUnderAnotherSpellingOfTheEncodedFileIsRefused) 
     again.path = other;
     EncodedRun second(again, kKey, files, journal, AsciiCodePage::Instance());
     EXPECT_FALSE(second.Claim()) << other;
+  }
+}
+
+// What the look tells the window for its message when nothing can be restored: a folder at the
+// stored path (never asked about as if it were a user's file), a wrong key, a stored path that is
+// not a full path. Nothing is written in any of them.
+TEST(EncodedRunSafety, TheLookSaysWhyNothingCanBeRestored) {
+  struct Case {
+    const char* what;
+    std::function<void(Disk&)> before;
+    std::string key;
+    EncodedRun::Place place;
+    EncodedFileOutcome::Status status;
+    StoredPath::Problem problem;
+  } cases[] = {
+      {"a folder at the stored path",
+       [](Disk& d) {
+         FileError error;
+         d.files.CreateFolders(At("doc.txt"), error);
+       },
+       kKey, EncodedRun::Place::NotAFile, EncodedFileOutcome::Status::Ok, StoredPath::Problem::None},
+      {"a wrong key", [](Disk&) {}, "wrong", EncodedRun::Place::Unreadable, EncodedFileOutcome::Status::NotEncoded,
+       StoredPath::Problem::None},
+      {"a stored path that is not a full path",
+       [](Disk& d) {
+         std::vector<std::uint8_t> image(kPlain.begin(), kPlain.end());
+         BuildEncodedImage(image, "doc.txt", KeySchedule(kKey));
+         d.files.Put(d.item.path, std::string(image.begin(), image.end()));
+       },
+       kKey, EncodedRun::Place::Unreadable, EncodedFileOutcome::Status::UnsafePath, StoredPath::Problem::NotAbsolute},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Disk disk;
+    c.before(disk);
+    const auto names = disk.files.Names();
+    EncodedRun run(disk.item, c.key, disk.files, disk.journal, AsciiCodePage::Instance());
+    ASSERT_TRUE(run.Claim());
+    EXPECT_EQ(run.Look({}), c.place);
+    EXPECT_EQ(run.looked().status, c.status);
+    EXPECT_EQ(run.looked().pathProblem, c.problem);
+    EXPECT_EQ(disk.files.Names(), names) << "nothing written";
+    EXPECT_TRUE(RestoredFileJournal::Paths(disk.journal.store).empty());
   }
 }
 

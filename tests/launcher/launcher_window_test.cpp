@@ -23,6 +23,7 @@
 #include "launcher_test_files.h"
 #include "resource.h"
 #include "ui_script.h"
+#include "whole_buffer_image.h"
 #include "win/wide_text.h"
 #include "storage/faulty_files.h"
 #include "storage/win32_file_access.h"
@@ -697,6 +698,128 @@ TEST_F(LauncherWindowTest, ARunNeverReplacesWhatIsAtTheStoredPathUnasked) {
     std::string restored;
     ASSERT_TRUE(DecodeFile(dir + "Tool.QZD", "k3y", restored, Win32FileAccess::Instance(), dir + "check.bin"));
     EXPECT_EQ(ReadBytes(dir + "check.bin"), edited) << "the edits went into the item";
+  }
+}
+
+// A string of the string table in one language, as UTF-16 (blocks of 16 counted strings).
+std::wstring StringIn(UINT id, LANGID language) {
+  HMODULE module = ::GetModuleHandleA(nullptr);
+  HRSRC found = ::FindResourceExA(module, reinterpret_cast<LPCSTR>(RT_STRING), MAKEINTRESOURCEA(id / 16 + 1), language);
+  if (found == nullptr) return {};
+  const auto* p = static_cast<const WCHAR*>(::LockResource(::LoadResource(module, found)));
+  for (UINT i = 0; i < id % 16; ++i) p += 1 + *p;
+  return std::wstring(p + 1, *p);
+}
+
+// Each way restoring an encoded item's file for a run can fail is told, naming the item and the
+// reason, and leaves nothing out of place: the encoded file as it was, no plain or temporary file
+// beside it, nothing in the list of restored files, no run counted.
+TEST_F(LauncherWindowTest, ARestoreThatFailsSaysWhyAndLeavesNothingOutOfPlace) {
+  ForgetLeftFiles();
+  const std::string dir = ScratchDir();
+  const std::string plain = dir + "tool.txt";
+  const std::string encodedPath = dir + "Tool.QZD";
+  const std::vector<std::uint8_t> content = RandomBytes(300000, 7);
+  const std::vector<std::string> alone{"Tool.QZD"}, withPlain{"Tool.QZD", "tool.txt"};
+  struct Case {
+    const char* what;
+    const char* key;
+    std::function<void(FaultyFiles&)> before;  // once the item's encoded file is there
+    std::vector<std::string> told;             // parts of the message
+    std::vector<std::string> after;            // the folder afterwards
+  } cases[] = {
+      {"a wrong key", "wrong", [](FaultyFiles&) {}, {"The key is wrong", encodedPath}, alone},
+      {"an encoded file that is gone", "k3y", [&](FaultyFiles&) { std::filesystem::remove(encodedPath); },
+       {"could not be read", encodedPath}, {}},
+      {"a damaged file",
+       "k3y",
+       [&](FaultyFiles&) {
+         auto bytes = ReadBytes(encodedPath);
+         bytes[1000] ^= 0xFF;  // in the content: found only by the digest at the end of the restore
+         WriteBytes(encodedPath, bytes);
+       },
+       {"is damaged", encodedPath},
+       alone},
+      {"a stored path that is not a full path",
+       "k3y",
+       [&](FaultyFiles&) {
+         std::vector<std::uint8_t> image = content;
+         BuildEncodedImage(image, "tool.txt", KeySchedule("k3y"));
+         WriteBytes(encodedPath, image);
+       },
+       {"The path stored in the encoded file, tool.txt, is not a full path on this system"},
+       alone},
+      {"a stored path with a '..' part",
+       "k3y",
+       [&](FaultyFiles&) {
+         std::vector<std::uint8_t> image = content;
+         BuildEncodedImage(image, dir + "..\\tool.txt", KeySchedule("k3y"));
+         WriteBytes(encodedPath, image);
+       },
+       {"with a '.' or '..' part"},
+       alone},
+      {"a full disk", "k3y", [](FaultyFiles& f) { f.writeFailsAfter = 100000; },
+       {"could not be written", plain, "no space left on device"}, alone},
+      {"a file made while restoring",
+       "k3y",
+       [&](FaultyFiles& f) {
+         f.afterWrite = [&](long long) {
+           if (!Exists(plain)) WriteBytes(plain, {'n', 'e', 'w'});
+         };
+       },
+       {"appeared while", plain},
+       withPlain},
+      {"a folder at the stored path", "k3y", [&](FaultyFiles&) { std::filesystem::create_directory(plain); },
+       {"is a folder or a device", plain}, withPlain},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteBytes(plain, content);
+    ASSERT_TRUE(EncodeFile(plain, encodedPath, "k3y", Win32FileAccess::Instance()));
+    std::filesystem::remove(plain);
+    FaultyFiles files(Win32FileAccess::Instance());
+    c.before(files);
+    const auto encoded = ReadBytes(encodedPath);
+    launcher->SetFileAccess(files);
+    std::string seen;
+    UiScript script({TypeKey(c.key), UiScript::OnMessageBox(c.told.front(), IDOK, &seen)});
+    EXPECT_FALSE(launcher->RunItem(Item(encodedPath, "Tool", 1)));
+    EXPECT_TRUE(script.Done()) << "the user is told";
+    EXPECT_NE(seen.find("Tool was not started"), std::string::npos) << seen;
+    for (const std::string& part : c.told) EXPECT_NE(seen.find(part), std::string::npos) << part << " in " << seen;
+    EXPECT_EQ(Listing(dir), c.after);
+    EXPECT_EQ(ReadBytes(encodedPath), encoded) << "the encoded file is as it was";
+    if (c.after == withPlain && !std::filesystem::is_directory(plain))
+      EXPECT_EQ(ReadBytes(plain), (std::vector<std::uint8_t>{'n', 'e', 'w'})) << "the user's file is kept";
+    EXPECT_FALSE(Listed(plain));
+    PumpUntil([] { return ActiveEncodedRuns() == 0; }, 5000);
+    EXPECT_EQ(ActiveEncodedRuns(), 0);
+    launcher->SetFileAccess(Win32FileAccess::Instance());
+    std::filesystem::remove_all(plain);
+  }
+  {
+    SCOPED_TRACE("deleting the item with a wrong key: told, and the item and its file stay");
+    groups[0] = {Item(encodedPath, "Tool", 1)};
+    SelectTab(0);
+    SelectRow(0);
+    std::string seen;
+    UiScript script({UiScript::OnMessageBox("Is an encoding file restored?", IDYES), TypeKey("wrong"),
+                     UiScript::OnMessageBox("The key is wrong", IDOK, &seen)});
+    Press(IDC_LAUNCHER_DEL);
+    EXPECT_TRUE(script.Done());
+    EXPECT_NE(seen.find("The item Tool and its encoded file stay"), std::string::npos) << seen;
+    EXPECT_EQ(groups[0].size(), 1u);
+    EXPECT_EQ(Listing(dir), alone);
+  }
+  // Each text is there in Japanese too, with the same places for the item, the file and the reason.
+  for (UINT id = IDS_RUN_NOT_RESTORED; id <= IDS_STORED_PATH_NOT_TEXT; ++id) {
+    const std::wstring english = StringIn(id, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    const std::wstring japanese = StringIn(id, MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+    ASSERT_FALSE(english.empty()) << id;
+    ASSERT_FALSE(japanese.empty()) << id;
+    EXPECT_NE(japanese, english) << id;
+    for (const wchar_t* mark : {L"%1", L"%2"})
+      EXPECT_EQ(japanese.find(mark) == std::wstring::npos, english.find(mark) == std::wstring::npos) << id;
   }
 }
 

@@ -63,8 +63,15 @@ TEST(AdjustArguments, ReadBackWhatTheyWriteAndRefuseTheRest) {
       {{"time.example"}, "no HOST argument; use --server"},
       {{"--bogus"}, "unknown option --bogus"},
       {{"--server"}, "--server needs a value"},
-      {{"--timeout", "-1"}, "--timeout takes milliseconds (0 to 2147483647)"},
+      {{"--timeout", "-1"}, "--timeout takes milliseconds in plain decimal digits (0 to 2147483647)"},
+      // As found: strtoll took a leading space or "+" and gave 5.
+      {{"--timeout", " 5"}, "--timeout takes milliseconds in plain decimal digits (0 to 2147483647)"},
+      {{"--timeout", "+5"}, "--timeout takes milliseconds in plain decimal digits (0 to 2147483647)"},
+      {{"--timeout", "5 "}, "--timeout takes milliseconds in plain decimal digits (0 to 2147483647)"},
       {{"--retry", "x"}, "--retry takes a whole number of attempts"},
+      {{"--retry", "+3"}, "--retry takes a whole number of attempts"},
+      {{"--retry", "-"}, "--retry takes a whole number of attempts"},
+      {{"--samples", " 2"}, "--samples takes 1 to 100"},
       {{"--samples", "0"}, "--samples takes 1 to 100"},
       {{"--samples", "101"}, "--samples takes 1 to 100"},
       // Only the clock's own elevated run takes the correction said yes to.
