@@ -49,8 +49,19 @@ FontHandle MenuFont(DpiScale scale) {
 
 // An item's UTF-8 text drawn wide, so that characters the menu font lacks (Japanese item texts
 // in a Western menu font) are drawn from a font that has them, as the system does for its own menus.
+// With DT_HIDEPREFIX the "&" marks are taken out here and the rest drawn as it is: the text
+// lies exactly where it lies with its underline, on systems that draw the underline regardless.
 int DrawMenuText(HDC dc, const char* text, int length, RECT* rect, UINT flags) {
-  const std::wstring wide = WideText::From(std::string_view(text, length > 0 ? static_cast<std::size_t>(length) : 0));
+  std::wstring wide = WideText::From(std::string_view(text, length > 0 ? static_cast<std::size_t>(length) : 0));
+  if ((flags & DT_HIDEPREFIX) && !(flags & DT_NOPREFIX)) {
+    std::wstring shown;
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+      if (wide[i] == L'&' && i + 1 < wide.size()) ++i;  // "&x" shows x, "&&" one "&"
+      shown += wide[i];
+    }
+    wide = std::move(shown);
+    flags = (flags & ~DT_HIDEPREFIX) | DT_NOPREFIX;
+  }
   return ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), rect, flags);
 }
 

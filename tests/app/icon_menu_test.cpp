@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "resource.h"
 #include "win/bitmap_canvas.h"
 #include "win/unique_handle.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -228,6 +230,37 @@ TEST(IconMenuDraw, AcceleratorTextStartsFiftyPixelsBeforeTheRightEdge) {
   while (firstAccelerator < 160 && !ink[firstAccelerator]) ++firstAccelerator;
   EXPECT_LE(firstAccelerator, 112) << "accelerator from x = 160 - 50";
   for (int x = 75; x < 110; ++x) EXPECT_FALSE(ink[x]) << "nothing between the word and the accelerator, x " << x;
+}
+
+// An item's access key is underlined, in the Japanese "(&X)" form as in the English one, and the
+// underline alone is hidden while the system hides keyboard cues (ODS_NOACCEL): never an "&" drawn.
+TEST(IconMenuDraw, TheAccessKeyIsUnderlinedOrHiddenWithTheKeyboardCues) {
+  const struct {
+    const wchar_t* keyed;
+    const wchar_t* plain;  // the same text without its access key
+  } cases[] = {{L"Tr&ansparent", L"Transparent"}, {L"\x900F\x904E(&A)", L"\x900F\x904E(A)"}, {L"A && &B", L"A && B"}};
+  const COLORREF ground = RGB(250, 250, 250);
+  for (const auto& c : cases) {
+    HMENU popup = ::CreatePopupMenu();
+    ::AppendMenuW(popup, MF_STRING, 41, c.keyed);
+    ::AppendMenuW(popup, MF_STRING, 42, c.plain);
+    IconMenu menu;
+    menu.Attach(popup);
+    menu.MakeOwnerDrawn();
+    BitmapCanvas plain(160, 20), hidden(160, 20), shown(160, 20);
+    DrawOne(menu, plain, 42, 0, ODA_DRAWENTIRE, ground);
+    DrawOne(menu, hidden, 41, ODS_NOACCEL, ODA_DRAWENTIRE, ground);
+    DrawOne(menu, shown, 41, 0, ODA_DRAWENTIRE, ground);
+    std::set<int> hiddenRows, shownRows;  // rows where the keyed item differs from the plain text
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 160; ++x) {
+        if (hidden.Pixel(x, y) != plain.Pixel(x, y)) hiddenRows.insert(y);
+        if (shown.Pixel(x, y) != plain.Pixel(x, y)) shownRows.insert(y);
+      }
+    EXPECT_TRUE(hiddenRows.empty()) << WideText::ToUtf8(c.keyed) << ": without cues, the plain text";
+    EXPECT_FALSE(shownRows.empty()) << WideText::ToUtf8(c.keyed) << ": the key underlined";
+    EXPECT_LE(shownRows.size(), 2u) << WideText::ToUtf8(c.keyed) << ": the underline and nothing else";
+  }
 }
 
 TEST(IconMenuDraw, GrayedItemHasEmbossedGrayText) {

@@ -92,28 +92,31 @@ class ContextMenuKeys : public ClockWindowFixture {
   std::vector<UINT> commands_;  // by position, while the menu was open
 };
 
-TEST_F(ContextMenuKeys, AFirstLetterChoosesItsItemOrStepsThroughThoseThatShareIt) {
+TEST_F(ContextMenuKeys, EachItemsAccessKeyChoosesIt) {
   ASSERT_TRUE(window_.clockOptions.menuIcons) << "menu icons on, the default";
-  AskAll({L'q', L'Q', L'l', L'v', L'u', L'w', L'x', L't', L'd', L'e', L'z', L'7'});
+  AskAll({L'q', L'Q', L'l', L'v', L'u', L'w', L'x', L't', L'm', L'd', L'c', L'e', L'j', L'z', L'7'});
   ASSERT_NE(menu_, nullptr) << "the menu opened";
   const struct {
     wchar_t key;
     UINT command;  // 0: no item
     int code;
   } cases[] = {
-      {L'q', ID_QUICKTIMER, MNC_EXECUTE},      {L'Q', ID_QUICKTIMER, MNC_EXECUTE},   // either case
-      {L'l', ID_LAUNCHER, MNC_EXECUTE},        {L'v', ID_VERSION, MNC_EXECUTE},
-      {L'u', ID_MENU_ICONS, MNC_EXECUTE},      {L'w', ID_WINDOW_FRAME, MNC_EXECUTE},
-      {L'x', 0, MNC_IGNORE},                   // "Exit" has its x second, not first
-      {L't', ID_TASKTRAY, MNC_SELECT},         // four items start with T: the first is highlighted
-      {L'd', ID_DISPLAY_SETTING, MNC_SELECT},  // "Display Setting...", "Date and Clock..."
-      {L'e', ID_EXECUTE_ADJUST, MNC_SELECT},   // "Execute Time Adjustment", "Exit"
-      {L'z', 0, MNC_IGNORE},                   {L'7', 0, MNC_IGNORE},
+      {L'q', ID_QUICKTIMER, MNC_EXECUTE},     {L'Q', ID_QUICKTIMER, MNC_EXECUTE},  // either case
+      {L'l', ID_LAUNCHER, MNC_EXECUTE},       {L'v', ID_VERSION, MNC_EXECUTE},
+      {L'u', ID_MENU_ICONS, MNC_EXECUTE},     {L'w', ID_WINDOW_FRAME, MNC_EXECUTE},
+      {L'x', ID_EXIT, MNC_EXECUTE},           // "E&xit"
+      {L't', ID_TASKTRAY, MNC_EXECUTE},       // of the four items that start with T, the one with &T
+      {L'm', ID_TOPMOST, MNC_EXECUTE},        {L'd', ID_DISPLAY_SETTING, MNC_EXECUTE},
+      {L'c', ID_DATE_AND_CLOCK, MNC_EXECUTE}, {L'e', ID_EXECUTE_ADJUST, MNC_EXECUTE},
+      {L'j', ID_TIME_ADJUST, MNC_EXECUTE},    {L'z', 0, MNC_IGNORE},
+      {L'7', 0, MNC_IGNORE},
   };
   for (const auto& c : cases) {
     const Answer& a = answers_[c.key];
     EXPECT_EQ(a.code, c.code) << static_cast<char>(c.key);
-    if (c.command != 0) EXPECT_EQ(a.position, PositionOf(c.command)) << static_cast<char>(c.key);
+    if (c.command != 0) {
+      EXPECT_EQ(a.position, PositionOf(c.command)) << static_cast<char>(c.key);
+    }
   }
 }
 

@@ -12,5 +12,5 @@ list(APPEND VELTA_WIN_TEST_SOURCES
   app/tray_icon_test.cpp
   app/clock_window_accessibility_test.cpp
   app/menu_keyboard_and_names_test.cpp
-  app/dialog_access_keys_test.cpp
+  app/access_keys_test.cpp
   app/tray_presence_test.cpp)

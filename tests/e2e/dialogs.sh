@@ -97,9 +97,10 @@ check "the clock starts under a Japanese locale" driver wait Velta 20
 sleep 1
 LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 all_dialogs ja "追加"
 printf '%s\n' "${SIZES[@]}" >"$OUT/sizes_ja.txt"
-# The Japanese templates keep "MS UI Gothic" 9; the display settings are 12 units wider for
-# the room of "キャンセル".
-expect_sizes ja "version 305x97" "display_settings 338x311" "quicktimer 381x350" "time_adjust 399x301" \
-  "launcher 275x217" "launcher_add 327x129" "launcher_add_encode 327x188"
+# The Japanese templates keep "MS UI Gothic" 9; the display settings are 20 units wider for the
+# room of "キャンセル" and of the labels with their "(&X)" keys, the launcher 12 for its buttons',
+# the add dialogs 22 for their labels.
+expect_sizes ja "version 305x97" "display_settings 350x311" "quicktimer 381x350" "time_adjust 399x301" \
+  "launcher 293x217" "launcher_add 360x129" "launcher_add_encode 360x188"
 driver key Velta $VK_ESCAPE
 check "Esc ends the Japanese clock" velta_ended 10
