@@ -1,5 +1,6 @@
 #include "app/settings_keeper.h"
 
+#include <string>
 #include <utility>
 
 #include "storage/ini_profile_store.h"
@@ -51,9 +52,10 @@ bool SettingsKeeper::Save(HWND tellOwner) {
   saving_ = true;
   pending_ = 0;
   IniProfileStore store;
+  const std::string before = store.text();
   clockSections_(store);
   if (quickTimerFaces_) quickTimerFaces_->TransferFaces(store, Transfer::Save);
-  if (store.dirty()) ++writes_;
+  if (store.text() != before) ++writes_;
   const IniProfileStore::SaveOutcome outcome = store.Save();
   // Faces that could not be written are tried again with the next save; the clock's own
   // sections are written from the clock's state at every save anyway.

@@ -59,7 +59,7 @@ class SettingsKeeper {
 
   // What was told and is not written yet (Section bits).
   unsigned pending() const { return pending_; }
-  // How many saves wrote the file (a save with nothing new writes nothing).
+  // How many saves had something new to write (a save with nothing new leaves the file alone).
   int writes() const { return writes_; }
 
  private:
