@@ -44,9 +44,10 @@ void SettingsKeeper::SavePending() {
 }
 
 bool SettingsKeeper::Save(HWND tellOwner) {
-  // A save asked for from inside the failure message's loop is made after it.
+  // A save asked for from inside the failure message's loop is made once after it (posted
+  // from here it would come back at once, and again, for as long as the message is open).
   if (saving_) {
-    if (!posted_ && clock_ != nullptr) posted_ = ::PostMessageW(clock_, kSaveMessage, 0, 0) != FALSE;
+    again_ = true;
     return true;
   }
   saving_ = true;
@@ -64,5 +65,7 @@ bool SettingsKeeper::Save(HWND tellOwner) {
   if (tellOwner == nullptr && clock_ != nullptr && ::IsWindowVisible(clock_)) tellOwner = clock_;
   SettingsSaveMessage::Process().ShowOnce(outcome, tellOwner);
   saving_ = false;
+  if (std::exchange(again_, false) && !posted_ && clock_ != nullptr)
+    posted_ = ::PostMessageW(clock_, kSaveMessage, 0, 0) != FALSE;
   return outcome.ok();
 }

@@ -68,6 +68,7 @@ class SettingsKeeper {
   unsigned pending_ = 0;
   bool posted_ = false;
   bool saving_ = false;
+  bool again_ = false;  // asked for while saving
   int writes_ = 0;
   std::optional<TimerAction> quickTimerFaces_;
 };

@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "app/clock_window.h"
 #include "quicktimer/running_timer.h"
@@ -35,8 +36,10 @@ void Command(HWND window, WORD id) { ::SendMessageA(window, WM_COMMAND, MAKEWPAR
 void TakePosted(DWORD ms = 300) {
   MSG msg;
   const DWORD until = ::GetTickCount() + ms;
-  while (static_cast<LONG>(until - ::GetTickCount()) > 0) {
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  // Bounded by the time even while messages keep coming: one that posts itself again ends too.
+  auto left = [until] { return static_cast<LONG>(until - ::GetTickCount()) > 0; };
+  while (left()) {
+    while (left() && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       ::TranslateMessage(&msg);
       ::DispatchMessageA(&msg);
     }
@@ -203,6 +206,8 @@ TEST_F(SettingsKeeperTest, EachChangeIsWrittenWhenItsSourceAsks) {
 int g_boxes = 0;
 HWND g_clock = nullptr;
 HWND g_lastBox = nullptr;
+// Done inside the first box before it is confirmed.
+std::function<void()> g_insideBox;
 // Counts each box the clock owns and confirms it.
 void CALLBACK ConfirmBoxes(HWND, UINT, UINT_PTR, DWORD) {
   HWND box = nullptr;
@@ -219,6 +224,7 @@ void CALLBACK ConfirmBoxes(HWND, UINT, UINT_PTR, DWORD) {
   if (box == nullptr) return;
   if (box != g_lastBox) ++g_boxes;
   g_lastBox = box;
+  if (g_insideBox) std::exchange(g_insideBox, nullptr)();
   ::PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
 
@@ -232,9 +238,23 @@ TEST_F(SettingsKeeperTest, AFailedSaveIsToldOnceWhateverAsksNext) {
   g_boxes = 0;
   g_lastBox = nullptr;
   g_clock = clock_->hwnd();
+  // While the box is open a QuickTimer ends: its save is made once the box is closed, not
+  // asked for again and again inside the box's loop.
+  bool queuedInsideBox = true;
+  g_insideBox = [this, &queuedInsideBox] {
+    EndQuickTimers(*clock_, {"%T inside"});
+    TakePosted(200);
+    MSG msg;
+    queuedInsideBox = ::PeekMessageA(&msg, clock_->hwnd(), SettingsKeeper::kSaveMessage,
+                                     SettingsKeeper::kSaveMessage, PM_NOREMOVE) != FALSE;
+  };
   const UINT_PTR watch = ::SetTimer(nullptr, 0, 50, ConfirmBoxes);
   Command(clock_->hwnd(), ID_MENU_ICONS);
   EXPECT_EQ(g_boxes, 1) << "told at the toggle, over the clock";
+  EXPECT_FALSE(queuedInsideBox) << "no save asked for over and over while the box is open";
+  EXPECT_EQ(clock_->settingsKeeper().pending(), SettingsKeeper::kQuickTimerFaces) << "kept for after the box";
+  TakePosted(200);
+  EXPECT_EQ(clock_->settingsKeeper().pending(), 0u) << "tried again after the box";
   Command(clock_->hwnd(), ID_MENU_ICONS);
   Command(clock_->hwnd(), ID_WINDOW_FRAME);
   EndQuickTimers(*clock_, {"%T gone"});
