@@ -20,10 +20,6 @@ namespace {
 constexpr std::size_t kPathRoom = 32768;
 constexpr const wchar_t* kTimeChoices[] = {L"3", L"5", L"10", L"15", L"20", L"30", L"45", L"60", L"90", L"120"};
 
-}  // namespace
-
-namespace {
-
 // Without a keeper (the dialog on its own) the faces are written here, at once.
 bool WriteFacesAtOnce(const TimerAction& faces, HWND askedBy) {
   TimerAction copy = faces;
