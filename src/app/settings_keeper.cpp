@@ -25,7 +25,14 @@ void SettingsKeeper::Changed(unsigned sections, When when) {
 }
 
 bool SettingsKeeper::QuickTimerFacesChanged(const TimerAction& faces, HWND askedBy) {
-  quickTimerFaces_ = faces;
+  if (askedBy != nullptr && quickTimerFaces_) {
+    // The dialog read the file before a QuickTimer that ended meanwhile was written: that one
+    // still says where its windows were, the dialog what they look like.
+    quickTimerFaces_->counterFace.CopyLookFrom(faces.counterFace);
+    quickTimerFaces_->messageFace.CopyLookFrom(faces.messageFace);
+  } else {
+    quickTimerFaces_ = faces;
+  }
   if (askedBy != nullptr) {
     pending_ |= kQuickTimerFaces;
     return Save(askedBy);

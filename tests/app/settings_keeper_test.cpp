@@ -203,6 +203,24 @@ TEST_F(SettingsKeeperTest, EachChangeIsWrittenWhenItsSourceAsks) {
   }
 }
 
+// The QuickTimer dialog hands a new look while a QuickTimer that ended is not written yet (the
+// dialog read the file before it): the place is the ended one's, the look the dialog's.
+TEST_F(SettingsKeeperTest, ADialogsLookMeetsTheFacesOfAQuickTimerNotWrittenYet) {
+  Start();
+  TimerAction settings;
+  settings.flags = 0;
+  settings.counterFace.windowRect = RECT{600, 500, 900, 650};
+  clock_->quickTimers().Add(std::make_unique<RunningTimer>(settings, ::GetTickCount() - 1000));
+  ::SendMessageA(clock_->hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);
+  ASSERT_EQ(clock_->settingsKeeper().pending(), SettingsKeeper::kQuickTimerFaces);
+  TimerAction fromDialog;  // as read before the end: the default place, a new look
+  fromDialog.counterFace.format = "%T new look";
+  ASSERT_TRUE(clock_->settingsKeeper().QuickTimerFacesChanged(fromDialog, clock_->hwnd()));
+  IniProfileStore store(file_);
+  EXPECT_EQ(store.GetInt("QuickTimerDlg", "left", -1), 600);
+  EXPECT_EQ(store.GetString("QuickTimerDlg", "Format", ""), "%T new look");
+}
+
 int g_boxes = 0;
 HWND g_clock = nullptr;
 HWND g_lastBox = nullptr;
