@@ -36,7 +36,11 @@ constexpr UINT kHoverPeriod = 2000;
 constexpr std::uint32_t kEndSessionWaitMs = 3000;
 }  // namespace
 
-ClockWindow::ClockWindow() : FaceWindow(IDD_CLOCK, kHoverPeriod) { SetFace(&face_); }
+ClockWindow::ClockWindow()
+    : FaceWindow(IDD_CLOCK, kHoverPeriod),
+      keeper_([this](ProfileStore& store) { TransferClockSections(store, Transfer::Save); }) {
+  SetFace(&face_);
+}
 
 UINT ClockWindow::MinuteTimerPeriod(int second, int millisecond) {
   const int period = 60000 - 1000 * second - millisecond;
@@ -49,6 +53,10 @@ BOOL ClockWindow::OnInitDialog() {
   FaceWindow::OnInitDialog();
   Window::SetMainWindow(hwnd());
   quickTimers_.Attach(hwnd());
+  keeper_.Attach(hwnd());
+  quickTimers_.SetFacesKeeper([this](const TimerAction& faces, HWND askedBy) {
+    return keeper_.QuickTimerFacesChanged(faces, askedBy);
+  });
   quickTimers_.SetDpi(dpi());
   LoadWindowIcons();
   tray_.Attach(hwnd(), StringTable::AppName());
@@ -104,7 +112,14 @@ void ClockWindow::OnTimeChanged() {
 }
 
 bool ClockWindow::TransferSettings(Transfer direction) {
+  if (direction == Transfer::Save) return keeper_.Save();
   IniProfileStore store;
+  TransferClockSections(store, Transfer::Load);
+  if (store.IsForeignText()) SettingsSaveMessage::Process().ShowForeignTextOnce(store.path(), nullptr);
+  return true;
+}
+
+void ClockWindow::TransferClockSections(ProfileStore& store, Transfer direction) {
   if (direction == Transfer::Save) ::GetWindowRect(hwnd(), &face_.windowRect);
   face_.TransferProfile(store, "Settings", direction, clockOptions.Word() | adjustOptions.Word());
   if (direction == Transfer::Load) {
@@ -115,14 +130,6 @@ bool ClockWindow::TransferSettings(Transfer direction) {
   }
   TransferTimeAdjustSettings(store, adjust, direction);
   TransferLauncher(store, "Exec", direction, launcherGroups_);
-  if (direction == Transfer::Load) {
-    if (store.IsForeignText()) SettingsSaveMessage::Process().ShowForeignTextOnce(store.path(), nullptr);
-    return true;
-  }
-  const IniProfileStore::SaveOutcome& outcome = store.Save();
-  // Once the window is being destroyed the message has no owner.
-  SettingsSaveMessage::Process().ShowOnce(outcome, ::IsWindowVisible(hwnd()) ? hwnd() : nullptr);
-  return outcome.ok();
 }
 
 void ClockWindow::AdjustTimeInBackground(AdjustOrigin origin) {
@@ -204,17 +211,18 @@ void ClockWindow::OnTimer(UINT_PTR id) {
 void ClockWindow::OnDestroy() {
   session_.Unregister();
   ShowTrayIcon(false);
-  TransferSettings(Transfer::Save);
-  // Every QuickTimer still running ends with the window: sounds stop, windows close, faces are saved.
+  // Every QuickTimer still running ends with the window: sounds stop, windows close; their faces
+  // are written with the clock's settings, in the one last save.
   quickTimers_.EndAll();
+  keeper_.Save();
 }
 
 void ClockWindow::OnEndSession() {
   // As at Exit, but nothing is asked or shown: the session ends whatever the clock would say.
   SettingsSaveMessage::Process().Silence();
   ShowTrayIcon(false);
-  TransferSettings(Transfer::Save);
   quickTimers_.EndAll();
+  keeper_.Save();
   // The started programs are being closed too; each watcher encodes its file again as its
   // program ends. What is still running when the wait is over stays as it is. This thread is
   // busy waiting, so the watchers change the list of restored files themselves meanwhile
@@ -267,7 +275,9 @@ void ClockWindow::OnMouseMove() {
 void ClockWindow::OnActivateApp(BOOL active) {
   if (active) return;
   EndHover();
-  TransferSettings(Transfer::Save);
+  // What changed untold (the window moved or sized, "Topmost") is written now; with nothing
+  // new the file is left alone.
+  keeper_.Save();
   // Back on top, without taking the activation back from the application that has it.
   if (face_.options.topmost) ApplyTopmost();
 }
@@ -286,12 +296,16 @@ void ClockWindow::OnDisplaySetting() {
   // The dialog edits a copy; the clock's face changes only when it ends with OK.
   DisplaySettingsDialog dialog;
   if (!dialog.EditFace(face_)) return;
-  TransferSettings(Transfer::Save);
+  keeper_.Changed(SettingsKeeper::kClockFace, SettingsKeeper::When::kNow);
   ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void ClockWindow::StartQuickTimer() {
-  QuickTimerDialog dialog;
+  // The dialog reads the faces from the file: what ended QuickTimers handed is written first.
+  keeper_.SavePending();
+  QuickTimerDialog dialog([this](const TimerAction& faces, HWND askedBy) {
+    return keeper_.QuickTimerFacesChanged(faces, askedBy);
+  });
   if (dialog.DoModal() != IDOK) return;
   quickTimers_.Add(std::make_unique<RunningTimer>(dialog.settings(), ::GetTickCount()));
 }
@@ -349,22 +363,23 @@ bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
     case ID_TASKTRAY:
       clockOptions.trayIcon = !clockOptions.trayIcon;
       ShowTrayIcon(clockOptions.trayIcon);
-      TransferSettings(Transfer::Save);
+      keeper_.Changed(SettingsKeeper::kClockFace, SettingsKeeper::When::kNow);
       return true;
     case ID_MENU_ICONS:
       clockOptions.menuIcons = !clockOptions.menuIcons;  // shows at the next opening of the menu
-      TransferSettings(Transfer::Save);
+      keeper_.Changed(SettingsKeeper::kClockFace, SettingsKeeper::When::kNow);
       return true;
     case ID_START_AT_SIGN_IN:
       ToggleSignInStart();
       return true;
     case ID_TOPMOST:
-      OnFaceCommand(id);  // stored at the next save
+      OnFaceCommand(id);
+      keeper_.Changed(SettingsKeeper::kClockFace, SettingsKeeper::When::kLater);
       return true;
     case ID_WINDOW_FRAME:
     case ID_TRANSPARENT:
       OnFaceCommand(id);
-      TransferSettings(Transfer::Save);
+      keeper_.Changed(SettingsKeeper::kClockFace, SettingsKeeper::When::kNow);
       return true;
     case ID_DISPLAY_SETTING:
       OnDisplaySetting();
@@ -383,7 +398,8 @@ bool ClockWindow::OnCommand(WORD id, WORD code, HWND control) {
       StartQuickTimer();
       return true;
     case ID_TIME_ADJUST:
-      if (ShowTimeAdjustDialog(adjust, adjustOptions)) TransferSettings(Transfer::Save);
+      if (ShowTimeAdjustDialog(adjust, adjustOptions))
+        keeper_.Changed(SettingsKeeper::kTimeAdjust, SettingsKeeper::When::kNow);
       return true;
     case ID_EXECUTE_ADJUST:
       AdjustTimeInBackground(AdjustOrigin::kCommand);
@@ -417,7 +433,12 @@ LRESULT ClockWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return result;
     }
     case LauncherWindow::kGroupsChanged:
-      TransferSettings(Transfer::Save);  // an added item may be an encoded file only these settings name
+      // Written once for a run of changes (files dropped together), and not left for a later
+      // save: an added item may be an encoded file only these settings name.
+      keeper_.Changed(SettingsKeeper::kLauncherGroups, SettingsKeeper::When::kSoon);
+      return 0;
+    case SettingsKeeper::kSaveMessage:
+      keeper_.OnSaveMessage();
       return 0;
     case RunningQuickTimers::kNewsMessage:
       TellQuickTimerNews();

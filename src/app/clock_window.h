@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "app/icon_menu.h"
+#include "app/settings_keeper.h"
 #include "app/tray_presence.h"
 #include "face/clock_face.h"
 #include "face/face_options.h"
@@ -43,9 +44,11 @@ class ClockWindow : public FaceWindow {
   // Loads or saves every stored setting of the window through one store of the
   // settings file: the face's block in "Settings" (a save takes the rectangle
   // from the window itself), then "Adjust" and the launcher's "Exec" sections.
-  // A load moves the window to the stored rectangle. False when a save could
-  // not be written.
+  // A load moves the window to the stored rectangle. A save is the keeper's, now.
+  // False when a save could not be written.
   bool TransferSettings(Transfer direction);
+  // Decides when the settings are written; every change of them is told to it.
+  SettingsKeeper& settingsKeeper() { return keeper_; }
 
   LauncherWindow* launcherWindow() { return launcherWindow_.get(); }
   RunningQuickTimers& quickTimers() { return quickTimers_; }
@@ -70,6 +73,8 @@ class ClockWindow : public FaceWindow {
   void OnDesktopChanged() override;
 
  private:
+  // The clock's sections of one store, in their fixed order.
+  void TransferClockSections(ProfileStore& store, Transfer direction);
   void OnPaint();
   void OnTimer(UINT_PTR id);
   void OnDestroy();
@@ -115,6 +120,7 @@ class ClockWindow : public FaceWindow {
   RunningQuickTimers quickTimers_;
   LauncherGroups launcherGroups_;
   std::unique_ptr<LauncherWindow> launcherWindow_;
+  SettingsKeeper keeper_;
   // The open context menu's icon menu: it draws the items while the menu is open.
   IconMenu* iconMenu_ = nullptr;
   bool tellingNews_ = false;

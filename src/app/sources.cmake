@@ -6,6 +6,7 @@ list(APPEND VELTA_WIN_SOURCES
   src/app/context_menu.cpp
   src/app/icon_menu.cpp
   src/app/icon_menu_item.cpp
+  src/app/settings_keeper.cpp
   src/app/sign_in_start.cpp
   src/app/tray_icon.cpp
   src/app/tray_presence.cpp)

@@ -22,11 +22,9 @@
 #include "launcher/proposed_name.h"
 #include "launcher/restore_encoded_item.h"
 #include "launcher/restore_failure_message.h"
-#include "launcher/restored_file_journal.h"
 #include "launcher/settings_journal.h"
 #include "resource.h"
 #include "storage/app_profile.h"
-#include "storage/ini_profile_store.h"
 #include "storage/settings_place.h"
 #include "storage/win32_file_access.h"
 #include "win/ansi_code_page.h"
@@ -81,13 +79,7 @@ void LauncherWindow::ShowOpenElsewhere(std::shared_ptr<EncodedRunWatch> watch) {
 }
 
 void LauncherWindow::TellLeftFiles() {
-  std::vector<std::string> left;
-  {
-    IniProfileStore store;
-    left = RestoredFileJournal::TakeLeftFiles(store, *files_);
-    // A list that cannot be emptied is told again at the next start: better than never.
-    store.Save();
-  }
+  const std::vector<std::string> left = SettingsJournal::Instance().TakeLeftFiles(*files_);
   if (left.empty()) return;
   std::string lines;
   for (const std::string& path : left) lines += path + "\n";

@@ -4,6 +4,8 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "launcher/restored_file_journal.h"
 #include "storage/ini_profile_store.h"
@@ -18,10 +20,14 @@ struct JournalChange {
   std::promise<bool> done;
 };
 
-bool MakeChange(SettingsJournal::Kind kind, const std::string& path) {
-  // One at a time, whichever thread: a save starts from the file as the last one left it.
+// One change at a time, whichever thread: a save starts from the file as the last one left it.
+std::mutex& OneAtATime() {
   static std::mutex one;
-  std::lock_guard<std::mutex> lock(one);
+  return one;
+}
+
+bool MakeChange(SettingsJournal::Kind kind, const std::string& path) {
+  std::lock_guard<std::mutex> lock(OneAtATime());
   IniProfileStore store;
   switch (kind) {
     case SettingsJournal::Kind::Record:
@@ -41,6 +47,15 @@ bool MakeChange(SettingsJournal::Kind kind, const std::string& path) {
 SettingsJournal& SettingsJournal::Instance() {
   static SettingsJournal journal;
   return journal;
+}
+
+std::vector<std::string> SettingsJournal::TakeLeftFiles(FileAccess& files) {
+  std::lock_guard<std::mutex> lock(OneAtATime());
+  IniProfileStore store;
+  std::vector<std::string> left = RestoredFileJournal::TakeLeftFiles(store, files);
+  // A list that cannot be emptied is told again at the next start: better than never.
+  store.Save();
+  return left;
 }
 
 void SettingsJournal::Take(LPARAM lParam) {

@@ -4,10 +4,13 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "launcher/encoded_run.h"
+#include "storage/file_access.h"
 
-// The list of restored files in the settings file, each change saved at once. The
+// The list of restored files in the settings file (section "Decoded"), each change saved at once
+// and made only here. The
 // user-interface thread makes them, as it makes every other save of the settings, so that no
 // save works from an older copy; a change asked for on another thread is handed to it and
 // waited for, and made where it was asked only when the window does not take it in time (it is
@@ -26,6 +29,9 @@ class SettingsJournal : public RunJournal {
   bool Clear(const std::string& path) override { return Change(Kind::Clear, path); }
   bool Lists(const std::string& path) override { return Change(Kind::Lists, path); }
 
+  // At start-up, on the window's thread: empties the list and returns the files still left on
+  // the disk (RestoredFileJournal::TakeLeftFiles), written here like every other change of it.
+  std::vector<std::string> TakeLeftFiles(FileAccess& files);
   // On the window's thread: makes the change a kChangeMessage carries and answers it.
   static void Take(LPARAM lParam);
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "face/display_settings_dialog.h"
 #include "quicktimer/quick_timer_input.h"
@@ -19,9 +20,20 @@ namespace {
 constexpr std::size_t kPathRoom = 32768;
 constexpr const wchar_t* kTimeChoices[] = {L"3", L"5", L"10", L"15", L"20", L"30", L"45", L"60", L"90", L"120"};
 
+// Without a keeper (the dialog on its own) the faces are written here, at once.
+bool WriteFacesAtOnce(const TimerAction& faces, HWND askedBy) {
+  TimerAction copy = faces;
+  const IniProfileStore::SaveOutcome outcome = copy.SaveFaces();
+  SettingsSaveMessage::Process().ShowOnce(outcome, askedBy);
+  return outcome.ok();
+}
+
 }  // namespace
 
-QuickTimerDialog::QuickTimerDialog() : Dialog(IDD_QUICKTIMER) { settings_.Load(); }
+QuickTimerDialog::QuickTimerDialog(FacesKeeper keeper)
+    : Dialog(IDD_QUICKTIMER), facesKeeper_(keeper ? std::move(keeper) : FacesKeeper(WriteFacesAtOnce)) {
+  settings_.Load();
+}
 
 BOOL QuickTimerDialog::OnInitDialog() {
   Dialog::OnInitDialog();
@@ -135,9 +147,7 @@ bool QuickTimerDialog::SaveFaces() {
   settings_.counterFace.CopySettingsFrom(stored.counterFace);
   settings_.messageFace.CopySettingsFrom(stored.messageFace);
   if (!counterFaceEdited_ && !messageFaceEdited_) return true;
-  const IniProfileStore::SaveOutcome outcome = settings_.SaveFaces();
-  SettingsSaveMessage::Process().ShowOnce(outcome, hwnd());
-  return outcome.ok();
+  return facesKeeper_(settings_, hwnd());
 }
 
 void QuickTimerDialog::OnOK() {

@@ -14,8 +14,10 @@
 
 class QuickTimerDialog : public Dialog {
  public:
-  // Loads the record: the faces from the settings file, the rest from the registry.
-  QuickTimerDialog();
+  // Loads the record: the faces from the settings file, the rest from the registry. A new
+  // look of a face is handed to `keeper` (the clock's keeper of the settings); without one it
+  // is written to the settings file at once.
+  explicit QuickTimerDialog(FacesKeeper keeper = {});
 
   TimerAction& settings() { return settings_; }
 
@@ -39,6 +41,7 @@ class QuickTimerDialog : public Dialog {
   bool SaveFaces();
 
   TimerAction settings_;
+  FacesKeeper facesKeeper_;
   std::string minutesText_;
   std::string secondsText_ = "10";
   bool counter_ = false;

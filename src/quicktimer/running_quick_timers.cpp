@@ -10,7 +10,6 @@
 
 #include "quicktimer/poll_running.h"
 #include "resource.h"
-#include "storage/settings_save_message.h"
 #include "win/message_box.h"
 #include "win/unique_handle.h"
 #include "win/wide_text.h"
@@ -64,10 +63,8 @@ void RunningQuickTimers::Finish(std::unique_ptr<RunningTimer> entry) {
   if (entry.get() == selected_) selected_ = nullptr;
   entry->End();
   Gather(*entry);
-  // A file that cannot be written is told once, later: this may be the poll.
-  const IniProfileStore::SaveOutcome outcome = entry->action.SaveFaces();
-  if (SettingsSaveMessage::Process().Claim(outcome)) news_.messages.push_back(SettingsSaveMessage::Text(outcome));
-  PostNews();
+  // Written by the keeper after the poll, with whatever else ends in it.
+  if (facesKeeper_) facesKeeper_(entry->action, nullptr);
   if (entry->InHandler()) finishing_.push_back(std::move(entry));
 }
 

@@ -1,6 +1,6 @@
 // The running QuickTimers of the clock window and their cells over its face:
 // drawing, hit test, tooltips, the cell menu and the poll that steps them.
-// Entries are owned here; one that ends saves its windows' faces.
+// Entries are owned here; one that ends hands its windows' faces to the keeper of the settings.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "quicktimer/quick_timer_cells.h"
@@ -38,6 +39,8 @@ class RunningQuickTimers {
   // The window the cells are drawn on; it receives the poll timer, the cell
   // menu's commands and the tooltips' notifications.
   void Attach(HWND host) { host_ = host; }
+  // Who stores the faces of a QuickTimer that ended (the clock's settings keeper).
+  void SetFacesKeeper(FacesKeeper keeper) { facesKeeper_ = std::move(keeper); }
   // The DPI of the host: the cells, their pictures and their tooltips' places follow it.
   void SetDpi(int dpi);
   DpiScale scale() const { return scale_; }
@@ -52,7 +55,7 @@ class RunningQuickTimers {
   void Add(std::unique_ptr<RunningTimer> entry);
   // Timer 2: every entry steps once; the ones left without an action end.
   void Poll();
-  // At the end of the host: every entry ends (sound off, windows closed) and saves its faces.
+  // At the end of the host: every entry ends (sound off, windows closed) and hands its faces on.
   // What is left to be told is shown here, as the host has no loop to post to any more.
   void EndAll();
   // The news gathered since the last call.
@@ -91,6 +94,7 @@ class RunningQuickTimers {
   void PostNews();
 
   HWND host_ = nullptr;
+  FacesKeeper facesKeeper_;
   std::vector<std::unique_ptr<RunningTimer>> running_;
   std::vector<std::unique_ptr<RunningTimer>> finishing_;
   HWND tooltip_ = nullptr;  // a child popup of the host: it goes with it

@@ -3,6 +3,10 @@
 // QuickTimer runs a copy of it (RunningTimer).
 #pragma once
 
+#include <windows.h>
+
+#include <functional>
+
 #include "face/clock_face.h"
 #include "face/countdown_face.h"
 #include "quicktimer/timer_action_state.h"
@@ -36,3 +40,8 @@ class TimerAction : public TimerActionState {
  private:
   void PlaceNewWindows();
 };
+
+// Who is handed a QuickTimer's faces to store them (the clock's settings keeper): `askedBy` is
+// the dialog where the user changed them (written at once, a failure told over it), nullptr for
+// a QuickTimer that ended (written with the next save). False when a save made now failed.
+using FacesKeeper = std::function<bool(const TimerAction& faces, HWND askedBy)>;

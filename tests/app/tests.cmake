@@ -13,4 +13,5 @@ list(APPEND VELTA_WIN_TEST_SOURCES
   app/clock_window_accessibility_test.cpp
   app/menu_keyboard_and_names_test.cpp
   app/access_keys_test.cpp
-  app/tray_presence_test.cpp)
+  app/tray_presence_test.cpp
+  app/settings_keeper_test.cpp)
