@@ -33,15 +33,21 @@ build() {  # build DIR [cmake args...]
   echo "built $dir"
 }
 
-# Runs a GoogleTest binary and adds its counts; a crash counts as one failure.
-gtest() {  # gtest LABEL DIR COMMAND...  (runs COMMAND inside DIR)
+# Runs a GoogleTest binary into its log, its status beside it.
+gtest_run() {  # gtest_run LABEL DIR COMMAND...  (runs COMMAND inside DIR)
   local label=$1 dir=$2; shift 2
+  (cd "$dir" && "$@" --gtest_color=no) >"$LOGS/$label.log" 2>&1
+  echo $? >"$LOGS/$label.rc"
+}
+
+# Adds up a GoogleTest log; a crash counts as one failure.
+gtest_tally() {  # gtest_tally LABEL
+  local label=$1
   local log="$LOGS/$label.log"
-  (cd "$dir" && "$@" --gtest_color=no) >"$log" 2>&1
-  local rc=$?
-  local pass fail
-  pass=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "$log" | tail -n 1)
-  fail=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below:.*/\1/p' "$log" | tail -n 1)
+  local rc pass fail
+  rc=$(cat "$LOGS/$label.rc" 2>/dev/null || echo 1)
+  pass=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "$log" 2>/dev/null | tail -n 1)
+  fail=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below:.*/\1/p' "$log" 2>/dev/null | tail -n 1)
   pass=${pass:-0}; fail=${fail:-0}
   if [ "$rc" -ne 0 ] && [ "$fail" -eq 0 ]; then fail=1; fi
   PASSED=$((PASSED + pass)); FAILED=$((FAILED + fail))
@@ -50,6 +56,11 @@ gtest() {  # gtest LABEL DIR COMMAND...  (runs COMMAND inside DIR)
     FAILURES+=("$label")
     grep -E '^\[  FAILED  \]|Failure|error' "$log" | head -n 20
   fi
+}
+
+gtest() {  # gtest LABEL DIR COMMAND...
+  gtest_run "$@"
+  gtest_tally "$1"
 }
 
 # Runs an end-to-end script into its log; it prints "ok - ..." and "not ok - ..." lines. Its
@@ -107,16 +118,24 @@ step "cross build for Windows"
 lanes=()
 xvfb_pids=()
 if [ -n "$native_cli" ] && build build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake; then
-  step "Windows tests under Wine"
   velta_wine_prefix
   velta_wine_prefix_ja >/dev/null
+
+  # The Windows tests run beside the end-to-end scripts, in a display and Wine prefix of their own;
+  # they run from the build folder so that the files they write stay there.
+  step "Windows tests under Wine: started"
+  rm -f "$LOGS/core-wine.rc" "$LOGS/win-wine.rc"
+  velta_wine_prefix_copy "$VELTA_ROOT/build/wineprefix-tests"
   velta_xvfb_start
-  velta_wine_start
-  # Tests run from the build folder so that the files they write stay there.
-  gtest core-wine build/win/tests wine ./velta_core_tests.exe
-  gtest win-wine build/win/tests wine ./velta_win_tests.exe
-  velta_wine_stop
-  velta_xvfb_stop
+  xvfb_pids+=("$VELTA_XVFB_PID")
+  (
+    export WINEPREFIX=$VELTA_ROOT/build/wineprefix-tests VELTA_BASE_PREFIX=$VELTA_ROOT/build/wineprefix-tests
+    velta_wine_start
+    gtest_run core-wine build/win/tests nice -n 5 wine ./velta_core_tests.exe
+    gtest_run win-wine build/win/tests nice -n 5 wine ./velta_win_tests.exe
+    velta_wine_stop
+  ) &
+  wine_tests=$!
 
   # Scripts share nothing but the built files, so VELTA_E2E_JOBS lanes (default 2) run them
   # side by side, each in its own Xvfb display and Wine prefix, the longest first; the counts
@@ -130,7 +149,8 @@ if [ -n "$native_cli" ] && build build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TO
   queue=$LOGS/e2e-queue
   for script in "${scripts[@]}"; do
     name=$(basename "$script" .sh)
-    echo "$(cat "$LOGS/e2e-$name.seconds" 2>/dev/null || echo 9999) $script"
+    seconds=$(cat "$LOGS/e2e-$name.seconds" 2>/dev/null || sed -n "s/^$name //p" tests/e2e/seconds.txt)
+    echo "${seconds:-9999} $script"
     rm -f "$LOGS/e2e-$name.rc"
   done | sort -rn | cut -d' ' -f2- >"$queue"
   for lane in $(seq "${VELTA_E2E_JOBS:-2}"); do
@@ -165,6 +185,13 @@ build build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_C
     fi
   done
 }
+
+if [ -n "${wine_tests:-}" ]; then
+  step "Windows tests under Wine"
+  wait "$wine_tests"
+  gtest_tally core-wine
+  gtest_tally win-wine
+fi
 
 if [ ${#lanes[@]} -gt 0 ]; then
   step "end-to-end under Wine and Xvfb"

@@ -240,13 +240,14 @@ TEST(RestoreEncodedItem, FollowsTheAnswers) {
     const char* key;  // nullptr: cancel the key dialog
     bool removed, encodedStays, originalBack;
     bool userFileThere = false;  // a file of the user's at the stored path: kept, and told
+    const char* told = nullptr;  // a failure the user is told of: part of the message
   };
   const Case cases[] = {
       {"Yes, a file of the user's at the stored path", IDYES, "right", false, true, false, true},
       {"Cancel", IDCANCEL, nullptr, false, true, false},
       {"No", IDNO, nullptr, true, true, false},
       {"Yes, right key", IDYES, "right", true, false, true},
-      {"Yes, wrong key", IDYES, "wrong", false, true, false},
+      {"Yes, wrong key", IDYES, "wrong", false, true, false, false, "The key is wrong"},
       {"Yes, key dialog cancelled", IDYES, nullptr, true, true, false},
   };
   for (const Case& c : cases) {
@@ -269,6 +270,7 @@ TEST(RestoreEncodedItem, FollowsTheAnswers) {
       }));
     }
     if (c.userFileThere) steps.push_back(UiScript::OnMessageBox("is there already", IDOK));
+    if (c.told) steps.push_back(UiScript::OnMessageBox(c.told, IDOK));
     UiScript script(steps);
     EXPECT_EQ(RestoreEncodedItem(item, nullptr, Win32FileAccess::Instance()), c.removed) << c.what;
     EXPECT_TRUE(script.Done()) << c.what;
