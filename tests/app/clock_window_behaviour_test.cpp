@@ -16,6 +16,7 @@
 #include "launcher/active_encoded_runs.h"
 #include "app/clock_window_fixture.h"
 #include "quicktimer/quick_timer_cells.h"
+#include "launcher/ui_script.h"
 #include "quicktimer/running_timer.h"
 #include "quicktimer/timer_action.h"
 #include "quicktimer/timer_action_state.h"
@@ -486,18 +487,8 @@ UINT_PTR g_boxWatch = 0;
 HWND g_lastBox = nullptr;
 // Inside the message box's loop: the poll comes again (the second QuickTimer ends there), then OK.
 void CALLBACK PollThenConfirm(HWND, UINT, UINT_PTR, DWORD) {
-  HWND box = nullptr;
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND w, LPARAM out) -> BOOL {
-        char name[16] = {};
-        ::GetClassNameA(w, name, sizeof name);
-        // A box the clock owns.
-        if (std::string(name) == "#32770" && ::IsWindowVisible(w) && ::GetWindow(w, GW_OWNER) == g_pollClock)
-          *reinterpret_cast<HWND*>(out) = w;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&box));
+  // A box the clock owns.
+  HWND box = UiScript::ShownBoxOwnedBy(g_pollClock);
   if (box == nullptr || box == g_lastBox) return;
   g_lastBox = box;
   ++g_boxes;

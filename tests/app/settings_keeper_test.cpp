@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "app/clock_window.h"
+#include "launcher/ui_script.h"
 #include "quicktimer/running_timer.h"
 #include "quicktimer/timer_action.h"
 #include "resource.h"
@@ -228,17 +229,7 @@ HWND g_lastBox = nullptr;
 std::function<void()> g_insideBox;
 // Counts each box the clock owns and confirms it.
 void CALLBACK ConfirmBoxes(HWND, UINT, UINT_PTR, DWORD) {
-  HWND box = nullptr;
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND w, LPARAM out) -> BOOL {
-        char name[16] = {};
-        ::GetClassNameA(w, name, sizeof name);
-        if (std::string(name) == "#32770" && ::IsWindowVisible(w) && ::GetWindow(w, GW_OWNER) == g_clock)
-          *reinterpret_cast<HWND*>(out) = w;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&box));
+  HWND box = UiScript::ShownBoxOwnedBy(g_clock);
   if (box == nullptr) return;
   if (box != g_lastBox) ++g_boxes;
   g_lastBox = box;

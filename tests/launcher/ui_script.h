@@ -38,6 +38,24 @@ class UiScript {
   static void Click(HWND dialog, int id) {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
   }
+  // The shown dialog box of this thread that `owner` owns (a message box, say); none when there is none.
+  static HWND ShownBoxOwnedBy(HWND owner) {
+    struct Search {
+      HWND owner, found;
+    } search{owner, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND w, LPARAM out) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(out);
+          char name[16] = {};
+          ::GetClassNameA(w, name, sizeof name);
+          if (std::string(name) == "#32770" && ::IsWindowVisible(w) && ::GetWindow(w, GW_OWNER) == s->owner)
+            s->found = w;
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
   // A step acting on the first enabled dialog with this title.
   static Step OnDialog(const std::string& title, std::function<void(HWND)> act) {
     return [title, act](HWND w) {
