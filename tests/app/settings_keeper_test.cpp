@@ -287,3 +287,38 @@ TEST_F(SettingsKeeperTest, AFailedSaveIsToldOnceWhateverAsksNext) {
 }
 
 }  // namespace
+
+namespace {
+
+// The session ends while the message of a failed save is open (the file was locked a moment and
+// is writable again): what changed meanwhile is written before WM_ENDSESSION returns, as the
+// process may be ended right after it, not left for after the box.
+TEST_F(SettingsKeeperTest, TheEndOfTheSessionWritesEvenWhileTheFailureIsShown) {
+  Start();
+  ASSERT_TRUE(::SetFileAttributesA(file_.c_str(), FILE_ATTRIBUTE_READONLY));
+  g_boxes = 0;
+  g_lastBox = nullptr;
+  g_clock = clock_->hwnd();
+  std::string atEnd;
+  g_insideBox = [this, &atEnd] {
+    ::SetFileAttributesA(file_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EndQuickTimers(*clock_, {"%T at the end"});
+    ::SendMessageA(clock_->hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    atEnd = ScratchDir::Read(file_);
+  };
+  const UINT_PTR watch = ::SetTimer(nullptr, 0, 50, ConfirmBoxes);
+  Command(clock_->hwnd(), ID_MENU_ICONS);
+  ::KillTimer(nullptr, watch);
+  MSG quit;
+  while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+  EXPECT_EQ(g_boxes, 1);
+  const std::string copy = file_ + ".at-end";
+  ScratchDir::Write(copy, atEnd);
+  IniProfileStore store(copy);
+  EXPECT_EQ(store.GetString("QuickTimerDlg", "Format", ""), "%T at the end") << atEnd;
+  EXPECT_EQ(store.GetInt("Settings", "Option", 0) & 0x20000, 0) << "the toggle that could not be written";
+  ::DeleteFileA(copy.c_str());
+}
+
+}  // namespace
