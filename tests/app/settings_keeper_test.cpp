@@ -322,3 +322,57 @@ TEST_F(SettingsKeeperTest, TheEndOfTheSessionWritesEvenWhileTheFailureIsShown) {
 }
 
 }  // namespace
+
+namespace {
+
+// The settings file cannot be read or replaced (a folder of its name, a file another program
+// holds without sharing): every source of a save fails, told once, no save asks for another,
+// and no temporary file is left behind.
+TEST_F(SettingsKeeperTest, ASettingsFileInTheWayIsToldOnceAndLeavesNothing) {
+  const struct {
+    const char* what;
+    std::function<HANDLE(const std::string&)> block;  // returns what to close afterwards
+  } cases[] = {
+      {"a folder in its place",
+       [](const std::string& file) {
+         ::DeleteFileA(file.c_str());
+         ::CreateDirectoryA(file.c_str(), nullptr);
+         return INVALID_HANDLE_VALUE;
+       }},
+      {"held without sharing",
+       [](const std::string& file) {
+         return ::CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SettingsSaveMessage::Process().Rearm();
+    Start();
+    const std::set<std::string> names = Names();
+    const HANDLE held = c.block(file_);
+    g_boxes = 0;
+    g_lastBox = nullptr;
+    g_clock = clock_->hwnd();
+    const UINT_PTR watch = ::SetTimer(nullptr, 0, 50, ConfirmBoxes);
+    Command(clock_->hwnd(), ID_MENU_ICONS);
+    Command(clock_->hwnd(), ID_MENU_ICONS);
+    EndQuickTimers(*clock_, {"%T gone"});
+    MoveLauncherRow(*clock_, 0, 1);
+    for (int i = 0; i < 3; ++i) ::SendMessageA(clock_->hwnd(), WM_ACTIVATEAPP, FALSE, 0);
+    TakePosted(500);
+    EXPECT_EQ(clock_->settingsKeeper().pending(), 0u);
+    MSG msg;
+    EXPECT_FALSE(::PeekMessageA(&msg, clock_->hwnd(), SettingsKeeper::kSaveMessage, SettingsKeeper::kSaveMessage,
+                                PM_NOREMOVE))
+        << "no save asks for another";
+    Stop();
+    TakePosted(200);
+    ::KillTimer(nullptr, watch);
+    EXPECT_EQ(g_boxes, 1) << "once in all";
+    EXPECT_EQ(Names(), names) << "no temporary file left";
+    if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
+    ::RemoveDirectoryA(file_.c_str());
+  }
+}
+
+}  // namespace
