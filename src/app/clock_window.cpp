@@ -221,7 +221,7 @@ void ClockWindow::OnEndSession() {
   // As at Exit, but nothing is asked or shown: the session ends whatever the clock would say.
   SettingsSaveMessage::Process().Silence();
   ShowTrayIcon(false);
-  quickTimers_.EndAll();
+  quickTimers_.EndAll(false);
   keeper_.SaveAtEnd();
   // The started programs are being closed too; each watcher encodes its file again as its
   // program ends. What is still running when the wait is over stays as it is. This thread is

@@ -376,3 +376,44 @@ TEST_F(SettingsKeeperTest, ASettingsFileInTheWayIsToldOnceAndLeavesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+int g_systemBoxes = 0;
+// Counts and confirms each system message box of this thread, whoever owns it.
+void CALLBACK ConfirmAnyBox(HWND, UINT, UINT_PTR, DWORD) {
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND w, LPARAM) -> BOOL {
+        char name[16] = {};
+        ::GetClassNameA(w, name, sizeof name);
+        if (std::string(name) == "#32770" && ::IsWindowVisible(w) && Window::FromHandle(w) == nullptr) {
+          ++g_systemBoxes;
+          ::PostMessageA(w, WM_COMMAND, IDOK, 0);
+        }
+        return TRUE;
+      },
+      0);
+}
+
+// A QuickTimer's program failed to start and the session ends before that was told: nothing
+// waits for the user inside WM_ENDSESSION, and the QuickTimer's faces are written.
+TEST_F(SettingsKeeperTest, TheEndOfTheSessionShowsNoQuickTimerNews) {
+  Start();
+  TimerAction settings;
+  settings.flags = TimerActionState::kExecuteApplication;
+  settings.app = "C:\\no such folder\\no such program.exe";
+  settings.countdown.duration = 0;
+  settings.counterFace.format = "%T failed";
+  clock_->quickTimers().Add(std::make_unique<RunningTimer>(settings, ::GetTickCount() - 1000));
+  ::SendMessageA(clock_->hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);
+  g_systemBoxes = 0;
+  const UINT_PTR watch = ::SetTimer(nullptr, 0, 50, ConfirmAnyBox);
+  ::SendMessageA(clock_->hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  ::KillTimer(nullptr, watch);
+  EXPECT_EQ(g_systemBoxes, 0) << "a box inside WM_ENDSESSION keeps the session waiting";
+  IniProfileStore store(file_);
+  EXPECT_EQ(store.GetString("QuickTimerDlg", "Format", ""), "%T failed");
+}
+
+}  // namespace
