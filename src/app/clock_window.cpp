@@ -214,15 +214,15 @@ void ClockWindow::OnDestroy() {
   // Every QuickTimer still running ends with the window: sounds stop, windows close; their faces
   // are written with the clock's settings, in the one last save.
   quickTimers_.EndAll();
-  keeper_.Save();
+  keeper_.SaveAtEnd();
 }
 
 void ClockWindow::OnEndSession() {
   // As at Exit, but nothing is asked or shown: the session ends whatever the clock would say.
   SettingsSaveMessage::Process().Silence();
   ShowTrayIcon(false);
-  quickTimers_.EndAll();
-  keeper_.Save();
+  quickTimers_.EndAll(false);
+  keeper_.SaveAtEnd();
   // The started programs are being closed too; each watcher encodes its file again as its
   // program ends. What is still running when the wait is over stays as it is. This thread is
   // busy waiting, so the watchers change the list of restored files themselves meanwhile

@@ -50,6 +50,17 @@ void SettingsKeeper::SavePending() {
   if (pending_ != 0) Save();
 }
 
+bool SettingsKeeper::SaveAtEnd() {
+  // Left for after the message, the save would come when the process may be gone. The save
+  // showing it has written its file, so this one cannot cross it.
+  if (!telling_) return Save();
+  saving_ = false;
+  const bool ok = Save();
+  saving_ = true;
+  telling_ = true;
+  return ok;
+}
+
 bool SettingsKeeper::Save(HWND tellOwner) {
   // A save asked for from inside the failure message's loop is made once after it (posted
   // from here it would come back at once, and again, for as long as the message is open).
@@ -70,7 +81,9 @@ bool SettingsKeeper::Save(HWND tellOwner) {
   if (outcome.ok()) quickTimerFaces_.reset();
   // Once the clock is being destroyed the message has no owner.
   if (tellOwner == nullptr && clock_ != nullptr && ::IsWindowVisible(clock_)) tellOwner = clock_;
+  telling_ = true;
   SettingsSaveMessage::Process().ShowOnce(outcome, tellOwner);
+  telling_ = false;
   saving_ = false;
   if (std::exchange(again_, false) && !posted_ && clock_ != nullptr)
     posted_ = ::PostMessageW(clock_, kSaveMessage, 0, 0) != FALSE;

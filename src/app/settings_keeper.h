@@ -52,6 +52,9 @@ class SettingsKeeper {
 
   // Writes everything now; false when the file could not be written.
   bool Save(HWND tellOwner = nullptr);
+  // The last save (the window goes, the session ends): written before this returns even from
+  // inside the loop of a failed save's message, as the process may be ended right after.
+  bool SaveAtEnd();
   // The posted kSaveMessage: the changes told since are written, once.
   void OnSaveMessage();
   // Written if anything was told and not yet saved (before a dialog reads the file).
@@ -68,7 +71,8 @@ class SettingsKeeper {
   unsigned pending_ = 0;
   bool posted_ = false;
   bool saving_ = false;
-  bool again_ = false;  // asked for while saving
+  bool telling_ = false;  // the failure's message is open: its save has written already
+  bool again_ = false;    // asked for while saving
   int writes_ = 0;
   std::optional<TimerAction> quickTimerFaces_;
 };

@@ -100,12 +100,14 @@ void RunningQuickTimers::Poll() {
   if (removed > 0) CellsChanged();
 }
 
-void RunningQuickTimers::EndAll() {
+void RunningQuickTimers::EndAll(bool tellWhatIsLeft) {
   tooltip_ = nullptr;  // destroyed with the host
   std::vector<std::unique_ptr<RunningTimer>> ending = std::move(running_);
   running_.clear();
   for (auto& entry : ending) Finish(std::move(entry));
-  for (const std::string& message : TakeNews().messages) MessageBoxes::Show(message, MB_OK | MB_ICONWARNING, nullptr);
+  const News left = TakeNews();
+  if (!tellWhatIsLeft) return;
+  for (const std::string& message : left.messages) MessageBoxes::Show(message, MB_OK | MB_ICONWARNING, nullptr);
 }
 
 void RunningQuickTimers::CellsChanged() {

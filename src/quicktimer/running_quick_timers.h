@@ -56,8 +56,9 @@ class RunningQuickTimers {
   // Timer 2: every entry steps once; the ones left without an action end.
   void Poll();
   // At the end of the host: every entry ends (sound off, windows closed) and hands its faces on.
-  // What is left to be told is shown here, as the host has no loop to post to any more.
-  void EndAll();
+  // What is left to be told is shown here, as the host has no loop to post to any more; not
+  // when `tellWhatIsLeft` is false (the session ends: nothing may wait for the user).
+  void EndAll(bool tellWhatIsLeft = true);
   // The news gathered since the last call.
   News TakeNews();
 

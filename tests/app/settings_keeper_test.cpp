@@ -278,3 +278,133 @@ TEST_F(SettingsKeeperTest, AFailedSaveIsToldOnceWhateverAsksNext) {
 }
 
 }  // namespace
+
+namespace {
+
+// The session ends while the message of a failed save is open (the file was locked a moment and
+// is writable again): what changed meanwhile is written before WM_ENDSESSION returns, as the
+// process may be ended right after it, not left for after the box.
+TEST_F(SettingsKeeperTest, TheEndOfTheSessionWritesEvenWhileTheFailureIsShown) {
+  Start();
+  ASSERT_TRUE(::SetFileAttributesA(file_.c_str(), FILE_ATTRIBUTE_READONLY));
+  g_boxes = 0;
+  g_lastBox = nullptr;
+  g_clock = clock_->hwnd();
+  std::string atEnd;
+  g_insideBox = [this, &atEnd] {
+    ::SetFileAttributesA(file_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EndQuickTimers(*clock_, {"%T at the end"});
+    ::SendMessageA(clock_->hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    atEnd = ScratchDir::Read(file_);
+  };
+  const UINT_PTR watch = ::SetTimer(nullptr, 0, 50, ConfirmBoxes);
+  Command(clock_->hwnd(), ID_MENU_ICONS);
+  ::KillTimer(nullptr, watch);
+  MSG quit;
+  while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+  EXPECT_EQ(g_boxes, 1);
+  const std::string copy = file_ + ".at-end";
+  ScratchDir::Write(copy, atEnd);
+  IniProfileStore store(copy);
+  EXPECT_EQ(store.GetString("QuickTimerDlg", "Format", ""), "%T at the end") << atEnd;
+  EXPECT_EQ(store.GetInt("Settings", "Option", 0) & 0x20000, 0) << "the toggle that could not be written";
+  ::DeleteFileA(copy.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+// The settings file cannot be read or replaced (a folder of its name, a file another program
+// holds without sharing): every source of a save fails, told once, no save asks for another,
+// and no temporary file is left behind.
+TEST_F(SettingsKeeperTest, ASettingsFileInTheWayIsToldOnceAndLeavesNothing) {
+  const struct {
+    const char* what;
+    std::function<HANDLE(const std::string&)> block;  // returns what to close afterwards
+  } cases[] = {
+      {"a folder in its place",
+       [](const std::string& file) {
+         ::DeleteFileA(file.c_str());
+         ::CreateDirectoryA(file.c_str(), nullptr);
+         return INVALID_HANDLE_VALUE;
+       }},
+      {"held without sharing",
+       [](const std::string& file) {
+         return ::CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SettingsSaveMessage::Process().Rearm();
+    Start();
+    const std::set<std::string> names = Names();
+    const HANDLE held = c.block(file_);
+    g_boxes = 0;
+    g_lastBox = nullptr;
+    g_clock = clock_->hwnd();
+    const UINT_PTR watch = ::SetTimer(nullptr, 0, 50, ConfirmBoxes);
+    Command(clock_->hwnd(), ID_MENU_ICONS);
+    Command(clock_->hwnd(), ID_MENU_ICONS);
+    EndQuickTimers(*clock_, {"%T gone"});
+    MoveLauncherRow(*clock_, 0, 1);
+    for (int i = 0; i < 3; ++i) ::SendMessageA(clock_->hwnd(), WM_ACTIVATEAPP, FALSE, 0);
+    TakePosted(500);
+    EXPECT_EQ(clock_->settingsKeeper().pending(), 0u);
+    MSG msg;
+    EXPECT_FALSE(::PeekMessageA(&msg, clock_->hwnd(), SettingsKeeper::kSaveMessage, SettingsKeeper::kSaveMessage,
+                                PM_NOREMOVE))
+        << "no save asks for another";
+    Stop();
+    TakePosted(200);
+    ::KillTimer(nullptr, watch);
+    EXPECT_EQ(g_boxes, 1) << "once in all";
+    EXPECT_EQ(Names(), names) << "no temporary file left";
+    if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
+    ::RemoveDirectoryA(file_.c_str());
+  }
+}
+
+}  // namespace
+
+namespace {
+
+int g_systemBoxes = 0;
+// Counts and confirms each system message box of this thread, whoever owns it.
+void CALLBACK ConfirmAnyBox(HWND, UINT, UINT_PTR, DWORD) {
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND w, LPARAM) -> BOOL {
+        char name[16] = {};
+        ::GetClassNameA(w, name, sizeof name);
+        if (std::string(name) == "#32770" && ::IsWindowVisible(w) && Window::FromHandle(w) == nullptr) {
+          ++g_systemBoxes;
+          ::PostMessageA(w, WM_COMMAND, IDOK, 0);
+        }
+        return TRUE;
+      },
+      0);
+}
+
+// A QuickTimer's program failed to start and the session ends before that was told: nothing
+// waits for the user inside WM_ENDSESSION, and the QuickTimer's faces are written.
+TEST_F(SettingsKeeperTest, TheEndOfTheSessionShowsNoQuickTimerNews) {
+  Start();
+  TimerAction settings;
+  settings.flags = TimerActionState::kExecuteApplication;
+  settings.app = "C:\\no such folder\\no such program.exe";
+  settings.countdown.duration = 0;
+  settings.counterFace.format = "%T failed";
+  clock_->quickTimers().Add(std::make_unique<RunningTimer>(settings, ::GetTickCount() - 1000));
+  ::SendMessageA(clock_->hwnd(), WM_TIMER, ClockWindow::kPollTimer, 0);
+  g_systemBoxes = 0;
+  const UINT_PTR watch = ::SetTimer(nullptr, 0, 50, ConfirmAnyBox);
+  ::SendMessageA(clock_->hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  ::KillTimer(nullptr, watch);
+  EXPECT_EQ(g_systemBoxes, 0) << "a box inside WM_ENDSESSION keeps the session waiting";
+  IniProfileStore store(file_);
+  EXPECT_EQ(store.GetString("QuickTimerDlg", "Format", ""), "%T failed");
+}
+
+}  // namespace

@@ -259,3 +259,48 @@ TEST(FaceWindowPaint, APlainPaintTakesAwayTheShapeOrKeepsItWhenNothingWouldShow)
 }
 
 }  // namespace
+
+namespace {
+
+// Windows with next to no room and fonts far larger than the window (as large as a loaded face keeps), at each DPI, framed and
+// see-through: the paint ends, and a see-through window keeps a shape no larger than itself.
+TEST(FaceWindowPaint, NoRoomAndHugeFontsPaintWithoutHarm) {
+  for (const int dpi : {96, 144, 192}) {
+    for (const SIZE size : {SIZE{0, 0}, SIZE{1, 1}, SIZE{1, 200}, SIZE{300, 80}}) {
+      for (const LONG height : {LONG{-12}, LONG{-1200}, LONG{1200}}) {
+        for (const bool seeThrough : {false, true}) {
+          SCOPED_TRACE(testing::Message() << dpi << " dpi, " << size.cx << "x" << size.cy << ", height " << height
+                                          << (seeThrough ? ", see-through" : ""));
+          ProbeWindow window;
+          ASSERT_TRUE(window.CreateModeless(nullptr));
+          window.ModifyStyle(WS_THICKFRAME | WS_CAPTION, 0, SWP_FRAMECHANGED);
+          if (dpi != 96) {
+            RECT r{30, 30, 330, 110};
+            ::SendMessageA(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+          }
+          ::MoveWindow(window.hwnd(), 30, 30, size.cx, size.cy, FALSE);
+          ClockFace& face = window.face();
+          face.format = "%H:%M:%S Wg";
+          face.textColour = RGB(255, 255, 255);
+          face.backColour = RGB(0, 0, 0);
+          face.font.lfHeight = height;
+          face.options.seeThrough = seeThrough;
+          window.overlay = true;
+          OffscreenImage target;
+          ASSERT_TRUE(target.Create(std::max<int>(size.cx, 1), std::max<int>(size.cy, 1)));
+          window.PaintFace(target.dc(), true);
+          RegionHandle shape(::CreateRectRgn(0, 0, 0, 0));
+          if (::GetWindowRgn(window.hwnd(), shape.get()) != ERROR) {
+            RECT box{};
+            ::GetRgnBox(shape.get(), &box);
+            EXPECT_LE(box.right, std::max<LONG>(size.cx, 0));
+            EXPECT_LE(box.bottom, std::max<LONG>(size.cy, 0));
+          }
+          ::DestroyWindow(window.hwnd());
+        }
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -19,7 +19,8 @@ list(APPEND VELTA_CORE_TEST_SOURCES
   launcher/path_identity_test.cpp
   launcher/encoded_run_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
-  launcher/launcher_dialogs_test.cpp)
+  launcher/launcher_dialogs_test.cpp
+  launcher/restore_failure_message_test.cpp)
 list(APPEND VELTA_WIN_TEST_SOURCES
   launcher/launcher_window_test.cpp
   launcher/neighbour_win_test.cpp
