@@ -51,7 +51,7 @@ paint_root() {
 
 dir=$(sandbox clock_shell)
 start_velta "$dir"
-check "the clock window appears" driver wait Velta 20
+check "the clock window appears" driver wait Velta 60
 sleep 1
 paint_root "$dir"
 
@@ -190,7 +190,7 @@ check "and the tray icon goes with it" [ "$(tray_visible)" != 1 ]
 export WINEPREFIX=$(velta_wine_prefix_ja)
 dir=$(sandbox clock_shell_ja)
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-check "the clock starts under a Japanese locale" driver wait Velta 20
+check "the clock starts under a Japanese locale" driver wait Velta 60
 sleep 1
 read -r ml mt mr mb <<<"$(right_click_menu 150 120)"
 expect_eq "the Japanese menu opens at the cursor" "$ml $mt" "150 120"

@@ -6,7 +6,7 @@ trap 'stop_velta; WINEPREFIX=$VELTA_BASE_PREFIX-ja wineserver -k 2>/dev/null' EX
 
 dir=$(sandbox clock_start)
 start_velta "$dir"
-check "the clock window appears" driver wait Velta 20
+check "the clock window appears" driver wait Velta 60
 sleep 1.5
 info=$(driver info Velta)
 expect_eq "placed at (0,0) with 400 x 200 pixels" "$(echo "$info" | sed -n 's/^rect //p')" "0 0 400 200"
@@ -34,7 +34,7 @@ check "and ends the process" velta_ended 10
 export WINEPREFIX=$(velta_wine_prefix_ja)
 dir=$(sandbox clock_start_ja)
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-check "the clock starts under a Japanese locale" driver wait Velta 20
+check "the clock starts under a Japanese locale" driver wait Velta 60
 sleep 1
 shot "$SHOTS/clock_start_ja.png"
 driver command Velta $ID_VERSION

@@ -76,7 +76,7 @@ expect_sizes() {
 # ---- English ----
 dir=$(sandbox dialogs_en)
 start_velta "$dir"
-check "the clock window appears" driver wait Velta 20
+check "the clock window appears" driver wait Velta 60
 sleep 1
 all_dialogs en Add
 printf '%s\n' "${SIZES[@]}" >"$OUT/sizes_en.txt"
@@ -93,7 +93,7 @@ check "Esc ends the clock" velta_ended 10
 export WINEPREFIX=$(velta_wine_prefix_ja)
 dir=$(sandbox dialogs_ja)
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-check "the clock starts under a Japanese locale" driver wait Velta 20
+check "the clock starts under a Japanese locale" driver wait Velta 60
 sleep 1
 LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 all_dialogs ja "追加"
 printf '%s\n' "${SIZES[@]}" >"$OUT/sizes_ja.txt"

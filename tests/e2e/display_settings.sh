@@ -69,7 +69,7 @@ preview_pixel() {
 
 dir=$(sandbox display_settings)
 start_velta "$dir"
-check "the clock window appears" driver wait Velta 20
+check "the clock window appears" driver wait Velta 60
 sleep 1.5
 
 open_from_menu 200 150
@@ -141,7 +141,7 @@ check "Esc ends the clock" velta_ended 10
 
 # The next start shows what was chosen.
 start_velta "$dir"
-check "the clock starts again" driver wait Velta 20
+check "the clock starts again" driver wait Velta 60
 sleep 1.5
 shot "$SHOTS/display_settings_restart.png"
 red3=$(count_colour "$SHOTS/display_settings_restart.png" 392 192 4 4 '#FF0000')
@@ -165,7 +165,7 @@ check "Add keeps every character whole under the Japanese code page" \
   grep -q '^\[  PASSED  \] 1 test' <<<"$out"
 dir=$(sandbox display_settings_ja)
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-check "the clock starts under a Japanese locale" driver wait Velta 20
+check "the clock starts under a Japanese locale" driver wait Velta 60
 sleep 1
 driver command Velta $ID_DISPLAY_SETTING
 title=$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver dialog-title Velta 10)

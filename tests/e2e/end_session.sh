@@ -26,7 +26,7 @@ end_session() {
 # ---- the settings, as at Exit ----
 dir=$(sandbox end_session)
 start_velta "$dir"
-check "the clock window appears" driver wait Velta 20
+check "the clock window appears" driver wait Velta 60
 sleep 1
 driver command Velta $ID_TOPMOST  # stored only at the next save
 sleep 0.3
@@ -39,7 +39,7 @@ expect_eq "the settings were saved: Topmost off ($option)" "$(( (${option:-8} & 
 
 # A cancelled end (WM_ENDSESSION with FALSE) changes nothing.
 start_velta "$dir"
-driver wait Velta 20 >/dev/null
+driver wait Velta 60 >/dev/null
 driver send Velta $WM_QUERYENDSESSION 0 0 >/dev/null
 driver send Velta $WM_ENDSESSION 0 0 >/dev/null
 sleep 1
@@ -64,7 +64,7 @@ encoded=$dir/$(basename "$(winepath -u "$qzd" 2>/dev/null | tr -d '\r')")
 run_secret() {
   rm -f "$dir/docs/secret.exe.mark" "$dir/docs/release"
   start_velta "$dir"
-  driver wait Velta 20 >/dev/null || return 1
+  driver wait Velta 60 >/dev/null || return 1
   sleep 1
   driver command Velta $ID_LAUNCHER
   sleep 0.8

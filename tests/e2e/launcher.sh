@@ -32,7 +32,7 @@ touch "$dir/release"  # the plain helper ends at once
 exmode none
 
 start_velta "$dir"
-check "the clock window appears" driver wait Velta 20
+check "the clock window appears" driver wait Velta 60
 sleep 1
 clock=$(field "$(driver info Velta)" rect)
 driver command Velta $ID_LAUNCHER
@@ -125,7 +125,7 @@ expect_eq "ten groups" "$(section Exec | sed -n 's/^Num=//p')" 10
 
 # The Japanese windows.
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-check "the clock starts under a Japanese locale" driver wait Velta 20
+check "the clock starts under a Japanese locale" driver wait Velta 60
 sleep 1
 driver command Velta $ID_LAUNCHER
 sleep 1

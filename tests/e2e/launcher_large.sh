@@ -23,7 +23,7 @@ value_in() { tr -d '\r' <"$ini" | awk -v s="[$1]" -v k="$2=" '$0 == s { in_s = 1
 
 start=$(date +%s%N)
 start_velta "$dir"
-check "the clock opens with $groups x $items launcher items" driver wait Velta 20
+check "the clock opens with $groups x $items launcher items" driver wait Velta 60
 opened=$(( ($(date +%s%N) - start) / 1000000 ))
 check "within a few seconds (${opened} ms)" [ "$opened" -lt 8000 ]
 

@@ -38,7 +38,7 @@ item() { printf '[Exec_0_%s]\r\nPath=%s\r\nName=%s\r\nPass=1\r\n\r\n' "$1" "$(wi
 } >"$dir/Velta.ini"
 
 start_velta "$dir"
-check "the clock window appears" driver wait Velta 20
+check "the clock window appears" driver wait Velta 60
 sleep 1
 
 # A start that fails: the restored file is encoded again and deleted at once.
@@ -111,7 +111,7 @@ driver key Velta $VK_ESCAPE
 check "the clock ends" velta_ended 15
 
 start_velta "$dir"
-check "the clock starts again" driver wait Velta 20
+check "the clock starts again" driver wait Velta 60
 if driver msgbox 3 >/dev/null; then not_ok "the left file is named only once"; driver msgbox-press $IDOK >/dev/null
 else ok "the left file is named only once"; fi
 driver key Velta $VK_ESCAPE
@@ -120,7 +120,7 @@ velta_ended 15 >/dev/null
 # The notice in Japanese.
 rm -f "$dir/docs/release" "$dir/docs/notes.vtest.held"
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-check "the clock starts under a Japanese locale" driver wait Velta 20
+check "the clock starts under a Japanese locale" driver wait Velta 60
 sleep 1
 double_click_row 2
 sleep 1.5  # the key dialog, in Japanese, has the focus in its field

@@ -26,7 +26,7 @@ item() { printf '[Exec_0_%s]\r\nPath=%s\r\nName=%s\r\nPass=1\r\n\r\n' "$1" "$(wi
 } >"$dir/Velta.ini"
 
 start_velta "$dir"
-check "the clock window appears" driver wait Velta 20
+check "the clock window appears" driver wait Velta 60
 
 # A stored path that is the settings file.
 run_row 1 k3y
@@ -69,7 +69,7 @@ check "the clock is killed mid-restore" velta_ended 10
 check "the temporary plain file is left" [ -e "$temporary" ]
 
 start_velta "$dir"
-check "the clock starts again" driver wait Velta 20
+check "the clock starts again" driver wait Velta 60
 check "the next start deletes the temporary file" wait_gone "$temporary" 10
 if driver msgbox 3 >/dev/null; then
   not_ok "nothing to name: got '$(driver msgbox 1)'"

@@ -27,7 +27,7 @@ wine reg add 'HKCR\VeltaTest.Wide\shell\open\command' /ve /d "\"$(winpath "$dir/
 wine reg add "$settings_key" /v ExMode /t REG_DWORD /d 1 /f </dev/null >/dev/null 2>&1
 
 start_velta "$dir"
-check "the clock window appears" driver wait Velta 20
+check "the clock window appears" driver wait Velta 60
 sleep 1
 driver command Velta $ID_LAUNCHER
 sleep 0.5

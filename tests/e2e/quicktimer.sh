@@ -14,7 +14,7 @@ cell_light() { convert "$1" -crop 20x20+4+$((CLOCK_Y + 92)) +repage -format '%[f
 
 dir=$(sandbox quicktimer)
 start_velta "$dir"
-check "the clock window appears" driver wait Velta 20 >/dev/null
+check "the clock window appears" driver wait Velta 60 >/dev/null
 driver move Velta 0 $CLOCK_Y
 sleep 1
 driver command Velta $ID_QUICKTIMER
@@ -86,7 +86,7 @@ dir=$(sandbox quicktimer_actions)
 cp "$VELTA_BUILD/tests/qt_helper.exe" "$dir/"
 printf 'RIFF\x34\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x40\x1f\x00\x00\x01\x00\x08\x00data\x10\x00\x00\x00\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80\x80' >"$dir/bell.wav"
 start_velta "$dir"
-driver wait Velta 20 >/dev/null
+driver wait Velta 60 >/dev/null
 driver move Velta 0 $CLOCK_Y
 sleep 1
 driver command Velta $ID_QUICKTIMER
@@ -113,7 +113,7 @@ velta_ended 10
 export WINEPREFIX=$(velta_wine_prefix_ja)
 dir=$(sandbox quicktimer_ja)
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-driver wait Velta 20 >/dev/null
+driver wait Velta 60 >/dev/null
 sleep 1
 driver command Velta $ID_QUICKTIMER
 title=$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver dialog-title Velta 10)

@@ -46,7 +46,7 @@ printf '[Settings]\r\nFormat=%%H:%%M\r\n' >"$dir/Velta.ini"
 chmod a-w "$dir/Velta.ini"
 before=$(md5sum <"$dir/Velta.ini")
 start_velta "$dir"
-check "the clock window appears" driver wait Velta 20 >/dev/null
+check "the clock window appears" driver wait Velta 60 >/dev/null
 driver move Velta 560 520  # off the place where the QuickTimer's windows open
 sleep 1
 start_quicktimer .5
@@ -92,7 +92,7 @@ check "Esc ends the clock" velta_ended 10
 chmod u+w "$dir/Velta.ini"
 check "animations are turned off" driver animations 0 >/dev/null
 start_velta "$dir"
-driver wait Velta 20 >/dev/null
+driver wait Velta 60 >/dev/null
 driver move Velta 560 520
 sleep 1
 start_quicktimer .1

@@ -16,7 +16,7 @@ dir=$(sandbox see_through)
 printf '[Settings]\r\nFont=%s\r\nForeColor=%d\r\nBackColor=%d\r\nleft=300\r\ntop=300\r\nright=700\r\nbottom=500\r\nOption=%d\r\nFormat=%s\r\n' \
   "$font" $((0x00FFFF)) $((0x800000)) $((0x20008 | 0x4 | 0x2)) '%H:%M Wg' >"$dir/Velta.ini"
 start_velta "$dir"
-check "the clock window appears" driver wait Velta 20
+check "the clock window appears" driver wait Velta 60
 # Wine's desktop may paint the root black when it starts: colour it again once the clock is up.
 convert -size 1024x768 "xc:$DESKTOP" "$dir/root.png" && timeout 10 display -window root "$dir/root.png" >/dev/null 2>&1
 # The pointer away from the clock, and time for a hover frame to go.

@@ -24,7 +24,7 @@ drag() {
 # 0. No file: Esc writes the whole block into a new one, newest key first.
 dir=$(sandbox settings_store_new)
 start_velta "$dir"
-check "the clock starts with no settings file" driver wait Velta 20
+check "the clock starts with no settings file" driver wait Velta 60
 sleep 1
 driver key Velta 0x1B
 check "Esc ends the clock" velta_ended 10
@@ -42,7 +42,7 @@ dir=$(sandbox settings_store)
 ini=$dir/Velta.ini
 printf '[Settings]\r\nFormat=%%H-%%M\r\n' >"$ini"
 start_velta "$dir"
-check "the clock starts with a file holding only Format" driver wait Velta 20
+check "the clock starts with a file holding only Format" driver wait Velta 60
 sleep 1.5
 expect_eq "default rectangle" "$(info_of rect)" "0 0 400 200"
 expect_eq "default: topmost" "$(info_of topmost)" 1
@@ -79,7 +79,7 @@ expect_eq "velta-cli reads the same file" "$(cli ini "$(winepath -w "$ini" 2>/de
 
 # 2. A second run that changes nothing rewrites the same bytes.
 start_velta "$dir"
-check "the clock starts again" driver wait Velta 20
+check "the clock starts again" driver wait Velta 60
 sleep 1
 expect_eq "at the stored rectangle" "$(info_of rect)" "30 40 500 260"
 driver key Velta 0x1B
@@ -89,7 +89,7 @@ check "the second save is byte for byte the first" cmp -s "$ini" "$dir/first.ini
 # 3. "Option" = 0: no frame removal, not topmost.
 printf '[Settings]\r\nOption=0\r\n' >"$ini"
 start_velta "$dir"
-check "the clock starts with Option 0" driver wait Velta 20
+check "the clock starts with Option 0" driver wait Velta 60
 sleep 1
 expect_eq "Option 0: sizing frame kept" "$(info_of thickframe)" 1
 expect_eq "Option 0: not topmost" "$(info_of topmost)" 0
@@ -107,7 +107,7 @@ long=$(head -c 200000 /dev/zero | tr '\0' 'Z')
 } >"$ini"
 cp "$ini" "$dir/hostile.ini"
 start_velta "$dir"
-check "the clock starts with a hostile file" driver wait Velta 20
+check "the clock starts with a hostile file" driver wait Velta 60
 sleep 1.5
 expect_eq "the default rectangle" "$(info_of rect)" "0 0 400 200"
 shot "$SHOTS/settings_hostile.png"

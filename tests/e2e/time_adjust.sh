@@ -53,6 +53,7 @@ start_server true --shift -0.3; BEHIND_PORT=$PORT
 start_server true --shift 1800; HOUR_PORT=$PORT
 start_server true --shift 1800 --hold 2; HELD_HOUR_PORT=$PORT  # slow enough to catch the elevated run
 start_server true --shift 3660; STEP_PORT=$PORT  # an hour and a minute: asked about
+start_server true --shift 3660 --hold 1.5; HELD_STEP_PORT=$PORT  # the same, slow enough to catch the elevated run
 start_server true --shift -266400; STEP_AHEAD_PORT=$PORT  # three days two hours ahead
 start_server true --shift 0.2 --late 0.8,0,0.6,0.7; LATE_PORT=$PORT
 start_server silent; SILENT_PORT=$PORT
@@ -101,7 +102,7 @@ expect_eq "so is a host without --server" "$(echo "$out" | sed -n 's/^rc=//p')" 
 
 dir=$(sandbox_with_cli time_adjust)
 start_velta "$dir"
-check "the clock window appears" driver wait Velta 20
+check "the clock window appears" driver wait Velta 60
 sleep 1
 
 driver command Velta $ID_TIME_ADJUST
@@ -149,6 +150,7 @@ driver press-message-box - $IDNO
 check "\"No\" sets nothing and says nothing more" \
   bash -c "! wine '$VELTA_BUILD/tests/velta_driver.exe' message-box - 3 </dev/null >/dev/null 2>&1"
 # "Yes": asked again and set; Wine refuses it for want of rights, so the rights question follows.
+configure "$HELD_STEP_PORT" 5000 1 1
 driver command Velta $ID_EXECUTE_ADJUST
 box=$(driver message-box - 15)
 driver press-message-box - $IDYES
@@ -156,7 +158,7 @@ box=$(driver message-box - 15)
 expect_eq "\"Yes\" goes on to set it" "$(echo "$box" | field text)" \
   "Setting the clock needs administrator rights. Set it as administrator now?"
 driver press-message-box - $IDYES
-line=$(driver process Velta.exe 10 " adjust ")
+line=$(driver process Velta.exe 30 " adjust ")
 # That one correction, not any: the elevated run asks the server again.
 expect_eq "the elevated run may make the correction the user said yes to, and only it" \
   "$(grep -o -- ' --a[a-z-]*-step.*' <<<"$line")" " --approved-step 3660"
@@ -262,7 +264,7 @@ dir=$(sandbox time_adjust_start)
 printf '[Settings]\r\nOption=%d\r\n\r\n[Adjust]\r\nServer=127.0.0.1\r\nPort=%s\r\nTimeOut=2000\r\nRetry=1\r\n' \
   $(( 0x30008 | 0x100000 | 0x200000 )) "$BEHIND_PORT" >"$dir/Velta.ini"
 start_velta "$dir"
-check "the clock starts with OptAdjustAtStart" driver wait Velta 20
+check "the clock starts with OptAdjustAtStart" driver wait Velta 60
 box=$(driver message-box - 15)
 expect_eq "and shows message 124 without being asked" "$(echo "$box" | field text)" "It succeeded in time adjustment. "
 driver press-message-box - $IDOK
@@ -275,7 +277,7 @@ dir=$(sandbox time_adjust_start_silent)
 printf '[Settings]\r\nOption=%d\r\n\r\n[Adjust]\r\nServer=127.0.0.1\r\nPort=%s\r\nTimeOut=500\r\nRetry=2\r\n' \
   $(( 0x30008 | 0x100000 )) "$SILENT_PORT" >"$dir/Velta.ini"
 start_velta "$dir"
-check "the clock starts with OptAdjustAtStart and a silent server" driver wait Velta 20
+check "the clock starts with OptAdjustAtStart and a silent server" driver wait Velta 60
 box=$(driver message-box - 15)
 expect_eq "message 125 at start-up" "$(echo "$box" | field text)" "It failed in time adjustment !"
 driver press-message-box - $IDOK
@@ -288,7 +290,7 @@ dir=$(sandbox time_adjust_start_step)
 printf '[Settings]\r\nOption=%d\r\n\r\n[Adjust]\r\nServer=127.0.0.1\r\nPort=%s\r\nTimeOut=2000\r\nRetry=1\r\n' \
   $(( 0x30008 | 0x100000 )) "$STEP_AHEAD_PORT" >"$dir/Velta.ini"
 start_velta "$dir"
-check "the clock starts with OptAdjustAtStart and a server three days off" driver wait Velta 20
+check "the clock starts with OptAdjustAtStart and a server three days off" driver wait Velta 60
 box=$(driver message-box - 15)
 expect_eq "the question at start-up" "$(echo "$box" | field text)" \
   "The time server says this clock is 3 days 2 hours ahead. Set it?"
@@ -303,7 +305,7 @@ dir=$(sandbox_with_cli time_adjust_start_rights)
 printf '[Settings]\r\nOption=%d\r\n\r\n[Adjust]\r\nServer=127.0.0.1\r\nPort=%s\r\nTimeOut=2000\r\nRetry=1\r\n' \
   $(( 0x30008 | 0x100000 | 0x200000 )) "$HOUR_PORT" >"$dir/Velta.ini"
 start_velta "$dir"
-check "the clock starts with OptAdjustAtStart and a server half an hour off" driver wait Velta 20
+check "the clock starts with OptAdjustAtStart and a server half an hour off" driver wait Velta 60
 box=$(driver message-box - 15)
 expect_eq "the question about administrator rights at start-up" "$(echo "$box" | field text)" \
   "Setting the clock needs administrator rights. Set it as administrator now?"
@@ -318,7 +320,7 @@ check "Esc ends it" velta_ended 10
 # The Japanese dialog.
 dir=$(sandbox time_adjust_ja)
 start_velta "$dir" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-check "the clock starts under a Japanese locale" driver wait Velta 20
+check "the clock starts under a Japanese locale" driver wait Velta 60
 sleep 1
 driver command Velta $ID_TIME_ADJUST
 title=$(LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 driver dialog-title Velta 10)

@@ -29,7 +29,7 @@ clock_shot() {
     printf '[Settings]\r\nFormat=%s\r\n' "$format" >"$dir/Velta.ini"
     xdotool mousemove 900 700
     start_velta "$dir"
-    driver wait Velta 20 >/dev/null || not_ok "the clock starts ($name)"
+    driver wait Velta 60 >/dev/null || not_ok "the clock starts ($name)"
     sleep 1.5
     shot "$SHOTS/user_language_$name.png"
     convert "$SHOTS/user_language_$name.png" -crop 400x200+0+0 +repage "$SHOTS/user_language_${name}_clock.png"
