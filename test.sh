@@ -82,19 +82,9 @@ e2e_lane() {  # e2e_lane DISPLAY PREFIX QUEUE
   velta_wine_start
   local script
   while script=$(flock "$3.lock" sh -c 'head -n 1 "$1"; sed -i 1d "$1"' _ "$3") && [ -n "$script" ]; do
-    if [ "$script" = windows-tests ]; then windows_tests; else e2e_run "$script"; fi
+    e2e_run "$script"
   done
   velta_wine_stop
-}
-
-# The Windows test programs, in a lane like a script (from the build folder, so that the files
-# they write stay there); timed like one.
-windows_tests() {
-  local start
-  start=$(date +%s)
-  gtest_run core-wine build/win/tests wine ./velta_core_tests.exe
-  gtest_run win-wine build/win/tests wine ./velta_win_tests.exe
-  echo $(( $(date +%s) - start )) >"$LOGS/e2e-windows-tests.seconds"
 }
 
 # Adds up an end-to-end script's log.
@@ -130,11 +120,26 @@ xvfb_pids=()
 if [ -n "$native_cli" ] && build build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake; then
   velta_wine_prefix
   velta_wine_prefix_ja >/dev/null
-  rm -f "$LOGS/core-wine.rc" "$LOGS/win-wine.rc"
 
-  # Scripts share nothing but the built files, so VELTA_E2E_JOBS lanes (default 3) run them and
-  # the Windows test programs side by side, each lane in its own Xvfb display and Wine prefix, the
-  # longest first; the counts are added up at the end, in the scripts' order.
+  # The Windows tests run beside the end-to-end scripts, in a display and Wine prefix of their own;
+  # they run from the build folder so that the files they write stay there.
+  step "Windows tests under Wine: started"
+  rm -f "$LOGS/core-wine.rc" "$LOGS/win-wine.rc"
+  velta_wine_prefix_copy "$VELTA_ROOT/build/wineprefix-tests"
+  velta_xvfb_start
+  xvfb_pids+=("$VELTA_XVFB_PID")
+  (
+    export WINEPREFIX=$VELTA_ROOT/build/wineprefix-tests VELTA_BASE_PREFIX=$VELTA_ROOT/build/wineprefix-tests
+    velta_wine_start
+    gtest_run core-wine build/win/tests nice -n 5 wine ./velta_core_tests.exe
+    gtest_run win-wine build/win/tests nice -n 5 wine ./velta_win_tests.exe
+    velta_wine_stop
+  ) &
+  wine_tests=$!
+
+  # Scripts share nothing but the built files, so VELTA_E2E_JOBS lanes (default 2) run them
+  # side by side, each in its own Xvfb display and Wine prefix, the longest first; the counts
+  # are added up at the end, in the scripts' order.
   step "end-to-end under Wine and Xvfb: started"
   scripts=()
   for script in tests/e2e/*.sh; do
@@ -142,13 +147,13 @@ if [ -n "$native_cli" ] && build build/win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TO
     scripts+=("$script")
   done
   queue=$LOGS/e2e-queue
-  for script in "${scripts[@]}" windows-tests; do
+  for script in "${scripts[@]}"; do
     name=$(basename "$script" .sh)
     seconds=$(cat "$LOGS/e2e-$name.seconds" 2>/dev/null || sed -n "s/^$name //p" tests/e2e/seconds.txt)
     echo "${seconds:-9999} $script"
     rm -f "$LOGS/e2e-$name.rc"
   done | sort -rn | cut -d' ' -f2- >"$queue"
-  for lane in $(seq "${VELTA_E2E_JOBS:-3}"); do
+  for lane in $(seq "${VELTA_E2E_JOBS:-2}"); do
     prefix=$VELTA_ROOT/build/wineprefix
     [ "$lane" -gt 1 ] && { prefix=$VELTA_ROOT/build/wineprefix-lane$lane; velta_wine_prefix_copy "$prefix"; }
     velta_xvfb_start  # one after another: each takes a display no other has
@@ -181,11 +186,16 @@ build build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_C
   done
 }
 
-if [ ${#lanes[@]} -gt 0 ]; then
-  step "Windows tests under Wine, and end-to-end under Wine and Xvfb"
-  wait "${lanes[@]}"
+if [ -n "${wine_tests:-}" ]; then
+  step "Windows tests under Wine"
+  wait "$wine_tests"
   gtest_tally core-wine
   gtest_tally win-wine
+fi
+
+if [ ${#lanes[@]} -gt 0 ]; then
+  step "end-to-end under Wine and Xvfb"
+  wait "${lanes[@]}"
   kill "${xvfb_pids[@]}" 2>/dev/null
   for script in "${scripts[@]}"; do e2e "$script"; done
 fi
